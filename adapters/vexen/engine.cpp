@@ -1,0 +1,93 @@
+// The engine's entry points besides probing: set-up, the reader flag and the conversion.
+
+#include "adapters/vexen/ffmpeg_runner.h"
+#include "adapters/vexen/vector_translation.h"
+#include "adapters/vexen/vexen.h"
+
+#include "platform/debug_output.h"
+#include "platform/process_runner.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+int32_t platformReaderFlag = 0;
+constexpr double kMessageValue = -1.0; // the callback's value for "show this message"
+
+int32_t Report(EngineProgressCallback callback, const std::string& message)
+{
+    platform::DebugOutput("vexen: " + message);
+    if (callback)
+        callback(message.c_str(), kMessageValue);
+    return -1;
+}
+
+std::string FfmpegProgramName()
+{
+    const char* chosen = std::getenv("REELVANE_FFMPEG");
+    return chosen && *chosen ? chosen : "ffmpeg";
+}
+
+} // namespace
+
+extern "C" int32_t VCInit(void)
+{
+    av_log_set_level(AV_LOG_QUIET); // unreadable files are reported through the records
+    return 0;
+}
+
+extern "C" int32_t VCExit(void)
+{
+    return 0;
+}
+
+// There is no player to stop: probing opens nothing that outlives the call.
+extern "C" int32_t ExitPlayCurrentFile(void)
+{
+    return 0;
+}
+
+// FFmpeg reads the formats of the platform reader itself; the flag is only recorded.
+extern "C" void EnableDshow(int32_t enable)
+{
+    platformReaderFlag = enable;
+}
+
+extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback callback)
+{
+    try {
+        std::vector<std::string> words;
+        for (int32_t i = 0; i < argc && argv && argv[i]; ++i)
+            words.emplace_back(argv[i]);
+        vexen::Translation translation = vexen::TranslateEngineVector(words);
+        if (!translation.error.empty())
+            return Report(callback, translation.error);
+
+        std::string name = FfmpegProgramName();
+        auto program = platform::FindProgram(name);
+        if (!program)
+            return Report(callback, "The conversion program \"" + name + "\" was not found.");
+
+        std::string line = *program;
+        for (const std::string& argument : translation.arguments)
+            line += " " + argument;
+        platform::DebugOutput("vexen: " + line);
+
+        auto progress = [callback](double seconds) { return callback ? callback("", seconds) : 0; };
+        vexen::RunReport report = vexen::RunFfmpeg(*program, translation.arguments, progress);
+        switch (report.outcome) {
+        case vexen::RunOutcome::Finished: return 0;
+        case vexen::RunOutcome::Stopped: return 1;
+        case vexen::RunOutcome::Failed: return Report(callback, report.message);
+        }
+    } catch (const std::exception& error) {
+        return Report(callback, std::string("The conversion could not be run: ") + error.what());
+    }
+    return -1;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Escaping for FFmpeg filter graphs: a value inside a filter's options, and a filter's whole
+// argument text inside a graph. A path escaped with both keeps every character it holds.
+
+#include <string>
+#include <string_view>
+
+namespace vexen {
+
+std::string EscapeFilterOptionValue(std::string_view value);
+std::string EscapeFilterArguments(std::string_view arguments);
+
+// "subtitles=filename=..." for one subtitle file, ready for a filter chain.
+std::string SubtitlesFilter(std::string_view path);
+
+} // namespace vexen

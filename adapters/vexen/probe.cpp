@@ -1,0 +1,105 @@
+// In-process probing with libavformat: the container facts and one StreamInfo per stream.
+
+#include "adapters/vexen/stream_description.h"
+#include "adapters/vexen/vexen.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+void CopyText(char* field, std::size_t width, const std::string& text)
+{
+    std::size_t n = std::min(text.size(), width - 1);
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+int32_t KindOf(const AVStream& stream)
+{
+    switch (stream.codecpar->codec_type) {
+    case AVMEDIA_TYPE_VIDEO:
+        // Cover art is a picture, not the movie: it must never become the source's frame.
+        return stream.disposition & AV_DISPOSITION_ATTACHED_PIC ? VEXEN_KIND_ATTACHMENT : VEXEN_KIND_VIDEO;
+    case AVMEDIA_TYPE_AUDIO: return VEXEN_KIND_AUDIO;
+    case AVMEDIA_TYPE_SUBTITLE: return VEXEN_KIND_SUBTITLE;
+    case AVMEDIA_TYPE_DATA: return VEXEN_KIND_DATA;
+    case AVMEDIA_TYPE_ATTACHMENT: return VEXEN_KIND_ATTACHMENT;
+    default: return VEXEN_KIND_OTHER;
+    }
+}
+
+int64_t KnownOrZero(int64_t value)
+{
+    return value == AV_NOPTS_VALUE ? 0 : value;
+}
+
+void Fill(const AVFormatContext& format, MediaFileInfo& info, StreamInfo* streams)
+{
+    CopyText(info.fileName, sizeof info.fileName, format.url ? format.url : "");
+    CopyText(info.formatName, sizeof info.formatName, format.iformat->name);
+    info.duration = KnownOrZero(format.duration);
+    info.startTime = KnownOrZero(format.start_time);
+    info.bitRate = static_cast<int32_t>(std::clamp<int64_t>(format.bit_rate, 0, std::numeric_limits<int32_t>::max()));
+    info.streamCount = static_cast<int32_t>(format.nb_streams);
+    info.videoIndex = -1;
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVStream& stream = *format.streams[i];
+        StreamInfo& out = streams[i];
+        out.kind = KindOf(stream);
+        CopyText(out.description, sizeof out.description, vexen::DescribeStream(stream));
+        if (out.kind == VEXEN_KIND_VIDEO) {
+            out.width = stream.codecpar->width;
+            out.height = stream.codecpar->height;
+            out.aspect = vexen::DisplayAspect(stream);
+            if (info.videoIndex < 0)
+                info.videoIndex = static_cast<int32_t>(i);
+        }
+        if (out.kind == VEXEN_KIND_AUDIO)
+            ++info.audioCount;
+    }
+}
+
+} // namespace
+
+extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, StreamInfo** streams,
+                                    int32_t /*usePlatformReader: FFmpeg reads those formats itself*/)
+{
+    if (streams)
+        *streams = nullptr;
+    if (!info)
+        return -1;
+    std::memset(info, 0, sizeof *info);
+    info->videoIndex = -1;
+    if (!path || !streams)
+        return -1;
+
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path, nullptr, nullptr) < 0)
+        return -1;
+    int result = -1;
+    if (avformat_find_stream_info(format, nullptr) >= 0 && format->nb_streams > 0) {
+        auto* array = static_cast<StreamInfo*>(std::calloc(format->nb_streams, sizeof(StreamInfo)));
+        if (array) {
+            Fill(*format, *info, array);
+            *streams = array;
+            result = 0;
+        }
+    }
+    avformat_close_input(&format);
+    return result;
+}
+
+// The probe keeps no demuxer open, so the record holds nothing to release.
+extern "C" void FreeContext(MediaFileInfo* /*info*/) {}
+
+extern "C" void FreeStreamInfo(StreamInfo* streams)
+{
+    std::free(streams);
+}

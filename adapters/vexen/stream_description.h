@@ -1,0 +1,15 @@
+#pragma once
+// The one-line description of a stream: "Audio: ac3, 48000 Hz, stereo, 192 kb/s, eng".
+
+#include <string>
+
+struct AVStream;
+
+namespace vexen {
+
+std::string DescribeStream(const AVStream& stream);
+
+// Display aspect (width / height with the sample aspect taken into account); 0 when unknown.
+float DisplayAspect(const AVStream& stream);
+
+} // namespace vexen

@@ -1,0 +1,545 @@
+#include "adapters/vexen/vector_translation.h"
+
+#include "adapters/vexen/encoder_names.h"
+#include "adapters/vexen/filter_escape.h"
+#include "adapters/vexen/vexen.h"
+
+extern "C" {
+#include <libavutil/avutil.h>
+#include <libavutil/parseutils.h>
+}
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string_view>
+
+namespace vexen {
+namespace {
+
+// Options of the engine dialect this translator understands, with their argument counts.
+// Every other word is handed to ffmpeg as it stands.
+const std::map<std::string_view, int>& KnownOptions()
+{
+    static const std::map<std::string_view, int> known = {
+        {"-an", 0}, {"-vn", 0}, {"-hq", 0}, {"-newaudio", 0},
+        {"-i", 1}, {"-ivs", 1}, {"-ias", 1}, {"-vhook", 1},
+        {"-ar", 1}, {"-ac", 1}, {"-vol", 1}, {"-ab", 1}, {"-r", 1}, {"-b", 1},
+        {"-acodec", 1}, {"-vcodec", 1}, {"-s", 1}, {"-aspect", 1}, {"-map", 1}, {"-fs", 1},
+        {"-croptop", 1}, {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1},
+        {"-padtop", 1}, {"-padbottom", 1}, {"-padleft", 1}, {"-padright", 1}, {"-padcolor", 1},
+    };
+    return known;
+}
+
+int ArgumentCount(const std::string& word)
+{
+    auto found = KnownOptions().find(word);
+    return found == KnownOptions().end() ? -1 : found->second;
+}
+
+bool IsInputDirective(const std::string& word)
+{
+    return word == "-i" || word == "-ivs" || word == "-ias";
+}
+
+std::optional<double> ParseNumber(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string FormatNumber(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+struct Sides {
+    long top = 0, bottom = 0, left = 0, right = 0;
+};
+
+struct MergedSegment {
+    std::string videoPath;
+    std::string audioPath;
+};
+
+struct InputFacts {
+    bool hasVideo = false;
+    bool hasAudio = false;
+    int width = 0;
+    int height = 0;
+};
+
+InputFacts ProbeInput(const std::string& path)
+{
+    MediaFileInfo info;
+    StreamInfo* streams = nullptr;
+    InputFacts facts;
+    if (GetMediaFileInfo(path.c_str(), &info, &streams, 0) != 0)
+        return facts;
+    facts.hasAudio = info.audioCount > 0;
+    if (info.videoIndex >= 0) {
+        facts.hasVideo = true;
+        facts.width = streams[info.videoIndex].width;
+        facts.height = streams[info.videoIndex].height;
+    }
+    FreeStreamInfo(streams);
+    return facts;
+}
+
+class Translator {
+public:
+    explicit Translator(const std::vector<std::string>& words) : words_(words) {}
+
+    Translation Run();
+
+private:
+    std::size_t FindOutput() const;
+    void TakeOption(std::size_t& i);
+    void TakeGroupOption(std::size_t& i);
+    void TakeInputDirective(const std::string& option, const std::string& value);
+    void TakeSubtitleHook(const std::string& value);
+    std::optional<double> Number(const std::string& option, const std::string& value);
+    std::string Bits(const std::string& option, const std::string& kilobits);
+    std::string Encoder(const std::string& codec, CodecKind kind);
+    void Fail(const std::string& message);
+
+    void AppendSubtitle(std::vector<std::string>& chain);
+    void AppendCrop(std::vector<std::string>& chain);
+    void AppendPad(std::vector<std::string>& chain);
+    std::optional<std::pair<int, int>> FrameSize();
+    void AppendHighQuality(std::vector<std::string>& args);
+    void BuildPerFile(std::vector<std::string>& args);
+    void BuildMerged(std::vector<std::string>& args);
+
+    const std::vector<std::string>& words_;
+    bool inputSeen_ = false;
+    std::vector<std::string> inputOptions_;
+    std::vector<std::string> inputs_;
+    std::vector<MergedSegment> segments_;
+    std::vector<std::string> outputOptions_;
+    std::string seek_;
+    std::string subtitle_;
+    std::optional<Sides> crop_;
+    std::optional<Sides> pad_;
+    unsigned long padColor_ = 0;
+    std::string size_;
+    std::optional<double> volume_;
+    bool highQuality_ = false;
+    bool noVideo_ = false;
+    bool noAudio_ = false;
+    bool experimental_ = false;
+    std::string videoEncoder_;
+    std::string formatName_;
+    std::vector<std::string> maps_;
+    std::vector<std::string> groupOptions_;
+    std::vector<std::string> pendingGroup_;
+    int groupIndex_ = 1;
+    std::optional<long long> sizeLimit_;
+    std::string output_;
+    std::string error_;
+};
+
+void Translator::Fail(const std::string& message)
+{
+    if (error_.empty())
+        error_ = message;
+}
+
+// The output is the last plain word that no known option takes as its argument: arguments of
+// unknown options come before it, and only "-newaudio" groups follow it.
+std::size_t Translator::FindOutput() const
+{
+    std::size_t output = 0;
+    for (std::size_t i = 1; i < words_.size();) {
+        int count = ArgumentCount(words_[i]);
+        if (count >= 0) {
+            i += 1 + count;
+            continue;
+        }
+        if (!words_[i].empty() && words_[i][0] != '-')
+            output = i;
+        ++i;
+    }
+    return output;
+}
+
+std::optional<double> Translator::Number(const std::string& option, const std::string& value)
+{
+    auto number = ParseNumber(value);
+    if (!number)
+        Fail("The value \"" + value + "\" of " + option + " is not a number.");
+    return number;
+}
+
+std::string Translator::Bits(const std::string& option, const std::string& kilobits)
+{
+    auto value = Number(option, kilobits);
+    return value ? std::to_string(std::llround(*value * 1000.0)) : std::string();
+}
+
+std::string Translator::Encoder(const std::string& codec, CodecKind kind)
+{
+    EncoderChoice choice = FindEncoder(codec, kind);
+    if (!choice.error.empty())
+        Fail(choice.error);
+    experimental_ = experimental_ || choice.experimental;
+    return choice.encoder;
+}
+
+void Translator::TakeInputDirective(const std::string& option, const std::string& value)
+{
+    if (option == "-i") {
+        inputs_.push_back(value);
+        return;
+    }
+    std::string_view rest = value;
+    bool startsSegment = false;
+    for (;;) {
+        if (rest.starts_with("&new ")) {
+            startsSegment = true;
+            rest.remove_prefix(5);
+        } else if (rest.starts_with("&dshow ")) {
+            rest.remove_prefix(7); // FFmpeg reads those formats itself
+        } else {
+            break;
+        }
+    }
+    if (!rest.starts_with("&file ")) {
+        Fail("The input directive \"" + value + "\" of " + option + " is not understood.");
+        return;
+    }
+    rest.remove_prefix(6);
+    if (startsSegment || segments_.empty())
+        segments_.emplace_back();
+    (option == "-ivs" ? segments_.back().videoPath : segments_.back().audioPath) = std::string(rest);
+}
+
+void Translator::TakeSubtitleHook(const std::string& value)
+{
+    constexpr std::string_view kHook = "SubTitleHook -f ";
+    if (!std::string_view(value).starts_with(kHook)) {
+        Fail("The video hook \"" + value + "\" is not supported.");
+        return;
+    }
+    subtitle_ = value.substr(kHook.size());
+}
+
+void Translator::TakeOption(std::size_t& i)
+{
+    const std::string& option = words_[i];
+    int count = ArgumentCount(option);
+    if (!inputSeen_ && !IsInputDirective(option)) {
+        // Words before the input are input options and stay as they are.
+        if (option == "-ss" && i + 1 < words_.size())
+            seek_ = words_[i + 1];
+        inputOptions_.push_back(option);
+        ++i;
+        return;
+    }
+    if (count < 0 || option == "-newaudio") {
+        if (option == "-f" && i + 1 < words_.size())
+            formatName_ = words_[i + 1];
+        outputOptions_.push_back(option);
+        ++i;
+        return;
+    }
+    if (i + count >= words_.size()) {
+        Fail("The option " + option + " has no value.");
+        i = words_.size();
+        return;
+    }
+    const std::string value = count > 0 ? words_[i + 1] : std::string();
+    i += 1 + count;
+
+    if (IsInputDirective(option)) {
+        inputSeen_ = true;
+        TakeInputDirective(option, value);
+    } else if (option == "-vhook") {
+        TakeSubtitleHook(value);
+    } else if (option == "-an" || option == "-vn") {
+        (option == "-an" ? noAudio_ : noVideo_) = true;
+        outputOptions_.push_back(option);
+    } else if (option == "-ar" || option == "-ac" || option == "-r" || option == "-aspect") {
+        outputOptions_.insert(outputOptions_.end(), {option, value});
+    } else if (option == "-vol") {
+        if (auto level = Number(option, value))
+            volume_ = *level / 256.0;
+    } else if (option == "-ab" || option == "-b") {
+        outputOptions_.insert(outputOptions_.end(), {option == "-ab" ? "-b:a" : "-b:v", Bits(option, value)});
+    } else if (option == "-hq") {
+        highQuality_ = true;
+    } else if (option == "-acodec") {
+        outputOptions_.insert(outputOptions_.end(), {"-c:a", Encoder(value, CodecKind::Audio)});
+    } else if (option == "-vcodec") {
+        videoEncoder_ = Encoder(value, CodecKind::Video);
+        outputOptions_.insert(outputOptions_.end(), {"-c:v", videoEncoder_});
+    } else if (option.starts_with("-crop") || option.starts_with("-pad")) {
+        if (option == "-padcolor") {
+            padColor_ = std::strtoul(value.c_str(), nullptr, 0) & 0xFFFFFFu;
+            return;
+        }
+        auto amount = Number(option, value);
+        if (!amount)
+            return;
+        std::optional<Sides>& sides = option.starts_with("-crop") ? crop_ : pad_;
+        if (!sides)
+            sides.emplace();
+        std::string_view side = std::string_view(option).substr(option.starts_with("-crop") ? 5 : 4);
+        long pixels = std::lround(*amount);
+        (side == "top" ? sides->top : side == "bottom" ? sides->bottom : side == "left" ? sides->left : sides->right) = pixels;
+        if (pixels < 0)
+            Fail("The value " + value + " of " + option + " is negative.");
+    } else if (option == "-s") {
+        size_ = value;
+    } else if (option == "-map") {
+        maps_.push_back(value);
+    } else if (option == "-fs") {
+        if (auto kilobytes = Number(option, value))
+            sizeLimit_ = std::llround(*kilobytes) * 1024;
+    }
+}
+
+// After the output only "-newaudio" groups count: each adds one audio stream with its options.
+void Translator::TakeGroupOption(std::size_t& i)
+{
+    const std::string& option = words_[i];
+    if (option == "-newaudio") {
+        groupOptions_.insert(groupOptions_.end(), pendingGroup_.begin(), pendingGroup_.end());
+        pendingGroup_.clear();
+        ++groupIndex_;
+        ++i;
+        return;
+    }
+    bool grouped = option == "-acodec" || option == "-ar" || option == "-ab" || option == "-ac";
+    if (!grouped || i + 1 >= words_.size()) {
+        outputOptions_.push_back(option);
+        ++i;
+        return;
+    }
+    const std::string& value = words_[i + 1];
+    i += 2;
+    std::string stream = ":a:" + std::to_string(groupIndex_);
+    if (option == "-acodec")
+        pendingGroup_.insert(pendingGroup_.end(), {"-c" + stream, Encoder(value, CodecKind::Audio)});
+    else if (option == "-ab")
+        pendingGroup_.insert(pendingGroup_.end(), {"-b" + stream, Bits(option, value)});
+    else
+        pendingGroup_.insert(pendingGroup_.end(), {option + stream, value});
+}
+
+std::optional<std::pair<int, int>> Translator::FrameSize()
+{
+    if (size_.empty())
+        return std::nullopt;
+    int width = 0, height = 0;
+    if (av_parse_video_size(&width, &height, size_.c_str()) < 0) {
+        Fail("The frame size \"" + size_ + "\" is not understood.");
+        return std::nullopt;
+    }
+    return std::make_pair(width, height);
+}
+
+void Translator::AppendSubtitle(std::vector<std::string>& chain)
+{
+    if (subtitle_.empty())
+        return;
+    // Subtitle times are those of the source: undo the input seek while drawing.
+    int64_t seek = 0;
+    if (!seek_.empty() && av_parse_time(&seek, seek_.c_str(), 1) == 0 && seek > 0) {
+        std::string offset = FormatNumber(seek / 1e6);
+        chain.push_back("setpts=PTS+" + offset + "/TB");
+        chain.push_back(SubtitlesFilter(subtitle_));
+        chain.push_back("setpts=PTS-" + offset + "/TB");
+    } else {
+        chain.push_back(SubtitlesFilter(subtitle_));
+    }
+}
+
+void Translator::AppendCrop(std::vector<std::string>& chain)
+{
+    if (!crop_)
+        return;
+    chain.push_back("crop=w=iw-" + std::to_string(crop_->left + crop_->right) + ":h=ih-" +
+                    std::to_string(crop_->top + crop_->bottom) + ":x=" + std::to_string(crop_->left) +
+                    ":y=" + std::to_string(crop_->top));
+}
+
+void Translator::AppendPad(std::vector<std::string>& chain)
+{
+    if (!pad_)
+        return;
+    char color[16];
+    std::snprintf(color, sizeof color, "0x%06lX", padColor_);
+    chain.push_back("pad=w=iw+" + std::to_string(pad_->left + pad_->right) + ":h=ih+" +
+                    std::to_string(pad_->top + pad_->bottom) + ":x=" + std::to_string(pad_->left) +
+                    ":y=" + std::to_string(pad_->top) + ":color=" + color);
+}
+
+std::string Join(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+void Translator::AppendHighQuality(std::vector<std::string>& args)
+{
+    if (!highQuality_ || noVideo_)
+        return;
+    std::string encoder = videoEncoder_.empty() ? DefaultVideoEncoder(formatName_, output_) : videoEncoder_;
+    for (std::string& word : HighQualityOptions(encoder))
+        args.push_back(std::move(word));
+}
+
+void Translator::BuildPerFile(std::vector<std::string>& args)
+{
+    args.insert(args.end(), inputOptions_.begin(), inputOptions_.end());
+    for (const std::string& input : inputs_)
+        args.insert(args.end(), {"-i", input});
+    args.insert(args.end(), outputOptions_.begin(), outputOptions_.end());
+    if (!noVideo_) {
+        // Crop before scaling, and pad after it, so that "-s" is the picture inside the pads.
+        std::vector<std::string> chain;
+        AppendSubtitle(chain);
+        AppendCrop(chain);
+        if (auto size = FrameSize())
+            chain.push_back("scale=" + std::to_string(size->first) + ":" + std::to_string(size->second));
+        AppendPad(chain);
+        if (!chain.empty())
+            args.insert(args.end(), {"-vf", Join(chain, ",")});
+    }
+    if (!noAudio_ && volume_)
+        args.insert(args.end(), {"-af", "volume=" + FormatNumber(*volume_)});
+    AppendHighQuality(args);
+    for (const std::string& map : maps_)
+        args.insert(args.end(), {"-map", map});
+    if (!noAudio_)
+        args.insert(args.end(), groupOptions_.begin(), groupOptions_.end());
+}
+
+// All inputs joined one after another, each scaled to one frame size.
+void Translator::BuildMerged(std::vector<std::string>& args)
+{
+    std::vector<InputFacts> facts;
+    bool allVideo = true, anyVideo = false, allAudio = true, anyAudio = false;
+    for (const MergedSegment& segment : segments_) {
+        InputFacts video = segment.videoPath.empty() ? InputFacts{} : ProbeInput(segment.videoPath);
+        InputFacts audio = segment.audioPath.empty() ? InputFacts{} : ProbeInput(segment.audioPath);
+        allVideo = allVideo && video.hasVideo;
+        anyVideo = anyVideo || video.hasVideo;
+        allAudio = allAudio && audio.hasAudio;
+        anyAudio = anyAudio || audio.hasAudio;
+        facts.push_back(video);
+    }
+    bool withVideo = allVideo && !noVideo_;
+    bool withAudio = allAudio && !noAudio_;
+    if (anyVideo && !allVideo && !noVideo_)
+        Fail("Some of the files to join have no video.");
+    if (anyAudio && !allAudio && !noAudio_)
+        Fail("Some of the files to join have no audio.");
+    if (!withVideo && !withAudio)
+        Fail("The files to join have neither video nor audio.");
+
+    int width = facts.front().width, height = facts.front().height;
+    if (auto size = FrameSize()) {
+        width = size->first;
+        height = size->second;
+    }
+    std::vector<std::string> graph;
+    std::string concatInputs;
+    int inputIndex = 0;
+    for (std::size_t k = 0; k < segments_.size(); ++k) {
+        const MergedSegment& segment = segments_[k];
+        int videoInput = -1, audioInput = -1;
+        for (const std::string* path : {&segment.videoPath, &segment.audioPath}) {
+            if (path->empty())
+                continue;
+            if (path == &segment.audioPath && *path == segment.videoPath) {
+                audioInput = videoInput;
+                continue;
+            }
+            args.insert(args.end(), inputOptions_.begin(), inputOptions_.end());
+            args.insert(args.end(), {"-i", *path});
+            (path == &segment.videoPath ? videoInput : audioInput) = inputIndex++;
+        }
+        std::string id = std::to_string(k);
+        if (withVideo) {
+            std::vector<std::string> chain;
+            AppendCrop(chain);
+            chain.push_back("scale=" + std::to_string(width) + ":" + std::to_string(height));
+            chain.push_back("setsar=1");
+            graph.push_back("[" + std::to_string(videoInput) + ":v:0]" + Join(chain, ",") + "[v" + id + "]");
+            concatInputs += "[v" + id + "]";
+        }
+        if (withAudio) {
+            graph.push_back("[" + std::to_string(audioInput) + ":a:0]anull[a" + id + "]");
+            concatInputs += "[a" + id + "]";
+        }
+    }
+    graph.push_back(concatInputs + "concat=n=" + std::to_string(segments_.size()) + ":v=" + (withVideo ? "1" : "0") +
+                    ":a=" + (withAudio ? "1" : "0") + (withVideo ? "[joinedv]" : "") + (withAudio ? "[joineda]" : ""));
+    std::vector<std::string> maps;
+    if (withVideo) {
+        std::vector<std::string> chain;
+        AppendSubtitle(chain);
+        AppendPad(chain);
+        graph.push_back("[joinedv]" + (chain.empty() ? std::string("null") : Join(chain, ",")) + "[vout]");
+        maps.insert(maps.end(), {"-map", "[vout]"});
+    }
+    if (withAudio) {
+        graph.push_back("[joineda]" + (volume_ ? "volume=" + FormatNumber(*volume_) : std::string("anull")) + "[aout]");
+        maps.insert(maps.end(), {"-map", "[aout]"});
+    }
+    args.insert(args.end(), {"-filter_complex", Join(graph, ";")});
+    args.insert(args.end(), maps.begin(), maps.end());
+    args.insert(args.end(), outputOptions_.begin(), outputOptions_.end());
+    AppendHighQuality(args);
+}
+
+Translation Translator::Run()
+{
+    std::size_t outputIndex = FindOutput();
+    if (outputIndex == 0)
+        return {{}, {}, "The conversion names no output file."};
+    output_ = words_[outputIndex];
+    for (std::size_t i = 1; i < outputIndex;)
+        TakeOption(i);
+    for (std::size_t i = outputIndex + 1; i < words_.size();)
+        TakeGroupOption(i);
+    if (!inputSeen_)
+        Fail("The conversion names no input file.");
+    else if (!inputs_.empty() && !segments_.empty())
+        Fail("The conversion mixes \"-i\" with joined inputs.");
+
+    std::vector<std::string> args;
+    if (error_.empty())
+        segments_.empty() ? BuildPerFile(args) : BuildMerged(args);
+    if (experimental_)
+        args.insert(args.end(), {"-strict", "experimental"});
+    if (sizeLimit_)
+        args.insert(args.end(), {"-fs", std::to_string(*sizeLimit_)});
+    args.push_back(output_);
+    if (!error_.empty())
+        return {{}, output_, error_};
+    return {std::move(args), output_, {}};
+}
+
+} // namespace
+
+Translation TranslateEngineVector(const std::vector<std::string>& words)
+{
+    return Translator(words).Run();
+}
+
+} // namespace vexen

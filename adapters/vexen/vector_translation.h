@@ -1,0 +1,19 @@
+#pragma once
+// Turns an engine argument vector (the older ffmpeg dialect with the merged-input directives)
+// into the arguments of the current ffmpeg program.
+
+#include <string>
+#include <vector>
+
+namespace vexen {
+
+struct Translation {
+    std::vector<std::string> arguments; // for the ffmpeg program, without the program name
+    std::string output;                 // the output path
+    std::string error;                  // non-empty: the vector cannot be converted, and why
+};
+
+// `words[0]` is "ffmain".
+Translation TranslateEngineVector(const std::vector<std::string>& words);
+
+} // namespace vexen

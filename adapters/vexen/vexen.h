@@ -1,0 +1,87 @@
+#ifndef VEXEN_H
+#define VEXEN_H
+/* vexen: the conversion engine. Probes media in-process and converts through the ffmpeg
+   program. Plain C interface; every function may be bound by name. */
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VEXEN_EXPORT __attribute__((visibility("default")))
+
+/* Stream kinds. Any kind other than video counts as a non-video stream. */
+enum {
+    VEXEN_KIND_VIDEO = 0,
+    VEXEN_KIND_AUDIO = 1,
+    VEXEN_KIND_SUBTITLE = 2,
+    VEXEN_KIND_DATA = 3,
+    VEXEN_KIND_ATTACHMENT = 4, /* attachments and attached pictures (cover art) */
+    VEXEN_KIND_OTHER = 5
+};
+
+/* 4-byte packing keeps the record at its 556 bytes. */
+#pragma pack(push, 4)
+typedef struct MediaFileInfo {
+    char fileName[256];     /* the path as the engine opened it */
+    int64_t duration;       /* microseconds, 0 when unknown */
+    int64_t startTime;      /* microseconds, 0 when unknown */
+    int32_t bitRate;        /* bits per second */
+    int32_t streamCount;    /* entries of the stream array; 0 when the file is unreadable */
+    int32_t audioCount;
+    char formatName[256];   /* container format, as libavformat names it */
+    int32_t videoIndex;     /* the video stream to map, -1 when there is none */
+    char reserved[12];
+} MediaFileInfo;
+#pragma pack(pop)
+
+typedef struct StreamInfo {
+    int32_t kind;
+    char description[256];
+    int32_t height;
+    int32_t width;
+    float aspect;           /* display width / height, 0 when unknown */
+    char reserved[12];
+} StreamInfo;
+
+/* Progress and messages of ffmain. value >= 0: seconds converted so far. A value in (-2, 0)
+   carries a message for the user in `message`. Return -1 to stop the conversion. */
+typedef int32_t (*EngineProgressCallback)(const char* message, double value);
+
+VEXEN_EXPORT int32_t VCInit(void);
+VEXEN_EXPORT int32_t VCExit(void);
+VEXEN_EXPORT int32_t ExitPlayCurrentFile(void);
+
+/* Fills `info` (zeroed first) and hands out a stream array in *streams (null when the file is
+   unreadable). Returns 0 on success, -1 when the file cannot be read. */
+VEXEN_EXPORT int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, StreamInfo** streams,
+                                      int32_t usePlatformReader);
+VEXEN_EXPORT void FreeContext(MediaFileInfo* info);
+VEXEN_EXPORT void FreeStreamInfo(StreamInfo* streams);
+
+VEXEN_EXPORT void EnableDshow(int32_t enable);
+
+/* Runs one conversion; argv[0] is "ffmain". Returns 0 when the output was written, 1 when the
+   conversion was stopped by the callback, -1 when it failed (the callback got the reason). */
+VEXEN_EXPORT int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback callback);
+
+#ifdef __cplusplus
+}
+
+static_assert(sizeof(MediaFileInfo) == 556, "MediaFileInfo layout");
+static_assert(offsetof(MediaFileInfo, duration) == 256, "MediaFileInfo layout");
+static_assert(offsetof(MediaFileInfo, startTime) == 264, "MediaFileInfo layout");
+static_assert(offsetof(MediaFileInfo, bitRate) == 272, "MediaFileInfo layout");
+static_assert(offsetof(MediaFileInfo, streamCount) == 276, "MediaFileInfo layout");
+static_assert(offsetof(MediaFileInfo, audioCount) == 280, "MediaFileInfo layout");
+static_assert(offsetof(MediaFileInfo, videoIndex) == 540, "MediaFileInfo layout");
+static_assert(sizeof(StreamInfo) == 284, "StreamInfo layout");
+static_assert(offsetof(StreamInfo, description) == 4, "StreamInfo layout");
+static_assert(offsetof(StreamInfo, height) == 260, "StreamInfo layout");
+static_assert(offsetof(StreamInfo, width) == 264, "StreamInfo layout");
+static_assert(offsetof(StreamInfo, aspect) == 268, "StreamInfo layout");
+#endif
+
+#endif

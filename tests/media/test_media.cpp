@@ -1,0 +1,150 @@
+#include "tests/media/test_media.h"
+
+#include "platform/process_runner.h"
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <unistd.h>
+#include <vector>
+
+namespace testmedia {
+namespace fs = std::filesystem;
+namespace {
+
+using Args = std::vector<std::string>;
+
+const Args kQuiet = {"-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+
+Args Video(const std::string& size, int seconds = 2)
+{
+    return {"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=25:duration=" + std::to_string(seconds)};
+}
+
+Args Tone(int frequency, int rate, int seconds = 2)
+{
+    return {"-f", "lavfi", "-i",
+            "sine=frequency=" + std::to_string(frequency) + ":sample_rate=" + std::to_string(rate) +
+                ":duration=" + std::to_string(seconds)};
+}
+
+Args Join(std::initializer_list<Args> parts)
+{
+    Args all = kQuiet;
+    for (const Args& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+const Args kH264 = {"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
+
+void WriteText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Writes under a temporary name and renames, so concurrent test processes never see half a clip.
+void Make(const fs::path& target, const Args& argsWithoutOutput, const std::string& extension)
+{
+    fs::path temporary = target.parent_path() / (".making-" + std::to_string(::getpid()) + "-" +
+                                                 target.filename().string() + extension);
+    Args args = argsWithoutOutput;
+    args.push_back(temporary.string());
+    if (platform::RunAndWait("ffmpeg", args) != 0) {
+        fs::remove(temporary);
+        throw std::runtime_error("ffmpeg could not make the test clip " + target.string());
+    }
+    fs::rename(temporary, target);
+}
+
+void MakeClip(Clip clip, const fs::path& path)
+{
+    switch (clip) {
+    case Clip::MatroskaTracks: {
+        fs::path srt = fs::path(MediaFolder()) / "tracks.srt";
+        fs::path ass = fs::path(MediaFolder()) / "tracks.ass";
+        WriteText(srt, "1\n00:00:00,200 --> 00:00:01,500\nFirst line\n");
+        WriteText(ass, "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
+                       "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Italic, Alignment, MarginV\n"
+                       "Style: Default,DejaVu Sans,20,&H00FFFFFF,0,0,2,10\n\n[Events]\n"
+                       "Format: Layer, Start, End, Style, Text\n"
+                       "Dialogue: 0,0:00:00.20,0:00:01.50,Default,Styled line\n");
+        Make(path,
+             Join({Video("320x240"), Tone(440, 48000), Tone(880, 44100), {"-i", srt.string(), "-i", ass.string()},
+                   {"-map", "0", "-map", "1", "-map", "2", "-map", "3", "-map", "4"}, kH264,
+                   {"-c:a:0", "ac3", "-ac:a:0", "2", "-c:a:1", "aac", "-c:s:0", "srt", "-c:s:1", "ass",
+                    "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ger"}}),
+             ".mkv");
+        return;
+    }
+    case Clip::Standard4x3:
+        Make(path, Join({Video("320x240"), Tone(440, 44100), kH264, {"-c:a", "aac"}}), ".mp4");
+        return;
+    case Clip::Wide16x9:
+        Make(path, Join({Video("320x180"), Tone(440, 44100), kH264, {"-c:a", "aac"}}), ".mp4");
+        return;
+    case Clip::Anamorphic:
+        Make(path, Join({Video("352x288"), Tone(440, 48000), {"-vf", "setsar=16/11"}, kH264, {"-c:a", "aac"}}), ".mkv");
+        return;
+    case Clip::TransportStream:
+        Make(path, Join({Video("320x240"), Tone(440, 48000), {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpegts"}}), ".ts");
+        return;
+    case Clip::Wmv:
+        Make(path, Join({Video("320x240"), Tone(440, 44100), {"-c:v", "wmv2", "-c:a", "wmav2", "-f", "asf"}}), ".wmv");
+        return;
+    case Clip::AudioOnly:
+        Make(path, Join({Tone(660, 44100), {"-c:a", "aac"}}), ".mka");
+        return;
+    case Clip::NotMedia:
+        WriteText(path, "This is a text file, not a movie.\n");
+        return;
+    case Clip::SubtitleText:
+        WriteText(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n");
+        return;
+    }
+}
+
+const char* FileName(Clip clip)
+{
+    switch (clip) {
+    case Clip::MatroskaTracks: return "tracks.mkv";
+    case Clip::Standard4x3: return "standard_4x3.mp4";
+    case Clip::Wide16x9: return "wide_16x9.mp4";
+    case Clip::Anamorphic: return "anamorphic.mkv";
+    case Clip::TransportStream: return "clip.ts";
+    case Clip::Wmv: return "clip.wmv";
+    case Clip::AudioOnly: return "audio_only.mka";
+    case Clip::NotMedia: return "not_media.mkv";
+    case Clip::SubtitleText: return "burn.srt";
+    }
+    return "unknown";
+}
+
+} // namespace
+
+std::string MediaFolder()
+{
+    // Bump the version when a clip changes, so stale clips are not reused.
+    fs::path folder = fs::temp_directory_path() / ("reelvane-test-media-v1-" + std::to_string(::getuid()));
+    fs::create_directories(folder);
+    return folder.string();
+}
+
+std::string ClipPath(Clip clip)
+{
+    fs::path path = fs::path(MediaFolder()) / FileName(clip);
+    if (!fs::exists(path))
+        MakeClip(clip, path);
+    return path.string();
+}
+
+std::string SizedClipPath(int seconds, int width, int height)
+{
+    std::string size = std::to_string(width) + "x" + std::to_string(height);
+    fs::path path = fs::path(MediaFolder()) / ("sized_" + std::to_string(seconds) + "s_" + size + ".mkv");
+    if (!fs::exists(path))
+        Make(path, Join({Video(size, seconds), Tone(440, 48000, seconds), kH264, {"-c:a", "aac"}}), ".mkv");
+    return path.string();
+}
+
+} // namespace testmedia

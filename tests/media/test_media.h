@@ -1,0 +1,31 @@
+#pragma once
+// Small clips for tests and benchmarks, made on demand with the ffmpeg program (lavfi sources).
+// Each clip is made once into a shared folder and reused by later test processes.
+
+#include <string>
+
+namespace testmedia {
+
+enum class Clip {
+    MatroskaTracks, // H.264 320x240, AC-3 (eng) and AAC (ger) audio, SRT and ASS subtitles, 2 s
+    Standard4x3,    // MP4, H.264 320x240 + AAC, 2 s
+    Wide16x9,       // MP4, H.264 320x180 + AAC, 2 s
+    Anamorphic,     // Matroska, H.264 352x288 stored with a 16:11 sample aspect (16:9 shown), 2 s
+    TransportStream,// MPEG-TS, MPEG-2 video 320x240 + MP2, 2 s
+    Wmv,            // ASF, WMV2 320x240 + WMA2, 2 s
+    AudioOnly,      // Matroska audio, AAC, 2 s
+    NotMedia,       // a text file named .mkv
+    SubtitleText,   // SRT: one cue "SUBTITLE" from 0.5 s to 1.2 s
+};
+
+// The folder the clips are made in (created when missing).
+std::string MediaFolder();
+
+// The path of the clip, made first when it is not there yet. Throws std::runtime_error when
+// ffmpeg cannot make it.
+std::string ClipPath(Clip clip);
+
+// A clip of `seconds` length, `width` x `height`, H.264 + AAC in Matroska (for timing runs).
+std::string SizedClipPath(int seconds, int width, int height);
+
+} // namespace testmedia
