@@ -91,8 +91,9 @@ std::vector<std::string> HighQualityOptions(const std::string& encoder)
     const AVCodec* codec = avcodec_find_encoder_by_name(encoder.c_str());
     if (codec && codec->priv_class) {
         const AVClass* privateClass = codec->priv_class;
-        // The MPEG-family encoders decide macroblocks by rate-distortion at their best.
-        if (av_opt_find(&privateClass, "mbd", nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ))
+        // The MPEG-family encoders (known by their shared "mpv_flags") decide macroblocks by
+        // rate-distortion at their best.
+        if (av_opt_find(&privateClass, "mpv_flags", nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ))
             return {"-mbd", "rd"};
     }
     return {};

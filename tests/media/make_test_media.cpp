@@ -9,7 +9,7 @@ int main()
     using testmedia::Clip;
     try {
         for (Clip clip : {Clip::MatroskaTracks, Clip::Standard4x3, Clip::Wide16x9, Clip::Anamorphic,
-                          Clip::TransportStream, Clip::Wmv, Clip::AudioOnly, Clip::NotMedia, Clip::SubtitleText})
+                          Clip::TransportStream, Clip::Wmv, Clip::AudioOnly, Clip::CoverArt, Clip::NotMedia, Clip::SubtitleText})
             std::cout << testmedia::ClipPath(clip) << "\n";
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";

@@ -95,6 +95,12 @@ void MakeClip(Clip clip, const fs::path& path)
     case Clip::AudioOnly:
         Make(path, Join({Tone(660, 44100), {"-c:a", "aac"}}), ".mka");
         return;
+    case Clip::CoverArt:
+        Make(path,
+             Join({Tone(440, 44100, 1), {"-f", "lavfi", "-i", "color=red:size=64x64:duration=0.04"},
+                   {"-map", "0", "-map", "1", "-c:a", "aac", "-c:v", "png", "-disposition:v:0", "attached_pic"}}),
+             ".mp4");
+        return;
     case Clip::NotMedia:
         WriteText(path, "This is a text file, not a movie.\n");
         return;
@@ -114,6 +120,7 @@ const char* FileName(Clip clip)
     case Clip::TransportStream: return "clip.ts";
     case Clip::Wmv: return "clip.wmv";
     case Clip::AudioOnly: return "audio_only.mka";
+    case Clip::CoverArt: return "cover_art.mp4";
     case Clip::NotMedia: return "not_media.mkv";
     case Clip::SubtitleText: return "burn.srt";
     }

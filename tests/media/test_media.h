@@ -14,6 +14,7 @@ enum class Clip {
     TransportStream,// MPEG-TS, MPEG-2 video 320x240 + MP2, 2 s
     Wmv,            // ASF, WMV2 320x240 + WMA2, 2 s
     AudioOnly,      // Matroska audio, AAC, 2 s
+    CoverArt,       // MP4, AAC with a PNG cover picture (an attached picture), 1 s
     NotMedia,       // a text file named .mkv
     SubtitleText,   // SRT: one cue "SUBTITLE" from 0.5 s to 1.2 s
 };

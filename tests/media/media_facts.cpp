@@ -1,0 +1,104 @@
+#include "tests/media/media_facts.h"
+
+#include "platform/process_runner.h"
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+namespace testmedia {
+namespace {
+
+int64_t NumberField(const nlohmann::json& object, const char* key)
+{
+    if (!object.contains(key))
+        return 0;
+    const nlohmann::json& value = object[key];
+    if (value.is_number())
+        return value.get<int64_t>();
+    return value.is_string() ? std::atoll(value.get<std::string>().c_str()) : 0;
+}
+
+} // namespace
+
+int FileFacts::Count(const std::string& type) const
+{
+    int count = 0;
+    for (const StreamFacts& stream : streams)
+        count += stream.type == type;
+    return count;
+}
+
+const StreamFacts* FileFacts::First(const std::string& type) const
+{
+    for (const StreamFacts& stream : streams)
+        if (stream.type == type)
+            return &stream;
+    return nullptr;
+}
+
+std::optional<FileFacts> ProbeFile(const std::string& path)
+{
+    auto text = platform::RunAndCapture(
+        "ffprobe", {"-v", "error", "-show_format", "-show_streams", "-of", "json", path});
+    if (!text)
+        return std::nullopt;
+    nlohmann::json json = nlohmann::json::parse(*text, nullptr, false);
+    if (json.is_discarded() || !json.contains("format"))
+        return std::nullopt;
+    FileFacts facts;
+    const nlohmann::json& format = json["format"];
+    if (format.contains("duration"))
+        facts.duration = std::atof(format["duration"].get<std::string>().c_str());
+    facts.bitRate = NumberField(format, "bit_rate");
+    for (const nlohmann::json& stream : json["streams"]) {
+        StreamFacts s;
+        s.type = stream.value("codec_type", "");
+        s.codec = stream.value("codec_name", "");
+        s.width = static_cast<int>(NumberField(stream, "width"));
+        s.height = static_cast<int>(NumberField(stream, "height"));
+        s.sampleRate = static_cast<int>(NumberField(stream, "sample_rate"));
+        s.channels = static_cast<int>(NumberField(stream, "channels"));
+        s.bitRate = NumberField(stream, "bit_rate");
+        s.displayAspect = stream.value("display_aspect_ratio", "");
+        s.frameRate = stream.value("avg_frame_rate", "");
+        facts.streams.push_back(s);
+    }
+    return facts;
+}
+
+Rgb Picture::At(int x, int y) const
+{
+    std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
+    return {rgb[at], rgb[at + 1], rgb[at + 2]};
+}
+
+Picture GrabFrame(const std::string& path, double seconds)
+{
+    Picture picture;
+    auto facts = ProbeFile(path);
+    const StreamFacts* video = facts ? facts->First("video") : nullptr;
+    if (!video)
+        return picture;
+    auto bytes = platform::RunAndCapture(
+        "ffmpeg", {"-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path, "-frames:v", "1",
+                   "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    std::size_t expected = static_cast<std::size_t>(video->width) * video->height * 3;
+    if (!bytes || bytes->size() != expected)
+        return picture;
+    picture.width = video->width;
+    picture.height = video->height;
+    picture.rgb.assign(bytes->begin(), bytes->end());
+    return picture;
+}
+
+double MeanDifference(const Picture& a, const Picture& b)
+{
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
+        return 255.0;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i)
+        sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+    return sum / a.rgb.size();
+}
+
+} // namespace testmedia

@@ -1,0 +1,52 @@
+#pragma once
+// What ffprobe and ffmpeg see in a file: stream facts, duration, and decoded pixels.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testmedia {
+
+struct StreamFacts {
+    std::string type;  // "video", "audio", "subtitle", ...
+    std::string codec; // codec_name
+    int width = 0;
+    int height = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    int64_t bitRate = 0; // 0 when not reported
+    std::string displayAspect; // "16:9"
+    std::string frameRate;     // average, "25/1"
+};
+
+struct FileFacts {
+    double duration = 0.0; // seconds
+    int64_t bitRate = 0;
+    std::vector<StreamFacts> streams;
+
+    int Count(const std::string& type) const;
+    const StreamFacts* First(const std::string& type) const;
+};
+
+// Nothing when ffprobe cannot read the file.
+std::optional<FileFacts> ProbeFile(const std::string& path);
+
+struct Rgb {
+    int r, g, b;
+};
+
+// One decoded frame at `seconds` as RGB rows; empty when it cannot be decoded.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+
+    Rgb At(int x, int y) const;
+};
+Picture GrabFrame(const std::string& path, double seconds);
+
+// Mean absolute difference per byte of two pictures of the same size.
+double MeanDifference(const Picture& a, const Picture& b);
+
+} // namespace testmedia
