@@ -1,0 +1,222 @@
+#include "reelvane/conversion/argument_builder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <strings.h>
+
+namespace reelvane {
+namespace {
+
+std::string Printf(const char* format, auto... values)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+int RoundUp16(int value)
+{
+    return (value + 15) / 16 * 16;
+}
+
+struct NamedSize {
+    const char* name;
+    int width;
+    int height;
+};
+
+// Indexed by nVideoRiszeOption; option 9 is the custom size.
+constexpr NamedSize kSizes[] = {
+    {nullptr, 0, 0},         {"sqcif", 128, 96},     {"qcif", 176, 144},     {"cif", 352, 288},
+    {"4cif", 704, 576},      {"320x240", 320, 240},  {"640x480", 640, 480},  {"720x480", 720, 480},
+    {"720x576", 720, 576},   {nullptr, 0, 0},        {"1280x768", 1280, 768}, {"1920x1080", 1920, 1080},
+};
+
+std::string FrameSizeText(const ProfileSettings& s)
+{
+    int option = s.nVideoRiszeOption;
+    int width = option == 9 ? RoundUp16(s.nVideoCustomSizeX) : kSizes[option].width;
+    int height = option == 9 ? RoundUp16(s.nVideoCustomSizeY) : kSizes[option].height;
+    if (s.bVideoEnablePad) // the padded picture keeps the nominal frame
+        return Printf("%dx%d", width - s.nVideoPadLeft - s.nVideoPadRight, height - s.nVideoPadTop - s.nVideoPadBottom);
+    return option == 9 ? Printf("%dx%d", width, height) : kSizes[option].name;
+}
+
+bool IsAuto(const char* codec)
+{
+    return strcasecmp(codec, "auto") == 0;
+}
+
+std::string ProfileFileName(const std::string& iniPath)
+{
+    return std::filesystem::path(iniPath).stem().string();
+}
+
+bool Contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The "-fs" value of the selector's text, or nothing for a text without one.
+std::string SplitValue(const SplitRule& split)
+{
+    struct DiscSize {
+        const char* choice;
+        int64_t kilobytes;
+    };
+    constexpr DiscSize kDiscs[] = {{"DVD-5 (4.7GB)", 4200000}, {"DVD-9 (8.5GB)", 8000000},
+                                   {"BD-25 (25GB)", 23000000}, {"BD-50 (50GB)", 46000000}};
+    if (split.currentChoice == "Custom")
+        return std::to_string(split.customMegabytes * 1000);
+    std::string profile = ProfileFileName(split.currentProfilePath);
+    bool reduce = split.perFileRun && (Contains(profile, "avchd") || Contains(profile, "dvd") ||
+                                       Contains(profile, "blu-ray") || (Contains(profile, "divxavi") && split.sharedProfile));
+    for (const DiscSize& disc : kDiscs) {
+        if (split.currentChoice != disc.choice)
+            continue;
+        int64_t value = disc.kilobytes;
+        if (reduce && value - split.writtenKilobytes > 0)
+            value -= split.writtenKilobytes;
+        return std::to_string(value);
+    }
+    return {};
+}
+
+} // namespace
+
+std::size_t AppendParaWords(EngineArguments& arguments, const std::string& para, const SplitRule& split)
+{
+    std::vector<std::string> words = SplitWords(para);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != "-fs") {
+            arguments.Add(words[i]);
+            continue;
+        }
+        std::string value = split.runChoice == "No split" ? std::string() : SplitValue(split);
+        if (value.empty())
+            break; // no split: the marker and everything after it go
+        arguments.Add("-fs");
+        arguments.Add(value);
+        ++i; // the placeholder after the marker
+    }
+    return arguments.size();
+}
+
+std::size_t BuildEngineOptions(EngineArguments& a, const ProfileSettings& s)
+{
+    if (s.bDisableAudio)
+        a.Add("-an");
+    if (s.bAudioCustomSampleRate)
+        a.Add("-ar"), a.Add(Printf("%d", s.nAudioCustomSampleRate));
+    if (s.nAudioChannel)
+        a.Add("-ac"), a.Add(Printf("%d", s.nAudioChannel));
+    if (s.bAudioCustomVolume)
+        a.Add("-vol"), a.Add(Printf("%d", s.nAudioVolume));
+    if (s.bAudioCustomBitRate)
+        a.Add("-ab"), a.Add(Printf("%f", static_cast<double>(s.nAudioCustomBitRate)));
+    if (s.bDisableVideo)
+        a.Add("-vn");
+    if (s.bVideoHighQuality)
+        a.Add("-hq");
+    if (s.bVideoCustomFrameRate)
+        a.Add("-r"), a.Add(Printf("%.3f", static_cast<double>(s.nVideoCustomFrameRate)));
+    a.Add("-b");
+    a.Add(Printf("%d", s.bVideoCustomBitRate ? s.nVideoCustomBitRate : s.nVideoDefaultBitRate));
+    if (!IsAuto(s.cAudioCodec))
+        a.Add("-acodec"), a.Add(s.cAudioCodec);
+    if (!IsAuto(s.cVideoCodec))
+        a.Add("-vcodec"), a.Add(s.cVideoCodec);
+    if (s.bVideoEnableCrop) {
+        a.Add("-croptop"), a.Add(Printf("%d", s.nVideoCropTop));
+        a.Add("-cropbottom"), a.Add(Printf("%d", s.nVideoCropBottom));
+        a.Add("-cropleft"), a.Add(Printf("%d", s.nVideoCropLeft));
+        a.Add("-cropright"), a.Add(Printf("%d", s.nVideoCropRight));
+    }
+    if (s.bVideoEnablePad) {
+        a.Add("-padtop"), a.Add(Printf("%d", s.nVideoPadTop));
+        a.Add("-padbottom"), a.Add(Printf("%d", s.nVideoPadBottom));
+        a.Add("-padleft"), a.Add(Printf("%d", s.nVideoPadLeft));
+        a.Add("-padright"), a.Add(Printf("%d", s.nVideoPadRight));
+        a.Add("-padcolor"), a.Add(Printf("0x%x", static_cast<unsigned>(s.nVideoPadColor)));
+    }
+    if (s.nVideoRiszeOption >= 1 && s.nVideoRiszeOption <= 11)
+        a.Add("-s"), a.Add(FrameSizeText(s));
+    if (s.nAspect)
+        a.Add("-aspect"), a.Add(s.nAspect == 1 ? "4:3" : "16:9");
+    return a.size();
+}
+
+EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& split)
+{
+    const ProfileSettings& s = task.settings;
+    const int64_t fileStart = task.probed.mediaInfo.startTime;
+    EngineArguments a;
+    if (!task.fromStart) {
+        a.Add("-ss");
+        a.Add(FormatEngineTime(task.trimStart - fileStart > 0 ? task.trimStart - fileStart : 0));
+    }
+    if (!task.toEnd) {
+        a.Add("-t");
+        a.Add(FormatEngineTime(task.fromStart ? task.trimEnd - fileStart : task.trimEnd - task.trimStart));
+    }
+    SplitParameterString(s.BeforePara, a);
+    a.Add("-i");
+    a.AddPath(task.sourcePath);
+    if (!task.subtitlePath.empty()) {
+        a.Add("-vhook");
+        a.AddPath("SubTitleHook -f " + task.subtitlePath);
+    }
+    AppendParaWords(a, s.Para, split);
+    BuildEngineOptions(a, s);
+    if (!s.bDisableVideo && task.probed.mediaInfo.videoIndex >= 0)
+        a.Add("-map"), a.Add(Printf("0:%d", task.probed.mediaInfo.videoIndex));
+
+    // The n-th entry of the track list is the n-th audio stream of the file.
+    std::vector<int> audioStreams;
+    for (std::size_t i = 0; i < task.probed.streams.size(); ++i)
+        if (task.probed.streams[i].kind == VEXEN_KIND_AUDIO)
+            audioStreams.push_back(static_cast<int>(i));
+    int selected = 0;
+    if (!s.bDisableAudio) {
+        for (const AudioTrackEntry& entry : task.probed.audioTracks) {
+            if (!entry.selected)
+                continue;
+            ++selected;
+            if (entry.position >= 0 && entry.position < static_cast<int>(audioStreams.size()))
+                a.Add("-map"), a.Add(Printf("0:%d", audioStreams[entry.position]));
+        }
+    }
+    a.AddPath(task.destinationPath);
+    for (int extra = 1; extra < selected; ++extra) { // each further track as stereo AC-3
+        for (const char* word : {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"})
+            a.Add(word);
+    }
+    return a;
+}
+
+EngineArguments BuildMergedArguments(const std::vector<MergedInput>& inputs, const ProfileSettings& current,
+                                     const SplitRule& split, const std::string& outputFolder, int compoundNumber)
+{
+    EngineArguments a;
+    SplitParameterString(current.BeforePara, a);
+    for (const MergedInput& input : inputs) {
+        a.Add("-ivs");
+        a.AddPath((input.usePlatformReader ? "&new &dshow &file " : "&new &file ") + input.sourcePath);
+        a.Add("-ias");
+        a.AddPath("&file " + input.sourcePath);
+    }
+    AppendParaWords(a, current.Para, split);
+    BuildEngineOptions(a, current);
+    a.AddPath(outputFolder + "Compound" + std::to_string(compoundNumber) + "." + current.TargetType);
+    return a;
+}
+
+int CompoundNumber()
+{
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    return std::rand();
+}
+
+} // namespace reelvane

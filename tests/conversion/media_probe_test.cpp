@@ -1,0 +1,89 @@
+#include "reelvane/conversion/checked_format.h"
+#include "reelvane/conversion/probed_source.h"
+#include "tests/media/test_media.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace reelvane {
+namespace {
+
+using testmedia::Clip;
+
+int CountOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(ConversionProbe, TracksOfAMatroskaFile)
+{
+    ProbedSource p;
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::MatroskaTracks), 0, p), 0);
+    // Only audio streams become audio tracks; subtitles stay in the stream array.
+    ASSERT_EQ(p.audioTracks.size(), 2u);
+    EXPECT_EQ(p.audioTracks[0].position, 0);
+    EXPECT_EQ(p.audioTracks[0].selected, 1);
+    EXPECT_EQ(p.audioTracks[1].position, 1);
+    EXPECT_EQ(p.audioTracks[1].selected, 0);
+    EXPECT_EQ(std::string(p.audioTracks[0].description).rfind("Audio: ac3", 0), 0u);
+    EXPECT_EQ(p.streams.size(), 5u);
+    EXPECT_EQ(p.sourceWidth, 320);
+    EXPECT_EQ(p.sourceHeight, 240);
+    EXPECT_NEAR(p.sourceAspect, 4.0 / 3.0, 1e-4);
+    EXPECT_NEAR(p.duration, 2.0, 0.1);
+    EXPECT_EQ(p.bitRate, p.mediaInfo.bitRate / 1024);
+    // One line per stream after the four heading lines.
+    EXPECT_EQ(CountOf(p.informationText, "\r\n"), 3 + 5);
+    EXPECT_NE(p.informationText.find("\r\nSubtitle: ass"), std::string::npos);
+    EXPECT_EQ(p.videoText.rfind("Video: h264", 0), 0u);
+    EXPECT_EQ(p.videoText.substr(p.videoText.size() - 2), "\r\n");
+}
+
+TEST(ConversionProbe, UnreadableFileSaysSo)
+{
+    ProbedSource p;
+    p.audioTracks.push_back({0, 1, "stale"});
+    EXPECT_EQ(ProbeSource(testmedia::ClipPath(Clip::NotMedia), 0, p), kProbeUnreadable);
+    EXPECT_EQ(p.informationText, "Cannot open the file");
+    EXPECT_TRUE(p.streams.empty());
+    EXPECT_EQ(p.mediaInfo.streamCount, 0);
+}
+
+TEST(ConversionProbe, HeadingFromTheRecord)
+{
+    MediaFileInfo info{};
+    std::strcpy(info.fileName, "/v/movie.mkv");
+    info.duration = 3723400000; // 1:02:03.4, whose seconds show as "3.4" with "%02.1f"
+    info.startTime = 500000;
+    info.bitRate = 1048576;
+    EXPECT_EQ(InformationHeading(info),
+              "File Name:/v/movie.mkv\r\nDuration:01:02:3.4\r\nStart Time:0.500s\r\nBit Rate:1024kbit/s");
+}
+
+TEST(ConversionProbe, FormatFromDataMustTakeTheArguments)
+{
+    EXPECT_TRUE(FormatTakes("File:%s %02d:%02d:%02.1f %.3fs %dkbit/s 100%%", "sddffd"));
+    EXPECT_FALSE(FormatTakes("File:%s %s %s", "sddffd"));
+    EXPECT_FALSE(FormatTakes("%s %d %d %f %f %d %n", "sddffd"));
+    EXPECT_FALSE(FormatTakes("%s %d %d %f %f", "sddffd"));
+    EXPECT_FALSE(FormatTakes("%s %d %d %f %f %ld", "sddffd"));
+    EXPECT_EQ(CheckedFormat("%s%s", "d", "fallback %d"), "fallback %d");
+}
+
+TEST(ConversionProbe, PlatformReaderByExtension)
+{
+    EXPECT_EQ(UsesPlatformReader("/v/movie.RMVB"), 1);
+    EXPECT_EQ(UsesPlatformReader("clip.wmv"), 1);
+    EXPECT_EQ(UsesPlatformReader("song.Wma"), 1);
+    EXPECT_EQ(UsesPlatformReader("movie.mkv"), 0);
+    EXPECT_EQ(UsesPlatformReader("noextension"), 0);
+    EXPECT_EQ(UsesPlatformReader("archive.rm.mkv"), 0);
+    EXPECT_EQ(UsesPlatformReader("clip.r"), 0);
+}
+
+} // namespace
+} // namespace reelvane
