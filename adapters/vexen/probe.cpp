@@ -83,17 +83,22 @@ extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Strea
     AVFormatContext* format = nullptr;
     if (avformat_open_input(&format, path, nullptr, nullptr) < 0)
         return -1;
-    int result = -1;
-    if (avformat_find_stream_info(format, nullptr) >= 0 && format->nb_streams > 0) {
-        auto* array = static_cast<StreamInfo*>(std::calloc(format->nb_streams, sizeof(StreamInfo)));
-        if (array) {
-            Fill(*format, *info, array);
-            *streams = array;
-            result = 0;
+    StreamInfo* array = nullptr;
+    try {
+        if (avformat_find_stream_info(format, nullptr) >= 0 && format->nb_streams > 0) {
+            array = static_cast<StreamInfo*>(std::calloc(format->nb_streams, sizeof(StreamInfo)));
+            if (array)
+                Fill(*format, *info, array);
         }
+    } catch (...) { // nothing may cross the C interface; the file then counts as unreadable
+        std::free(array);
+        array = nullptr;
+        std::memset(info, 0, sizeof *info);
+        info->videoIndex = -1;
     }
     avformat_close_input(&format);
-    return result;
+    *streams = array;
+    return array ? 0 : -1;
 }
 
 // The probe keeps no demuxer open, so the record holds nothing to release.

@@ -59,7 +59,7 @@ int32_t UsesPlatformReader(const std::string& path)
 int ProbeSource(const std::string& path, int32_t usePlatformReader, ProbedSource& probed)
 {
     ExitPlayCurrentFile();
-    std::memset(&probed.mediaInfo, 0, sizeof probed.mediaInfo);
+    probed = ProbedSource{};
     StreamInfo* streams = nullptr;
     GetMediaFileInfo(path.c_str(), &probed.mediaInfo, &streams, usePlatformReader);
     const MediaFileInfo& info = probed.mediaInfo;

@@ -198,6 +198,22 @@ TEST_F(VexenConversion, BurntSubtitleChangesThePictureOnlyWhileShown)
     EXPECT_LT(after, 0.05);
 }
 
+TEST_F(VexenConversion, BurntSubtitleKeepsTheSourceTimesAfterASeek)
+{
+    // The cue runs from 0.5 s to 1.2 s of the source; the output starts at 0.4 s of it.
+    std::string subtitle = testmedia::ClipPath(Clip::SubtitleText);
+    std::string plain = out_.path("plain.avi"), burnt = out_.path("burnt.avi");
+    ASSERT_EQ(Convert({"-ss", "00:00:00.4", "-i", clip_, "-an", "-vcodec", "mjpeg", plain}), 0) << AllMessages();
+    ASSERT_EQ(Convert({"-ss", "00:00:00.4", "-i", clip_, "-vhook", "SubTitleHook -f " + subtitle, "-an", "-vcodec",
+                       "mjpeg", burnt}),
+              0)
+        << AllMessages();
+    double shown = testmedia::MeanDifference(testmedia::GrabFrame(plain, 0.2), testmedia::GrabFrame(burnt, 0.2));
+    double gone = testmedia::MeanDifference(testmedia::GrabFrame(plain, 0.95), testmedia::GrabFrame(burnt, 0.95));
+    EXPECT_GT(shown, 0.5);
+    EXPECT_LT(gone, 0.05);
+}
+
 TEST_F(VexenConversion, MergedOutputLastsAsLongAsItsInputs)
 {
     std::string wide = testmedia::ClipPath(Clip::Wide16x9), ts = testmedia::ClipPath(Clip::TransportStream);
