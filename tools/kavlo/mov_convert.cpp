@@ -107,6 +107,9 @@ std::optional<Refusal> ConvertMov(const Bytes& target, const CameraTemplate& cam
         return Refusal{*message, true};
     progress(20);
 
+    // A file cut short loses the movie atom, whose size then points past the end.
+    if (!index.moov.found)
+        return Stays(kTargetDamaged);
     if (CodecFlag(index) != camera.codecFlag)
         return Stays(kCodecDiffers);
     const auto audioTimeScale = MediaTimeScale(target, index.audio().mdia);
