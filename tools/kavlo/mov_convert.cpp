@@ -15,15 +15,26 @@ Refusal Stays(const char* message)
     return {message, false};
 }
 
-// The camera's own layout: "skip" first, then the media, then the "moov" whose last child is
-// the "udta".
-bool HasCameraLayout(const AtomIndex& index)
+bool IsChildOf(const Bytes& image, const AtomSlot& parent, const AtomSlot& atom)
+{
+    for (std::size_t child = parent.offset + 8; child < parent.end();) {
+        if (child == atom.offset)
+            return true;
+        auto size = AtomSizeAt(image, child, parent.end());
+        if (!size)
+            return false;
+        child += *size;
+    }
+    return false;
+}
+
+// The camera's own layout: "skip" first, then the media, then the "moov" that holds the "udta".
+bool HasCameraLayout(const Bytes& image, const AtomIndex& index)
 {
     const AtomSlot& mdat = index.mdat;
     const AtomSlot& moov = index.moov;
-    const AtomSlot& udta = index.udta;
-    return index.skip.found && udta.found && mdat.found && moov.found && index.skip.end() <= mdat.offset &&
-           mdat.end() <= moov.offset && moov.offset < udta.offset && udta.end() <= moov.end();
+    return index.skip.found && index.udta.found && mdat.found && moov.found && index.skip.end() <= mdat.offset &&
+           mdat.end() <= moov.offset && IsChildOf(image, moov, index.udta);
 }
 
 void AddToChunkOffsets(Bytes& image, const AtomSlot& stco, int64_t shift)
@@ -122,7 +133,7 @@ std::optional<Refusal> ConvertMov(const Bytes& target, const CameraTemplate& cam
         return Stays(kSampleSizeNotOne);
     progress(30);
 
-    const bool cameraLayout = HasCameraLayout(index);
+    const bool cameraLayout = HasCameraLayout(target, index);
     if (cameraLayout) {
         if (auto refusal = ReplaceCameraParts(target, index, camera, out))
             return refusal;
