@@ -16,7 +16,7 @@ struct Rewriter {
     bool Container(std::size_t offset, std::size_t size)
     {
         // Containers with a 64-bit size field are not rewritten.
-        if (TypeAt(image, offset, std::string_view("\0\0\0\1", 4)))
+        if (FieldU32(image, {offset, size, true}, 0) == 1u)
             return false;
         const std::size_t start = out.size();
         out.u32(0).bytes(&image[offset + 4], 4);
