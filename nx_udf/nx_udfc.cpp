@@ -18,7 +18,7 @@ bool build_image(std::string source, const char* volume_label, const std::string
     auto label = nx_udf::decode_utf8(volume_label);
     if (!label)
         return false;
-    auto root = nx_udf::read_tree(source);
+    auto root = nx_udf::read_tree(source, image_path);
     if (!root)
         return false;
     auto layout = nx_udf::lay_out(*root);

@@ -35,7 +35,7 @@ bool is_ancestor_of_itself(const fs::path& folder, const std::vector<fs::path>& 
     return false;
 }
 
-bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors)
+bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs::path& image)
 {
     std::error_code error;
     std::vector<std::string> names;
@@ -62,9 +62,11 @@ bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors)
             if (fs::is_symlink(fs::symlink_status(child->path, error)) && is_ancestor_of_itself(child->path, ancestors))
                 return false;
             child->is_folder = true;
-            if (!platform::read_file_times(child->path, child->times) || !read_folder(*child, ancestors))
+            if (!platform::read_file_times(child->path, child->times) || !read_folder(*child, ancestors, image))
                 return false;
         } else if (fs::is_regular_file(status)) {
+            if (name == image.filename() && fs::equivalent(child->path, image, error))
+                continue; // the image being replaced
             child->size = fs::file_size(child->path, error);
             if (error || !platform::RawInputFile(child->path).is_open()
                 || !platform::read_file_times(child->path, child->times))
@@ -80,7 +82,7 @@ bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors)
 
 } // namespace
 
-std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder)
+std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder, const std::string& image)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error))
@@ -89,7 +91,7 @@ std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder)
     root->path = folder;
     root->is_folder = true;
     std::vector<fs::path> ancestors;
-    if (!read_folder(*root, ancestors))
+    if (!read_folder(*root, ancestors, image))
         return nullptr;
     return root;
 }

@@ -37,7 +37,7 @@ struct UdfTreeEntry {
 
 // Reads the folder tree below `folder`: folders and regular files (links followed).
 // Nothing when the folder is missing, a part of it cannot be read, a name cannot be stored,
-// or links lead in a circle.
-std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder);
+// or links lead in a circle. An earlier `image` inside the folder is left out.
+std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder, const std::string& image);
 
 } // namespace nx_udf

@@ -129,3 +129,15 @@ TEST(NxUdfFailure, FullDiskRemovesThePartialImage)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_FALSE(fs::exists(image));
 }
+
+TEST(NxUdfFailure, ImageInsideTheSourceIsNotPackedIntoItself)
+{
+    TempFolder temp;
+    write_file(temp / "src/a.txt", "a");
+    fs::path image = temp / "src/disc.iso";
+    ASSERT_EQ(build(temp / "src", image), 0);
+    ASSERT_EQ(build(temp / "src", image), 0);
+    auto root = ImageReader(image.string()).directory(2);
+    ASSERT_EQ(root.size(), 2u);
+    EXPECT_EQ(utf8_name(root[1].name), "a.txt");
+}
