@@ -23,6 +23,7 @@ TEST(NxUdfFailure, MissingArgumentsAndSourceLeaveEverythingAlone)
     EXPECT_EQ(nx_udfc(nullptr, "BDMV", image.c_str(), nullptr), -1);
     EXPECT_EQ(nx_udfc(temp.path().c_str(), nullptr, image.c_str(), nullptr), -1);
     EXPECT_EQ(nx_udfc(temp.path().c_str(), "BDMV", nullptr, nullptr), -1);
+    EXPECT_EQ(nx_udfc(temp.path().c_str(), "\xFF", image.c_str(), nullptr), -1); // a label that is not UTF-8
     EXPECT_EQ(build(temp / "no such folder", image), -1);
     EXPECT_EQ(build(image, temp / "new.iso"), -1); // a file is no folder
     EXPECT_EQ(read_file(image), "an older image");
