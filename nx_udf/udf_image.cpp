@@ -10,7 +10,7 @@ constexpr uint64_t kImageAlignment = 65536;
 
 class ImageWriter {
 public:
-    ImageWriter(platform::RawOutputFile& out) : out_(out) {}
+    explicit ImageWriter(platform::RawOutputFile& out) : out_(out) {}
 
     void block(const Block& b) { out_.write(b); }
     void zero_blocks(uint64_t count)

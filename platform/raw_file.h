@@ -15,7 +15,8 @@ namespace platform {
 
 class RawInputFile {
 public:
-    explicit RawInputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    // Non-blocking, so that a pipe found in a file's place cannot stall the reader.
+    explicit RawInputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
     ~RawInputFile()
     {
         if (fd_ >= 0)
