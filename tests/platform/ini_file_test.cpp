@@ -1,0 +1,101 @@
+#include "platform/ini_file.h"
+#include "temp_folder.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+using namespace platform::ini;
+
+TEST(IniRead, LookupIsCaseInsensitiveAndFirstMatchWins)
+{
+    TempFolder t;
+    auto f = t.write("a.ini", "[Video]\nCodec=first\ncodec=second\n[VIDEO]\nCodec=third\nOnlyHere=x\n");
+    EXPECT_EQ(ReadString(f, "video", "CODEC"), "first");
+    // A key in a duplicate section is not seen: the first section of the name is the section.
+    EXPECT_EQ(ReadString(f, "Video", "OnlyHere", "dflt"), "dflt");
+    EXPECT_EQ(ReadString(f, "Audio", "Codec", "none"), "none");
+    EXPECT_EQ(ReadString(t.path("missing.ini"), "Video", "Codec", "none"), "none");
+}
+
+TEST(IniRead, OddFilesReadByTheSameRules)
+{
+    TempFolder t;
+    auto f = t.write("odd.ini", "\xEF\xBB\xBF[Info]\r\n; a comment=not a key\r\nno equals sign\r\n  Language = Deutsch  \r\n"
+                                "Empty=\r\n[Bad\xff\xfe]\r\nK=\xc3\x28\r\n[Last]\r\nTail=end");
+    EXPECT_EQ(ReadString(f, "Info", "Language"), "Deutsch");
+    EXPECT_EQ(ReadString(f, "Info", "Empty", "dflt"), "");
+    EXPECT_EQ(ReadString(f, "Info", "; a comment", "dflt"), "dflt");
+    EXPECT_EQ(ReadString(f, "Bad\xff\xfe", "K"), "\xc3\x28");
+    EXPECT_EQ(ReadString(f, "Last", "Tail"), "end");
+    EXPECT_EQ(SectionNames(f), (std::vector<std::string>{"Info", "Bad\xff\xfe", "Last"}));
+}
+
+TEST(IniRead, BufferIsCutAtCapacityLessOne)
+{
+    TempFolder t;
+    auto f = t.write("a.ini", "[S]\nK=abcdefghij\n");
+    char buffer[8];
+    std::memset(buffer, 'X', sizeof buffer);
+    EXPECT_EQ(ReadString(f, "S", "K", "", buffer, 5), 4u);
+    EXPECT_STREQ(buffer, "abcd");
+    EXPECT_EQ(buffer[5], 'X'); // nothing written past the capacity
+    EXPECT_EQ(ReadString(f, "S", "Missing", "fallback", buffer, 4), 3u);
+    EXPECT_STREQ(buffer, "fal");
+}
+
+TEST(IniRead, IntegersAreTheLeadingDecimalNumber)
+{
+    TempFolder t;
+    auto f = t.write("a.ini", "[S]\nA=42abc\nB=-7\nC=abc\nD=\nE=0x10\nF=  15  \n");
+    EXPECT_EQ(ReadInt(f, "S", "A", 99), 42);
+    EXPECT_EQ(ReadInt(f, "S", "B", 99), -7);
+    EXPECT_EQ(ReadInt(f, "S", "C", 99), 0);
+    EXPECT_EQ(ReadInt(f, "S", "D", 99), 0);
+    EXPECT_EQ(ReadInt(f, "S", "E", 99), 0);
+    EXPECT_EQ(ReadInt(f, "S", "F", 99), 15);
+    EXPECT_EQ(ReadInt(f, "S", "Missing", 99), 99);
+}
+
+TEST(IniWrite, KeepsEveryOtherLineAndTheLineEndings)
+{
+    TempFolder t;
+    auto f = t.write("a.ini", "; header comment\r\n[One]\r\nA=1\r\n\r\n[Two]\r\nB=2\r\n");
+    ASSERT_TRUE(WriteString(f, "one", "a", "10"));
+    ASSERT_TRUE(WriteString(f, "One", "New", "x"));
+    ASSERT_TRUE(WriteString(f, "Three", "C", "3"));
+    EXPECT_EQ(t.read("a.ini"), "; header comment\r\n[One]\r\na=10\r\nNew=x\r\n\r\n[Two]\r\nB=2\r\n\r\n[Three]\r\nC=3\r\n");
+}
+
+TEST(IniWrite, CreatesTheFileAndRoundTripsUtf8)
+{
+    TempFolder t;
+    std::string f = t.path("new.ini");
+    ASSERT_TRUE(WriteString(f, "Info", "Language", "日本語 (Japanese)"));
+    EXPECT_EQ(ReadString(f, "info", "language"), "日本語 (Japanese)");
+    EXPECT_EQ(t.read("new.ini"), "[Info]\nLanguage=日本語 (Japanese)\n");
+}
+
+TEST(IniWrite, FailureLeavesTheFileAsItWas)
+{
+    TempFolder t;
+    EXPECT_FALSE(WriteString(t.path("no-such-folder/a.ini"), "S", "K", "V"));
+    EXPECT_FALSE(std::filesystem::exists(t.path("no-such-folder")));
+}
+
+TEST(IniSections, NamesFillANulSeparatedBuffer)
+{
+    TempFolder t;
+    auto f = t.write("a.ini", "[mp4 video]\n[MP4 Video]\n[Third]\n");
+    char buffer[64];
+    std::memset(buffer, 'X', sizeof buffer);
+    std::size_t used = ReadSectionNames(f, buffer, sizeof buffer);
+    EXPECT_EQ(used, 26u);
+    EXPECT_EQ(std::string(buffer, 27), std::string("mp4 video\0MP4 Video\0Third\0\0", 27));
+    EXPECT_EQ(buffer[63], '\0'); // the whole buffer is zeroed first
+
+    // Names that do not fit whole are left out; the list still ends with an empty name.
+    char small[16];
+    ReadSectionNames(f, small, sizeof small);
+    EXPECT_EQ(std::string(small, 11), std::string("mp4 video\0\0", 11));
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::random_device rd;
+        path_ = std::filesystem::temp_directory_path() / ("reelvane-test-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string path(const std::string& name = "") const { return name.empty() ? path_.string() + "/" : (path_ / name).string(); }
+    std::string write(const std::string& name, const std::string& content) const
+    {
+        std::ofstream(path(name), std::ios::binary) << content;
+        return path(name);
+    }
+    std::string read(const std::string& name) const
+    {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::filesystem::path path_;
+};
