@@ -61,7 +61,6 @@ void check_tree(const ImageReader& image, uint32_t entry_block, const fs::path& 
         EXPECT_EQ(le32(&entry[12]), id.entry_block);
         EXPECT_EQ(le64(&entry[200]), id.unique_id);
         EXPECT_TRUE(check.unique_ids.insert(id.unique_id).second);
-        check.highest_metadata_block = std::max(check.highest_metadata_block, id.entry_block);
         if (fs::is_directory(path)) {
             EXPECT_EQ(id.characteristics, 0x02);
             ++check.folders;

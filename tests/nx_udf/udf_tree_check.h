@@ -13,7 +13,6 @@ struct TreeCheck {
     int files = 0;
     int folders = 0; // below the root
     std::set<uint32_t> unique_ids;
-    uint32_t highest_metadata_block = 0;
 };
 
 // Checks every descriptor of the folder whose extended file entry is `entry_block`, recursively:
