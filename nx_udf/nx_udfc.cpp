@@ -36,7 +36,8 @@ bool build_image(std::string source, const char* volume_label, const std::string
     volume.folders = layout->folders;
 
     std::error_code ignored;
-    std::filesystem::remove(image_path, ignored);
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(image_path, ignored)))
+        std::filesystem::remove(image_path, ignored);
     platform::RawOutputFile out;
     if (!out.create(image_path))
         return false;

@@ -40,6 +40,8 @@ TEST(NxUdfFailure, ImageThatCannotBeCreated)
     fs::create_directories(temp / "a folder/inside");
     EXPECT_EQ(build(temp / "disc", temp / "a folder"), -1);
     EXPECT_TRUE(fs::exists(temp / "a folder/inside"));
+    EXPECT_EQ(build(temp / "disc", temp / "a folder/inside"), -1);
+    EXPECT_TRUE(fs::is_directory(temp / "a folder/inside"));
     EXPECT_FALSE(fs::exists(temp / "missing folder"));
 }
 
