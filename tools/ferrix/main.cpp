@@ -1,6 +1,7 @@
 // ferrix: copies one converted video onto a removable card (with its thumbnail for a player's
 // card) or into a folder.
 
+#include "platform/display.h"
 #include "platform/removable_drives.h"
 #include "tools/ferrix/card_copy.h"
 #include "tools/ferrix/ferrix_args.h"
@@ -26,19 +27,9 @@ const char* const kUsage =
     "FERRIX_REMOVABLE_ROOTS (colon-separated folders) names them instead.\n"
     "Exit status: 0 copied, 1 nothing to do, 2 a copy failed (for instance, the file exists).\n";
 
-bool DisplayPresent()
-{
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
-    }
-    return false;
-}
-
 void ShowMessage(int argc, char** argv, const std::string& text)
 {
-    if (!DisplayPresent()) {
+    if (!platform::DisplayPresent()) {
         std::cerr << text << '\n';
         return;
     }

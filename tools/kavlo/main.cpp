@@ -2,6 +2,7 @@
 //   kavlo show                        opens the window
 //   kavlo TARGET TEMPLATE OUTPUT      converts TARGET after TEMPLATE into OUTPUT
 
+#include "platform/display.h"
 #include "tools/kavlo/kavlo_actions.h"
 #include "tools/kavlo/kavlo_window.h"
 
@@ -15,16 +16,6 @@
 
 namespace {
 
-bool DisplayPresent()
-{
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
-    }
-    return false;
-}
-
 // Batch runs show their messages in boxes on a desktop and on standard error elsewhere.
 class BatchUi : public kavlo::KavloUi {
 public:
@@ -32,7 +23,7 @@ public:
 
     void ShowMessage(const std::string& text) override
     {
-        if (!DisplayPresent()) {
+        if (!platform::DisplayPresent()) {
             std::cerr << text << '\n';
             return;
         }
