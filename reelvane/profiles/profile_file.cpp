@@ -5,13 +5,50 @@
 #include "platform/program_folder.h"
 
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 #include <strings.h>
 
 namespace reelvane {
 namespace {
 
-using platform::ini::ReadInt;
+enum class KeyKind { Text, Integer, Real };
+
+struct ProfileKey {
+    const char* name;
+    KeyKind kind;
+    std::size_t offset;
+    std::size_t capacity; // text keys: bytes read, NUL included
+};
+
+#define PROFILE_TEXT(field, capacity) {#field, KeyKind::Text, offsetof(ProfileSettings, field), capacity}
+#define PROFILE_INT(field) {#field, KeyKind::Integer, offsetof(ProfileSettings, field), 0}
+#define PROFILE_REAL(field) {#field, KeyKind::Real, offsetof(ProfileSettings, field), 0}
+
+// Every key of a profile section, in the order they are read.
+constexpr ProfileKey kProfileKeys[] = {
+    PROFILE_TEXT(FormatName, 128), PROFILE_TEXT(FormatHint, 128), PROFILE_TEXT(TargetType, 20),
+    PROFILE_TEXT(BeforePara, 1024), PROFILE_TEXT(Para, 1024), PROFILE_TEXT(PostProcess, 1024),
+    PROFILE_INT(bDisableAudio), PROFILE_INT(bAudioCustomSampleRate), PROFILE_INT(nAudioCustomSampleRate),
+    PROFILE_INT(bAudioCustomBitRate), PROFILE_REAL(nAudioCustomBitRate), PROFILE_INT(nAudioChannel),
+    PROFILE_INT(bAudioCustomVolume), PROFILE_INT(nAudioVolume), PROFILE_TEXT(cAudioCodec, 20),
+    PROFILE_INT(bDisableVideo), PROFILE_INT(bVideoHighQuality), PROFILE_INT(bVideoCustomFrameRate),
+    PROFILE_REAL(nVideoCustomFrameRate), PROFILE_REAL(nVideoBitRateLevel), PROFILE_REAL(nVideoBitRateLevel2),
+    PROFILE_REAL(nVideoBitRateLevel3), PROFILE_INT(bVideoCustomBitRate), PROFILE_INT(nVideoCustomBitRate),
+    PROFILE_TEXT(cVideoCodec, 20), PROFILE_INT(bVideoEnableCrop), PROFILE_INT(nVideoCropLeft),
+    PROFILE_INT(nVideoCropRight), PROFILE_INT(nVideoCropTop), PROFILE_INT(nVideoCropBottom),
+    PROFILE_INT(bVideoEnablePad), PROFILE_INT(nVideoPadLeft), PROFILE_INT(nVideoPadRight), PROFILE_INT(nVideoPadTop),
+    PROFILE_INT(nVideoPadBottom), PROFILE_INT(nVideoPadColor), PROFILE_INT(nVideoRiszeOption),
+    PROFILE_INT(nVideoCustomSizeX), PROFILE_INT(nVideoCustomSizeY), PROFILE_INT(nAspect), PROFILE_INT(bCanBurn),
+    PROFILE_TEXT(BurnType, 10),
+};
+
+#undef PROFILE_TEXT
+#undef PROFILE_INT
+#undef PROFILE_REAL
+
+// Written files carry Para before BeforePara; every other key keeps the read order.
+constexpr std::size_t WriteOrder(std::size_t i) { return i == 3 ? 4 : i == 4 ? 3 : i; }
 
 std::string ReadText(const std::string& path, const std::string& section, const char* key, std::size_t capacity)
 {
@@ -19,27 +56,6 @@ std::string ReadText(const std::string& path, const std::string& section, const 
     if (value.size() > capacity - 1)
         value.resize(capacity - 1);
     return value;
-}
-
-template <std::size_t N>
-void ReadField(char (&field)[N], const std::string& path, const std::string& section, const char* key)
-{
-    SetText(field, ReadText(path, section, key, N));
-}
-
-float ReadRealKey(const std::string& path, const std::string& section, const char* key)
-{
-    return ParseReal(ReadText(path, section, key, 60));
-}
-
-void WriteText(const std::string& path, const std::string& section, const char* key, const char* value)
-{
-    platform::ini::WriteString(path, section, key, value);
-}
-
-void WriteReal(const std::string& path, const std::string& section, const char* key, float value)
-{
-    platform::ini::WriteString(path, section, key, FormatReal(value));
 }
 
 } // namespace
@@ -82,48 +98,25 @@ std::vector<std::string> ListProfileFiles(const std::string& profileFolder)
 void ReadProfile(const std::string& section, ProfileSettings& s, const std::string& path)
 {
     SetText(s.profileName, section);
-    ReadField(s.FormatName, path, section, "FormatName");
-    ReadField(s.FormatHint, path, section, "FormatHint");
-    ReadField(s.TargetType, path, section, "TargetType");
-    ReadField(s.BeforePara, path, section, "BeforePara");
-    ReadField(s.Para, path, section, "Para");
-    ReadField(s.PostProcess, path, section, "PostProcess");
-    s.bDisableAudio = ReadInt(path, section, "bDisableAudio", 0);
-    s.bAudioCustomSampleRate = ReadInt(path, section, "bAudioCustomSampleRate", 0);
-    s.nAudioCustomSampleRate = ReadInt(path, section, "nAudioCustomSampleRate", 0);
-    s.bAudioCustomBitRate = ReadInt(path, section, "bAudioCustomBitRate", 0);
-    s.nAudioCustomBitRate = ReadRealKey(path, section, "nAudioCustomBitRate");
-    s.nAudioChannel = ReadInt(path, section, "nAudioChannel", 0);
-    s.bAudioCustomVolume = ReadInt(path, section, "bAudioCustomVolume", 0);
-    s.nAudioVolume = ReadInt(path, section, "nAudioVolume", 0);
-    ReadField(s.cAudioCodec, path, section, "cAudioCodec");
-    s.bDisableVideo = ReadInt(path, section, "bDisableVideo", 0);
-    s.bVideoHighQuality = ReadInt(path, section, "bVideoHighQuality", 0);
-    s.bVideoCustomFrameRate = ReadInt(path, section, "bVideoCustomFrameRate", 0);
-    s.nVideoCustomFrameRate = ReadRealKey(path, section, "nVideoCustomFrameRate");
-    s.nVideoBitRateLevel = ReadRealKey(path, section, "nVideoBitRateLevel");
-    s.nVideoBitRateLevel2 = ReadRealKey(path, section, "nVideoBitRateLevel2");
-    s.nVideoBitRateLevel3 = ReadRealKey(path, section, "nVideoBitRateLevel3");
-    s.bVideoCustomBitRate = ReadInt(path, section, "bVideoCustomBitRate", 0);
-    s.nVideoCustomBitRate = ReadInt(path, section, "nVideoCustomBitRate", 0);
-    ReadField(s.cVideoCodec, path, section, "cVideoCodec");
-    s.bVideoEnableCrop = ReadInt(path, section, "bVideoEnableCrop", 0);
-    s.nVideoCropLeft = ReadInt(path, section, "nVideoCropLeft", 0);
-    s.nVideoCropRight = ReadInt(path, section, "nVideoCropRight", 0);
-    s.nVideoCropTop = ReadInt(path, section, "nVideoCropTop", 0);
-    s.nVideoCropBottom = ReadInt(path, section, "nVideoCropBottom", 0);
-    s.bVideoEnablePad = ReadInt(path, section, "bVideoEnablePad", 0);
-    s.nVideoPadLeft = ReadInt(path, section, "nVideoPadLeft", 0);
-    s.nVideoPadRight = ReadInt(path, section, "nVideoPadRight", 0);
-    s.nVideoPadTop = ReadInt(path, section, "nVideoPadTop", 0);
-    s.nVideoPadBottom = ReadInt(path, section, "nVideoPadBottom", 0);
-    s.nVideoPadColor = ReadInt(path, section, "nVideoPadColor", 0);
-    s.nVideoRiszeOption = ReadInt(path, section, "nVideoRiszeOption", 0);
-    s.nVideoCustomSizeX = ReadInt(path, section, "nVideoCustomSizeX", 0);
-    s.nVideoCustomSizeY = ReadInt(path, section, "nVideoCustomSizeY", 0);
-    s.nAspect = ReadInt(path, section, "nAspect", 0);
-    s.bCanBurn = ReadInt(path, section, "bCanBurn", 0);
-    SetText(s.BurnType, ReadText(path, section, "BurnType", 10));
+    auto* record = reinterpret_cast<char*>(&s);
+    for (const ProfileKey& key : kProfileKeys) {
+        char* field = record + key.offset;
+        switch (key.kind) {
+        case KeyKind::Text:
+            SetText(field, key.capacity, ReadText(path, section, key.name, key.capacity));
+            break;
+        case KeyKind::Integer: {
+            int32_t value = platform::ini::ReadInt(path, section, key.name, 0);
+            std::memcpy(field, &value, sizeof value);
+            break;
+        }
+        case KeyKind::Real: {
+            float value = ParseReal(ReadText(path, section, key.name, 60));
+            std::memcpy(field, &value, sizeof value);
+            break;
+        }
+        }
+    }
 }
 
 void WriteProfileInt(const std::string& section, const std::string& key, int32_t value, const std::string& path)
@@ -133,48 +126,24 @@ void WriteProfileInt(const std::string& section, const std::string& key, int32_t
 
 void WriteProfile(const std::string& section, const ProfileSettings& s, const std::string& path)
 {
-    WriteText(path, section, "FormatName", s.FormatName);
-    WriteText(path, section, "FormatHint", s.FormatHint);
-    WriteText(path, section, "TargetType", s.TargetType);
-    WriteText(path, section, "Para", s.Para);
-    WriteText(path, section, "BeforePara", s.BeforePara);
-    WriteText(path, section, "PostProcess", s.PostProcess);
-    WriteProfileInt(section, "bDisableAudio", s.bDisableAudio, path);
-    WriteProfileInt(section, "bAudioCustomSampleRate", s.bAudioCustomSampleRate, path);
-    WriteProfileInt(section, "nAudioCustomSampleRate", s.nAudioCustomSampleRate, path);
-    WriteProfileInt(section, "bAudioCustomBitRate", s.bAudioCustomBitRate, path);
-    WriteReal(path, section, "nAudioCustomBitRate", s.nAudioCustomBitRate);
-    WriteProfileInt(section, "nAudioChannel", s.nAudioChannel, path);
-    WriteProfileInt(section, "bAudioCustomVolume", s.bAudioCustomVolume, path);
-    WriteProfileInt(section, "nAudioVolume", s.nAudioVolume, path);
-    WriteText(path, section, "cAudioCodec", s.cAudioCodec);
-    WriteProfileInt(section, "bDisableVideo", s.bDisableVideo, path);
-    WriteProfileInt(section, "bVideoHighQuality", s.bVideoHighQuality, path);
-    WriteProfileInt(section, "bVideoCustomFrameRate", s.bVideoCustomFrameRate, path);
-    WriteReal(path, section, "nVideoCustomFrameRate", s.nVideoCustomFrameRate);
-    WriteReal(path, section, "nVideoBitRateLevel", s.nVideoBitRateLevel);
-    WriteReal(path, section, "nVideoBitRateLevel2", s.nVideoBitRateLevel2);
-    WriteReal(path, section, "nVideoBitRateLevel3", s.nVideoBitRateLevel3);
-    WriteProfileInt(section, "bVideoCustomBitRate", s.bVideoCustomBitRate, path);
-    WriteProfileInt(section, "nVideoCustomBitRate", s.nVideoCustomBitRate, path);
-    WriteText(path, section, "cVideoCodec", s.cVideoCodec);
-    WriteProfileInt(section, "bVideoEnableCrop", s.bVideoEnableCrop, path);
-    WriteProfileInt(section, "nVideoCropLeft", s.nVideoCropLeft, path);
-    WriteProfileInt(section, "nVideoCropRight", s.nVideoCropRight, path);
-    WriteProfileInt(section, "nVideoCropTop", s.nVideoCropTop, path);
-    WriteProfileInt(section, "nVideoCropBottom", s.nVideoCropBottom, path);
-    WriteProfileInt(section, "bVideoEnablePad", s.bVideoEnablePad, path);
-    WriteProfileInt(section, "nVideoPadLeft", s.nVideoPadLeft, path);
-    WriteProfileInt(section, "nVideoPadRight", s.nVideoPadRight, path);
-    WriteProfileInt(section, "nVideoPadTop", s.nVideoPadTop, path);
-    WriteProfileInt(section, "nVideoPadBottom", s.nVideoPadBottom, path);
-    WriteProfileInt(section, "nVideoPadColor", s.nVideoPadColor, path);
-    WriteProfileInt(section, "nVideoRiszeOption", s.nVideoRiszeOption, path);
-    WriteProfileInt(section, "nVideoCustomSizeX", s.nVideoCustomSizeX, path);
-    WriteProfileInt(section, "nVideoCustomSizeY", s.nVideoCustomSizeY, path);
-    WriteProfileInt(section, "nAspect", s.nAspect, path);
-    WriteProfileInt(section, "bCanBurn", s.bCanBurn, path);
-    WriteText(path, section, "BurnType", s.BurnType);
+    const auto* record = reinterpret_cast<const char*>(&s);
+    for (std::size_t i = 0; i < std::size(kProfileKeys); ++i) {
+        const ProfileKey& key = kProfileKeys[WriteOrder(i)];
+        const char* field = record + key.offset;
+        std::string text;
+        if (key.kind == KeyKind::Text) {
+            text = field;
+        } else if (key.kind == KeyKind::Integer) {
+            int32_t value;
+            std::memcpy(&value, field, sizeof value);
+            text = std::to_string(value);
+        } else {
+            float value;
+            std::memcpy(&value, field, sizeof value);
+            text = FormatReal(value);
+        }
+        platform::ini::WriteString(path, section, key.name, text);
+    }
 }
 
 void ListProfileSections(const std::string& path, char* buffer, std::size_t size)

@@ -60,6 +60,13 @@ struct ProfileSettings {
     char PostProcess[1024];
 };
 
+// The record is copied whole and kept in this layout; no padding may creep in.
+static_assert(offsetof(ProfileSettings, bCanBurn) == 2836);
+static_assert(offsetof(ProfileSettings, cAudioCodec) == 2884);
+static_assert(offsetof(ProfileSettings, cVideoCodec) == 2956);
+static_assert(offsetof(ProfileSettings, PostProcess) == 3036);
+static_assert(sizeof(ProfileSettings) == 4060);
+
 // Copies text into a fixed field, cut to its width less one, NUL-terminated.
 template <std::size_t N>
 void SetText(char (&field)[N], std::string_view text)

@@ -1,0 +1,99 @@
+#include "nx_udf/udf_tree.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "nx_udf/udf_text.h"
+#include "platform/raw_file.h"
+
+namespace fs = std::filesystem;
+
+namespace nx_udf {
+
+uint64_t UdfTreeEntry::directory_bytes() const
+{
+    uint64_t bytes = 40;
+    for (const auto& child : children)
+        bytes += child->identifier_length();
+    return bytes;
+}
+
+uint32_t UdfTreeEntry::child_folders() const
+{
+    return static_cast<uint32_t>(std::count_if(children.begin(), children.end(),
+                                               [](const auto& child) { return child->is_folder; }));
+}
+
+namespace {
+
+bool is_ancestor_of_itself(const fs::path& folder, const std::vector<fs::path>& ancestors)
+{
+    std::error_code error;
+    for (const auto& ancestor : ancestors)
+        if (fs::equivalent(folder, ancestor, error))
+            return true;
+    return false;
+}
+
+bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs::path& image)
+{
+    std::error_code error;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(folder.path, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
+    if (error)
+        return false;
+    std::sort(names.begin(), names.end());
+
+    ancestors.push_back(folder.path);
+    for (const auto& name : names) {
+        auto child = std::make_unique<UdfTreeEntry>();
+        child->path = (fs::path(folder.path) / name).string();
+        auto identifier = file_identifier(name);
+        if (!identifier)
+            return false;
+        child->identifier = std::move(*identifier);
+
+        // Sockets, pipes, devices and broken links have no content to store.
+        auto status = fs::status(child->path, error);
+        if (error && status.type() != fs::file_type::not_found)
+            return false;
+        if (fs::is_directory(status)) {
+            if (fs::is_symlink(fs::symlink_status(child->path, error)) && is_ancestor_of_itself(child->path, ancestors))
+                return false;
+            child->is_folder = true;
+            if (!platform::read_file_times(child->path, child->times) || !read_folder(*child, ancestors, image))
+                return false;
+        } else if (fs::is_regular_file(status)) {
+            if (name == image.filename() && fs::equivalent(child->path, image, error))
+                continue; // the image being replaced
+            child->size = fs::file_size(child->path, error);
+            if (error || !platform::RawInputFile(child->path).is_open()
+                || !platform::read_file_times(child->path, child->times))
+                return false;
+        } else {
+            continue;
+        }
+        folder.children.push_back(std::move(child));
+    }
+    ancestors.pop_back();
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder, const std::string& image)
+{
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return nullptr;
+    auto root = std::make_unique<UdfTreeEntry>();
+    root->path = folder;
+    root->is_folder = true;
+    std::vector<fs::path> ancestors;
+    if (!read_folder(*root, ancestors, image))
+        return nullptr;
+    return root;
+}
+
+} // namespace nx_udf

@@ -1,0 +1,161 @@
+#pragma once
+// Unbuffered files for whole-file streaming: holes are found and kept, and data moves
+// between files inside the kernel where it can.
+// Header-only: the libraries that must link against nothing of the system use it too.
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+class RawInputFile {
+public:
+    // Non-blocking, so that a pipe found in a file's place cannot stall the reader.
+    explicit RawInputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~RawInputFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    RawInputFile(const RawInputFile&) = delete;
+    RawInputFile& operator=(const RawInputFile&) = delete;
+
+    bool is_open() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+
+    // Where data starts at or after `offset`; `end` when only a hole (or nothing) follows.
+    uint64_t next_data(uint64_t offset, uint64_t end) const
+    {
+        off_t at = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+        if (at < 0)
+            return errno == ENXIO ? end : offset; // a file system without hole support is all data
+        return static_cast<uint64_t>(at) < end ? static_cast<uint64_t>(at) : end;
+    }
+    // Where the data that starts at `offset` ends, at most `end`.
+    uint64_t next_hole(uint64_t offset, uint64_t end) const
+    {
+        off_t at = ::lseek(fd_, static_cast<off_t>(offset), SEEK_HOLE);
+        if (at < 0)
+            return end;
+        return static_cast<uint64_t>(at) < end ? static_cast<uint64_t>(at) : end;
+    }
+
+private:
+    int fd_;
+};
+
+// Written front to back. The first failure sticks: later calls do nothing and ok() stays false.
+class RawOutputFile {
+public:
+    RawOutputFile() = default;
+    ~RawOutputFile() { close(); }
+    RawOutputFile(const RawOutputFile&) = delete;
+    RawOutputFile& operator=(const RawOutputFile&) = delete;
+
+    bool create(const std::string& path)
+    {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ok_ = fd_ >= 0;
+        return ok_;
+    }
+    bool ok() const { return ok_; }
+    uint64_t position() const { return position_; }
+
+    void write(const void* data, std::size_t size)
+    {
+        auto p = static_cast<const char*>(data);
+        while (ok_ && size > 0) {
+            ssize_t n = ::write(fd_, p, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                ok_ = false;
+                break;
+            }
+            p += n;
+            size -= static_cast<std::size_t>(n);
+            position_ += static_cast<uint64_t>(n);
+        }
+    }
+    void write(const std::vector<uint8_t>& bytes) { write(bytes.data(), bytes.size()); }
+
+    // Zero bytes that take no room: a hole, made real by the next write or by close().
+    void skip(uint64_t size)
+    {
+        if (!ok_ || size == 0)
+            return;
+        if (::lseek(fd_, static_cast<off_t>(size), SEEK_CUR) < 0)
+            ok_ = false;
+        else
+            position_ += size;
+    }
+
+    // Copies up to `size` bytes of `in` from `offset`; fewer when the source ends early.
+    // Returns the bytes copied; a failure to read or write marks the output failed.
+    uint64_t copy(const RawInputFile& in, uint64_t offset, uint64_t size)
+    {
+        uint64_t done = 0;
+        bool in_kernel = true;
+        while (ok_ && done < size) {
+            std::size_t chunk = static_cast<std::size_t>(size - done < kChunk ? size - done : kChunk);
+            ssize_t n;
+            if (in_kernel) {
+                loff_t from = static_cast<loff_t>(offset + done);
+                n = ::copy_file_range(in.descriptor(), &from, fd_, nullptr, chunk, 0);
+                if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                    in_kernel = false;
+                    continue;
+                }
+            } else {
+                n = copy_through_buffer(in, offset + done, chunk);
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                ok_ = false;
+            if (n <= 0)
+                break;
+            done += static_cast<uint64_t>(n);
+            if (in_kernel)
+                position_ += static_cast<uint64_t>(n);
+        }
+        return done;
+    }
+
+    // Gives the file its full length (a trailing hole included) and closes it.
+    bool close()
+    {
+        if (fd_ < 0)
+            return ok_;
+        if (ok_ && ::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
+            ok_ = false;
+        if (::close(fd_) != 0)
+            ok_ = false;
+        fd_ = -1;
+        return ok_;
+    }
+
+private:
+    static constexpr std::size_t kChunk = 8u << 20;
+
+    ssize_t copy_through_buffer(const RawInputFile& in, uint64_t offset, std::size_t size)
+    {
+        buffer_.resize(kChunk);
+        ssize_t n = ::pread(in.descriptor(), buffer_.data(), size, static_cast<off_t>(offset));
+        if (n > 0)
+            write(buffer_.data(), static_cast<std::size_t>(n));
+        return n;
+    }
+
+    int fd_ = -1;
+    bool ok_ = false;
+    uint64_t position_ = 0;
+    std::vector<char> buffer_;
+};
+
+} // namespace platform

@@ -1,0 +1,146 @@
+// A failure is reported and leaves no image behind; a file that changes under the build does not.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "nx_udf/nx_udf.h"
+#include "udf_image_reader.h"
+#include "udf_test_tree.h"
+#include "udf_tree_check.h"
+
+namespace fs = std::filesystem;
+using namespace udf_test;
+
+TEST(NxUdfFailure, MissingArgumentsAndSourceLeaveEverythingAlone)
+{
+    TempFolder temp;
+    fs::path image = temp / "old.iso";
+    write_file(image, "an older image");
+    EXPECT_EQ(nx_udfc(nullptr, "BDMV", image.c_str(), nullptr), -1);
+    EXPECT_EQ(nx_udfc(temp.path().c_str(), nullptr, image.c_str(), nullptr), -1);
+    EXPECT_EQ(nx_udfc(temp.path().c_str(), "BDMV", nullptr, nullptr), -1);
+    EXPECT_EQ(nx_udfc(temp.path().c_str(), "\xFF", image.c_str(), nullptr), -1); // a label that is not UTF-8
+    EXPECT_EQ(build(temp / "no such folder", image), -1);
+    EXPECT_EQ(build(image, temp / "new.iso"), -1); // a file is no folder
+    EXPECT_EQ(read_file(image), "an older image");
+    EXPECT_FALSE(fs::exists(temp / "new.iso"));
+}
+
+TEST(NxUdfFailure, ImageThatCannotBeCreated)
+{
+    TempFolder temp;
+    make_disc_root(temp / "disc");
+    write_file(temp / "plain", "x");
+    EXPECT_EQ(build(temp / "disc", temp / "missing folder/a.iso"), -1);
+    EXPECT_EQ(build(temp / "disc", temp / "plain/a.iso"), -1);
+    fs::create_directories(temp / "a folder/inside");
+    EXPECT_EQ(build(temp / "disc", temp / "a folder"), -1);
+    EXPECT_TRUE(fs::exists(temp / "a folder/inside"));
+    EXPECT_EQ(build(temp / "disc", temp / "a folder/inside"), -1);
+    EXPECT_TRUE(fs::is_directory(temp / "a folder/inside"));
+    EXPECT_FALSE(fs::exists(temp / "missing folder"));
+}
+
+TEST(NxUdfFailure, TreesThatCannotBeStored)
+{
+    TempFolder temp;
+    write_file(temp / "long" / std::string(254, 'n'), "fits");
+    EXPECT_EQ(build(temp / "long", temp / "fits.iso"), 0);
+    write_file(temp / "long" / std::string(255, 'n'), "too long");
+    EXPECT_EQ(build(temp / "long", temp / "long.iso"), -1);
+    EXPECT_FALSE(fs::exists(temp / "long.iso"));
+
+    write_file(temp / "bad name/caf\xE9", "latin-1 bytes are not UTF-8");
+    EXPECT_EQ(build(temp / "bad name", temp / "bad.iso"), -1);
+
+    fs::create_directories(temp / "circle/inner");
+    fs::create_directory_symlink("..", temp / "circle/inner/up");
+    EXPECT_EQ(build(temp / "circle", temp / "circle.iso"), -1);
+    EXPECT_FALSE(fs::exists(temp / "circle.iso"));
+}
+
+TEST(NxUdfFailure, OnlyFilesAndFoldersAreStored)
+{
+    TempFolder temp;
+    write_file(temp / "src/real.txt", "real");
+    ASSERT_EQ(mkfifo((temp / "src/pipe").c_str(), 0644), 0); // reading it would wait forever
+    fs::create_symlink("nowhere", temp / "src/broken");
+    fs::create_symlink("real.txt", temp / "src/link.txt");
+    ASSERT_EQ(build(temp / "src", temp / "s.iso"), 0);
+    ImageReader image((temp / "s.iso").string());
+    auto root = image.directory(2);
+    ASSERT_EQ(root.size(), 3u);
+    EXPECT_EQ(utf8_name(root[1].name), "link.txt");
+    EXPECT_EQ(utf8_name(root[2].name), "real.txt");
+}
+
+namespace {
+fs::path g_shrinking;
+int32_t shrink_on_first_block(int32_t percent, const char*)
+{
+    if (percent == 0 && fs::file_size(g_shrinking) > 3000)
+        fs::resize_file(g_shrinking, 3000);
+    return 0;
+}
+} // namespace
+
+TEST(NxUdfFailure, ShrinkingFileLeavesZerosAndAWholeImage)
+{
+    TempFolder temp;
+    std::string first = pattern(10000, 1), second = pattern(5000, 2);
+    write_file(temp / "src/a.bin", first);
+    write_file(temp / "src/b.bin", second);
+    g_shrinking = temp / "src/a.bin";
+    ASSERT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", (temp / "s.iso").c_str(), shrink_on_first_block), 0);
+
+    ImageReader image((temp / "s.iso").string());
+    std::string stored;
+    for (uint64_t sector = 384; sector < 384 + 5; ++sector) {
+        Sector s = image.sector(sector);
+        stored.append(s.begin(), s.end());
+    }
+    EXPECT_TRUE(stored.substr(0, 3000) == first.substr(0, 3000));
+    EXPECT_TRUE(stored.substr(3000) == std::string(10240 - 3000, '\0'));
+    EXPECT_EQ(le32(&image.entry(4)[56]), 10000u); // the size found by the walk
+    Sector b = image.sector(389);
+    EXPECT_TRUE(std::string(b.begin(), b.begin() + 2048) == second.substr(0, 2048));
+    EXPECT_EQ(le16(image.sector(384 + 5 + 3).data()), 2); // closing anchor
+    EXPECT_EQ(image.size(), 851968u);
+}
+
+TEST(NxUdfFailure, FullDiskRemovesThePartialImage)
+{
+    TempFolder temp;
+    write_file(temp / "src/data.bin", pattern(3 << 20, 5));
+    fs::path image = temp / "full.iso";
+    // The file size limit stands in for a full disk, in a child so that the limit stays there.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit { 2 << 20, 2 << 20 };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(build(temp / "src", image) == -1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(fs::exists(image));
+}
+
+TEST(NxUdfFailure, ImageInsideTheSourceIsNotPackedIntoItself)
+{
+    TempFolder temp;
+    write_file(temp / "src/a.txt", "a");
+    fs::path image = temp / "src/disc.iso";
+    ASSERT_EQ(build(temp / "src", image), 0);
+    ASSERT_EQ(build(temp / "src", image), 0);
+    auto root = ImageReader(image.string()).directory(2);
+    ASSERT_EQ(root.size(), 2u);
+    EXPECT_EQ(utf8_name(root[1].name), "a.txt");
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Reads back what the builder wrote, with its own checks, so that tests do not trust the writer.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace udf_test {
+
+using Sector = std::vector<uint8_t>;
+
+uint16_t le16(const uint8_t* p);
+uint32_t le32(const uint8_t* p);
+uint64_t le64(const uint8_t* p);
+
+// Bit by bit, independent of the builder's table.
+uint16_t reference_crc(const uint8_t* data, std::size_t size);
+// Whether the tag at `p` has a valid checksum and its CRC over its CRC length.
+bool tag_verifies(const uint8_t* p);
+
+struct Identifier {
+    uint8_t characteristics = 0;
+    std::vector<uint8_t> name; // compressed Unicode, compression ID first; empty for the parent
+    uint32_t entry_block = 0;
+    uint16_t partition = 0;
+    uint32_t unique_id = 0;
+    uint32_t tag_location = 0;
+    bool verifies = false;
+    std::size_t length = 0;
+};
+
+class ImageReader {
+public:
+    explicit ImageReader(const std::string& path);
+    uint64_t size() const { return size_; }
+    Sector sector(uint64_t n) const;
+    uint16_t tag_id(uint64_t n) const { return le16(sector(n).data()); }
+
+    // The metadata file's start (partition block) and the partition start, from the image itself.
+    uint32_t metadata_start() const;
+    uint64_t metadata_sector(uint32_t block) const { return 288 + metadata_start() + block; }
+    Sector entry(uint32_t metadata_block) const { return sector(metadata_sector(metadata_block)); }
+    // A folder's descriptors, read through its extended file entry.
+    std::vector<Identifier> directory(uint32_t entry_block) const;
+
+private:
+    std::string path_;
+    uint64_t size_ = 0;
+};
+
+// The name in UTF-8, from an 8- or 16-bit compressed identifier.
+std::string utf8_name(const std::vector<uint8_t>& identifier);
+
+} // namespace udf_test
