@@ -11,6 +11,7 @@ extern "C" {
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -80,8 +81,16 @@ extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Strea
     if (!path || !streams)
         return -1;
 
+    // Only files: a pipe would block the caller, and a URL would reach the network.
+    struct stat status;
+    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return -1;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, path, nullptr, nullptr) < 0)
+    int opened = avformat_open_input(&format, path, nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         return -1;
     StreamInfo* array = nullptr;
     try {

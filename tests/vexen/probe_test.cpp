@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -108,6 +110,19 @@ TEST(VexenProbe, UnreadableFilesLeaveNoStreams)
         EXPECT_EQ(info.videoIndex, -1);
         EXPECT_EQ(streams, nullptr);
     }
+}
+
+TEST(VexenProbe, PipesAndFoldersAreNotOpened)
+{
+    std::string fifo = testmedia::MediaFolder() + "/probe_fifo_" + std::to_string(::getpid());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, testmedia::MediaFolder()}) {
+        MediaFileInfo info;
+        StreamInfo* streams = nullptr;
+        EXPECT_EQ(GetMediaFileInfo(path.c_str(), &info, &streams, 0), -1); // returns instead of waiting
+        EXPECT_EQ(info.streamCount, 0);
+    }
+    std::filesystem::remove(fifo);
 }
 
 TEST(VexenProbe, LongPathIsCutToItsField)
