@@ -59,8 +59,12 @@ EncoderChoice FindEncoder(std::string_view codecName, CodecKind kind)
     std::string name = Lower(codecName);
     if (name == "copy")
         return {"copy", false, {}};
-    if (const AVCodec* codec = EncoderByName(name, kind))
-        return Chosen(*codec);
+    if (const AVCodec* codec = EncoderByName(name, kind)) {
+        // An experimental encoder only when the codec has no settled one.
+        const AVCodec* settled = EncoderForCodec(name, kind);
+        bool experimental = codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL;
+        return Chosen(experimental && settled && !(settled->capabilities & AV_CODEC_CAP_EXPERIMENTAL) ? *settled : *codec);
+    }
     for (const Alias& alias : kAliases) {
         if (alias.name != name)
             continue;

@@ -79,13 +79,13 @@ struct InputFacts {
     int height = 0;
 };
 
-InputFacts ProbeInput(const std::string& path)
+std::optional<InputFacts> ProbeInput(const std::string& path)
 {
     MediaFileInfo info;
     StreamInfo* streams = nullptr;
-    InputFacts facts;
     if (GetMediaFileInfo(path.c_str(), &info, &streams, 0) != 0)
-        return facts;
+        return std::nullopt;
+    InputFacts facts;
     facts.hasAudio = info.audioCount > 0;
     if (info.videoIndex >= 0) {
         facts.hasVideo = true;
@@ -433,9 +433,17 @@ void Translator::BuildMerged(std::vector<std::string>& args)
 {
     std::vector<InputFacts> facts;
     bool allVideo = true, anyVideo = false, allAudio = true, anyAudio = false;
+    auto probe = [this](const std::string& path) {
+        if (path.empty())
+            return InputFacts{};
+        auto facts = ProbeInput(path);
+        if (!facts)
+            Fail("The file \"" + path + "\" cannot be read.");
+        return facts.value_or(InputFacts{});
+    };
     for (const MergedSegment& segment : segments_) {
-        InputFacts video = segment.videoPath.empty() ? InputFacts{} : ProbeInput(segment.videoPath);
-        InputFacts audio = segment.audioPath.empty() ? InputFacts{} : ProbeInput(segment.audioPath);
+        InputFacts video = probe(segment.videoPath);
+        InputFacts audio = probe(segment.audioPath);
         allVideo = allVideo && video.hasVideo;
         anyVideo = anyVideo || video.hasVideo;
         allAudio = allAudio && audio.hasAudio;

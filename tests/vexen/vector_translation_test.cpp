@@ -1,3 +1,4 @@
+#include "adapters/vexen/encoder_names.h"
 #include "adapters/vexen/filter_escape.h"
 #include "adapters/vexen/vector_translation.h"
 #include "tests/media/test_media.h"
@@ -184,6 +185,46 @@ TEST(VexenTranslation, MergedInputsAreJoinedAtOneFrameSize)
     auto mixed = Translate({"-ivs", "&new &file " + a, "-ias", "&file " + a, "-ivs", "&new &file " + audioOnly,
                             "-ias", "&file " + audioOnly, "out.mkv"});
     EXPECT_NE(mixed.error.find("no video"), std::string::npos);
+
+    auto missing = Translate({"-ivs", "&new &file " + a, "-ias", "&file " + a, "-ivs", "&new &file /no/such.mkv",
+                              "-ias", "&file /no/such.mkv", "out.mkv"});
+    EXPECT_NE(missing.error.find("\"/no/such.mkv\" cannot be read"), std::string::npos) << missing.error;
+}
+
+} // namespace
+
+namespace {
+
+TEST(VexenEncoderNames, EveryDialogNameHasAnEncoderOrAMessage)
+{
+    const char* audio[] = {"aac", "ac3", "amr_nb", "amr_wb", "gsm", "mp2", "mp3", "vorbis", "adpcm_ima_qt",
+                           "adpcm_ima_wav", "adpcm_ima_dk3", "adpcm_ima_dk4", "adpcm_ima_ws", "adpcm_ima_smjpeg",
+                           "adpcm_ms", "adpcm_4xm", "adpcm_xa", "adpcm_adx", "adpcm_ea", "adpcm_g726", "adpcm_ct",
+                           "adpcm_swf", "adpcm_yamaha", "pcm_s32le", "pcm_s32be", "pcm_u32le", "pcm_u32be",
+                           "pcm_s24le", "pcm_s24be", "pcm_u24le", "pcm_u24be", "pcm_s24daud", "pcm_s16le",
+                           "pcm_s16be", "pcm_u16le", "pcm_u16be", "pcm_s8", "pcm_u8", "pcm_alaw", "pcm_mulaw"};
+    const char* video[] = {"dvvideo", "h261", "h263", "h263p", "h264", "huffyuv", "flv", "ljpeg", "mjpeg",
+                           "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4", "rawvideo",
+                           "rv10", "rv20", "svq1", "wmv1", "wmv2", "xvid", "asv1", "asv2", "zlib", "pam", "pbm",
+                           "pgm", "pgmyuv", "png", "ppm"};
+    auto check = [](const char* name, vexen::CodecKind kind) {
+        vexen::EncoderChoice choice = vexen::FindEncoder(name, kind);
+        if (choice.encoder.empty())
+            EXPECT_NE(choice.error.find(std::string("\"") + name + "\""), std::string::npos) << name;
+        else
+            EXPECT_EQ(choice.error, "") << name;
+    };
+    for (const char* name : audio)
+        check(name, vexen::CodecKind::Audio);
+    for (const char* name : video)
+        check(name, vexen::CodecKind::Video);
+
+    EXPECT_EQ(vexen::FindEncoder("h264", vexen::CodecKind::Video).encoder, "libx264");
+    EXPECT_EQ(vexen::FindEncoder("vorbis", vexen::CodecKind::Audio).encoder, "libvorbis");
+    EXPECT_EQ(vexen::FindEncoder("pcm_s16le", vexen::CodecKind::Audio).encoder, "pcm_s16le");
+    EXPECT_EQ(vexen::FindEncoder("msmpeg4", vexen::CodecKind::Video).encoder, "msmpeg4");
+    EXPECT_EQ(vexen::FindEncoder("Copy", vexen::CodecKind::Video).encoder, "copy");
+    EXPECT_EQ(vexen::FindEncoder("adpcm_ima_dk3", vexen::CodecKind::Audio).encoder, "");
 }
 
 } // namespace
