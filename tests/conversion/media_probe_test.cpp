@@ -1,6 +1,8 @@
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/probed_source.h"
+#include "reelvane/frame/language_table.h"
 #include "tests/media/test_media.h"
+#include "tests/platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +64,24 @@ TEST(ConversionProbe, HeadingFromTheRecord)
     info.bitRate = 1048576;
     EXPECT_EQ(InformationHeading(info),
               "File Name:/v/movie.mkv\r\nDuration:01:02:3.4\r\nStart Time:0.500s\r\nBit Rate:1024kbit/s");
+}
+
+TEST(ConversionProbe, HeadingFormatFromTheLanguagePack)
+{
+    TempFolder folder;
+    folder.write("good.ini", "[Info]\nLanguage=Good\n[CONVERSION_INFO]\n"
+                             "strFormatInfo=Datei:%s#13Dauer:%02d:%02d:%04.1f#13Start:%.1fs#13Rate:%d\n");
+    folder.write("bad.ini", "[Info]\nLanguage=Bad\n[CONVERSION_INFO]\nstrFormatInfo=Datei:%s %s %s %n\n");
+    Languages().SetLanguageFolder(folder.path());
+    MediaFileInfo info{};
+    std::strcpy(info.fileName, "a.mkv");
+    info.duration = 65000000;
+    info.bitRate = 2048;
+    Languages().SelectLanguage("Good");
+    EXPECT_EQ(InformationHeading(info), "Datei:a.mkv\nDauer:00:01:05.0\nStart:0.0s\nRate:2");
+    Languages().SelectLanguage("Bad"); // a format that would read missing arguments is not used
+    EXPECT_EQ(InformationHeading(info),
+              "File Name:a.mkv\r\nDuration:00:01:5.0\r\nStart Time:0.000s\r\nBit Rate:2kbit/s");
 }
 
 TEST(ConversionProbe, FormatFromDataMustTakeTheArguments)
