@@ -94,5 +94,21 @@ TEST(ConversionWorkedExample, SelectedTracksTrimAndSubtitle)
     EXPECT_EQ(facts->First("video")->width, 320);
 }
 
+TEST(ConversionWorkedExample, MergedTasksBecomeOneOutput)
+{
+    TempFolder folder;
+    ProfileSettings s = WorkedExample();
+    SetText(s.TargetType, "mkv");
+    std::vector<MergedInput> inputs = {{testmedia::ClipPath(testmedia::Clip::Standard4x3), 0},
+                                       {testmedia::ClipPath(testmedia::Clip::Wmv), 1}};
+    EngineArguments arguments = BuildMergedArguments(inputs, s, NoSplit(), folder.path(), 17);
+    ASSERT_EQ(RunEngine(arguments), 0) << (messages.empty() ? "" : messages[0]);
+    auto facts = testmedia::ProbeFile(folder.path("Compound17.mkv"));
+    ASSERT_TRUE(facts);
+    EXPECT_NEAR(facts->duration, 4.0, 0.2);
+    EXPECT_EQ(facts->First("video")->width, 640);
+    EXPECT_EQ(facts->First("audio")->sampleRate, 48000);
+}
+
 } // namespace
 } // namespace reelvane
