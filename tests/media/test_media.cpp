@@ -57,12 +57,21 @@ void Make(const fs::path& target, const Args& argsWithoutOutput, const std::stri
     fs::rename(temporary, target);
 }
 
+void WriteTextOnce(const fs::path& target, const std::string& text)
+{
+    fs::path temporary = target.parent_path() / (".making-" + std::to_string(::getpid()) + "-" + target.filename().string());
+    WriteText(temporary, text);
+    fs::rename(temporary, target);
+}
+
 void MakeClip(Clip clip, const fs::path& path)
 {
     switch (clip) {
     case Clip::MatroskaTracks: {
-        fs::path srt = fs::path(MediaFolder()) / "tracks.srt";
-        fs::path ass = fs::path(MediaFolder()) / "tracks.ass";
+        // Inputs under this process's own names, so concurrent makers never share a half-written one.
+        std::string own = std::to_string(::getpid());
+        fs::path srt = fs::path(MediaFolder()) / (".tracks-" + own + ".srt");
+        fs::path ass = fs::path(MediaFolder()) / (".tracks-" + own + ".ass");
         WriteText(srt, "1\n00:00:00,200 --> 00:00:01,500\nFirst line\n");
         WriteText(ass, "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
                        "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Italic, Alignment, MarginV\n"
@@ -75,6 +84,8 @@ void MakeClip(Clip clip, const fs::path& path)
                    {"-c:a:0", "ac3", "-ac:a:0", "2", "-c:a:1", "aac", "-c:s:0", "srt", "-c:s:1", "ass",
                     "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ger"}}),
              ".mkv");
+        fs::remove(srt);
+        fs::remove(ass);
         return;
     }
     case Clip::Standard4x3:
@@ -102,10 +113,10 @@ void MakeClip(Clip clip, const fs::path& path)
              ".mp4");
         return;
     case Clip::NotMedia:
-        WriteText(path, "This is a text file, not a movie.\n");
+        WriteTextOnce(path, "This is a text file, not a movie.\n");
         return;
     case Clip::SubtitleText:
-        WriteText(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n");
+        WriteTextOnce(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n");
         return;
     }
 }
