@@ -177,20 +177,21 @@ TEST(BluvatClipInfo, VideoAndAudioPutTheEntryPointMapAt308)
     EXPECT_EQ(be32(b, 12), 246u);
     EXPECT_EQ(be32(b, 16), 308u);
     EXPECT_EQ(be32(b, 40), 176u);
-    EXPECT_EQ(be32(b, 48), 700u * 192 / 1); // recording rate: 700 packets over one second
-    EXPECT_EQ(be32(b, 52), 1024u);
+    EXPECT_EQ(be32(b, 52), 700u * 192 / 1); // recording rate: 700 packets over one second
+    EXPECT_EQ(be32(b, 56), 1024u);
     EXPECT_EQ(text(b, 188, 7), std::string("\x00\x1E\x80HDMV", 7));
     EXPECT_EQ(be32(b, 220), 22u);
-    EXPECT_EQ(be16(b, 228), 0x1001u);
+    EXPECT_EQ(be16(b, 232), 0x1001u);
     EXPECT_EQ(be32(b, 238), 45000u);
     EXPECT_EQ(be32(b, 242), 91800u);
     EXPECT_EQ(be32(b, 246), 58u);
-    EXPECT_EQ(be16(b, 252), 0x0100u);
-    EXPECT_EQ(b[254], 2);
-    EXPECT_EQ(be16(b, 256), 0x1011u);
-    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 258, b.begin() + 262), (std::vector<uint8_t>{0x15, 0x1B, 0x61, 0x30}));
-    EXPECT_EQ(be16(b, 280), 0x1100u);
-    EXPECT_EQ(text(b, 285, 3), "eng");
+    EXPECT_EQ(be16(b, 256), 0x0100u);
+    EXPECT_EQ(b[258], 2);
+    EXPECT_EQ(be16(b, 260), 0x1011u);
+    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 262, b.begin() + 266), (std::vector<uint8_t>{0x15, 0x1B, 0x61, 0x30}));
+    EXPECT_EQ(be16(b, 284), 0x1100u);
+    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 286, b.begin() + 289), (std::vector<uint8_t>{0x15, 0x81, 0x31}));
+    EXPECT_EQ(text(b, 289, 3), "eng");
     EXPECT_EQ(be32(b, 20), b.size() - 4); // ClipMark at the end
 }
 
@@ -199,7 +200,7 @@ TEST(BluvatClipInfo, ClipWithoutEntryPoints)
     ClipInput clip = avcAc3Clip();
     clip.entryPoints.clear();
     std::vector<uint8_t> b = buildClipInfo(clip);
-    EXPECT_EQ(be32(b, 48), 0u);
+    EXPECT_EQ(be32(b, 52), 0u);
     EXPECT_EQ(be32(b, 238), 0u);
     EXPECT_EQ(be32(b, 242), 0u);
     std::size_t cpi = be32(b, 16);
@@ -253,7 +254,8 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     EXPECT_EQ(crc32Mpeg2(reinterpret_cast<const uint8_t*>(check), 9), 0x0376E6E7u);
 
     std::vector<uint8_t> sit = M2tsWriter::sitPacket();
-    EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 28), 0x341EE74Eu);
+    EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 24), 0x341EE74Eu); // the fixed table's own CRC
+    EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 28), 0u);
 
     std::vector<uint8_t> pat = M2tsWriter::patPacket();
     const std::vector<uint8_t> patHead = {0x47, 0x40, 0x00, 0x11, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x01, 0xC1, 0x00, 0x00,

@@ -136,8 +136,8 @@ TEST(BluvatTsReader, SourcePacketsAndTwoPacketMaps)
     auto twoPrograms = openSource(bluvat_test::twoProgramPat());
     ASSERT_TRUE(twoPrograms);
     ASSERT_EQ(twoPrograms->entries().size(), 2u);
-    EXPECT_EQ(twoPrograms->entries()[0].pid, 0x100);
-    EXPECT_EQ(twoPrograms->entries()[1].pid, 0x101);
+    EXPECT_EQ(twoPrograms->entries()[0].pid, 0x200);
+    EXPECT_EQ(twoPrograms->entries()[1].pid, 0x201);
     EXPECT_FALSE(errors.has("Invalid descriptor"));
 }
 
@@ -187,7 +187,7 @@ TEST(BluvatSections, MalformedTablesAreReportedNotOverread)
     EXPECT_TRUE(errors.has("Invalid descriptor"));
     ASSERT_EQ(map.entries.size(), 2u);
     EXPECT_TRUE(map.entries[0].descriptors.empty());
-    std::vector<uint8_t> hugeInfo = {0x02, 0xB0, 0x11, 0, 1, 0xC1, 0, 0, 0xE1, 0, 0xF0, 0,
+    std::vector<uint8_t> hugeInfo = {0x02, 0xB0, 0x12, 0, 1, 0xC1, 0, 0, 0xE1, 0, 0xF0, 0,
                                      0x1B, 0xE1, 0x00, 0xF0, 0xC8, 0, 0, 0, 0};
     EXPECT_TRUE(parsePmt(hugeInfo.data(), hugeInfo.size(), map));
     EXPECT_TRUE(errors.has("descriptors data too long"));

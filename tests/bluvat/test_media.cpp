@@ -78,7 +78,7 @@ std::vector<uint8_t> withTwoPacketMap(const std::vector<uint8_t>& ts)
     pmt.push_back(uint8_t(0xF0 | (info.size() >> 8)));
     pmt.push_back(uint8_t(info.size()));
     pmt.insert(pmt.end(), info.begin(), info.end());
-    for (auto [type, pid] : {std::pair<uint8_t, uint16_t>{0x1B, 0x100}, {0x81, 0x101}}) {
+    for (auto [type, pid] : {std::pair<uint8_t, uint16_t>{0x1B, 0x200}, {0x81, 0x201}}) {
         pmt.push_back(type);
         pmt.push_back(uint8_t(0xE0 | (pid >> 8)));
         pmt.push_back(uint8_t(pid));
@@ -155,7 +155,9 @@ const std::string& twoProgramPat()
 {
     static std::string path = [] {
         std::string p = scratchFolder() + "/two_program_pat.ts";
-        writeFile(p, withTwoPacketMap(readFile(h264Ac3())));
+        // Streams from 0x200, so that the map can take 0x0100.
+        std::string plain = ffmpeg("streams_from_0x200.ts", join({kVideo, kTone, kH264, kAc3, {"-mpegts_start_pid", "0x200", "-f", "mpegts"}}));
+        writeFile(p, withTwoPacketMap(readFile(plain)));
         return p;
     }();
     return path;
