@@ -247,3 +247,41 @@ TEST(BluvatM2tsWriter, Ac3IsRepackedOneFramePerPes)
         }
     }
 }
+
+TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
+{
+    std::vector<uint8_t> body = {0x10, 0x20, 0x30};
+    auto writeIn = [&](M2tsMode mode, const std::string& name) {
+        M2tsWriter w;
+        EXPECT_TRUE(w.open(outPath(name), mode, {entry(0x90, 0x100)}));
+        w.clock(27000000);
+        PesPacket p = pes(0x100, 0, 900000, body, 0xBD);
+        p.bytes[7] = 0xC0; // PTS and DTS
+        p.bytes[8] = 10;
+        p.bytes.insert(p.bytes.begin() + 14, {0x10, 0, 0, 0, 0});
+        writeTimestamp(&p.bytes[14], 896400);
+        p.bytes[5] += 5;
+        w.write(p);
+        w.clock(27000000 + 2700000);
+        EXPECT_TRUE(w.finish());
+        return readFile(outPath(name));
+    };
+    std::vector<uint8_t> elementary = writeIn(M2tsMode::Elementary, "mode4.bin");
+    EXPECT_EQ(elementary, body);
+    std::vector<uint8_t> whole = writeIn(M2tsMode::Pes, "mode5.bin");
+    ASSERT_EQ(whole.size(), 19u + body.size());
+    EXPECT_EQ(*pesPts(whole), 900000u);
+    std::vector<uint8_t> frames = writeIn(M2tsMode::GraphicsFrames, "mode6.bin");
+    std::vector<uint8_t> expected = {'P', 'G', 0x00, 0x0D, 0xBB, 0xA0, 0x00, 0x0D, 0xAD, 0x90, 0x10, 0x20, 0x30};
+    EXPECT_EQ(frames, expected);
+
+    // Transport packets with the source PID: without and with arrival time stamps, no tables.
+    std::vector<uint8_t> plain = writeIn(M2tsMode::Transport, "mode1.ts");
+    ASSERT_EQ(plain.size(), 188u);
+    EXPECT_EQ(packetPid(plain.data()), 0x100);
+    std::vector<uint8_t> stamped = writeIn(M2tsMode::Timestamped, "mode2.m2ts");
+    ASSERT_EQ(stamped.size(), 192u);
+    EXPECT_EQ(packetPid(stamped.data() + 4), 0x100);
+    uint32_t ats = (uint32_t(stamped[0] & 0x3F) << 24) | (uint32_t(stamped[1]) << 16) | (uint32_t(stamped[2]) << 8) | stamped[3];
+    EXPECT_EQ(ats, (27000000u + 2700000u) % (1u << 30));
+}
