@@ -31,9 +31,11 @@ bool run(const std::vector<std::string>& args)
     return platform::RunAndWait(args[0], rest) == 0;
 }
 
-// Reads the file once so that every contender starts from the page cache.
+// Flushes what earlier steps wrote and reads the source once, so that every contender starts
+// from the page cache with no write-back of another's output in its way.
 void warm(const std::string& path)
 {
+    run({"sync"});
     std::ifstream in(path, std::ios::binary);
     std::vector<char> buffer(1 << 20);
     while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0) {

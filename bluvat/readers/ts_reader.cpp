@@ -140,9 +140,10 @@ void TsReader::findLastPcr()
 {
     uint64_t size = source_.size();
     uint64_t start = size > kTailScanLimit ? size - kTailScanLimit : 0;
-    std::size_t span = static_cast<std::size_t>(size - start);
-    const uint8_t* tail = source_.seek(start) ? source_.peek(span) : nullptr;
-    if (tail && span >= packetLength_) {
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(size - start));
+    std::size_t span = source_.seek(start) ? source_.read(bytes.data(), bytes.size()) : 0;
+    const uint8_t* tail = bytes.data();
+    if (span >= packetLength_) {
         std::size_t at = span - packetLength_;
         for (;;) {
             const uint8_t* p = tail + at + header_;
