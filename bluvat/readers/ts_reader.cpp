@@ -240,6 +240,7 @@ void TsReader::handOut(Assembly& a, std::vector<PesPacket>& group)
         b[4] = length > 65529 ? 0 : uint8_t(length >> 8);
         b[5] = length > 65529 ? 0 : uint8_t(length);
     }
+    a.lastSize = b.size() + b.size() / 8;
     group.push_back(std::move(a.pes));
     a.pes = PesPacket{};
     a.active = false;
@@ -279,6 +280,9 @@ bool TsReader::nextGroup(std::vector<PesPacket>& group)
             a.pes.pid = pid;
             a.pes.priority = p[1] & 0x20;
             a.pes.keyFrame = (p[3] & 0x20) && p[4] > 0 && (p[5] & 0x40);
+            // Room for the whole packet up front, from its length or the last one of its PID.
+            std::size_t announced = n >= 6 ? ((std::size_t(payload[4]) << 8) | payload[5]) + 6 : 0;
+            a.pes.bytes.reserve(std::max(announced, a.lastSize));
             a.pes.bytes.assign(payload, payload + n);
             if (auto pts = pesPts(a.pes.bytes))
                 passPts(*pts, pid);

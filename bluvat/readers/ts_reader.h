@@ -23,6 +23,8 @@ private:
     struct Assembly {
         PesPacket pes;
         bool active = false;
+        std::size_t lastSize = 0; // of the last packet handed out, plus some room
+
     };
 
     const uint8_t* fetchPacket();

@@ -83,19 +83,23 @@ int checkedPesHeader(const std::vector<uint8_t>& b)
 }
 
 // The byte after 00 00 01 that ends a sequence, and the one that starts one, per video type.
+// and the ones that start picture data (an H.264 slice of either kind).
 struct VideoCodes {
     uint8_t endMask = 0, end = 1, sequenceMask = 0, sequence = 1; // matching nothing
+    uint8_t pictureMask = 0, picture = 1, picture2 = 1;
 };
 
 VideoCodes videoCodesOf(uint8_t type)
 {
     switch (type) {
-    case 0x02: return {0xFF, 0xB7, 0xFF, 0xB3};
-    case 0x1B: return {0x9F, 0x0B, 0x9F, 0x07};
-    case 0xEA: return {0xFF, 0x0A, 0xFF, 0x0F};
+    case 0x02: return {0xFF, 0xB7, 0xFF, 0xB3, 0xFF, 0x00, 0x00};
+    case 0x1B: return {0x9F, 0x0B, 0x9F, 0x07, 0x1F, 0x01, 0x05};
+    case 0xEA: return {0xFF, 0x0A, 0xFF, 0x0F, 0xFF, 0x0D, 0x0C};
     }
     return {};
 }
+
+constexpr std::size_t kEndCodeWindow = 64;
 
 int64_t ptsDifference(uint64_t from, uint64_t to)
 {
@@ -315,16 +319,30 @@ void M2tsWriter::shiftTimestamps(PesPacket& pes)
 void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
 {
     std::vector<uint8_t>& b = pes.bytes;
-    // One pass over the start codes finds both the end code and a sequence start.
+    // Sequence headers come before the first picture of a PES, and end codes either there or in
+    // its last bytes: picture data holds no start codes, so it need not be searched.
     VideoCodes codes = videoCodesOf(mainVideoType_);
+    const uint8_t* payload = b.data() + header;
+    std::size_t n = b.size() - header;
     bool sequence = false;
     std::size_t end = npos;
-    forEachStartCode(b.data() + header, b.size() - header, [&](std::size_t at, uint8_t code) {
+    forEachStartCode(payload, n, [&](std::size_t at, uint8_t code) {
         sequence |= (code & codes.sequenceMask) == codes.sequence;
-        if (end == npos && (code & codes.endMask) == codes.end)
+        if ((code & codes.endMask) == codes.end) {
             end = at;
-        return false;
+            return true;
+        }
+        return (code & codes.pictureMask) == codes.picture || (code & codes.pictureMask) == codes.picture2;
     });
+    if (end == npos) {
+        std::size_t tail = n > kEndCodeWindow ? n - kEndCodeWindow : 0;
+        forEachStartCode(payload + tail, n - tail, [&](std::size_t at, uint8_t code) {
+            if ((code & codes.endMask) != codes.end)
+                return false;
+            end = tail + at;
+            return true;
+        });
+    }
     if (end != npos) {
         b.erase(b.begin() + std::ptrdiff_t(header + end), b.begin() + std::ptrdiff_t(header + end + 4));
         std::size_t length = (std::size_t(b[4]) << 8) | b[5];
