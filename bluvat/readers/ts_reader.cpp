@@ -102,16 +102,31 @@ TsReader::TsReader(SourceKind kind, std::string path)
 
 const uint8_t* TsReader::fetchPacket()
 {
+    bool lost = false;
     for (;;) {
         const uint8_t* p = source_.peek(packetLength_);
-        if (!p)
+        if (!p) {
+            if (source_.position() < source_.size())
+                reportOnce(smallPacketReported_, "small packet"); // the file ends inside a packet
             return nullptr;
+        }
         if (p[header_] == 0x47) {
             source_.advance(packetLength_);
             return p + header_;
         }
+        if (!lost && source_.position() > 0)
+            reportOnce(syncLostReported_, "sync byte missing");
+        lost = true;
         source_.advance(1); // resynchronise one byte at a time
     }
+}
+
+// Damage shows once per source, not once per packet.
+void TsReader::reportOnce(bool& reported, const char* text)
+{
+    if (!reported)
+        reportError(text);
+    reported = true;
 }
 
 bool TsReader::scan()

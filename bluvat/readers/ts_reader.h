@@ -33,6 +33,7 @@ private:
     void trackEntries();
     void handOut(Assembly& a, std::vector<PesPacket>& group);
     uint64_t nextPcrAfter(uint64_t offset);
+    static void reportOnce(bool& reported, const char* text);
 
     std::string path_;
     ByteSource source_;
@@ -42,6 +43,8 @@ private:
     std::vector<uint8_t> dtcp_;
     std::vector<int16_t> slotOfPid_; // PID -> index into assemblies_, -1 for PIDs not assembled
     std::vector<Assembly> assemblies_;
+    bool smallPacketReported_ = false;
+    bool syncLostReported_ = false;
 };
 
 // Helpers shared with the tests and the writer.
