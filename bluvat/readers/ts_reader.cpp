@@ -213,7 +213,6 @@ void TsReader::findProgramMap()
                 ProgramMap map;
                 if (parsePmt(section.data(), total, map) && !map.entries.empty()) {
                     entries_ = std::move(map.entries);
-                    dtcp_ = std::move(map.dtcp);
                     return;
                 }
                 section.clear();

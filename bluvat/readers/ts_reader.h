@@ -40,7 +40,6 @@ private:
     std::size_t header_;       // 0 or 4 bytes before each 188-byte packet
     std::size_t packetLength_; // header_ + 188
     uint16_t pcrPid_ = 0xFFFF;
-    std::vector<uint8_t> dtcp_;
     std::vector<int16_t> slotOfPid_; // PID -> index into assemblies_, -1 for PIDs not assembled
     std::vector<Assembly> assemblies_;
     bool smallPacketReported_ = false;
