@@ -328,10 +328,8 @@ void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
     std::size_t end = npos;
     forEachStartCode(payload, n, [&](std::size_t at, uint8_t code) {
         sequence |= (code & codes.sequenceMask) == codes.sequence;
-        if ((code & codes.endMask) == codes.end) {
+        if (end == npos && (code & codes.endMask) == codes.end)
             end = at;
-            return true;
-        }
         return (code & codes.pictureMask) == codes.picture || (code & codes.pictureMask) == codes.picture2;
     });
     if (end == npos) {
