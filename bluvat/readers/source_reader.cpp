@@ -1,0 +1,15 @@
+#include "bluvat/readers/source_reader.h"
+
+#include "bluvat/report.h"
+
+namespace bluvat {
+
+void SourceReader::reportOpenProgress(int percent)
+{
+    if (percent == lastOpenPercent_)
+        return;
+    lastOpenPercent_ = percent;
+    report(1, percent, "Open file...");
+}
+
+} // namespace bluvat

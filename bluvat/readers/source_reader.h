@@ -1,0 +1,107 @@
+#pragma once
+// The common face of every source reader (transport stream, Matroska, program stream, graphics
+// stream). The authoring driver and the writers see sources only through this interface.
+
+#include "bluvat/readers/pes_packet.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace bluvat {
+
+enum class SourceKind : int32_t {
+    Unknown = 0,
+    TransportStream = 1,    // 188-byte packets
+    SourcePackets = 2,      // 192-byte packets: 4-byte header + 188-byte packet
+    ProgramStream = 3,
+    GraphicsStream = 6,     // presentation-graphics segments starting with "PG"
+    Matroska = 8,
+};
+
+constexpr uint64_t kNoClock = ~uint64_t(0);         // unknown PCR, or "seek to the start"
+constexpr uint64_t kPcrWrap = (uint64_t(1) << 33) * 300; // 27 MHz clock period
+
+// Coding attributes of a stream, the codes of the clip information's stream attributes.
+struct StreamAttributes {
+    uint8_t format = 0; // video: video format (1 480i .. 7 576p); audio: presentation type (1 mono, 3 stereo, 6 multi)
+    uint8_t rate = 0;   // video: frame-rate code (1 23.976 .. 7 59.94); audio: sampling frequency (1 48 kHz, 4 96, 5 192)
+    uint8_t aspect = 0; // video: 2 = 4:3, 3 = 16:9; audio: unused
+};
+
+// One elementary stream of the program map (or one taken track / sniffed stream).
+struct ProgramEntry {
+    uint8_t streamType = 0;           // program-map stream type (0x02, 0x1B, 0xEA, 0x80..0x86, 0x90, ...)
+    uint16_t pid = 0;                 // 13 bits; the PID its PES packets carry
+    std::vector<uint8_t> descriptors; // ES-info descriptors, copied into the output map
+    StreamAttributes attributes;      // filled by the attribute scan
+};
+
+class SourceReader {
+public:
+    using ClockHook = std::function<void(uint64_t pcr)>;            // 27 MHz
+    using PtsHook = std::function<void(uint64_t pts, uint16_t pid)>; // 90 kHz
+
+    explicit SourceReader(SourceKind kind) : kind_(kind) {}
+    virtual ~SourceReader() = default;
+    SourceReader(const SourceReader&) = delete;
+    SourceReader& operator=(const SourceReader&) = delete;
+
+    // The opening scan: program map, first/last PCR, stream attributes; leaves the reader at the
+    // start. False when the source cannot be read at all (the driver then reports "Open file error").
+    // A source without streams returns true with no entries.
+    virtual bool scan() = 0;
+
+    // Appends the next completed PES packets to `group` (possibly none) and calls the clock hook
+    // with every PCR passed on the way. Returns false once the source is exhausted; the packets
+    // still under assembly come out with that last call.
+    virtual bool nextGroup(std::vector<PesPacket>& group) = 0;
+
+    // To a 27 MHz clock value, or to the start for kNoClock.
+    virtual void seek(uint64_t pcr) = 0;
+
+    SourceKind kind() const { return kind_; }
+    uint64_t firstPcr() const { return firstPcr_; }
+    uint64_t lastPcr() const { return lastPcr_; }
+    const std::vector<ProgramEntry>& entries() const { return entries_; }
+
+    void setClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
+    void setPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
+
+    // (1, percent, "Open file...") when the percentage changed since the last report.
+    void reportOpenProgress(int percent);
+
+protected:
+    void passClock(uint64_t pcr) { if (clockHook_) clockHook_(pcr); }
+    void passPts(uint64_t pts, uint16_t pid) { if (ptsHook_) ptsHook_(pts, pid); }
+
+    SourceKind kind_;
+    uint64_t firstPcr_ = kNoClock;
+    uint64_t lastPcr_ = kNoClock;
+    std::vector<ProgramEntry> entries_;
+
+private:
+    ClockHook clockHook_;
+    PtsHook ptsHook_;
+    int lastOpenPercent_ = 0;
+};
+
+// Detects the kind of the file at `path` and returns its reader after the opening scan, reporting
+// "The specified file is too short" / "The specified file is not a valid file" as it goes. Null
+// when the file cannot be opened, its kind has no reader, or the scan failed.
+std::unique_ptr<SourceReader> openSource(const std::string& path);
+
+// Kind detection alone, over the first bytes of a file (at most 1344 are looked at).
+SourceKind detectKind(const uint8_t* data, std::size_t size);
+
+// The attribute scan shared by every kind: reads up to 300 groups from the start, hands each
+// packet of a map entry to the codec header reader of its stream type (filling the entry's
+// attributes and, when it has none, its descriptors), reporting "Open file..." from 50 to 100,
+// then seeks back to the start. Readers call it at the end of scan().
+void scanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries);
+
+// The reader of each kind is built in source_open.cpp, by kind.
+} // namespace bluvat

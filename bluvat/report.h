@@ -1,0 +1,19 @@
+#pragma once
+// The library's one process-wide callback; every message of the readers and writers goes through here.
+
+#include "bluvat/bluvat.h"
+
+#include <cstdint>
+#include <string>
+
+namespace bluvat {
+
+void setCallback(AuthorCallback callback);
+
+// (kind, value, text) to the caller's callback; dropped when none is set.
+void report(int32_t kind, int32_t value, const std::string& text);
+
+// An input or output error: (1, 0, text).
+inline void reportError(const std::string& text) { report(1, 0, text); }
+
+} // namespace bluvat
