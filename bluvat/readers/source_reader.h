@@ -71,11 +71,12 @@ public:
     void setClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
     void setPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
 
+    // (1, percent, "Open file...") when the percentage changed since the last report.
+    void reportOpenProgress(int percent);
+
 protected:
     void passClock(uint64_t pcr) { if (clockHook_) clockHook_(pcr); }
     void passPts(uint64_t pts, uint16_t pid) { if (ptsHook_) ptsHook_(pts, pid); }
-    // (1, percent, "Open file...") when the percentage changed since the last report.
-    void reportOpenProgress(int percent);
 
     SourceKind kind_;
     uint64_t firstPcr_ = kNoClock;

@@ -1,0 +1,381 @@
+#include "bluvat/readers/codec_headers.h"
+
+#include "bluvat/readers/audio_frames.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace bluvat {
+
+namespace {
+
+constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+// Exp-Golomb bit reader over an RBSP (emulation-prevention bytes already removed); reads past
+// the end yield zeros.
+class BitReader {
+public:
+    BitReader(const uint8_t* p, std::size_t n) : p_(p), n_(n) {}
+    uint32_t bit()
+    {
+        if (pos_ >= n_ * 8)
+            return 0;
+        uint32_t b = (p_[pos_ / 8] >> (7 - pos_ % 8)) & 1;
+        ++pos_;
+        return b;
+    }
+    uint32_t bits(int n)
+    {
+        uint32_t v = 0;
+        while (n--)
+            v = (v << 1) | bit();
+        return v;
+    }
+    uint32_t ue()
+    {
+        int zeros = 0;
+        while (bit() == 0 && zeros < 32)
+            ++zeros;
+        return zeros >= 32 ? 0 : ((1u << zeros) - 1) + bits(zeros);
+    }
+    int32_t se()
+    {
+        uint32_t v = ue();
+        return (v & 1) ? int32_t((v + 1) / 2) : -int32_t(v / 2);
+    }
+
+private:
+    const uint8_t* p_;
+    std::size_t n_;
+    std::size_t pos_ = 0;
+};
+
+std::vector<uint8_t> unescape(const uint8_t* p, std::size_t n)
+{
+    std::vector<uint8_t> out;
+    out.reserve(n);
+    int zeros = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (zeros >= 2 && p[i] == 0x03) {
+            zeros = 0;
+            continue;
+        }
+        zeros = p[i] == 0 ? zeros + 1 : 0;
+        out.push_back(p[i]);
+    }
+    return out;
+}
+
+void setIfKnown(uint8_t& field, uint8_t value)
+{
+    if (value != 0)
+        field = value;
+}
+
+void hdmvVideoDescriptor(ProgramEntry& e)
+{
+    const StreamAttributes& a = e.attributes;
+    e.descriptors = {0x05, 0x08, 'H', 'D', 'M', 'V', 0xFF, e.streamType,
+                     uint8_t(a.format * 16 + a.rate), uint8_t(a.aspect * 16 + 0x0F)};
+}
+
+void readMpeg2Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    std::size_t at = findStartCode(p, n, 0xFF, 0xB3);
+    if (at == npos || n - at < 12)
+        return;
+    const uint8_t* h = p + at + 4;
+    unsigned height = ((h[1] & 0x0F) << 8) | h[2];
+    unsigned aspectCode = h[3] >> 4;
+    unsigned rateCode = h[3] & 0x0F;
+    bool progressive = false;
+    for (std::size_t x = at + 4; x + 6 <= n; ++x) {
+        std::size_t ext = findStartCode(p + x, n - x, 0xFF, 0xB5);
+        if (ext == npos || n - x - ext < 6)
+            break;
+        if ((p[x + ext + 4] >> 4) == 1) {
+            progressive = p[x + ext + 5] & 0x08;
+            break;
+        }
+        x += ext;
+    }
+    uint8_t format = 0;
+    if (height == 1080 || height == 1088)
+        format = progressive ? 6 : 4;
+    else if (height == 576)
+        format = progressive ? 7 : 2;
+    else if (height == 720)
+        format = 5;
+    else if (height == 480)
+        format = progressive ? 3 : 1;
+    uint8_t rate = (rateCode >= 1 && rateCode <= 7 && rateCode != 5) ? uint8_t(rateCode) : 0;
+    uint8_t aspect = 0;
+    if (aspectCode == 2 || aspectCode == 3)
+        aspect = uint8_t(aspectCode);
+    else if (aspectCode == 1)
+        aspect = (height == 1080 || height == 1088 || height == 720) ? 3 : 2;
+    setIfKnown(e.attributes.format, format);
+    setIfKnown(e.attributes.rate, rate);
+    setIfKnown(e.attributes.aspect, aspect);
+    if (e.descriptors.empty())
+        hdmvVideoDescriptor(e);
+}
+
+void skipScalingList(BitReader& r, int size)
+{
+    int last = 8, next = 8;
+    for (int j = 0; j < size; ++j) {
+        if (next != 0)
+            next = (last + r.se() + 256) % 256;
+        last = next == 0 ? last : next;
+    }
+}
+
+void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    std::size_t at = findStartCode(p, n, 0x9F, 0x07);
+    if (at == npos || n - at < 8)
+        return;
+    std::vector<uint8_t> sps = unescape(p + at + 4, std::min<std::size_t>(n - at - 4, 256));
+    BitReader r(sps.data(), sps.size());
+    uint32_t profile = r.bits(8);
+    r.bits(16); // constraint flags, level
+    r.ue();     // seq_parameter_set_id
+    static constexpr uint32_t kHighProfiles[] = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135, 144};
+    if (std::find(std::begin(kHighProfiles), std::end(kHighProfiles), profile) != std::end(kHighProfiles)) {
+        uint32_t chroma = r.ue();
+        if (chroma == 3)
+            r.bit();
+        r.ue();
+        r.ue();
+        r.bit();
+        if (r.bit())
+            for (int i = 0; i < (chroma == 3 ? 12 : 8); ++i)
+                if (r.bit())
+                    skipScalingList(r, i < 6 ? 16 : 64);
+    }
+    r.ue(); // log2_max_frame_num
+    uint32_t pocType = r.ue();
+    if (pocType == 0) {
+        r.ue();
+    } else if (pocType == 1) {
+        r.bit();
+        r.se();
+        r.se();
+        uint32_t cycle = r.ue();
+        for (uint32_t i = 0; i < cycle && i < 256; ++i)
+            r.se();
+    }
+    r.ue();  // max_num_ref_frames
+    r.bit(); // gaps_in_frame_num_allowed
+    r.ue();  // pic_width_in_mbs_minus1
+    uint32_t height = (r.ue() + 1) * 16;
+    uint8_t format = 0;
+    switch (height) {
+    case 240: format = 1; break;
+    case 288: format = 2; break;
+    case 480: format = 3; break;
+    case 544: format = 4; break;
+    case 720: format = 5; break;
+    case 1088: format = 6; break;
+    case 576: format = 7; break;
+    }
+    uint8_t rate = 4;
+    if (format == 5)
+        rate = 7;
+    else if (format == 6 || format == 3)
+        rate = 1;
+    else if (format == 7 || format == 2)
+        rate = 3;
+    setIfKnown(e.attributes.format, format);
+    setIfKnown(e.attributes.rate, rate);
+    setIfKnown(e.attributes.aspect, (format == 1 || format == 2) ? 2 : 3);
+    if (e.descriptors.empty())
+        hdmvVideoDescriptor(e);
+}
+
+void readVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    std::size_t at = findStartCode(p, n, 0xFF, 0x0F);
+    if (at == npos)
+        return;
+    BitReader r(p + at + 4, n - at - 4);
+    if (r.bits(2) != 3) // advanced profile only
+        return;
+    r.bits(3 + 2 + 3 + 5 + 1);
+    uint32_t width = (r.bits(12) + 1) * 2;
+    uint32_t height = (r.bits(12) + 1) * 2;
+    r.bit();
+    bool interlaced = r.bit();
+    r.bits(4);
+    uint8_t aspect = 0, rate = 0;
+    if (r.bit()) { // display extension
+        r.bits(28);
+        if (r.bit()) {
+            uint32_t code = r.bits(4);
+            if (code == 15)
+                r.bits(16);
+            if (code == 1)
+                aspect = (width == 1920 && height == 1080) || (width == 1280 && height == 720) ? 3 : (width == 640 && height == 480) ? 2 : 0;
+            else if ((code >= 2 && code <= 5) || code == 10 || code == 11)
+                aspect = 2;
+            else if ((code >= 6 && code <= 9) || code == 12 || code == 13)
+                aspect = 3;
+        }
+        if (r.bit() && r.bit() == 0) {
+            uint32_t nr = r.bits(8), dr = r.bits(4);
+            if (nr == 1 && dr == 2) rate = 1;
+            else if (nr == 1 && dr == 1) rate = 2;
+            else if (nr == 2 && dr == 1) rate = 3;
+            else if (nr == 3 && dr == 2) rate = 4;
+            else if (nr == 4 && dr == 1) rate = 6;
+            else if (nr == 5 && dr == 2) rate = 7;
+        }
+    }
+    uint8_t format = 0;
+    if (height == 480) format = interlaced ? 1 : 3;
+    else if (height == 576) format = interlaced ? 2 : 7;
+    else if (height == 720 && !interlaced) format = 5;
+    else if (height == 1080) format = interlaced ? 4 : 6;
+    setIfKnown(e.attributes.format, format);
+    setIfKnown(e.attributes.rate, rate);
+    setIfKnown(e.attributes.aspect, aspect);
+    if (e.descriptors.empty())
+        e.descriptors = {0x05, 0x05, 'V', 'C', '-', '1', 0xFF};
+}
+
+uint8_t presentationType(unsigned acmod)
+{
+    return acmod == 1 ? 1 : acmod >= 3 ? 6 : 3;
+}
+
+void readAc3Audio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    std::size_t at = 0;
+    while (at + 7 <= n && !isAc3Sync(p + at))
+        ++at;
+    if (at + 7 > n)
+        return;
+    const uint8_t* f = p + at;
+    int bsid = ac3BitstreamId(f);
+    if (bsid != 6 && bsid != 8 && bsid != 16)
+        return;
+    unsigned acmod = bsid == 16 ? (f[4] >> 1) & 7 : f[6] >> 5;
+    unsigned fscod = f[4] >> 6;
+    e.attributes.format = presentationType(acmod);
+    setIfKnown(e.attributes.rate, fscod == 0 ? 1 : 0);
+    if (bsid == 16 && e.streamType == 0x81)
+        e.streamType = 0x84;
+    if (e.descriptors.empty()) {
+        unsigned serviceMode = bsid == 16 ? 0 : f[5] & 7;
+        e.descriptors = {0x05, 0x04, 'A', 'C', '-', '3', 0x81, 0x03, uint8_t(fscod * 32 + bsid), 0xC8,
+                         uint8_t(((serviceMode * 16) + acmod) * 2 + 1)};
+    }
+}
+
+void readDtsAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    std::size_t at = 0;
+    while (at + 10 <= n && !isDtsSync(p + at))
+        ++at;
+    if (at + 10 > n)
+        return;
+    const uint8_t* f = p + at;
+    unsigned amode = ((f[7] & 0x0F) << 2) | (f[8] >> 6);
+    unsigned sfreq = (f[8] >> 2) & 0x0F;
+    e.attributes.format = amode == 0 ? 1 : amode <= 4 ? 3 : 6;
+    setIfKnown(e.attributes.rate, sfreq == 13 ? 1 : 0);
+    if (e.descriptors.empty()) {
+        std::size_t size = dtsFrameSize(f);
+        e.descriptors = {0x05, 0x04, 'D', 'T', 'S', uint8_t(size < 1024 ? '1' : size < 2048 ? '2' : '3')};
+    }
+}
+
+void readTrueHdAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    std::size_t at = 0;
+    while (at + 5 <= n && !isTrueHdSync(p + at))
+        ++at;
+    if (at + 5 > n)
+        return;
+    unsigned code = p[at + 4] >> 4;
+    e.attributes.format = 6;
+    setIfKnown(e.attributes.rate, code == 0 ? 1 : code == 1 ? 4 : code == 2 ? 5 : 0);
+    if (e.descriptors.empty())
+        e.descriptors = {0x05, 0x04, 'A', 'C', '-', '3', 0x81, 0x03, uint8_t(code * 32 + 8), 0xC8, 0x0F};
+}
+
+} // namespace
+
+std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value)
+{
+    // Look for the 01 of each prefix; the two zeros before it and the byte after must be in range.
+    std::size_t i = 2;
+    while (i + 1 < n) {
+        auto one = static_cast<const uint8_t*>(std::memchr(p + i, 0x01, n - 1 - i));
+        if (!one)
+            return npos;
+        std::size_t j = static_cast<std::size_t>(one - p);
+        if (p[j - 1] == 0 && p[j - 2] == 0 && (p[j + 1] & mask) == value)
+            return j - 2;
+        i = j + 1;
+    }
+    return npos;
+}
+
+bool isVideoType(uint8_t t) { return t == 0x01 || t == 0x02 || t == 0x1B || t == 0xEA; }
+bool isAudioType(uint8_t t) { return t == 0x03 || t == 0x04 || (t >= 0x80 && t <= 0x86); }
+
+bool entryComplete(const ProgramEntry& e)
+{
+    const StreamAttributes& a = e.attributes;
+    if (e.descriptors.empty())
+        return false;
+    if (isVideoType(e.streamType))
+        return a.format && a.rate && a.aspect;
+    if (isAudioType(e.streamType))
+        return a.format && a.rate;
+    return true;
+}
+
+void readCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    switch (e.streamType) {
+    case 0x02: readMpeg2Video(e, p, n); break;
+    case 0x1B: readAvcVideo(e, p, n); break;
+    case 0xEA: readVc1Video(e, p, n); break;
+    case 0x81: case 0x84: readAc3Audio(e, p, n); break;
+    case 0x82: case 0x85: case 0x86: readDtsAudio(e, p, n); break;
+    case 0x83: readTrueHdAudio(e, p, n); break;
+    }
+}
+
+void scanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
+{
+    reader.seek(kNoClock);
+    std::vector<PesPacket> group;
+    int k = 0;
+    bool more = true;
+    while (more && k < 300) {
+        group.clear();
+        more = reader.nextGroup(group);
+        for (const PesPacket& pes : group) {
+            if (k >= 300)
+                break;
+            reader.reportOpenProgress(50 + k * 50 / 300);
+            ++k;
+            for (ProgramEntry& e : entries) {
+                if (e.pid != pes.pid || entryComplete(e))
+                    continue;
+                std::size_t h = pesHeaderLength(pes.bytes.data(), pes.bytes.size());
+                if (h)
+                    readCodecHeader(e, pes.bytes.data() + h, pes.bytes.size() - h);
+            }
+        }
+    }
+    reader.seek(kNoClock);
+}
+
+} // namespace bluvat

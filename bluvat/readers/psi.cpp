@@ -1,0 +1,132 @@
+#include "bluvat/readers/psi.h"
+
+#include "bluvat/report.h"
+#include "platform/byte_writer.h"
+
+namespace bluvat {
+
+std::size_t sectionTotalLength(const uint8_t* section, std::size_t size)
+{
+    if (size < 3)
+        return 0;
+    return 3 + ((std::size_t(section[1] & 0x0F) << 8) | section[2]);
+}
+
+bool checkDescriptors(const uint8_t* data, std::size_t size)
+{
+    std::size_t at = 0;
+    while (at < size) {
+        if (size - at < 2 || data[at + 1] > size - at - 2) {
+            reportError("Invalid descriptor");
+            return false;
+        }
+        at += 2 + data[at + 1];
+    }
+    return true;
+}
+
+bool checkDtcpDescriptor(const uint8_t* data, std::size_t size)
+{
+    if (size < 6) {
+        reportError("Invalid DTCP descriptor");
+        return false;
+    }
+    if (data[0] != 0x88) {
+        reportError("Invalid DTCP descriptor tag");
+        return false;
+    }
+    if (data[1] < 4) {
+        reportError("Invalid DTCP descriptor length");
+        return false;
+    }
+    if (data[2] != 0x0F || data[3] != 0xFF) {
+        reportError("Invalid DTCP descriptor CA system ID");
+        return false;
+    }
+    return true;
+}
+
+bool parsePat(const uint8_t* section, std::size_t size, uint16_t pid, std::vector<ProgramRef>& programs)
+{
+    if (size < 1 || section[0] != 0x00) {
+        reportError("packet does not contain a valid PAT table ID");
+        return false;
+    }
+    if (pid != 0) {
+        reportError("packet does not contain a valid PAT PID");
+        return false;
+    }
+    std::size_t total = sectionTotalLength(section, size);
+    if (total < 12 || total > size) {
+        reportError("program data too short");
+        return false;
+    }
+    // Programs lie between the 8-byte head and the CRC.
+    for (std::size_t at = 8; at < total - 4; at += 4) {
+        if (total - 4 - at < 4) {
+            reportError("program data too short");
+            break;
+        }
+        platform::BigEndianReader r(section + at, 4);
+        ProgramRef ref;
+        ref.number = static_cast<uint16_t>(r.u16());
+        ref.pid = static_cast<uint16_t>(r.u16() & 0x1FFF);
+        programs.push_back(ref);
+    }
+    if (programs.empty())
+        reportError("program data is null");
+    return !programs.empty();
+}
+
+bool parsePmt(const uint8_t* section, std::size_t size, ProgramMap& map)
+{
+    if (size < 1 || section[0] != 0x02) {
+        reportError("packet does not contain a valid PMT table ID");
+        return false;
+    }
+    std::size_t total = sectionTotalLength(section, size);
+    if (total < 16 || total > size) {
+        reportError("stream data too short");
+        return false;
+    }
+    platform::BigEndianReader r(section, total - 4);
+    r.skip(8);
+    map.pcrPid = static_cast<uint16_t>(r.u16() & 0x1FFF);
+    std::size_t infoLength = r.u16() & 0x0FFF;
+    if (infoLength > r.remaining()) {
+        reportError("descriptors data too long");
+        return false;
+    }
+    const uint8_t* info = r.here();
+    if (infoLength > 0 && checkDescriptors(info, infoLength)) {
+        for (std::size_t at = 0; at < infoLength; at += 2 + info[at + 1])
+            if (info[at] == 0x88 && checkDtcpDescriptor(info + at, infoLength - at))
+                map.dtcp.assign(info + at, info + at + 2 + info[at + 1]);
+    }
+    r.skip(infoLength);
+    while (r.remaining() > 0) {
+        if (r.remaining() < 5) {
+            reportError("stream data too short");
+            break;
+        }
+        ProgramEntry e;
+        e.streamType = static_cast<uint8_t>(r.u8());
+        e.pid = static_cast<uint16_t>(r.u16() & 0x1FFF);
+        std::size_t esInfo = r.u16() & 0x0FFF;
+        if (esInfo > 188) {
+            reportError("descriptors data too long");
+            break;
+        }
+        if (esInfo > r.remaining()) {
+            reportError("Invalid descriptor");
+            break;
+        }
+        if (checkDescriptors(r.here(), esInfo))
+            e.descriptors.assign(r.here(), r.here() + esInfo);
+        r.skip(esInfo);
+        map.entries.push_back(std::move(e));
+    }
+    return true;
+}
+
+} // namespace bluvat

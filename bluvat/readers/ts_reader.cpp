@@ -1,0 +1,347 @@
+#include "bluvat/readers/ts_reader.h"
+
+#include "bluvat/readers/codec_headers.h"
+#include "bluvat/readers/audio_frames.h"
+#include "bluvat/readers/psi.h"
+#include "bluvat/report.h"
+
+#include <algorithm>
+
+namespace bluvat {
+
+namespace {
+constexpr uint64_t kHeadScanLimit = 36962304; // first PCR and program map
+constexpr uint64_t kTailScanLimit = 18481152; // last PCR
+constexpr uint16_t kNoPid = 0xFFFF;
+
+// The stream type a PES start reveals, or 0.
+uint8_t sniffStreamType(const uint8_t* pes, std::size_t size)
+{
+    std::size_t h = pesHeaderLength(pes, size);
+    if (!h)
+        return 0;
+    const uint8_t* p = pes + h;
+    std::size_t n = size - h;
+    uint8_t id = pes[3];
+    if (id == 0xBD) {
+        if (n >= 6 && isAc3Sync(p)) {
+            int bsid = ac3BitstreamId(p);
+            return bsid == 6 || bsid == 8 ? 0x81 : bsid == 16 ? 0x84 : 0;
+        }
+        if (n >= 4 && isDtsSync(p))
+            return 0x85;
+        for (std::size_t i = 0; i + 4 <= n && i < 16; ++i)
+            if (isTrueHdSync(p + i))
+                return 0x83;
+        if (n >= 1 && p[0] >= 0xA0 && p[0] <= 0xA7)
+            return 0x80;
+        return 0;
+    }
+    if (id >= 0xC0 && id <= 0xDF)
+        return 0x04;
+    if (id >= 0xE0 && id <= 0xEF) {
+        if (findStartCode(p, n, 0x9F, 0x07) != static_cast<std::size_t>(-1))
+            return 0x1B;
+        if (findStartCode(p, n, 0xFF, 0xB3) != static_cast<std::size_t>(-1))
+            return 0x02;
+        return 0;
+    }
+    return id == 0xFD ? 0xEA : 0;
+}
+
+// Two programs name the map only as 0 -> 0x001F and 1 -> 0x0100; otherwise program 1 must come first.
+uint16_t mapPidOf(const std::vector<ProgramRef>& programs)
+{
+    if (programs.size() == 2) {
+        bool zero = false, one = false;
+        for (const ProgramRef& r : programs) {
+            zero |= r.number == 0 && r.pid == 0x001F;
+            one |= r.number == 1 && r.pid == 0x0100;
+        }
+        return zero && one ? 0x0100 : kNoPid;
+    }
+    return programs[0].number == 1 ? programs[0].pid : kNoPid;
+}
+
+uint64_t clockDistance(uint64_t from, uint64_t to)
+{
+    return (to + kPcrWrap - from % kPcrWrap) % kPcrWrap;
+}
+} // namespace
+
+bool packetPcr(const uint8_t* p, uint64_t& pcr)
+{
+    if (!(p[3] & 0x20) || p[4] < 7 || !(p[5] & 0x10))
+        return false;
+    uint64_t base = (uint64_t(p[6]) << 25) | (uint64_t(p[7]) << 17) | (uint64_t(p[8]) << 9) | (uint64_t(p[9]) << 1) | (p[10] >> 7);
+    uint64_t ext = (uint64_t(p[10] & 1) << 8) | p[11];
+    pcr = base * 300 + ext;
+    return true;
+}
+
+const uint8_t* packetPayload(const uint8_t* p, std::size_t& size)
+{
+    size = 0;
+    if (!(p[3] & 0x10))
+        return nullptr;
+    std::size_t start = 4;
+    if (p[3] & 0x20) {
+        if (p[4] > 182)
+            return nullptr;
+        start = 5 + p[4];
+    }
+    size = 188 - start;
+    return p + start;
+}
+
+TsReader::TsReader(SourceKind kind, std::string path)
+    : SourceReader(kind), path_(std::move(path)), header_(kind == SourceKind::SourcePackets ? 4 : 0),
+      packetLength_(header_ + 188), slotOfPid_(8192, -1)
+{
+}
+
+const uint8_t* TsReader::fetchPacket()
+{
+    for (;;) {
+        const uint8_t* p = source_.peek(packetLength_);
+        if (!p)
+            return nullptr;
+        if (p[header_] == 0x47) {
+            source_.advance(packetLength_);
+            return p + header_;
+        }
+        source_.advance(1); // resynchronise one byte at a time
+    }
+}
+
+bool TsReader::scan()
+{
+    if (!source_.open(path_))
+        return false;
+    while (const uint8_t* p = fetchPacket()) {
+        uint64_t pcr;
+        if (packetPcr(p, pcr)) {
+            pcrPid_ = packetPid(p);
+            firstPcr_ = pcr;
+            break;
+        }
+        if (source_.position() > kHeadScanLimit)
+            break;
+    }
+    if (pcrPid_ != kNoPid)
+        findLastPcr();
+    findProgramMap();
+    trackEntries();
+    scanAttributes(*this, entries_);
+    return true;
+}
+
+void TsReader::findLastPcr()
+{
+    uint64_t size = source_.size();
+    uint64_t start = size > kTailScanLimit ? size - kTailScanLimit : 0;
+    std::size_t span = static_cast<std::size_t>(size - start);
+    const uint8_t* tail = source_.seek(start) ? source_.peek(span) : nullptr;
+    if (tail && span >= packetLength_) {
+        std::size_t at = span - packetLength_;
+        for (;;) {
+            const uint8_t* p = tail + at + header_;
+            uint64_t pcr;
+            if (p[0] == 0x47 && packetPid(p) == pcrPid_ && packetPcr(p, pcr)) {
+                lastPcr_ = pcr;
+                return;
+            }
+            std::size_t back = p[0] == 0x47 ? packetLength_ : 1;
+            if (at < back)
+                break;
+            at -= back;
+        }
+    }
+    firstPcr_ = lastPcr_ = kNoClock;
+}
+
+void TsReader::findProgramMap()
+{
+    source_.seek(0);
+    uint64_t limit = std::min<uint64_t>(source_.size(), kHeadScanLimit);
+    uint16_t mapPid = kNoPid;
+    std::vector<uint8_t> patSection, mapSection;
+    std::vector<bool> seen(8192, false);
+    std::vector<ProgramEntry> found;
+    while (const uint8_t* p = fetchPacket()) {
+        if (limit > 0)
+            reportOpenProgress(static_cast<int>(std::min<uint64_t>(source_.position(), limit) * 50 / limit));
+        uint16_t pid = packetPid(p);
+        bool start = p[1] & 0x40;
+        std::size_t n;
+        const uint8_t* payload = packetPayload(p, n);
+        if (n > 0 && (pid == 0 || pid == mapPid)) {
+            std::vector<uint8_t>& section = pid == 0 ? patSection : mapSection;
+            if (start) {
+                std::size_t pointer = payload[0];
+                section.clear();
+                if (pointer + 1 < n)
+                    section.assign(payload + 1 + pointer, payload + n);
+            } else if (!section.empty()) {
+                section.insert(section.end(), payload, payload + n);
+            }
+            std::size_t total = sectionTotalLength(section.data(), section.size());
+            if (total == 0 || section.size() < total) {
+                // the section goes on in the next packet of its PID
+            } else if (pid == 0) {
+                std::vector<ProgramRef> programs;
+                if (parsePat(section.data(), total, pid, programs))
+                    mapPid = mapPidOf(programs);
+                section.clear();
+            } else {
+                ProgramMap map;
+                if (parsePmt(section.data(), total, map) && !map.entries.empty()) {
+                    entries_ = std::move(map.entries);
+                    dtcp_ = std::move(map.dtcp);
+                    return;
+                }
+                section.clear();
+            }
+        } else if (start && n > 0 && !seen[pid] && pid != 0x1FFF) {
+            if (pesHeaderLength(payload, n)) {
+                seen[pid] = true;
+                if (uint8_t type = sniffStreamType(payload, n)) {
+                    ProgramEntry e;
+                    e.streamType = type;
+                    e.pid = pid;
+                    found.push_back(std::move(e));
+                }
+            }
+        }
+        if (source_.position() > kHeadScanLimit)
+            break;
+    }
+    entries_ = std::move(found);
+}
+
+void TsReader::trackEntries()
+{
+    std::fill(slotOfPid_.begin(), slotOfPid_.end(), -1);
+    assemblies_.clear();
+    for (const ProgramEntry& e : entries_) {
+        if (slotOfPid_[e.pid] >= 0)
+            continue;
+        slotOfPid_[e.pid] = static_cast<int16_t>(assemblies_.size());
+        assemblies_.emplace_back();
+    }
+}
+
+void TsReader::handOut(Assembly& a, std::vector<PesPacket>& group)
+{
+    std::vector<uint8_t>& b = a.pes.bytes;
+    if (b.size() >= 6) {
+        std::size_t length = b.size() - 6;
+        b[4] = length > 65529 ? 0 : uint8_t(length >> 8);
+        b[5] = length > 65529 ? 0 : uint8_t(length);
+    }
+    group.push_back(std::move(a.pes));
+    a.pes = PesPacket{};
+    a.active = false;
+}
+
+bool TsReader::nextGroup(std::vector<PesPacket>& group)
+{
+    std::size_t before = group.size();
+    while (group.size() == before) {
+        const uint8_t* p = fetchPacket();
+        if (!p) {
+            for (Assembly& a : assemblies_)
+                if (a.active)
+                    handOut(a, group);
+            return false;
+        }
+        uint16_t pid = packetPid(p);
+        uint64_t pcr;
+        if (pid == pcrPid_ && packetPcr(p, pcr))
+            passClock(pcr);
+        int slot = slotOfPid_[pid];
+        if (slot < 0)
+            continue;
+        std::size_t n;
+        const uint8_t* payload = packetPayload(p, n);
+        if (n == 0)
+            continue;
+        Assembly& a = assemblies_[slot];
+        if (p[1] & 0x40) {
+            if (a.active)
+                handOut(a, group);
+            if (n < 3 || payload[0] != 0 || payload[1] != 0 || payload[2] != 1) {
+                reportError("invalid stream");
+                continue;
+            }
+            a.active = true;
+            a.pes.pid = pid;
+            a.pes.priority = p[1] & 0x20;
+            a.pes.keyFrame = (p[3] & 0x20) && p[4] > 0 && (p[5] & 0x40);
+            a.pes.bytes.assign(payload, payload + n);
+            if (auto pts = pesPts(a.pes.bytes))
+                passPts(*pts, pid);
+        } else if (a.active) {
+            a.pes.bytes.insert(a.pes.bytes.end(), payload, payload + n);
+        } else {
+            continue;
+        }
+        std::vector<uint8_t>& b = a.pes.bytes;
+        if (b.size() >= 6) {
+            std::size_t announced = (std::size_t(b[4]) << 8) | b[5];
+            if (announced != 0 && b.size() >= announced + 6) {
+                b.resize(announced + 6);
+                handOut(a, group);
+            }
+        }
+    }
+    return true;
+}
+
+uint64_t TsReader::nextPcrAfter(uint64_t offset)
+{
+    source_.seek(offset);
+    while (const uint8_t* p = fetchPacket()) {
+        uint64_t pcr;
+        if (packetPid(p) == pcrPid_ && packetPcr(p, pcr))
+            return pcr;
+    }
+    return lastPcr_;
+}
+
+void TsReader::seek(uint64_t target)
+{
+    for (Assembly& a : assemblies_)
+        a = Assembly{};
+    if (target == kNoClock || firstPcr_ == kNoClock || lastPcr_ == kNoClock) {
+        source_.seek(0);
+        return;
+    }
+    uint64_t span = clockDistance(firstPcr_, lastPcr_);
+    uint64_t size = source_.size();
+    if (span == 0) {
+        source_.seek(0);
+        return;
+    }
+    double bytesPerTick = double(size) / double(span);
+    uint64_t offset = static_cast<uint64_t>(double(clockDistance(firstPcr_, target)) * bytesPerTick);
+    offset = std::min(offset, size) / packetLength_ * packetLength_;
+    for (int tries = 0; tries < 100; ++tries) {
+        uint64_t pcr = nextPcrAfter(offset);
+        uint64_t ahead = clockDistance(target, pcr);
+        uint64_t behind = clockDistance(pcr, target);
+        uint64_t distance = std::min(ahead, behind);
+        if (distance <= 27000000)
+            break;
+        uint64_t step = static_cast<uint64_t>(double(distance) * bytesPerTick / 4) / packetLength_ * packetLength_;
+        if (step == 0)
+            break;
+        if (ahead < behind)
+            offset = offset > step ? offset - step : 0;
+        else
+            offset = std::min(offset + step, size / packetLength_ * packetLength_);
+    }
+    source_.seek(offset);
+}
+
+} // namespace bluvat

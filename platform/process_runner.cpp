@@ -1,0 +1,257 @@
+#include "platform/process_runner.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+int StatusToCode(int status)
+{
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return -1;
+}
+
+void CloseFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+std::optional<std::string> FindProgram(const std::string& name)
+{
+    if (name.empty())
+        return std::nullopt;
+    if (name.find('/') != std::string::npos)
+        return ::access(name.c_str(), X_OK) == 0 ? std::optional<std::string>(name) : std::nullopt;
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        struct stat st;
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (running()) {
+        Signal(SIGKILL);
+        Wait();
+    }
+    CloseAll();
+}
+
+void ChildProcess::CloseAll()
+{
+    CloseFd(stdin_);
+    CloseFd(stdout_);
+    CloseFd(stderr_);
+}
+
+bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options)
+{
+    std::optional<std::string> resolved = FindProgram(program);
+    if (!resolved) {
+        error_ = "program not found: " + program;
+        return false;
+    }
+    int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
+    auto closePipes = [&] {
+        for (int* p : {in, out, err})
+            for (int i = 0; i < 2; ++i)
+                if (p[i] >= 0)
+                    ::close(p[i]);
+    };
+    if ((options.pipeStdin && ::pipe2(in, O_CLOEXEC) != 0) || (options.pipeStdout && ::pipe2(out, O_CLOEXEC) != 0)
+        || (options.pipeStderr && ::pipe2(err, O_CLOEXEC) != 0)) {
+        error_ = std::string("cannot create pipes: ") + std::strerror(errno);
+        closePipes();
+        return false;
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (options.pipeStdin)
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (options.pipeStdout)
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (options.pipeStderr)
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    if (!options.workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
+
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    int rc = ::posix_spawn(&pid, resolved->c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        error_ = "cannot start " + program + ": " + std::strerror(rc);
+        closePipes();
+        return false;
+    }
+    pid_ = pid;
+    status_.reset();
+    CloseFd(in[0]);
+    CloseFd(out[1]);
+    CloseFd(err[1]);
+    stdin_ = in[1];
+    stdout_ = out[0];
+    stderr_ = err[0];
+    return true;
+}
+
+bool ChildProcess::WriteStdin(const std::string& text)
+{
+    std::size_t done = 0;
+    while (stdin_ >= 0 && done < text.size()) {
+        ssize_t n = ::write(stdin_, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return stdin_ >= 0;
+}
+
+void ChildProcess::CloseStdin() { CloseFd(stdin_); }
+
+bool ChildProcess::Signal(int signal) const
+{
+    return running() && ::kill(pid_, signal) == 0;
+}
+
+std::optional<int> ChildProcess::TryWait()
+{
+    if (status_ || pid_ <= 0)
+        return status_;
+    int status = 0;
+    pid_t r = ::waitpid(pid_, &status, WNOHANG);
+    if (r == pid_)
+        status_ = StatusToCode(status);
+    return status_;
+}
+
+int ChildProcess::Wait()
+{
+    if (status_ || pid_ <= 0)
+        return status_.value_or(-1);
+    int status = 0;
+    pid_t r;
+    do
+        r = ::waitpid(pid_, &status, 0);
+    while (r < 0 && errno == EINTR);
+    status_ = r == pid_ ? StatusToCode(status) : -1;
+    return *status_;
+}
+
+int RunAndWait(const std::string& program, const std::vector<std::string>& args)
+{
+    ChildProcess child;
+    if (!child.Start(program, args))
+        return -1;
+    return child.Wait();
+}
+
+std::optional<std::string> RunAndCapture(const std::string& program, const std::vector<std::string>& args)
+{
+    ChildProcess child;
+    ProcessOptions options;
+    options.pipeStdout = true;
+    if (!child.Start(program, args, options))
+        return std::nullopt;
+    std::string out;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(child.stdoutFd(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (child.Wait() != 0)
+        return std::nullopt;
+    return out;
+}
+
+bool StartDetached(const std::string& program, const std::vector<std::string>& args)
+{
+    // A short-lived middle process starts the program and exits at once, so the program is
+    // adopted by init and never becomes our zombie.
+    std::optional<std::string> resolved = FindProgram(program);
+    if (!resolved)
+        return false;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return false;
+    pid_t middle = ::fork();
+    if (middle < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
+    if (middle == 0) {
+        ::setsid();
+        pid_t pid = -1;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        int rc = ::posix_spawn(&pid, resolved->c_str(), &actions, nullptr, argv.data(), environ);
+        char ok = rc == 0 ? 1 : 0;
+        ssize_t ignored = ::write(report[1], &ok, 1);
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    char ok = 0;
+    ssize_t n;
+    do
+        n = ::read(report[0], &ok, 1);
+    while (n < 0 && errno == EINTR);
+    ::close(report[0]);
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+    return n == 1 && ok == 1;
+}
+
+} // namespace platform
