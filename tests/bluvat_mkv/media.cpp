@@ -54,16 +54,16 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
     f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::map<int, long> countFrames(const std::string& path, const std::string& format)
+std::map<std::string, long> countFrames(const std::string& path, const std::string& format)
 {
-    std::vector<std::string> args = {"-v", "error", "-count_frames", "-show_entries", "stream=index,nb_read_frames",
+    std::vector<std::string> args = {"-v", "error", "-count_frames", "-show_entries", "stream=codec_name,nb_read_frames",
                                      "-of", "csv=p=0"};
     if (!format.empty()) {
         args.push_back("-f");
         args.push_back(format);
     }
     args.push_back(path);
-    std::map<int, long> counts;
+    std::map<std::string, long> counts;
     auto out = platform::RunAndCapture("ffprobe", args);
     if (!out)
         return counts;
@@ -74,7 +74,7 @@ std::map<int, long> countFrames(const std::string& path, const std::string& form
         if (comma == std::string::npos)
             continue;
         try {
-            counts[std::stoi(line.substr(0, comma))] = std::stol(line.substr(comma + 1));
+            counts.emplace(line.substr(0, comma), std::stol(line.substr(comma + 1)));
         } catch (...) {
         }
     }

@@ -19,8 +19,8 @@ std::string makeMedia(const std::string& name, const std::vector<std::string>& a
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Frames ffprobe decodes per stream index of `path` (-count_frames), optionally forcing a format.
-std::map<int, long> countFrames(const std::string& path, const std::string& format = "");
+// Frames ffprobe decodes per codec name (its first stream of that codec), optionally forcing a format.
+std::map<std::string, long> countFrames(const std::string& path, const std::string& format = "");
 
 // Reads the whole source from the start and keeps each PID's elementary payloads, PES headers
 // removed; `clocks` gets every clock value passed.
