@@ -1,10 +1,10 @@
 #pragma once
 // The library's one process-wide callback; every message of the readers and writers goes through here.
 
+#include "bluvat/bluvat.h"
+
 #include <cstdint>
 #include <string>
-
-extern "C" typedef void (*AuthorCallback)(int32_t kind, int32_t value, const char* text);
 
 namespace bluvat {
 

@@ -1,0 +1,249 @@
+#include "bluvat/author_job.h"
+
+#include "bluvat/readers/source_reader.h"
+#include "bluvat/report.h"
+#include "bluvat/writers/clip_writer.h"
+#include "bluvat/writers/file_sink.h"
+#include "bluvat/writers/index_writer.h"
+#include "bluvat/writers/m2ts_writer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace bluvat {
+
+namespace {
+std::unique_ptr<SourceReader> g_reader;
+TrackInfo* g_trackInfo = nullptr;
+
+constexpr int kMaxTitles = 999;
+
+void deleteTrackInfo(TrackInfo* info)
+{
+    if (!info)
+        return;
+    for (int32_t i = 0; i < info->count; ++i)
+        delete info->entries[i];
+    delete[] info->entries;
+    delete info;
+}
+
+std::string numbered(int title, const char* extension)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%05d.%s", title, extension);
+    return name;
+}
+
+uint64_t clockSpan(uint64_t first, uint64_t last)
+{
+    return (last + kPcrWrap - first % kPcrWrap) % kPcrWrap;
+}
+
+// Steps 1 to 5 of a job: a fresh tree and the two index files. False when the folder is refused.
+bool makeTree(std::string& folder, int titles, bool& complete)
+{
+    if (folder.empty() || fs::path(folder).lexically_normal() == fs::path(folder).root_path())
+        return false; // never empty a whole file system
+    if (folder.back() != '/')
+        folder += '/';
+    if (titles < 1 || titles > kMaxTitles)
+        return false;
+    std::error_code ec;
+    if (fs::exists(folder, ec)) {
+        fs::remove_all(folder, ec);
+    }
+    for (const char* dir : {"", "BDMV", "BDMV/AUXDATA", "BDMV/BACKUP", "BDMV/BACKUP/BDJO", "BDMV/BACKUP/CLIPINF",
+                            "BDMV/BACKUP/PLAYLIST", "BDMV/BDJO", "BDMV/CLIPINF", "BDMV/JAR", "BDMV/META",
+                            "BDMV/PLAYLIST", "BDMV/STREAM", "CERTIFICATE", "CERTIFICATE/BACKUP"})
+        fs::create_directory(folder + dir, ec);
+    complete &= writeIndex(folder + "BDMV/index.bdmv", titles);
+    copyFile(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv");
+    complete &= writeMovieObjects(folder + "BDMV/MovieObject.bdmv", titles);
+    copyFile(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv");
+    return true;
+}
+
+// Progress of one title, fed by the reader's clock.
+struct AuthorRun {
+    uint64_t firstPcr = kNoClock;
+    uint64_t lastPcr = kNoClock;
+    uint64_t lastLeft = 0;
+
+    void onClock(uint64_t pcr)
+    {
+        if (firstPcr == kNoClock || lastPcr == kNoClock)
+            return;
+        uint64_t total = std::max<uint64_t>(clockSpan(firstPcr, lastPcr) / 27000000, 1);
+        uint64_t left = std::min<uint64_t>(clockSpan(pcr, lastPcr) / 27000000, total);
+        if (left == lastLeft)
+            return;
+        lastLeft = left;
+        report(2, static_cast<int32_t>((total - left) * 100 / total), "Author blu-ray folder...");
+    }
+};
+
+// Step 7: one title from the current reader; true when its stream and clip files were written.
+bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
+{
+    SourceReader& reader = *g_reader;
+    std::set<uint16_t> pids;
+    for (int32_t i = 0; i < info.count; ++i)
+        if (info.entries[i]->selected > 0)
+            pids.insert(info.entries[i]->pid);
+    std::vector<ProgramEntry> chosen;
+    for (const ProgramEntry& e : reader.entries())
+        if (pids.count(e.pid))
+            chosen.push_back(e);
+
+    M2tsWriter writer;
+    bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
+    AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
+    reader.seek(kNoClock);
+    reader.setClockHook([&](uint64_t pcr) {
+        writer.clock(pcr);
+        run.onClock(pcr);
+    });
+    std::vector<PesPacket> group;
+    bool more = true;
+    while (more) {
+        group.clear();
+        more = reader.nextGroup(group);
+        for (PesPacket& pes : group)
+            writer.write(pes);
+    }
+    reader.setClockHook(nullptr);
+    complete &= writer.finish();
+
+    ClipInput clip;
+    clip.entryPoints = writer.entryPoints();
+    clip.streams = writer.streams();
+    clip.packetCount = writer.packetCount();
+    clip.presentationEnd = writer.presentationEnd();
+    complete &= writeClipFiles(folder, title, clip);
+    return complete;
+}
+} // namespace
+
+std::string streamTypeName(int32_t type)
+{
+    switch (type) {
+    case 0x02: return "MPEG2 Video Stream";
+    case 0x03: return "MPEG1 Audio Stream";
+    case 0x04: return "MPEG2 Audio Stream";
+    case 0x1B: return "AVC Video Stream";
+    case 0x80: return "Lossless PCM Audio Stream";
+    case 0x81: return "Dolby Digital Audio Stream";
+    case 0x82: return "DTS Audio Stream";
+    case 0x83: return "Dolby True HD Audio Stream";
+    case 0x84: return "Dolby Digital Plus Audio Stream";
+    case 0x85: return "DTS-HD Audio Stream";
+    case 0x86: return "DTS-HD Master Audio Stream";
+    case 0x90: return "Presentation Graphics Stream";
+    case 0x91: return "Interactive Graphics Stream";
+    case 0x92: return "Subtitle Stream";
+    case 0xEA: return "VC-1 Video Stream";
+    }
+    return {};
+}
+
+int openTrackInfo(const char* path, TrackInfo** out)
+{
+    g_reader.reset();
+    std::unique_ptr<SourceReader> reader = path ? openSource(path) : nullptr;
+    if (!reader) {
+        reportError("Open file error");
+        return -1;
+    }
+    if (reader->entries().empty()) {
+        // No window can be shown from here: the message goes to the callback instead.
+        reportError("The specified file does not contain a valid PAT/PMT combo.");
+        return -1;
+    }
+    auto* info = new TrackInfo{};
+    const auto& entries = reader->entries();
+    info->count = static_cast<int32_t>(entries.size());
+    info->entries = new TrackEntry*[entries.size()];
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        auto* t = new TrackEntry{};
+        std::string name = streamTypeName(entries[i].streamType);
+        t->pid = entries[i].pid;
+        t->streamType = name.empty() ? 0 : entries[i].streamType;
+        t->selected = name.empty() ? 0 : 1;
+        if (name.empty())
+            name = "Unknown type of Stream";
+        std::strncpy(t->name, name.c_str(), sizeof t->name - 1);
+        info->entries[i] = t;
+    }
+    if (reader->firstPcr() != kNoClock && reader->lastPcr() != kNoClock)
+        info->duration = static_cast<float>(double(clockSpan(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
+    info->kind = static_cast<int32_t>(reader->kind());
+    g_reader = std::move(reader);
+    g_trackInfo = info;
+    if (out)
+        *out = info;
+    return 0;
+}
+
+int freeTrackInfo(TrackInfo* info)
+{
+    g_reader.reset();
+    deleteTrackInfo(info);
+    g_trackInfo = nullptr;
+    return 0;
+}
+
+int authorSingleFolder(const char* folder, TrackInfo* info)
+{
+    std::string path = folder ? folder : "";
+    bool complete = true;
+    if (!makeTree(path, 1, complete))
+        return -1;
+    if (!g_reader || !info)
+        return -1;
+    complete &= authorTitle(path, 0, *info);
+    return complete ? 0 : -1;
+}
+
+int authorJob(const char* folder, const AuthorList* list)
+{
+    std::string path = folder ? folder : "";
+    int titles = list ? list->count : 0;
+    bool complete = true;
+    if (!makeTree(path, titles, complete))
+        return -1;
+    for (int i = 0; i < titles; ++i) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Start author index %d file.", i);
+        report(2, i, text);
+        const AuthorItem* item = list->items ? list->items[i] : nullptr;
+        TrackInfo* info = nullptr;
+        if (!item || openTrackInfo(item->path, &info) != 0) {
+            complete = false;
+            continue;
+        }
+        const TrackInfo* selection = item->selection;
+        if (selection && selection->count > 0 && selection->entries) {
+            std::set<uint16_t> wanted;
+            for (int32_t k = 0; k < selection->count; ++k)
+                if (selection->entries[k])
+                    wanted.insert(selection->entries[k]->pid);
+            for (int32_t k = 0; k < info->count; ++k)
+                if (!wanted.count(info->entries[k]->pid))
+                    info->entries[k]->selected = 0;
+        }
+        complete &= authorTitle(path, i, *info);
+        std::snprintf(text, sizeof text, "Author index %d file completed.", i);
+        report(2, i, text);
+        freeTrackInfo(info);
+    }
+    return complete ? 0 : -1;
+}
+
+} // namespace bluvat

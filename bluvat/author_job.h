@@ -1,0 +1,18 @@
+#pragma once
+// The authoring driver behind the exported functions; it owns the process-wide reader and record.
+
+#include "bluvat/bluvat.h"
+
+#include <string>
+
+namespace bluvat {
+
+int openTrackInfo(const char* path, TrackInfo** info);
+int freeTrackInfo(TrackInfo* info);
+int authorSingleFolder(const char* folder, TrackInfo* info);
+int authorJob(const char* folder, const AuthorList* list);
+
+// The name of a program-map stream type; empty for a type a disc cannot carry.
+std::string streamTypeName(int32_t type);
+
+} // namespace bluvat

@@ -1,0 +1,36 @@
+// The five exported functions; everything else stays inside the library.
+
+#include "bluvat/bluvat.h"
+
+#include "bluvat/author_job.h"
+#include "bluvat/report.h"
+
+extern "C" {
+
+BLUVAT_EXPORT int nx_setcallbackfunc(AuthorCallback callback)
+{
+    bluvat::setCallback(callback);
+    return 0;
+}
+
+BLUVAT_EXPORT int nx_ts_gettrackinfo(const char* path, TrackInfo** info)
+{
+    return bluvat::openTrackInfo(path, info);
+}
+
+BLUVAT_EXPORT int nx_ts_freetrackinfo(TrackInfo* info)
+{
+    return bluvat::freeTrackInfo(info);
+}
+
+BLUVAT_EXPORT int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t)
+{
+    return bluvat::authorSingleFolder(folder, info);
+}
+
+BLUVAT_EXPORT int nx_ts_author(const char* folder, const AuthorList* list)
+{
+    return bluvat::authorJob(folder, list);
+}
+
+} // extern "C"

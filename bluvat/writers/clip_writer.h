@@ -1,0 +1,31 @@
+#pragma once
+// The playlist (.mpls) and clip information (.clpi) of one title.
+
+#include "bluvat/writers/m2ts_writer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bluvat {
+
+struct ClipInput {
+    std::vector<EntryPoint> entryPoints;
+    std::vector<OutputStream> streams; // in program-map order
+    uint32_t packetCount = 0;
+    uint64_t presentationEnd = 0;      // 90 kHz: end of the last video frame
+};
+
+// IN and OUT in 45 kHz: the first entry point, and the end of the last frame; both 0 without entries.
+uint32_t clipIn(const ClipInput& clip);
+uint32_t clipOut(const ClipInput& clip);
+
+std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters);
+std::vector<uint8_t> buildClipInfo(const ClipInput& clip);
+std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries);
+
+// Writes "BDMV/PLAYLIST/%05d.mpls" then "BDMV/CLIPINF/%05d.clpi" under `folder` (ending with '/'),
+// each copied into BDMV/BACKUP; true when both were written.
+bool writeClipFiles(const std::string& folder, int title, const ClipInput& clip);
+
+} // namespace bluvat

@@ -1,0 +1,71 @@
+#include "bluvat/writers/file_sink.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace bluvat {
+
+bool FileSink::create(const std::string& path, std::size_t bufferSize)
+{
+    close();
+    file_ = std::fopen(path.c_str(), "wb");
+    if (!file_)
+        return false;
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    buffer_.resize(bufferSize);
+    used_ = 0;
+    failed_ = false;
+    return true;
+}
+
+void FileSink::flush()
+{
+    if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_)
+        failed_ = true;
+    used_ = 0;
+}
+
+void FileSink::write(const uint8_t* data, std::size_t n)
+{
+    if (!file_)
+        return;
+    while (n > 0) {
+        if (used_ == buffer_.size())
+            flush();
+        std::size_t take = std::min(n, buffer_.size() - used_);
+        std::memcpy(buffer_.data() + used_, data, take);
+        used_ += take;
+        data += take;
+        n -= take;
+    }
+}
+
+bool FileSink::close()
+{
+    if (!file_)
+        return false;
+    flush();
+    if (std::fclose(file_) != 0)
+        failed_ = true;
+    file_ = nullptr;
+    return !failed_;
+}
+
+bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool copyFile(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+} // namespace bluvat

@@ -1,0 +1,557 @@
+#include "bluvat/writers/m2ts_writer.h"
+
+#include "bluvat/crc32.h"
+#include "bluvat/readers/audio_frames.h"
+#include "bluvat/readers/codec_headers.h"
+#include "bluvat/report.h"
+#include "platform/byte_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bluvat {
+
+namespace {
+constexpr std::size_t kOutputBuffer = 18481152;
+constexpr uint64_t kPtsWrap = uint64_t(1) << 33;
+constexpr uint64_t kAtsWrap = uint64_t(1) << 30;
+constexpr uint64_t kOneSecond = 27000000;
+constexpr int64_t kPtsJump = 360000; // 4 s at 90 kHz
+constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+uint16_t firstPidOfRange(uint8_t type)
+{
+    if (isVideoType(type))
+        return 0x1011;
+    if (isAudioType(type))
+        return 0x1100;
+    switch (type) {
+    case 0x90: return 0x1200;
+    case 0x91: return 0x1400;
+    case 0x92: return 0x1800;
+    }
+    return 0;
+}
+
+// Splits a section into transport packets of `pid`, the first one starting the unit.
+std::vector<uint8_t> sectionPackets(const std::vector<uint8_t>& section, uint16_t pid)
+{
+    std::vector<uint8_t> out;
+    std::size_t at = 0;
+    uint8_t counter = 1;
+    while (at < section.size() || out.empty()) {
+        bool first = out.empty();
+        platform::BigEndianWriter p(188);
+        p.u8(0x47).u16((first ? 0x4000 : 0) | pid).u8(0x10 | (counter++ & 0x0F));
+        if (first)
+            p.u8(0x00); // pointer field
+        std::size_t take = std::min(section.size() - at, 188 - p.size());
+        p.bytes(section.data() + at, take);
+        at += take;
+        p.fill(188 - p.size(), 0xFF);
+        out.insert(out.end(), p.data().begin(), p.data().end());
+    }
+    return out;
+}
+
+void appendCrc(platform::BigEndianWriter& section)
+{
+    section.u32(crc32Mpeg2(section.data().data(), section.size()));
+}
+
+int checkedPesHeader(const std::vector<uint8_t>& b)
+{
+    if (b.size() < kPesFixedHeader) {
+        reportError("Invalid PES header length");
+        return 0;
+    }
+    if (b[0] != 0 || b[1] != 0 || b[2] != 1) {
+        reportError("Invalid PES prefix");
+        return 0;
+    }
+    std::size_t header = kPesFixedHeader + b[8];
+    std::size_t length = (std::size_t(b[4]) << 8) | b[5];
+    if (length != 0 && length + 6 < header) {
+        reportError("Invalid PES header/packet length");
+        return 0;
+    }
+    if (b.size() < header) {
+        reportError("PES Header too short");
+        return 0;
+    }
+    return static_cast<int>(header);
+}
+
+// The end code of a video type: its fourth byte under the mask.
+bool endCodeOf(uint8_t type, uint8_t& mask, uint8_t& value)
+{
+    switch (type) {
+    case 0x02: mask = 0xFF; value = 0xB7; return true;
+    case 0x1B: mask = 0x9F; value = 0x0B; return true;
+    case 0xEA: mask = 0xFF; value = 0x0A; return true;
+    }
+    return false;
+}
+
+bool startsSequence(uint8_t type, const uint8_t* p, std::size_t n)
+{
+    switch (type) {
+    case 0x02: return findStartCode(p, n, 0xFF, 0xB3) != npos;
+    case 0x1B: return findStartCode(p, n, 0x9F, 0x07) != npos;
+    case 0xEA: return findStartCode(p, n, 0xFF, 0x0F) != npos;
+    }
+    return false;
+}
+
+int64_t ptsDifference(uint64_t from, uint64_t to)
+{
+    int64_t d = static_cast<int64_t>((to - from) & (kPtsWrap - 1));
+    return d >= int64_t(kPtsWrap / 2) ? d - int64_t(kPtsWrap) : d;
+}
+} // namespace
+
+std::vector<uint8_t> M2tsWriter::patPacket()
+{
+    platform::BigEndianWriter s;
+    s.u8(0x00).u16(0xB000 | 17)       // table id, section length
+        .u16(0x0001).u8(0xC1).u8(0).u8(0) // transport stream 1, version 0 current, section 0 of 0
+        .u16(0x0000).u16(0xE000 | 0x001F) // program 0 -> network information
+        .u16(0x0001).u16(0xE000 | kPmtPid);
+    appendCrc(s);
+    return sectionPackets(s.data(), 0x0000);
+}
+
+std::vector<uint8_t> M2tsWriter::pmtPacket() const
+{
+    platform::BigEndianWriter s;
+    s.u8(0x02).u16(0xB000) // length patched below
+        .u16(0x0001).u8(0xC1).u8(0).u8(0)
+        .u16(0xE000 | kPcrPid)
+        .u16(0xF000 | 12)
+        .u8(0x88).u8(0x04).u8(0x0F).u8(0xFF).u8(0x84).u8(0xFC) // DTCP
+        .u8(0x05).u8(0x04).text("HDMV");                      // registration
+    for (const OutputStream& o : streams_) {
+        s.u8(o.streamType).u16(0xE000 | o.pid).u16(0xF000 | uint32_t(o.descriptors.size()));
+        s.bytes(o.descriptors);
+    }
+    s.patch_u16(1, 0xB000 | uint32_t(s.size() - 3 + 4));
+    appendCrc(s);
+    return sectionPackets(s.data(), kPmtPid);
+}
+
+std::vector<uint8_t> M2tsWriter::sitPacket()
+{
+    static constexpr uint8_t kHead[] = {0x47, 0x40, 0x1F, 0x11, 0x00, 0x7F, 0xF0, 0x19, 0xFF, 0xFF, 0xC1,
+                                        0x00, 0x00, 0xF0, 0x0A, 0x63, 0x08, 0xC1, 0x5A, 0xAE, 0xFF, 0xFF,
+                                        0xFF, 0xFF, 0xFF, 0x00, 0x01, 0x80, 0x00, 0x34, 0x1E, 0xE7, 0x4E};
+    platform::BigEndianWriter p(188);
+    p.bytes(kHead, sizeof kHead).fill(188 - sizeof kHead, 0xFF);
+    return p.take();
+}
+
+bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<ProgramEntry>& chosen)
+{
+    mode_ = mode;
+    slotOfPid_.assign(8192, -1);
+    std::array<uint16_t, 8192> nextPid{};
+    bool remap = mode == M2tsMode::Bluray;
+    for (const ProgramEntry& e : chosen) {
+        if (slotOfPid_[e.pid] >= 0) {
+            report(2, 0, "Invalid/Duplicate StreamInfo");
+            continue; // the stream still goes out, under the first entry's output PID
+        }
+        OutputStream o;
+        o.streamType = e.streamType;
+        o.pid = e.pid;
+        if (remap) {
+            uint16_t first = firstPidOfRange(e.streamType);
+            if (first == 0) {
+                first = 0x1A00; // types outside the ranges keep a PID of their own
+            }
+            uint16_t& next = nextPid[first];
+            o.pid = static_cast<uint16_t>(first + next++);
+        }
+        o.descriptors = e.descriptors;
+        o.attributes = e.attributes;
+        if (isVideoType(o.streamType) && mainVideoType_ == 0) {
+            mainVideoType_ = o.streamType;
+            mainVideoSlot_ = static_cast<int>(streams_.size());
+        }
+        slotOfPid_[e.pid] = static_cast<int16_t>(streams_.size());
+        streams_.push_back(std::move(o));
+    }
+    carries_.assign(streams_.size(), {});
+    lastAudioPts_.assign(streams_.size(), 0);
+    bool created = file_.create(path, kOutputBuffer);
+    if (remap) {
+        for (const auto& table : {patPacket(), pmtPacket(), sitPacket()})
+            for (std::size_t at = 0; at < table.size(); at += 188)
+                queuePacket(table.data() + at);
+    }
+    return created;
+}
+
+uint8_t* M2tsWriter::newSlot()
+{
+    std::size_t at = pending_.size();
+    pending_.resize(at + slotSize());
+    return pending_.data() + at;
+}
+
+void M2tsWriter::queuePacket(const uint8_t* packet)
+{
+    std::memcpy(newSlot() + slotSize() - 188, packet, 188);
+}
+
+void M2tsWriter::queuePcrPacket(uint64_t pcr)
+{
+    uint8_t* p = newSlot() + slotSize() - 188;
+    uint64_t base = (pcr / 300) & (kPtsWrap - 1);
+    uint64_t ext = pcr % 300;
+    p[0] = 0x47;
+    p[1] = kPcrPid >> 8;
+    p[2] = kPcrPid & 0xFF;
+    p[3] = 0x20 | (pcrContinuity_ & 0x0F);
+    p[4] = 0xB7;
+    p[5] = 0x10;
+    p[6] = uint8_t(base >> 25);
+    p[7] = uint8_t(base >> 17);
+    p[8] = uint8_t(base >> 9);
+    p[9] = uint8_t(base >> 1);
+    p[10] = uint8_t(((base & 1) << 7) | 0x7E | (ext >> 8));
+    p[11] = uint8_t(ext);
+    std::memset(p + 12, 0xFF, 176);
+}
+
+void M2tsWriter::packetize(const uint8_t* data, std::size_t n, uint16_t pid, bool priority)
+{
+    uint8_t& counter = continuity_[pid];
+    bool first = true;
+    while (n > 0) {
+        uint8_t* p = newSlot() + slotSize() - 188;
+        p[0] = 0x47;
+        p[1] = uint8_t((first ? 0x40 : 0) | (priority ? 0x20 : 0) | (pid >> 8));
+        p[2] = uint8_t(pid);
+        if (n >= 184) {
+            p[3] = 0x10 | counter;
+            std::memcpy(p + 4, data, 184);
+            data += 184;
+            n -= 184;
+        } else {
+            p[3] = 0x30 | counter;
+            std::size_t stuffing = 183 - n; // adaptation field length
+            p[4] = uint8_t(stuffing);
+            if (stuffing > 0) {
+                p[5] = 0x00;
+                std::memset(p + 6, 0xFF, stuffing - 1);
+            }
+            std::memcpy(p + 5 + stuffing, data, n);
+            n = 0;
+        }
+        counter = (counter + 1) & 0x0F;
+        first = false;
+    }
+}
+
+void M2tsWriter::writePending(uint64_t base, uint64_t step)
+{
+    std::size_t n = pendingCount();
+    if (mode_ != M2tsMode::Transport) {
+        for (std::size_t k = 1; k <= n; ++k) {
+            uint64_t ats = (base + k * step) % kAtsWrap;
+            uint8_t* slot = pending_.data() + (k - 1) * 192;
+            slot[0] = uint8_t((ats >> 24) & 0x3F);
+            slot[1] = uint8_t(ats >> 16);
+            slot[2] = uint8_t(ats >> 8);
+            slot[3] = uint8_t(ats);
+        }
+    }
+    file_.write(pending_.data(), pending_.size());
+    total_ += static_cast<uint32_t>(n);
+    pending_.clear();
+}
+
+void M2tsWriter::clock(uint64_t sourcePcr)
+{
+    if (mode_ != M2tsMode::Transport && mode_ != M2tsMode::Timestamped && mode_ != M2tsMode::Bluray)
+        return;
+    if (pending_.empty())
+        return;
+    uint64_t pcr = (sourcePcr + kPcrWrap - clockGap_ % kPcrWrap) % kPcrWrap;
+    bool bluray = mode_ == M2tsMode::Bluray;
+    if (!haveClock_) {
+        haveClock_ = true;
+        prevPcr_ = pcr;
+        if (bluray)
+            queuePcrPacket(pcr);
+        return;
+    }
+    uint64_t d = (pcr + kPcrWrap - prevPcr_) % kPcrWrap;
+    if (d > kOneSecond) {
+        // A jump in the source clock: take it out, so the output clock runs on at the last pace
+        // (the video time stamps are shifted back by the same jump).
+        clockGap_ = (clockGap_ + d - lastInterval_) % kPcrWrap;
+        d = lastInterval_;
+        pcr = (prevPcr_ + d) % kPcrWrap;
+    } else {
+        lastInterval_ = d;
+    }
+    if (bluray)
+        queuePcrPacket(pcr);
+    uint64_t n = pendingCount();
+    if (d / n > 0)
+        step_ = d / n;
+    writePending(prevPcr_, step_);
+    prevPcr_ = pcr;
+}
+
+void M2tsWriter::shiftTimestamps(PesPacket& pes)
+{
+    std::vector<uint8_t>& b = pes.bytes;
+    auto shifted = [this](uint64_t t) { return static_cast<uint64_t>(int64_t(t) + ptsOffset_) & (kPtsWrap - 1); };
+    if (auto pts = pesPts(b))
+        writeTimestamp(&b[9], shifted(*pts));
+    if (auto dts = pesDts(b))
+        writeTimestamp(&b[14], shifted(*dts));
+}
+
+void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
+{
+    std::vector<uint8_t>& b = pes.bytes;
+    uint8_t mask, value;
+    if (endCodeOf(mainVideoType_, mask, value)) {
+        std::size_t at = findStartCode(b.data() + header, b.size() - header, mask, value);
+        if (at != npos) {
+            b.erase(b.begin() + std::ptrdiff_t(header + at), b.begin() + std::ptrdiff_t(header + at + 4));
+            std::size_t length = (std::size_t(b[4]) << 8) | b[5];
+            if (length >= 4) {
+                length -= 4;
+                b[4] = uint8_t(length >> 8);
+                b[5] = uint8_t(length);
+            }
+        }
+    }
+    auto pts = pesPts(b);
+    if (!pts)
+        return;
+    if (havePts_) {
+        int64_t step = ptsDifference(prevPts_, *pts);
+        if (step > kPtsJump || step < -kPtsJump)
+            ptsOffset_ += int64_t(prevPts_) + prevPtsStep_ - int64_t(*pts);
+        else
+            prevPtsStep_ = step;
+    }
+    havePts_ = true;
+    prevPts_ = *pts;
+
+    uint64_t shifted = static_cast<uint64_t>(int64_t(*pts) + ptsOffset_) & (kPtsWrap - 1);
+    // One frame is the smallest step between pictures in decoding order, whatever their order.
+    if (haveVideoPts_) {
+        int64_t gap = ptsDifference(prevVideoPts_, shifted);
+        uint64_t size = static_cast<uint64_t>(gap < 0 ? -gap : gap);
+        if (size > 0 && (frameTicks_ == 0 || size < frameTicks_))
+            frameTicks_ = size;
+        if (ptsDifference(lastVideoPts_, shifted) > 0)
+            lastVideoPts_ = shifted;
+    } else {
+        lastVideoPts_ = shifted;
+    }
+    haveVideoPts_ = true;
+    prevVideoPts_ = shifted;
+    if (pes.keyFrame || startsSequence(mainVideoType_, b.data() + header, b.size() - header))
+        entries_.push_back({shifted, total_ + static_cast<uint32_t>(pendingCount())});
+}
+
+uint64_t M2tsWriter::presentationEnd() const
+{
+    if (!haveVideoPts_)
+        return 0;
+    return lastVideoPts_ + frameTicks_;
+}
+
+void M2tsWriter::emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out)
+{
+    uint8_t extension = 0x71;
+    bool priority = true;
+    if (out.streamType == 0x81 || out.streamType == 0x84) {
+        int bsid = n >= 6 ? ac3BitstreamId(frame) : 0;
+        bool dependent = bsid == 16 && n >= 3 && frame[2] >= 64 && frame[2] <= 127;
+        if (dependent || (bsid != 6 && bsid != 8 && bsid != 16)) {
+            extension = 0x72;
+            priority = false;
+        }
+    } else if (out.streamType == 0x83) {
+        bool ac3 = n >= 2 && isAc3Sync(frame);
+        extension = ac3 ? 0x76 : 0x72;
+        priority = ac3;
+    }
+    std::size_t length = 3 + 5 + 3 + n;
+    work_.resize(17 + n);
+    uint8_t* h = work_.data();
+    h[0] = 0;
+    h[1] = 0;
+    h[2] = 1;
+    h[3] = mode_ == M2tsMode::Bluray ? 0xFD : 0xBD;
+    h[4] = length >= 65530 ? 0 : uint8_t(length >> 8);
+    h[5] = length >= 65530 ? 0 : uint8_t(length);
+    h[6] = 0x84;
+    h[7] = 0x81;
+    h[8] = 0x08;
+    h[9] = 0x20;
+    writeTimestamp(h + 9, pts);
+    h[14] = 0x01;
+    h[15] = 0x81;
+    h[16] = extension;
+    std::memcpy(h + 17, frame, n);
+    packetize(work_.data(), work_.size(), out.pid, priority);
+}
+
+void M2tsWriter::repackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot)
+{
+    const OutputStream& out = streams_[slot];
+    AudioCarry& carry = carries_[slot];
+    bool dts = out.streamType == 0x82 || out.streamType == 0x85 || out.streamType == 0x86;
+    std::size_t headerBytes = dts ? 10 : 7;
+    auto frameSize = [&](const uint8_t* f) -> std::size_t {
+        if (dts)
+            return isDtsSync(f) ? dtsFrameSize(f) : 0;
+        return ac3FrameSize(f);
+    };
+    auto frameTicks = [&](const uint8_t* f) { return dts ? dtsFrameTicks(f) : ac3FrameTicks(f); };
+
+    uint64_t nextPts = pts ? *pts : lastAudioPts_[slot];
+    // The common case: one whole frame, nothing carried.
+    if (!carry.active && n >= headerBytes && frameSize(payload) == n) {
+        emitAudioFrame(payload, n, nextPts, out);
+        lastAudioPts_[slot] = nextPts + frameTicks(payload);
+        return;
+    }
+    std::vector<uint8_t> buffer;
+    std::size_t carried = 0;
+    if (carry.active) {
+        buffer = std::move(carry.bytes);
+        carried = buffer.size();
+    }
+    buffer.insert(buffer.end(), payload, payload + n);
+    uint64_t carryPts = carry.pts;
+    carry = AudioCarry{};
+    std::size_t at = 0;
+    bool ptsTaken = false;
+    while (at + headerBytes <= buffer.size()) {
+        std::size_t size = frameSize(buffer.data() + at);
+        if (size < headerBytes) {
+            ++at; // not a frame start: look for the next sync word
+            continue;
+        }
+        uint64_t framePts;
+        if (at < carried) {
+            framePts = carryPts;
+        } else if (!ptsTaken && pts) {
+            framePts = *pts;
+            ptsTaken = true;
+        } else {
+            framePts = lastAudioPts_[slot];
+            ptsTaken = true;
+        }
+        if (at + size > buffer.size()) {
+            carry.active = true;
+            carry.pts = framePts;
+            carry.bytes.assign(buffer.begin() + std::ptrdiff_t(at), buffer.end());
+            return;
+        }
+        emitAudioFrame(buffer.data() + at, size, framePts, out);
+        lastAudioPts_[slot] = (framePts + frameTicks(buffer.data() + at)) & (kPtsWrap - 1);
+        at += size;
+    }
+    if (at < buffer.size()) {
+        // a frame header cut off at the end of the payload
+        carry.active = true;
+        carry.pts = at < carried ? carryPts : (pts && !ptsTaken ? *pts : lastAudioPts_[slot]);
+        carry.bytes.assign(buffer.begin() + std::ptrdiff_t(at), buffer.end());
+    }
+}
+
+void M2tsWriter::writeRaw(const PesPacket& pes, std::size_t header)
+{
+    const std::vector<uint8_t>& b = pes.bytes;
+    switch (mode_) {
+    case M2tsMode::Elementary:
+        file_.write(b.data() + header, b.size() - header);
+        break;
+    case M2tsMode::Pes:
+        file_.write(b.data(), b.size());
+        break;
+    case M2tsMode::GraphicsFrames:
+        if (auto pts = pesPts(b)) {
+            platform::BigEndianWriter h(10);
+            h.text("PG").u32(uint32_t(*pts)).u32(uint32_t(pesDts(b).value_or(0)));
+            file_.write(h.data().data(), h.size());
+            file_.write(b.data() + header, b.size() - header);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void M2tsWriter::write(PesPacket& pes)
+{
+    int slot = pes.pid < slotOfPid_.size() ? slotOfPid_[pes.pid] : -1;
+    if (slot < 0)
+        return;
+    int header = checkedPesHeader(pes.bytes);
+    if (header == 0)
+        return;
+    if (mode_ == M2tsMode::Elementary || mode_ == M2tsMode::Pes || mode_ == M2tsMode::GraphicsFrames) {
+        writeRaw(pes, std::size_t(header));
+        return;
+    }
+    const OutputStream& out = streams_[std::size_t(slot)];
+    if (slot == mainVideoSlot_)
+        handleMainVideo(pes, std::size_t(header));
+    if (ptsOffset_ != 0)
+        shiftTimestamps(pes);
+    const std::vector<uint8_t>& b = pes.bytes;
+    const uint8_t* payload = b.data() + header;
+    std::size_t n = b.size() - std::size_t(header);
+    switch (out.streamType) {
+    case 0x03: case 0x04: case 0x80:
+        packetize(b.data(), b.size(), out.pid, true);
+        break;
+    case 0x81: case 0x84: case 0x82:
+        repackFrames(payload, n, pesPts(b), std::size_t(slot));
+        break;
+    case 0x85: case 0x86:
+        // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension data.
+        if (pes.priority)
+            repackFrames(payload, n, pesPts(b), std::size_t(slot));
+        break;
+    case 0x83: {
+        auto pts = pesPts(b);
+        uint64_t t = pts ? *pts : lastAudioPts_[std::size_t(slot)];
+        lastAudioPts_[std::size_t(slot)] = t;
+        emitAudioFrame(payload, n, t, out);
+        break;
+    }
+    default:
+        packetize(b.data(), b.size(), out.pid, pes.priority);
+        break;
+    }
+}
+
+bool M2tsWriter::finish()
+{
+    if (mode_ == M2tsMode::Bluray) {
+        static constexpr uint8_t kNullHead[4] = {0x47, 0x1F, 0xFF, 0x10};
+        while ((total_ + pendingCount()) % kPacketsPerUnit != 0) {
+            uint8_t* p = newSlot() + 4;
+            std::memcpy(p, kNullHead, 4);
+            std::memset(p + 4, 0xFF, 184);
+        }
+    }
+    if (!pending_.empty())
+        writePending(prevPcr_, step_);
+    return file_.close();
+}
+
+} // namespace bluvat
