@@ -36,7 +36,8 @@ TEST(GraphicsSegments, PesCarriesTheSegmentWithItsStamps)
     EXPECT_EQ(pesPts(pes), 90000u);  // the 90 kHz stamp as it is
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), (Bytes{0x16, 0, 3, 1, 2, 3}));
 
-    s = parseGraphicsSegment(segment(180000, 170000, 0x14, {}));
+    Bytes withDts = segment(180000, 170000, 0x14, {});
+    s = parseGraphicsSegment(withDts);
     pes = graphicsSegmentPes(*s);
     EXPECT_EQ(pes[7], 0xC0);
     EXPECT_EQ(pesPts(pes), 180000u);
