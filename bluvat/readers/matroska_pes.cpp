@@ -1,5 +1,7 @@
 #include "bluvat/readers/matroska_pes.h"
 
+#include <algorithm>
+
 #include "bluvat/readers/pes_timestamp.h"
 #include "platform/byte_writer.h"
 
@@ -47,6 +49,40 @@ std::vector<uint8_t> matroskaFramePes(const MatroskaTrack& track, uint64_t pts, 
     }
     w.patch_u16(4, pesLengthField(out.size()));
     return w.take();
+}
+
+int64_t reorderDelay(const std::vector<int64_t>& presentationTimes)
+{
+    std::vector<int64_t> sorted = presentationTimes;
+    std::sort(sorted.begin(), sorted.end());
+    int64_t delay = 0;
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        delay = std::max(delay, sorted[i] - presentationTimes[i]);
+    return delay;
+}
+
+std::vector<int64_t> decodeTimes(const std::vector<int64_t>& presentationTimes, int64_t reorderDelay)
+{
+    std::vector<int64_t> times = presentationTimes;
+    std::sort(times.begin(), times.end());
+    for (std::size_t i = 0; i < times.size(); ++i)
+        times[i] = std::min(times[i] - reorderDelay, presentationTimes[i]);
+    return times;
+}
+
+void addDecodeTimestamp(std::vector<uint8_t>& pes, uint64_t dts)
+{
+    if (pes.size() < 14 || pes[8] != 5)
+        return;
+    platform::BigEndianWriter field;
+    putPesTimestamp(field, 0x1, dts & ((uint64_t{1} << 33) - 1));
+    pes[7] = 0xC0;
+    pes[8] = 10;
+    pes[9] = static_cast<uint8_t>((pes[9] & 0x0F) | 0x30);
+    pes.insert(pes.begin() + 14, field.data().begin(), field.data().end());
+    uint32_t length = pesLengthField(pes.size());
+    pes[4] = static_cast<uint8_t>(length >> 8);
+    pes[5] = static_cast<uint8_t>(length);
 }
 
 } // namespace bluvat

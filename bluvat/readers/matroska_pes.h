@@ -15,4 +15,12 @@ namespace bluvat {
 std::vector<uint8_t> matroskaFramePes(const MatroskaTrack& track, uint64_t pts, bool keyFrame,
                                       const std::vector<std::span<const uint8_t>>& frames, bool& intact);
 
+// Decoding order differs from presentation order with B-frames: a block's decode time is the
+// presentation times of its stretch sorted, less the stream's reorder delay, never after its own.
+int64_t reorderDelay(const std::vector<int64_t>& presentationTimes);
+std::vector<int64_t> decodeTimes(const std::vector<int64_t>& presentationTimes, int64_t reorderDelay);
+
+// Turns a video PES header with PTS only (14 bytes) into one with PTS and DTS (19 bytes).
+void addDecodeTimestamp(std::vector<uint8_t>& pes, uint64_t dts);
+
 } // namespace bluvat

@@ -24,6 +24,8 @@ std::span<const uint8_t> dataOf(const std::vector<uint8_t>& bytes, const ebml::E
     return std::span<const uint8_t>(bytes).subspan(e.offset, e.size);
 }
 
+bool isVideo(uint8_t streamType) { return streamType == 0x02 || streamType == 0x1B; }
+
 } // namespace
 
 int64_t matroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t timescaleNs)
@@ -78,13 +80,15 @@ bool MatroskaReader::scan()
         entry.pid = track.pid;
         entries_.push_back(entry);
     }
+    reorderDelays_.assign(tracks_.size(), 0);
+    measureReorderDelays();
     if (!clusters_.empty()) {
         auto clockOf = [&](int64_t time) { return static_cast<uint64_t>(std::max<int64_t>(time, 0)) * 300; };
         firstPcr_ = clockOf(matroskaBlockTime(clusters_.front().timecode, 0, timescaleNs_));
         // The last cluster's own blocks tell where the source ends, not just where it begins.
         std::deque<Frame> last;
         int64_t lastTime = matroskaBlockTime(clusters_.back().timecode, 0, timescaleNs_);
-        loadCluster(clusters_.back(), last);
+        loadCluster(clusters_.back(), last, false);
         for (const Frame& f : last)
             lastTime = std::max(lastTime, f.time);
         lastPcr_ = clockOf(lastTime);
@@ -187,9 +191,50 @@ bool MatroskaReader::readClusterTimecode(Cluster& cluster)
     return false;
 }
 
-bool MatroskaReader::loadCluster(const Cluster& cluster, std::deque<Frame>& frames)
+// The largest reorder delay of each video track over the opening clusters, so that decode times
+// run evenly from the start.
+void MatroskaReader::measureReorderDelays()
+{
+    constexpr std::size_t kMeasuredClusters = 8;
+    for (std::size_t c = 0; c < clusters_.size() && c < kMeasuredClusters; ++c) {
+        std::deque<Frame> frames;
+        loadCluster(clusters_[c], frames, false);
+        for (std::size_t t = 0; t < tracks_.size(); ++t) {
+            std::vector<int64_t> times;
+            for (const Frame& f : frames)
+                if (f.track == t)
+                    times.push_back(f.time);
+            reorderDelays_[t] = std::max(reorderDelays_[t], reorderDelay(times));
+        }
+    }
+}
+
+void MatroskaReader::addDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew)
+{
+    for (std::size_t t = 0; t < tracks_.size(); ++t) {
+        if (!isVideo(tracks_[t].streamType))
+            continue;
+        std::vector<Frame*> mine;
+        std::vector<int64_t> times;
+        for (std::size_t i = firstNew; i < frames.size(); ++i) {
+            if (frames[i].track == t) {
+                mine.push_back(&frames[i]);
+                times.push_back(frames[i].time);
+            }
+        }
+        auto decode = decodeTimes(times, reorderDelays_[t]);
+        for (std::size_t i = 0; i < mine.size(); ++i) {
+            if (decode[i] != times[i])
+                addDecodeTimestamp(mine[i]->packet.bytes,
+                                   static_cast<uint64_t>(decode[i] + static_cast<int64_t>(kMatroskaPresentationLead)));
+        }
+    }
+}
+
+bool MatroskaReader::loadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes)
 {
     corruptReported_ = false;
+    std::size_t firstNew = frames.size();
     if (cluster.size > kLargestCluster) {
         reportCorrupt();
         return false;
@@ -215,6 +260,8 @@ bool MatroskaReader::loadCluster(const Cluster& cluster, std::deque<Frame>& fram
     }
     if (corrupt)
         reportCorrupt();
+    if (withDecodeTimes)
+        addDecodeTimes(frames, firstNew);
     return true;
 }
 
@@ -236,6 +283,7 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     bool key = simple ? block->keyFlag() : groupKey;
     Frame frame;
     frame.time = matroskaBlockTime(clusterTime, block->relativeTime, timescaleNs_);
+    frame.track = track->second;
     uint64_t pts = static_cast<uint64_t>(frame.time + static_cast<int64_t>(kMatroskaPresentationLead)) & kPtsMask;
     bool intact = true;
     frame.packet.pid = t.pid;
@@ -252,7 +300,7 @@ bool MatroskaReader::nextGroup(std::vector<PesPacket>& group)
     while (pending_.empty()) {
         if (nextCluster_ >= clusters_.size())
             return false;
-        loadCluster(clusters_[nextCluster_++], pending_);
+        loadCluster(clusters_[nextCluster_++], pending_, true);
     }
     // The clock follows the blocks in steps of at most a group, never going back.
     int64_t start = pending_.front().time;

@@ -38,21 +38,25 @@ private:
     };
     struct Frame {
         int64_t time = 0;       // 90 kHz, without the presentation lead
+        std::size_t track = 0;  // index in the track table
         PesPacket packet;
     };
 
     void walkSegment(uint64_t begin, uint64_t end);
     uint64_t clusterEnd(uint64_t dataOffset, uint64_t limit);
     bool readClusterTimecode(Cluster& cluster);
-    bool loadCluster(const Cluster& cluster, std::deque<Frame>& frames);
+    bool loadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes);
+    void measureReorderDelays();
     void readBlock(std::span<const uint8_t> data, uint64_t clusterTime, bool simple, bool groupKey,
                    std::deque<Frame>& frames);
+    void addDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew);
     void reportCorrupt();
 
     std::string path_;
     RandomAccessFile file_;
     uint64_t timescaleNs_ = 1000000;
     std::vector<MatroskaTrack> tracks_;
+    std::vector<int64_t> reorderDelays_;  // per track, from the opening clusters
     std::unordered_map<uint64_t, std::size_t> trackByNumber_;
     std::vector<Cluster> clusters_;
     std::size_t nextCluster_ = 0;

@@ -3,6 +3,7 @@
 #include <libbluray/bluray.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "bluvat/author_job.h"
 #include "media.h"
@@ -129,6 +130,34 @@ TEST(MatroskaAuthoring, LacedAudioInEveryLacing)
         SCOPED_TRACE(laced);
         expectFaithful(laced, 0x81, "h264", "ac3");
     }
+}
+
+TEST(MatroskaAuthoring, BFramesGetDecodeTimesThatRunForward)
+{
+    std::string mkv = makeMedia("title_bframes.mkv", lavfi("testsrc") + std::vector<std::string>{
+        "-c:v", "libx264", "-preset", "veryfast", "-bf", "3", "-g", "12", "-c:a", "ac3"});
+    expectFaithful(mkv, 0x81, "h264", "ac3");
+    auto title = authorAndRead(mkv);
+    ASSERT_TRUE(title);
+    auto out = platform::RunAndCapture("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                                                   "packet=pts,dts", "-of", "csv=p=0", title->stream});
+    ASSERT_TRUE(out);
+    std::istringstream lines(*out);
+    std::string line;
+    long previous = -1, reordered = 0, count = 0;
+    while (std::getline(lines, line)) {
+        auto comma = line.find(',');
+        if (comma == std::string::npos || line.substr(comma + 1).rfind("N/A", 0) == 0)
+            continue;
+        long pts = std::stol(line.substr(0, comma)), dts = std::stol(line.substr(comma + 1));
+        EXPECT_LE(dts, pts);
+        EXPECT_GT(dts, previous);
+        reordered += dts != pts;
+        previous = dts;
+        ++count;
+    }
+    EXPECT_EQ(count, 50);  // every frame carries its decode time
+    EXPECT_GT(reordered, 0);
 }
 
 TEST(ProgramStreamAuthoring, DvdProgramStreamDecodesWhole)

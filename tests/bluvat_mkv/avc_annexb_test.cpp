@@ -151,3 +151,28 @@ TEST(MatroskaPes, Mpeg2KeyFramesCarryASequenceHeader)
     pes = matroskaFramePes(mpeg2, 0, false, {picture}, intact);
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), picture);
 }
+
+TEST(MatroskaPes, DecodeTimesFollowSortedPresentationTimes)
+{
+    // I P B B in decoding order, one frame = 10
+    std::vector<int64_t> pts = {0, 30, 10, 20, 40, 70, 50, 60};
+    int64_t delay = reorderDelay(pts);
+    EXPECT_EQ(delay, 10);
+    EXPECT_EQ(decodeTimes(pts, delay), (std::vector<int64_t>{-10, 0, 10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(reorderDelay({0, 10, 20}), 0);
+    // a stretch reordered deeper than measured is held to its own presentation time
+    EXPECT_EQ(decodeTimes({0, 30, 10, 20}, 0), (std::vector<int64_t>{0, 10, 10, 20}));
+
+    MatroskaTrack h264;
+    h264.streamType = 0x1B;
+    bool intact = true;
+    auto pes = matroskaFramePes(h264, 90000, false, {Bytes{0, 0, 0, 1, 0x41}}, intact);
+    auto payload = Bytes(pes.begin() + 14, pes.end());
+    addDecodeTimestamp(pes, 86400);
+    EXPECT_EQ(pes[7], 0xC0);
+    EXPECT_EQ(pes[8], 10);
+    EXPECT_EQ(pesPts(pes), 90000u);
+    EXPECT_EQ(pesDts(pes), 86400u);
+    EXPECT_EQ(Bytes(pes.begin() + 19, pes.end()), payload);
+    EXPECT_EQ(static_cast<std::size_t>((pes[4] << 8) | pes[5]), pes.size() - 6);
+}
