@@ -181,3 +181,27 @@ TEST(MatroskaReader, FfmpegFileGivesVideoAndAc3WithTheSourcesFrames)
     EXPECT_EQ(countFrames(video, "h264")["h264"], source["h264"]);
     EXPECT_EQ(countFrames(audio, "ac3")["ac3"], source["ac3"]);
 }
+
+TEST(MatroskaReader, UnknownSizedSegmentAndClustersAsLiveMuxersWriteThem)
+{
+    auto unknownSized = [](Bytes element) {
+        std::size_t idLength = element[0] >= 0x80 ? 1 : element[0] >= 0x40 ? 2 : element[0] >= 0x20 ? 3 : 4;
+        std::fill(element.begin() + static_cast<std::ptrdiff_t>(idLength) + 1,
+                  element.begin() + static_cast<std::ptrdiff_t>(idLength) + 8, 0xFF);
+        return element;
+    };
+    Bytes tracks = element(0x1654AE6B, ac3Track(1));
+    Bytes segment = unknownSized(element(0x18538067, cat({tracks,
+        unknownSized(cluster(0, {simpleBlock(1, 0, 0x80, {0xA})})),
+        unknownSized(cluster(40, {simpleBlock(1, 0, 0x80, {0xB})}))})));
+    std::string path = scratchFolder() + "/live.mkv";
+    writeFile(path, cat({element(0x1A45DFA3, text(0x4282, "matroska")), segment}));
+    CallbackTexts texts;
+    MatroskaReader reader(path);
+    ASSERT_TRUE(reader.scan());
+    auto packets = readAll(reader);
+    ASSERT_EQ(packets.size(), 2u);
+    EXPECT_EQ(packets[0].bytes.back(), 0xA);
+    EXPECT_EQ(packets[1].bytes.back(), 0xB);
+    EXPECT_TRUE(texts.errors().empty());
+}
