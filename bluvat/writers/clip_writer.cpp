@@ -137,10 +137,11 @@ std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries)
         uint32_t finePts = uint32_t((e.pts >> 9) % 2048);
         uint32_t coarsePts = uint32_t((e.pts >> 19) % 16384);
         uint32_t fineSpn = e.spn & 0x1FFFF;
-        // A fine field that runs backwards wrapped; so did a coarse part that moved on by a whole period.
+        // A fine field that runs backwards wrapped; the coarse part can also move on without that
+        // (entries far apart), and the first entry always needs one to refer to.
         bool wrapped = finePts < prevFinePts || fineSpn < prevFineSpn;
-        bool moved = k > 0 && (coarsePts != prevCoarsePts || (e.spn >> 17) != prevSpnHigh);
-        if (wrapped || moved) {
+        bool moved = coarsePts != prevCoarsePts || (e.spn >> 17) != prevSpnHigh;
+        if (k == 0 || wrapped || moved) {
             coarse.u32(uint32_t(k << 14) | coarsePts).u32(e.spn);
             ++coarseCount;
         }

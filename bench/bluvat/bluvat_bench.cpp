@@ -1,0 +1,98 @@
+// Times nx_ts_author on a looped generated stream against `ffmpeg -c copy -f mpegts
+// -mpegts_m2ts_mode 1` and against `cp` of the same file, in one run, and prints both ratios.
+
+#include "bluvat/bluvat.h"
+#include "platform/process_runner.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double seconds(const std::function<void()>& work)
+{
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool run(const std::vector<std::string>& args)
+{
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    return platform::RunAndWait(args[0], rest) == 0;
+}
+
+// Reads the file once so that every contender starts from the page cache.
+void warm(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(1 << 20);
+    while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0) {
+    }
+}
+
+void quiet(int32_t, int32_t, const char*) {}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    long megabytes = argc > 1 ? std::atol(argv[1]) : 1024;
+    fs::path dir = fs::temp_directory_path() / ("bluvat_bench_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::string piece = (dir / "piece.ts").string();
+    std::string source = (dir / "source.ts").string();
+
+    // Ten seconds of 1080p H.264 (about 12 Mbit/s) with AC-3, looped to the size asked for.
+    std::printf("making the source stream...\n");
+    if (!run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=25:duration=10",
+              "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=10", "-c:v", "libx264", "-preset",
+              "ultrafast", "-b:v", "12M", "-g", "25", "-c:a", "ac3", "-f", "mpegts", piece})) {
+        std::fprintf(stderr, "ffmpeg could not make the source\n");
+        return 1;
+    }
+    long loops = std::max<long>(1, megabytes * 1024 * 1024 / long(fs::file_size(piece)));
+    run({"ffmpeg", "-v", "error", "-y", "-stream_loop", std::to_string(loops - 1), "-i", piece, "-map", "0", "-c",
+         "copy", "-f", "mpegts", source});
+    double size = double(fs::file_size(source)) / (1024.0 * 1024.0);
+    std::printf("source: %.0f MB\n", size);
+
+    warm(source);
+    nx_setcallbackfunc(quiet);
+    std::string disc = (dir / "disc").string();
+    AuthorItem item{source.c_str(), 256, 5, nullptr};
+    AuthorItem* items[] = {&item};
+    AuthorList list{items, 1};
+    int result = 0;
+    double bluvat = seconds([&] { result = nx_ts_author(disc.c_str(), &list); });
+    fs::remove_all(disc);
+
+    warm(source);
+    std::string remuxed = (dir / "remux.m2ts").string();
+    double ffmpeg = seconds([&] {
+        run({"ffmpeg", "-v", "error", "-y", "-i", source, "-map", "0", "-c", "copy", "-f", "mpegts", "-mpegts_m2ts_mode", "1", remuxed});
+    });
+    fs::remove(remuxed);
+
+    warm(source);
+    std::string copied = (dir / "copy.ts").string();
+    double cp = seconds([&] { run({"cp", source, copied}); });
+    fs::remove(copied);
+    fs::remove_all(dir);
+
+    std::printf("bluvat author : %6.2f s  %7.1f MB/s%s\n", bluvat, size / bluvat, result == 0 ? "" : "  (job reported -1)");
+    std::printf("ffmpeg remux  : %6.2f s  %7.1f MB/s\n", ffmpeg, size / ffmpeg);
+    std::printf("cp            : %6.2f s  %7.1f MB/s\n", cp, size / cp);
+    std::printf("speed vs FFmpeg remux: %.2fx (aim: above 1)\n", ffmpeg / bluvat);
+    std::printf("speed vs cp          : %.2fx (aim: at least 0.5)\n", cp / bluvat);
+    return result == 0 ? 0 : 1;
+}

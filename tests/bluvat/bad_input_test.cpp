@@ -1,0 +1,141 @@
+// Bad sources and folders: the texts reach the callback, nothing crashes, later titles still come.
+
+#include "stream_checks.h"
+#include "test_media.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+using namespace bluvat_test;
+
+namespace {
+
+std::string badFile(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    std::string path = scratchFolder() + "/" + name;
+    writeFile(path, bytes);
+    return path;
+}
+
+// Authors the bad source first and a good one second; the good one must be title 1.
+JobResult badThenGood(const std::string& name, const std::string& bad)
+{
+    std::string folder = scratchFolder() + "/" + name;
+    JobResult job = runJob(folder, {{bad, {}}, {h264Ac3(), {}}});
+    EXPECT_EQ(job.result, -1) << "a title was left out, so the job is not complete";
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/STREAM/00000.m2ts"));
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/PLAYLIST/00000.mpls"));
+    EXPECT_TRUE(fs::exists(folder + "/BDMV/STREAM/00001.m2ts"));
+    EXPECT_TRUE(fs::exists(folder + "/BDMV/CLIPINF/00001.clpi"));
+    EXPECT_TRUE(fs::exists(folder + "/BDMV/PLAYLIST/00001.mpls"));
+    EXPECT_EQ(readFile(folder + "/BDMV/index.bdmv").size(), 504u + 44); // both titles listed
+    DiscFacts disc = readDisc(folder);
+    EXPECT_EQ(disc.playlists, 1u);
+    return job;
+}
+
+} // namespace
+
+TEST(BluvatBadInput, EmptyFile)
+{
+    JobResult job = badThenGood("empty", badFile("empty.ts", {}));
+    EXPECT_EQ(job.errors(), (std::vector<std::string>{"The specified file is too short", "The specified file is not a valid file",
+                                                       "Open file error"}));
+}
+
+TEST(BluvatBadInput, RandomBytes)
+{
+    std::vector<uint8_t> noise(200000);
+    std::mt19937 random(7);
+    for (auto& b : noise)
+        b = uint8_t(random() % 0x46); // never a sync byte
+    JobResult job = badThenGood("random", badFile("random.ts", noise));
+    EXPECT_EQ(job.errors(), (std::vector<std::string>{"The specified file is not a valid file", "Open file error"}));
+}
+
+TEST(BluvatBadInput, StreamWithoutProgramMap)
+{
+    std::vector<uint8_t> nulls;
+    for (int k = 0; k < 100; ++k) {
+        std::vector<uint8_t> p = {0x47, 0x1F, 0xFF, 0x10};
+        p.resize(188, 0xFF);
+        nulls.insert(nulls.end(), p.begin(), p.end());
+    }
+    JobResult job = badThenGood("no_map", badFile("no_map.ts", nulls));
+    EXPECT_EQ(job.errors(), std::vector<std::string>{"The specified file does not contain a valid PAT/PMT combo."});
+}
+
+TEST(BluvatBadInput, VanishedFile)
+{
+    std::string path = badFile("vanished.ts", readFile(h264Ac3()));
+    fs::remove(path);
+    JobResult job = badThenGood("vanished", path);
+    EXPECT_EQ(job.errors(), std::vector<std::string>{"Open file error"});
+}
+
+TEST(BluvatBadInput, TruncatedFileIsAuthoredAsFarAsItGoes)
+{
+    std::vector<uint8_t> whole = readFile(h264Ac3());
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2 + 77)); // mid-packet
+    std::string folder = scratchFolder() + "/truncated";
+    JobResult job = runJob(folder, {{badFile("truncated.ts", cut), {}}});
+    EXPECT_EQ(job.result, 0);
+    M2tsFacts facts = inspectM2ts(folder + "/BDMV/STREAM/00000.m2ts");
+    EXPECT_TRUE(facts.wholeUnits);
+    EXPECT_TRUE(facts.atsRising);
+    ProbeFacts probe = probeFile(folder + "/BDMV/STREAM/00000.m2ts");
+    EXPECT_GT(probe.count("video"), 15);
+    DiscFacts disc = readDisc(folder);
+    ASSERT_EQ(disc.titles.size(), 1u);
+    EXPECT_NEAR(disc.titles[0].seconds, 1.0, 0.5);
+}
+
+TEST(BluvatBadInput, FolderThatCannotBeMade)
+{
+    std::string blocker = badFile("blocker", {1});
+    JobResult job = runJob(blocker + "/disc", {{h264Ac3(), {}}});
+    EXPECT_EQ(job.result, -1);
+    for (const char* text : {"create index.bdmv error", "create MovieObject.bdmv error", "create mpls error", "create clpi error"})
+        EXPECT_TRUE(job.has(1, text)) << text;
+    EXPECT_EQ(readFile(blocker), std::vector<uint8_t>{1});
+}
+
+TEST(BluvatBadInput, TitleCountOutsideTheRangeMakesNothing)
+{
+    std::string folder = scratchFolder() + "/no_titles";
+    JobResult job = runJob(folder, {});
+    EXPECT_EQ(job.result, -1);
+    EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST(BluvatTrackInfo, DescribesTheSourceAndReleasesNull)
+{
+    TrackInfo* info = nullptr;
+    ASSERT_EQ(nx_ts_gettrackinfo(h264TwoAudio().c_str(), &info), 0);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->kind, 1);
+    EXPECT_NEAR(info->duration, 2.0, 0.3);
+    ASSERT_EQ(info->count, 3);
+    EXPECT_STREQ(info->entries[0]->name, "AVC Video Stream");
+    EXPECT_EQ(info->entries[0]->streamType, 0x1B);
+    EXPECT_STREQ(info->entries[1]->name, "Dolby Digital Audio Stream");
+    EXPECT_EQ(info->entries[2]->selected, 1);
+    EXPECT_EQ(sizeof(TrackEntry), 60u);
+
+    // Authoring through the single-title path with one audio track left out.
+    info->entries[2]->selected = 0;
+    std::string folder = scratchFolder() + "/single";
+    EXPECT_EQ(nx_ts_cbdfolder(folder.c_str(), info, 0), 0);
+    EXPECT_EQ(nx_ts_freetrackinfo(info), 0);
+    DiscFacts disc = readDisc(folder);
+    ASSERT_EQ(disc.titles.size(), 1u);
+    EXPECT_EQ(disc.titles[0].audioPids, std::vector<uint16_t>{0x1100});
+
+    EXPECT_EQ(nx_ts_freetrackinfo(nullptr), 0);
+    TrackInfo* none = reinterpret_cast<TrackInfo*>(0x1);
+    EXPECT_EQ(nx_ts_gettrackinfo((scratchFolder() + "/missing.ts").c_str(), &none), -1);
+    EXPECT_EQ(none, reinterpret_cast<TrackInfo*>(0x1)); // nothing stored on failure
+}
