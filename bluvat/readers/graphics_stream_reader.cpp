@@ -61,7 +61,6 @@ bool GraphicsStreamReader::nextGroup(std::vector<PesPacket>& group)
         passPts(s->pts, kGraphicsPid);
         PesPacket packet;
         packet.pid = kGraphicsPid;
-        packet.priority = true;
         packet.bytes = graphicsSegmentPes(*s);
         group.push_back(std::move(packet));
         return true;

@@ -51,7 +51,7 @@ PesPacket rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, s
     w.patch_u16(4, pesLengthField(w.size()));
     PesPacket packet;
     packet.pid = pid;
-    packet.priority = true;
+    packet.priority = (streamId & 0xF0) != 0xE0;  // audio: the core substream
     packet.bytes = w.take();
     return packet;
 }
