@@ -166,4 +166,8 @@ TEST(ProgramStreamAuthoring, DvdProgramStreamDecodesWhole)
                                               "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2",
                                               "-c:v", "mpeg2video", "-c:a", "ac3", "-f", "vob"});
     expectFaithful(vob, 0x81, "mpeg2video", "ac3");
+    std::string dvd = makeMedia("title_dvd.mpg", {"-f", "lavfi", "-i", "testsrc=size=720x576:rate=25:duration=1", "-f",
+                                                  "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=1",
+                                                  "-target", "pal-dvd"});
+    expectFaithful(dvd, 0x81, "mpeg2video", "ac3");
 }
