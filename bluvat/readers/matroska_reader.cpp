@@ -126,7 +126,9 @@ void MatroskaReader::walkSegment(uint64_t pos, uint64_t end)
             Cluster cluster{data, size, 0};
             if (readClusterTimecode(cluster))
                 clusters_.push_back(cluster);
-        } else if (h->id == ebml::id::Tracks && size <= kLargestTracks) {
+        } else if (h->id == ebml::id::Tracks && size > kLargestTracks) {
+            reportCorrupt();
+        } else if (h->id == ebml::id::Tracks) {
             file_.readAt(data, size, bytes);
             readMatroskaTracks(bytes, tracks_, [this](const char* text) {
                 if (std::strcmp(text, "Invalid/Corrupted MKV file") == 0)

@@ -12,18 +12,15 @@ constexpr std::size_t kScanBytes = 18481152;
 constexpr std::size_t kWindowBytes = 4u << 20;
 constexpr std::size_t kLargestUnit = 6 + 65535;
 
-// Bytes of the DVD sub-stream header before the elementary data, by sub-stream id.
-std::size_t subStreamHeader(uint8_t id)
-{
-    if (id >= 0xA0 && id <= 0xA7)
-        return 7;
-    return 4;  // AC-3, DTS and the later audio ids: id, frame count, first access unit
-}
+// Bytes of the DVD sub-stream header before the audio frames: id, frame count, first access unit.
+constexpr std::size_t kSubStreamHeader = 4;
+
+bool isDvdLpcm(uint8_t id) { return id >= 0xA0 && id <= 0xA7; }
 
 bool carriedSubStream(uint8_t id)
 {
-    // Sub-pictures and DVD LPCM have no Blu-ray form that a byte copy would give.
-    return (id >= 0x80 && id <= 0x8F) || (id >= 0xB0 && id <= 0xB7) || (id >= 0xC0 && id <= 0xCF);
+    // DVD sub-pictures are bitmaps of another format than presentation graphics: not carried.
+    return (id >= 0x80 && id <= 0x8F) || isDvdLpcm(id) || (id >= 0xB0 && id <= 0xB7) || (id >= 0xC0 && id <= 0xCF);
 }
 
 bool holdsSequenceStart(std::span<const uint8_t> p, uint8_t streamType)
@@ -132,8 +129,10 @@ bool ProgramStreamReader::nextGroup(std::vector<PesPacket>& group)
             continue;
         }
         if (p[3] == kPackStartId) {
-            const uint8_t* q = peek(14 + 7);
-            auto pack = q ? parsePackHeader({q, 14 + 7}) : std::nullopt;
+            const uint8_t* q = peek(14);
+            std::size_t length = q && (q[4] & 0xC0) == 0x40 ? 14 + (q[13] & 7) : 14;
+            q = q ? peek(length) : nullptr;
+            auto pack = q ? parsePackHeader({q, length}) : std::nullopt;
             if (!pack) {
                 ++pos_;
                 continue;
@@ -165,13 +164,21 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
         if (payload.empty() || !carriedSubStream(payload[0]))
             return;
         pid = payload[0];
-        payload = payload.subspan(std::min(payload.size(), subStreamHeader(payload[0])));
+        if (!isDvdLpcm(payload[0]))
+            payload = payload.subspan(std::min(payload.size(), kSubStreamHeader));
     }
     auto entry = std::find_if(entries_.begin(), entries_.end(), [&](const ProgramEntry& e) { return e.pid == pid; });
     if (entry == entries_.end())
         return;
     if (pes.pts)
         passPts(*pes.pts, pid);
+    if (pes.streamId == kPrivateStream1 && isDvdLpcm(static_cast<uint8_t>(pid))) {
+        std::vector<DvdLpcmRepacker::Frame> frames;
+        lpcm_[pid].push(payload, pes.pts, frames);
+        for (auto& frame : frames)
+            group.push_back(rebuild(pid, pes.streamId, frame.pts, std::nullopt, frame.bytes));
+        return;
+    }
     if (entry->streamType != 0x02 && entry->streamType != 0x1B) {
         group.push_back(rebuild(pid, pes.streamId, pes.pts, pes.dts, payload));
         return;
@@ -211,6 +218,7 @@ void ProgramStreamReader::seek(uint64_t)
     windowStart_ = 0;
     pos_ = 0;
     video_.clear();
+    lpcm_.clear();
 }
 
 } // namespace bluvat

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bluvat/readers/dvd_lpcm.h"
 #include "bluvat/readers/program_stream_units.h"
 #include "bluvat/readers/random_access_file.h"
 #include "bluvat/readers/source_reader.h"
@@ -34,6 +35,7 @@ private:
     uint64_t windowStart_ = 0;
     std::size_t pos_ = 0;
     std::map<uint16_t, PesPacket> video_;  // per PID, the access units gathered since its last PTS
+    std::map<uint16_t, DvdLpcmRepacker> lpcm_;
 };
 
 } // namespace bluvat

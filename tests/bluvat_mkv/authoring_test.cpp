@@ -171,3 +171,24 @@ TEST(ProgramStreamAuthoring, DvdProgramStreamDecodesWhole)
                                                   "-target", "pal-dvd"});
     expectFaithful(dvd, 0x81, "mpeg2video", "ac3");
 }
+
+TEST(ProgramStreamAuthoring, DvdLinearPcmPlaysBackSampleForSample)
+{
+    auto decoded = [](const std::string& path) {
+        return platform::RunAndCapture("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "s32le", "-"});
+    };
+    for (std::string format : {"s16", "s32"}) {
+        std::string vob = makeMedia("title_lpcm_" + format + ".vob",
+            {"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25:duration=1", "-f", "lavfi", "-i",
+             "sine=frequency=440:sample_rate=48000:duration=1", "-ac", "2", "-c:v", "mpeg2video", "-c:a", "pcm_dvd",
+             "-sample_fmt", format, "-f", "vob"});
+        ASSERT_FALSE(vob.empty());
+        auto title = authorAndRead(vob);
+        ASSERT_TRUE(title);
+        ASSERT_EQ(title->audioTypes, std::vector<int>{0x80});
+        auto want = decoded(vob), got = decoded(title->stream);
+        ASSERT_TRUE(want && got);
+        EXPECT_GT(want->size(), 300000u);
+        EXPECT_TRUE(*want == *got) << format << ": " << want->size() << " bytes against " << got->size();
+    }
+}
