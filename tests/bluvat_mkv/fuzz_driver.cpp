@@ -56,6 +56,8 @@ std::vector<Bytes> seeds()
     std::string mkv = makeMedia("seed.mkv", with({"-c:v", "libx264", "-preset", "ultrafast", "-g", "5", "-c:a", "ac3"}));
     std::string mpeg2 = makeMedia("seed_mpeg2.mkv", with({"-c:v", "mpeg2video", "-c:a", "ac3"}));
     std::string vob = makeMedia("seed.vob", with({"-c:v", "mpeg2video", "-c:a", "ac3", "-f", "vob"}));
+    std::string lpcm = makeMedia("seed_lpcm.vob", with({"-ac", "2", "-c:v", "mpeg2video", "-c:a", "pcm_dvd", "-sample_fmt",
+                                                         "s32", "-f", "vob"}));
     std::string laced = scratchFolder() + "/seed_laced.mkv";
     platform::RunAndWait("mkvmerge", {"-q", "-o", laced, "--engage", "lacing_ebml", mpeg2});
     Bytes sup;
@@ -63,7 +65,7 @@ std::vector<Bytes> seeds()
         Bytes s = {'P', 'G', 0, 1, static_cast<uint8_t>(k), 0, 0, 0, 0, 0, 0x16, 0, 4, 1, 2, 3, 4};
         sup.insert(sup.end(), s.begin(), s.end());
     }
-    std::vector<Bytes> all = {readWhole(mkv), readWhole(mpeg2), readWhole(vob), readWhole(laced), sup};
+    std::vector<Bytes> all = {readWhole(mkv), readWhole(mpeg2), readWhole(vob), readWhole(lpcm), readWhole(laced), sup};
     return all;
 }
 
