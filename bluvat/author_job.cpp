@@ -19,8 +19,7 @@ namespace fs = std::filesystem;
 namespace bluvat {
 
 namespace {
-std::unique_ptr<SourceReader> g_reader;
-TrackInfo* g_trackInfo = nullptr;
+std::unique_ptr<SourceReader> g_reader; // the current source, between opening and release
 
 constexpr int kMaxTitles = 999;
 
@@ -185,7 +184,6 @@ int openTrackInfo(const char* path, TrackInfo** out)
         info->duration = static_cast<float>(double(clockSpan(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
     info->kind = static_cast<int32_t>(reader->kind());
     g_reader = std::move(reader);
-    g_trackInfo = info;
     if (out)
         *out = info;
     return 0;
@@ -195,7 +193,6 @@ int freeTrackInfo(TrackInfo* info)
 {
     g_reader.reset();
     deleteTrackInfo(info);
-    g_trackInfo = nullptr;
     return 0;
 }
 

@@ -9,7 +9,9 @@
 
 namespace bluvat {
 
-constexpr std::size_t kBufferSize = 18481152; // 2048 x 9024: whole 188- and 192-byte packets
+// 116 x 9024: whole 188- and 192-byte packets. Kept near a megabyte, since a buffer much larger
+// than the processor caches makes every copy through it several times slower.
+constexpr std::size_t kBufferSize = 1046784;
 
 class ByteSource {
 public:

@@ -311,18 +311,14 @@ void readTrueHdAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
 
 std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value)
 {
-    // Look for the 01 of each prefix; the two zeros before it and the byte after must be in range.
-    std::size_t i = 2;
-    while (i + 1 < n) {
-        auto one = static_cast<const uint8_t*>(std::memchr(p + i, 0x01, n - 1 - i));
-        if (!one)
-            return npos;
-        std::size_t j = static_cast<std::size_t>(one - p);
-        if (p[j - 1] == 0 && p[j - 2] == 0 && (p[j + 1] & mask) == value)
-            return j - 2;
-        i = j + 1;
-    }
-    return npos;
+    std::size_t found = npos;
+    forEachStartCode(p, n, [&](std::size_t at, uint8_t code) {
+        if ((code & mask) != value)
+            return false;
+        found = at;
+        return true;
+    });
+    return found;
 }
 
 bool isVideoType(uint8_t t) { return t == 0x01 || t == 0x02 || t == 0x1B || t == 0xEA; }

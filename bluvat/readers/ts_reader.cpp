@@ -102,16 +102,31 @@ TsReader::TsReader(SourceKind kind, std::string path)
 
 const uint8_t* TsReader::fetchPacket()
 {
+    bool lost = false;
     for (;;) {
         const uint8_t* p = source_.peek(packetLength_);
-        if (!p)
+        if (!p) {
+            if (source_.position() < source_.size())
+                reportOnce(smallPacketReported_, "small packet"); // the file ends inside a packet
             return nullptr;
+        }
         if (p[header_] == 0x47) {
             source_.advance(packetLength_);
             return p + header_;
         }
+        if (!lost && source_.position() > 0)
+            reportOnce(syncLostReported_, "sync byte missing");
+        lost = true;
         source_.advance(1); // resynchronise one byte at a time
     }
+}
+
+// Damage shows once per source, not once per packet.
+void TsReader::reportOnce(bool& reported, const char* text)
+{
+    if (!reported)
+        reportError(text);
+    reported = true;
 }
 
 bool TsReader::scan()
@@ -140,9 +155,10 @@ void TsReader::findLastPcr()
 {
     uint64_t size = source_.size();
     uint64_t start = size > kTailScanLimit ? size - kTailScanLimit : 0;
-    std::size_t span = static_cast<std::size_t>(size - start);
-    const uint8_t* tail = source_.seek(start) ? source_.peek(span) : nullptr;
-    if (tail && span >= packetLength_) {
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(size - start));
+    std::size_t span = source_.seek(start) ? source_.read(bytes.data(), bytes.size()) : 0;
+    const uint8_t* tail = bytes.data();
+    if (span >= packetLength_) {
         std::size_t at = span - packetLength_;
         for (;;) {
             const uint8_t* p = tail + at + header_;
@@ -197,7 +213,6 @@ void TsReader::findProgramMap()
                 ProgramMap map;
                 if (parsePmt(section.data(), total, map) && !map.entries.empty()) {
                     entries_ = std::move(map.entries);
-                    dtcp_ = std::move(map.dtcp);
                     return;
                 }
                 section.clear();
@@ -239,6 +254,7 @@ void TsReader::handOut(Assembly& a, std::vector<PesPacket>& group)
         b[4] = length > 65529 ? 0 : uint8_t(length >> 8);
         b[5] = length > 65529 ? 0 : uint8_t(length);
     }
+    a.lastSize = b.size() + b.size() / 8;
     group.push_back(std::move(a.pes));
     a.pes = PesPacket{};
     a.active = false;
@@ -278,6 +294,9 @@ bool TsReader::nextGroup(std::vector<PesPacket>& group)
             a.pes.pid = pid;
             a.pes.priority = p[1] & 0x20;
             a.pes.keyFrame = (p[3] & 0x20) && p[4] > 0 && (p[5] & 0x40);
+            // Room for the whole packet up front, from its length or the last one of its PID.
+            std::size_t announced = n >= 6 ? ((std::size_t(payload[4]) << 8) | payload[5]) + 6 : 0;
+            a.pes.bytes.reserve(std::max(announced, a.lastSize));
             a.pes.bytes.assign(payload, payload + n);
             if (auto pts = pesPts(a.pes.bytes))
                 passPts(*pts, pid);

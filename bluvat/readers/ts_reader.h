@@ -23,6 +23,8 @@ private:
     struct Assembly {
         PesPacket pes;
         bool active = false;
+        std::size_t lastSize = 0; // of the last packet handed out, plus some room
+
     };
 
     const uint8_t* fetchPacket();
@@ -31,15 +33,17 @@ private:
     void trackEntries();
     void handOut(Assembly& a, std::vector<PesPacket>& group);
     uint64_t nextPcrAfter(uint64_t offset);
+    static void reportOnce(bool& reported, const char* text);
 
     std::string path_;
     ByteSource source_;
     std::size_t header_;       // 0 or 4 bytes before each 188-byte packet
     std::size_t packetLength_; // header_ + 188
     uint16_t pcrPid_ = 0xFFFF;
-    std::vector<uint8_t> dtcp_;
     std::vector<int16_t> slotOfPid_; // PID -> index into assemblies_, -1 for PIDs not assembled
     std::vector<Assembly> assemblies_;
+    bool smallPacketReported_ = false;
+    bool syncLostReported_ = false;
 };
 
 // Helpers shared with the tests and the writer.

@@ -30,6 +30,12 @@ void FileSink::write(const uint8_t* data, std::size_t n)
 {
     if (!file_)
         return;
+    if (n >= buffer_.size() / 16) { // large blocks go straight out, saving a copy
+        flush();
+        if (std::fwrite(data, 1, n, file_) != n)
+            failed_ = true;
+        return;
+    }
     while (n > 0) {
         if (used_ == buffer_.size())
             flush();

@@ -12,7 +12,7 @@
 namespace bluvat {
 
 namespace {
-constexpr std::size_t kOutputBuffer = 18481152;
+constexpr std::size_t kOutputBuffer = 1 << 20; // small enough to stay in the processor caches
 constexpr uint64_t kPtsWrap = uint64_t(1) << 33;
 constexpr uint64_t kAtsWrap = uint64_t(1) << 30;
 constexpr uint64_t kOneSecond = 27000000;
@@ -82,26 +82,24 @@ int checkedPesHeader(const std::vector<uint8_t>& b)
     return static_cast<int>(header);
 }
 
-// The end code of a video type: its fourth byte under the mask.
-bool endCodeOf(uint8_t type, uint8_t& mask, uint8_t& value)
+// The byte after 00 00 01 that ends a sequence, and the one that starts one, per video type.
+// and the ones that start picture data (an H.264 slice of either kind).
+struct VideoCodes {
+    uint8_t endMask = 0, end = 1, sequenceMask = 0, sequence = 1; // matching nothing
+    uint8_t pictureMask = 0, picture = 1, picture2 = 1;
+};
+
+VideoCodes videoCodesOf(uint8_t type)
 {
     switch (type) {
-    case 0x02: mask = 0xFF; value = 0xB7; return true;
-    case 0x1B: mask = 0x9F; value = 0x0B; return true;
-    case 0xEA: mask = 0xFF; value = 0x0A; return true;
+    case 0x02: return {0xFF, 0xB7, 0xFF, 0xB3, 0xFF, 0x00, 0x00};
+    case 0x1B: return {0x9F, 0x0B, 0x9F, 0x07, 0x1F, 0x01, 0x05};
+    case 0xEA: return {0xFF, 0x0A, 0xFF, 0x0F, 0xFF, 0x0D, 0x0C};
     }
-    return false;
+    return {};
 }
 
-bool startsSequence(uint8_t type, const uint8_t* p, std::size_t n)
-{
-    switch (type) {
-    case 0x02: return findStartCode(p, n, 0xFF, 0xB3) != npos;
-    case 0x1B: return findStartCode(p, n, 0x9F, 0x07) != npos;
-    case 0xEA: return findStartCode(p, n, 0xFF, 0x0F) != npos;
-    }
-    return false;
-}
+constexpr std::size_t kEndCodeWindow = 64;
 
 int64_t ptsDifference(uint64_t from, uint64_t to)
 {
@@ -193,8 +191,11 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
 
 uint8_t* M2tsWriter::newSlot()
 {
-    std::size_t at = pending_.size();
-    pending_.resize(at + slotSize());
+    // The slots are overwritten whole, so the buffer only grows, never clears.
+    std::size_t at = pendingBytes_;
+    pendingBytes_ += slotSize();
+    if (pending_.size() < pendingBytes_)
+        pending_.resize(std::max(pendingBytes_, pending_.size() * 2));
     return pending_.data() + at;
 }
 
@@ -266,16 +267,16 @@ void M2tsWriter::writePending(uint64_t base, uint64_t step)
             slot[3] = uint8_t(ats);
         }
     }
-    file_.write(pending_.data(), pending_.size());
+    file_.write(pending_.data(), pendingBytes_);
     total_ += static_cast<uint32_t>(n);
-    pending_.clear();
+    pendingBytes_ = 0;
 }
 
 void M2tsWriter::clock(uint64_t sourcePcr)
 {
     if (mode_ != M2tsMode::Transport && mode_ != M2tsMode::Timestamped && mode_ != M2tsMode::Bluray)
         return;
-    if (pending_.empty())
+    if (pendingBytes_ == 0)
         return;
     uint64_t pcr = (sourcePcr + kPcrWrap - clockGap_ % kPcrWrap) % kPcrWrap;
     bool bluray = mode_ == M2tsMode::Bluray;
@@ -318,17 +319,35 @@ void M2tsWriter::shiftTimestamps(PesPacket& pes)
 void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
 {
     std::vector<uint8_t>& b = pes.bytes;
-    uint8_t mask, value;
-    if (endCodeOf(mainVideoType_, mask, value)) {
-        std::size_t at = findStartCode(b.data() + header, b.size() - header, mask, value);
-        if (at != npos) {
-            b.erase(b.begin() + std::ptrdiff_t(header + at), b.begin() + std::ptrdiff_t(header + at + 4));
-            std::size_t length = (std::size_t(b[4]) << 8) | b[5];
-            if (length >= 4) {
-                length -= 4;
-                b[4] = uint8_t(length >> 8);
-                b[5] = uint8_t(length);
-            }
+    // Sequence headers come before the first picture of a PES, and end codes either there or in
+    // its last bytes: picture data holds no start codes, so it need not be searched.
+    VideoCodes codes = videoCodesOf(mainVideoType_);
+    const uint8_t* payload = b.data() + header;
+    std::size_t n = b.size() - header;
+    bool sequence = false;
+    std::size_t end = npos;
+    forEachStartCode(payload, n, [&](std::size_t at, uint8_t code) {
+        sequence |= (code & codes.sequenceMask) == codes.sequence;
+        if (end == npos && (code & codes.endMask) == codes.end)
+            end = at;
+        return (code & codes.pictureMask) == codes.picture || (code & codes.pictureMask) == codes.picture2;
+    });
+    if (end == npos) {
+        std::size_t tail = n > kEndCodeWindow ? n - kEndCodeWindow : 0;
+        forEachStartCode(payload + tail, n - tail, [&](std::size_t at, uint8_t code) {
+            if ((code & codes.endMask) != codes.end)
+                return false;
+            end = tail + at;
+            return true;
+        });
+    }
+    if (end != npos) {
+        b.erase(b.begin() + std::ptrdiff_t(header + end), b.begin() + std::ptrdiff_t(header + end + 4));
+        std::size_t length = (std::size_t(b[4]) << 8) | b[5];
+        if (length >= 4) {
+            length -= 4;
+            b[4] = uint8_t(length >> 8);
+            b[5] = uint8_t(length);
         }
     }
     auto pts = pesPts(b);
@@ -358,7 +377,7 @@ void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
     }
     haveVideoPts_ = true;
     prevVideoPts_ = shifted;
-    if (pes.keyFrame || startsSequence(mainVideoType_, b.data() + header, b.size() - header))
+    if (pes.keyFrame || sequence)
         entries_.push_back({shifted, total_ + static_cast<uint32_t>(pendingCount())});
 }
 
@@ -549,7 +568,7 @@ bool M2tsWriter::finish()
             std::memset(p + 4, 0xFF, 184);
         }
     }
-    if (!pending_.empty())
+    if (pendingBytes_ > 0)
         writePending(prevPcr_, step_);
     return file_.close();
 }

@@ -68,7 +68,7 @@ private:
     };
 
     std::size_t slotSize() const { return mode_ == M2tsMode::Transport ? 188 : 192; }
-    std::size_t pendingCount() const { return pending_.size() / slotSize(); }
+    std::size_t pendingCount() const { return pendingBytes_ / slotSize(); }
     uint8_t* newSlot();
     void queuePacket(const uint8_t* packet188);
     void queuePcrPacket(uint64_t pcr);
@@ -88,6 +88,7 @@ private:
     std::vector<AudioCarry> carries_;         // per output stream
     std::vector<uint64_t> lastAudioPts_;      // per output stream
     std::vector<uint8_t> pending_;            // packets since the last PCR, in slots
+    std::size_t pendingBytes_ = 0;
     std::vector<uint8_t> work_;
     uint8_t mainVideoType_ = 0; // the first video stream's, given PID 0x1011
     int mainVideoSlot_ = -1;

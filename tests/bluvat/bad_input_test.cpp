@@ -83,6 +83,7 @@ TEST(BluvatBadInput, TruncatedFileIsAuthoredAsFarAsItGoes)
     std::string folder = scratchFolder() + "/truncated";
     JobResult job = runJob(folder, {{badFile("truncated.ts", cut), {}}});
     EXPECT_EQ(job.result, 0);
+    EXPECT_EQ(job.errors(), std::vector<std::string>{"small packet"});
     M2tsFacts facts = inspectM2ts(folder + "/BDMV/STREAM/00000.m2ts");
     EXPECT_TRUE(facts.wholeUnits);
     EXPECT_TRUE(facts.atsRising);
@@ -91,6 +92,23 @@ TEST(BluvatBadInput, TruncatedFileIsAuthoredAsFarAsItGoes)
     DiscFacts disc = readDisc(folder);
     ASSERT_EQ(disc.titles.size(), 1u);
     EXPECT_NEAR(disc.titles[0].seconds, 1.0, 0.5);
+}
+
+TEST(BluvatBadInput, DamagedPacketsAreReportedOnceAndSkipped)
+{
+    std::vector<uint8_t> ts = readFile(h264Ac3());
+    for (std::size_t at = 188 * 40; at < ts.size(); at += 188 * 97)
+        ts.insert(ts.begin() + std::ptrdiff_t(at), {0x00, 0x13, 0x47}); // stray bytes between packets
+    std::string folder = scratchFolder() + "/damaged";
+    JobResult job = runJob(folder, {{badFile("damaged.ts", ts), {}}});
+    EXPECT_EQ(job.result, 0);
+    EXPECT_EQ(job.errors(), std::vector<std::string>{"sync byte missing"});
+    M2tsFacts facts = inspectM2ts(folder + "/BDMV/STREAM/00000.m2ts");
+    EXPECT_TRUE(facts.wholeUnits);
+    EXPECT_EQ(facts.continuityErrors, 0);
+    DiscFacts disc = readDisc(folder);
+    ASSERT_EQ(disc.titles.size(), 1u);
+    EXPECT_NEAR(disc.titles[0].seconds, 2.0, 0.5);
 }
 
 TEST(BluvatBadInput, FolderThatCannotBeMade)

@@ -210,6 +210,22 @@ TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
     EXPECT_EQ(w.entryPoints().size(), 1u);
 }
 
+TEST(BluvatM2tsWriter, EndCodeFollowedByANewSequenceInOnePes)
+{
+    M2tsWriter w;
+    ASSERT_TRUE(w.open(outPath("eos2.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
+    w.clock(1000);
+    std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB7, 0x00, 0x00, 0x01, 0xB3, 0x14, 0x00, 0xF0, 0x13,
+                                    0x00, 0x00, 0x01, 0x00, 0x01, 0x02};
+    PesPacket p = pes(0x100, 0, 90000, payload);
+    w.write(p);
+    ASSERT_TRUE(w.finish());
+    auto all = pesOfPid(readFile(outPath("eos2.m2ts")), kMainVideoPid);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(std::vector<uint8_t>(all[0].begin() + 14, all[0].end()), std::vector<uint8_t>(payload.begin() + 4, payload.end()));
+    EXPECT_EQ(w.entryPoints().size(), 1u); // the sequence header after the end code still counts
+}
+
 TEST(BluvatM2tsWriter, Ac3IsRepackedOneFramePerPes)
 {
     // 256-byte AC-3 frames (48 kHz, frame-size code 8, bit-stream id 8), 2.5 frames then the rest.

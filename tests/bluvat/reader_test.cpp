@@ -210,4 +210,14 @@ TEST(BluvatSections, DtcpDescriptorChecks)
     EXPECT_TRUE(errors.has("Invalid DTCP descriptor CA system ID"));
     const uint8_t good[] = {0x88, 0x04, 0x0F, 0xFF, 0x84, 0xFC};
     EXPECT_TRUE(checkDtcpDescriptor(good, sizeof good));
+
+    // A map keeps the program's DTCP descriptor.
+    std::vector<uint8_t> pmt = {0x02, 0xB0, 0x00, 0, 1, 0xC1, 0, 0, 0xE1, 0, 0xF0, 6, 0x88, 0x04, 0x0F, 0xFF, 0x84, 0xFC,
+                                0x1B, 0xE1, 0x00, 0xF0, 0x00, 0, 0, 0, 0};
+    pmt[2] = uint8_t(pmt.size() - 3);
+    ProgramMap map;
+    ASSERT_TRUE(parsePmt(pmt.data(), pmt.size(), map));
+    EXPECT_EQ(map.dtcp, std::vector<uint8_t>(good, good + 6));
+    EXPECT_EQ(map.pcrPid, 0x100);
+    EXPECT_EQ(map.entries.size(), 1u);
 }
