@@ -195,11 +195,9 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
     } else {
         auto& bytes = open->second.bytes;
         bytes.insert(bytes.end(), payload.begin(), payload.end());
-        bytes[4] = bytes[5] = 0;
-        if (bytes.size() - 6 <= 65529) {
-            bytes[4] = static_cast<uint8_t>((bytes.size() - 6) >> 8);
-            bytes[5] = static_cast<uint8_t>(bytes.size() - 6);
-        }
+        uint32_t length = pesLengthField(bytes.size());
+        bytes[4] = static_cast<uint8_t>(length >> 8);
+        bytes[5] = static_cast<uint8_t>(length);
     }
     PesPacket& gathered = video_.at(pid);
     gathered.keyFrame = gathered.keyFrame || holdsSequenceStart(payload, entry->streamType);
