@@ -287,6 +287,15 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     frame.time = matroskaBlockTime(clusterTime, block->relativeTime, timescaleNs_);
     frame.track = track->second;
     uint64_t pts = static_cast<uint64_t>(frame.time + static_cast<int64_t>(kMatroskaPresentationLead)) & kPtsMask;
+    std::vector<std::vector<uint8_t>> restored;
+    restored.reserve(block->frames.size());  // the frames point into it
+    if (!t.strippedHeader.empty()) {
+        for (auto& f : block->frames) {
+            restored.emplace_back(t.strippedHeader);
+            restored.back().insert(restored.back().end(), f.begin(), f.end());
+            f = restored.back();
+        }
+    }
     bool intact = true;
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;

@@ -19,6 +19,45 @@ bool isVc1Bitmap(std::span<const uint8_t> codecPrivate)
     return codecPrivate.size() >= 40 && std::memcmp(codecPrivate.data() + 16, "WVC1", 4) == 0;
 }
 
+constexpr uint32_t kContentEncodings = 0x6D80, kContentEncoding = 0x6240, kEncodingType = 0x5033,
+                   kEncodingScope = 0x5032, kCompression = 0x5034, kCompAlgo = 0x4254, kCompSettings = 0x4255;
+constexpr uint64_t kHeaderStripping = 3;
+
+// The bytes a header-stripping encoding took off every frame; nullopt when the track's frames
+// are encoded some other way (zlib, encryption), which a byte copy cannot undo.
+std::optional<std::vector<uint8_t>> strippedHeader(std::span<const uint8_t> encodings, bool& corrupt)
+{
+    std::vector<uint8_t> header;
+    for (const ebml::Element& encoding : ebml::children(encodings, corrupt)) {
+        if (encoding.id != kContentEncoding)
+            continue;
+        auto encodingData = dataOf(encodings, encoding);
+        uint64_t type = 0, scope = 1, algo = 0;
+        std::span<const uint8_t> settings;
+        for (const ebml::Element& f : ebml::children(encodingData, corrupt)) {
+            auto bytes = dataOf(encodingData, f);
+            if (f.id == kEncodingType)
+                type = ebml::readUnsigned(bytes).value_or(~uint64_t{0});
+            else if (f.id == kEncodingScope)
+                scope = ebml::readUnsigned(bytes).value_or(~uint64_t{0});
+            else if (f.id == kCompression) {
+                for (const ebml::Element& c : ebml::children(bytes, corrupt)) {
+                    if (c.id == kCompAlgo)
+                        algo = ebml::readUnsigned(dataOf(bytes, c)).value_or(~uint64_t{0});
+                    else if (c.id == kCompSettings)
+                        settings = dataOf(bytes, c);
+                }
+            }
+        }
+        if (!(scope & 1))
+            continue;  // only the codec private data is encoded
+        if (type != 0 || algo != kHeaderStripping)
+            return std::nullopt;
+        header.insert(header.begin(), settings.begin(), settings.end());  // the last encoding is undone first
+    }
+    return header;
+}
+
 } // namespace
 
 uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate)
@@ -47,6 +86,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
         auto fields = ebml::children(entryData, corrupt);
         MatroskaTrack track;
         std::string codecId;
+        bool encodedFrames = false;
         for (const ebml::Element& f : fields) {
             auto bytes = dataOf(entryData, f);
             if (f.id == ebml::id::TrackNumber) {
@@ -56,13 +96,17 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
                 codecId.resize(std::strlen(codecId.c_str()));  // the string may carry NUL padding
             } else if (f.id == ebml::id::CodecPrivate) {
                 track.codecPrivate.assign(bytes.begin(), bytes.end());
+            } else if (f.id == kContentEncodings) {
+                auto header = strippedHeader(bytes, corrupt);
+                encodedFrames = !header;
+                track.strippedHeader = header.value_or(std::vector<uint8_t>{});
             }
         }
         if (fields.empty() || track.number == 0) {
             report("Track info is invalid");
             continue;
         }
-        track.streamType = matroskaStreamType(codecId, track.codecPrivate);
+        track.streamType = encodedFrames ? 0 : matroskaStreamType(codecId, track.codecPrivate);
         if (track.streamType == 0)
             continue;
         if (track.streamType == 0x1B) {

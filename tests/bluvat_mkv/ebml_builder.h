@@ -29,7 +29,7 @@ inline Bytes element(uint32_t elementId, const Bytes& data)
     return b;
 }
 
-inline Bytes uint(uint32_t elementId, uint64_t v, int width = 2)
+inline Bytes unsignedElement(uint32_t elementId, uint64_t v, int width = 2)
 {
     Bytes d;
     for (int i = width - 1; i >= 0; --i)
@@ -49,7 +49,7 @@ inline Bytes cat(std::initializer_list<Bytes> parts)
 
 inline Bytes track(uint64_t number, const std::string& codec, const Bytes& codecPrivate = {})
 {
-    Bytes fields = cat({uint(0xD7, number, 1), text(0x86, codec)});
+    Bytes fields = cat({unsignedElement(0xD7, number, 1), text(0x86, codec)});
     if (!codecPrivate.empty())
         fields = cat({fields, element(0x63A2, codecPrivate)});
     return element(0xAE, fields);
@@ -66,7 +66,7 @@ inline Bytes simpleBlock(uint8_t trackNumber, int16_t relative, uint8_t flags, c
 
 inline Bytes cluster(uint64_t timecode, std::initializer_list<Bytes> blocks)
 {
-    Bytes d = uint(0xE7, timecode, 2);
+    Bytes d = unsignedElement(0xE7, timecode, 2);
     for (const Bytes& b : blocks)
         d.insert(d.end(), b.begin(), b.end());
     return element(0x1F43B675, d);

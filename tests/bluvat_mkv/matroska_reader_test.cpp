@@ -205,3 +205,23 @@ TEST(MatroskaReader, UnknownSizedSegmentAndClustersAsLiveMuxersWriteThem)
     EXPECT_EQ(packets[1].bytes.back(), 0xB);
     EXPECT_TRUE(texts.errors().empty());
 }
+
+TEST(MatroskaReader, HeaderStrippingIsUndoneAndCompressedTracksAreLeftOut)
+{
+    auto encodings = [](uint8_t algo, const Bytes& settings) {
+        Bytes compression = unsignedElement(0x4254, algo, 1);
+        if (!settings.empty())
+            compression = cat({compression, element(0x4255, settings)});
+        return element(0x6D80, element(0x6240, element(0x5034, compression)));
+    };
+    Bytes stripped = element(0xAE, cat({unsignedElement(0xD7, 1, 1), text(0x86, "A_AC3"), encodings(3, {0x0B, 0x77})}));
+    Bytes zlib = element(0xAE, cat({unsignedElement(0xD7, 2, 1), text(0x86, "A_AC3"), encodings(0, {})}));
+    Bytes segment = cat({element(0x1654AE6B, cat({stripped, zlib})),
+                         cluster(0, {simpleBlock(1, 0, 0x80, {0x01, 0x02}), simpleBlock(2, 0, 0x80, {0x78, 0x9C})})});
+    MatroskaReader reader(writeMatroska("encodings.mkv", segment));
+    ASSERT_TRUE(reader.scan());
+    ASSERT_EQ(reader.entries().size(), 1u);
+    auto packets = readAll(reader);
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(Bytes(packets[0].bytes.end() - 4, packets[0].bytes.end()), (Bytes{0x0B, 0x77, 0x01, 0x02}));
+}
