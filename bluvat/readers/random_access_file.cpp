@@ -1,5 +1,7 @@
 #include "bluvat/readers/random_access_file.h"
 
+#include "bluvat/report.h"
+
 namespace bluvat {
 
 RandomAccessFile::~RandomAccessFile()
@@ -11,11 +13,13 @@ RandomAccessFile::~RandomAccessFile()
 bool RandomAccessFile::open(const std::string& path)
 {
     file_ = std::fopen(path.c_str(), "rb");
-    if (!file_ || fseeko(file_, 0, SEEK_END) != 0)
+    if (!file_ || std::fseek(file_, 0, SEEK_END) != 0)
         return false;
-    off_t end = ftello(file_);
-    if (end < 0)
+    long end = std::ftell(file_);
+    if (end < 0) {
+        reportError("fgetpos error");
         return false;
+    }
     size_ = static_cast<uint64_t>(end);
     return true;
 }
@@ -24,7 +28,7 @@ void RandomAccessFile::readAt(uint64_t offset, std::size_t n, std::vector<uint8_
 {
     out.resize(n);
     std::size_t got = 0;
-    if (file_ && offset < size_ && fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0)
+    if (file_ && offset < size_ && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0)
         got = std::fread(out.data(), 1, n, file_);
     out.resize(got);
 }
