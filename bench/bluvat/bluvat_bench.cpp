@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,27 +87,35 @@ int main(int argc, char** argv)
     double size = double(fs::file_size(source)) / (1024.0 * 1024.0);
     std::printf("source: %.0f MB\n", size);
 
-    warm(source);
     nx_setcallbackfunc(quiet);
     std::string disc = (dir / "disc").string();
     AuthorItem item{source.c_str(), 256, 5, nullptr};
     AuthorItem* items[] = {&item};
     AuthorList list{items, 1};
-    int result = 0;
-    Timing bluvat = measure([&] { result = nx_ts_author(disc.c_str(), &list); });
-    fs::remove_all(disc);
-
-    warm(source);
     std::string remuxed = (dir / "remux.m2ts").string();
-    Timing ffmpeg = measure([&] {
-        run({"ffmpeg", "-v", "error", "-y", "-i", source, "-map", "0", "-c", "copy", "-f", "mpegts", "-mpegts_m2ts_mode", "1", remuxed});
-    });
-    fs::remove(remuxed);
-
-    warm(source);
     std::string copied = (dir / "copy.ts").string();
-    Timing cp = measure([&] { run({"cp", source, copied}); });
-    fs::remove(copied);
+    int result = 0;
+    // Best of three rounds, the contenders taking turns, since the machine is shared.
+    Timing bluvat{1e9, 1e9}, ffmpeg{1e9, 1e9}, cp{1e9, 1e9};
+    auto keepBest = [](Timing& best, const Timing& t) {
+        best.wall = std::min(best.wall, t.wall);
+        best.cpu = std::min(best.cpu, t.cpu);
+    };
+    for (int round = 0; round < 3; ++round) {
+        warm(source);
+        keepBest(bluvat, measure([&] { result |= nx_ts_author(disc.c_str(), &list); }));
+        fs::remove_all(disc);
+
+        warm(source);
+        keepBest(ffmpeg, measure([&] {
+            run({"ffmpeg", "-v", "error", "-y", "-i", source, "-map", "0", "-c", "copy", "-f", "mpegts", "-mpegts_m2ts_mode", "1", remuxed});
+        }));
+        fs::remove(remuxed);
+
+        warm(source);
+        keepBest(cp, measure([&] { run({"cp", source, copied}); }));
+        fs::remove(copied);
+    }
     fs::remove_all(dir);
 
     // Wall time is what a user waits; processor time is steadier on a machine shared with others.
