@@ -1,5 +1,8 @@
 #include "bluvat/readers/source_reader.h"
 
+#include "bluvat/readers/graphics_stream_reader.h"
+#include "bluvat/readers/matroska_reader.h"
+#include "bluvat/readers/program_stream_reader.h"
 #include "bluvat/readers/ts_reader.h"
 #include "bluvat/report.h"
 
@@ -75,6 +78,15 @@ std::unique_ptr<SourceReader> openSource(const std::string& path)
     case SourceKind::TransportStream:
     case SourceKind::SourcePackets:
         reader = std::make_unique<TsReader>(kind, path);
+        break;
+    case SourceKind::ProgramStream:
+        reader = std::make_unique<ProgramStreamReader>(path);
+        break;
+    case SourceKind::GraphicsStream:
+        reader = std::make_unique<GraphicsStreamReader>(path);
+        break;
+    case SourceKind::Matroska:
+        reader = std::make_unique<MatroskaReader>(path);
         break;
     case SourceKind::Unknown:
         reportError("The specified file is not a valid file");
