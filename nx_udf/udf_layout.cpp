@@ -67,7 +67,9 @@ std::optional<UdfLayout> lay_out(UdfTreeEntry& root)
                 ++layout.files;
             }
         }
-        if (next_block >= (1u << 19)) // the metadata file's extent length must stay below 2^30 bytes
+        // The metadata file, rounded up to whole allocation units, must stay below 2^30 bytes:
+        // a larger extent length would spill into the descriptor's extent type bits.
+        if (next_block > (1u << 19) - kAllocationUnit)
             return std::nullopt;
     }
     layout.metadata_used = static_cast<uint32_t>(next_block);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "nx_udf/nx_udf.h"
+#include "nx_udf/udf_layout.h"
 #include "udf_image_reader.h"
 #include "udf_test_tree.h"
 #include "udf_tree_check.h"
@@ -61,6 +62,26 @@ TEST(NxUdfFailure, TreesThatCannotBeStored)
     fs::create_directory_symlink("..", temp / "circle/inner/up");
     EXPECT_EQ(build(temp / "circle", temp / "circle.iso"), -1);
     EXPECT_FALSE(fs::exists(temp / "circle.iso"));
+}
+
+TEST(NxUdfFailure, MetadataFileStaysBelowTheLargestExtent)
+{
+    // Empty names take 40 directory bytes each: 3 blocks + the root directory + one entry per child.
+    nx_udf::UdfTreeEntry root;
+    root.is_folder = true;
+    auto add_children = [&root](std::size_t count) {
+        while (root.children.size() < count)
+            root.children.push_back(std::make_unique<nx_udf::UdfTreeEntry>());
+    };
+    add_children(514209); // 524256 blocks: the largest whole allocation units below 2^30 bytes
+    auto layout = nx_udf::lay_out(root);
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->metadata_used, 524256u);
+    EXPECT_EQ(layout->metadata_blocks, 524256u);
+    EXPECT_LT(uint64_t(layout->metadata_blocks) * 2048, uint64_t(1) << 30);
+
+    add_children(514210); // 524257 blocks would round up to exactly 2^30 bytes
+    EXPECT_FALSE(nx_udf::lay_out(root));
 }
 
 TEST(NxUdfFailure, OnlyFilesAndFoldersAreStored)
