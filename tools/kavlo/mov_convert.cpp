@@ -60,7 +60,8 @@ std::optional<Refusal> ReplaceCameraParts(const Bytes& target, const AtomIndex& 
     file.bytes(camera.skip);
     file.bytes(&target[index.mdat.offset], udta.offset - index.mdat.offset);
     file.bytes(camera.udta);
-    file.bytes(&target[udta.end()], target.size() - udta.end());
+    // Usually nothing follows: "udta" closes the file, and indexing there would step past the end.
+    file.bytes(target.data() + udta.end(), target.size() - udta.end());
 
     const std::size_t moovOffset = camera.skip.size() + index.moov.offset - index.mdat.offset;
     const uint64_t moovSize = index.moov.size - udta.size + camera.udta.size();
