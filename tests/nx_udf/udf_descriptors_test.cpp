@@ -28,7 +28,7 @@ VolumeFacts volume(const char* label)
     return facts;
 }
 
-std::vector<uint8_t> bytes(const Block& b, std::size_t at, std::size_t n) { return { &b[at], &b[at + n] }; }
+std::vector<uint8_t> bytes(const Block& b, std::size_t at, std::size_t n) { return { b.begin() + at, b.begin() + at + n }; }
 
 } // namespace
 
