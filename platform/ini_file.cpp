@@ -73,7 +73,8 @@ bool SectionOf(const std::string& line, std::string& name)
     std::string t = Trim(line);
     if (t.empty() || t[0] != '[')
         return false;
-    std::size_t close = t.find(']');
+    // The last bracket closes the name, so that a profile name may hold "]" itself.
+    std::size_t close = t.rfind(']');
     name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
     return true;
 }

@@ -304,7 +304,9 @@ void Translator::TakeOption(std::size_t& i)
     } else if (option == "-map") {
         maps_.push_back(value);
     } else if (option == "-fs") {
-        if (auto kilobytes = Number(option, value))
+        // In the dialect 0 means no limit; the current program would stop before the first frame
+        // and still report success.
+        if (auto kilobytes = Number(option, value); kilobytes && *kilobytes > 0)
             sizeLimit_ = std::llround(*kilobytes) * 1024;
     }
 }

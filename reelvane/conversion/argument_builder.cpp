@@ -207,7 +207,9 @@ EngineArguments BuildMergedArguments(const std::vector<MergedInput>& inputs, con
         a.Add("-ias");
         a.AddPath("&file " + input.sourcePath);
     }
-    AppendParaWords(a, current.Para, split);
+    SplitRule mergedSplit = split; // one output: nothing written before it to subtract
+    mergedSplit.perFileRun = false;
+    AppendParaWords(a, current.Para, mergedSplit);
     BuildEngineOptions(a, current);
     a.AddPath(outputFolder + "Compound" + std::to_string(compoundNumber) + "." + current.TargetType);
     return a;

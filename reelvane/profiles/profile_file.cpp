@@ -124,7 +124,7 @@ void WriteProfileInt(const std::string& section, const std::string& key, int32_t
     platform::ini::WriteString(path, section, key, std::to_string(value));
 }
 
-void WriteProfile(const std::string& section, const ProfileSettings& s, const std::string& path)
+bool WriteProfile(const std::string& section, const ProfileSettings& s, const std::string& path)
 {
     const auto* record = reinterpret_cast<const char*>(&s);
     for (std::size_t i = 0; i < std::size(kProfileKeys); ++i) {
@@ -142,8 +142,10 @@ void WriteProfile(const std::string& section, const ProfileSettings& s, const st
             std::memcpy(&value, field, sizeof value);
             text = FormatReal(value);
         }
-        platform::ini::WriteString(path, section, key.name, text);
+        if (!platform::ini::WriteString(path, section, key.name, text))
+            return false;
     }
+    return true;
 }
 
 void ListProfileSections(const std::string& path, char* buffer, std::size_t size)
@@ -163,11 +165,12 @@ std::vector<std::string> ProfileSectionNames(const std::string& path)
 
 int SaveProfileAsNew(const std::string& name, const ProfileSettings& settings, const std::string& path)
 {
-    for (const std::string& existing : ProfileSectionNames(path))
+    // Every name counts here, not only those a listing buffer holds: a name missed would
+    // overwrite that profile.
+    for (const std::string& existing : platform::ini::SectionNames(path))
         if (::strcasecmp(existing.c_str(), name.c_str()) == 0)
             return 0;
-    WriteProfile(name, settings, path);
-    return 1;
+    return WriteProfile(name, settings, path) ? 1 : -1;
 }
 
 void RememberSavedProfile(const std::string& profileFolder, const std::string& fileName, const std::string& profileName)

@@ -20,7 +20,8 @@ std::string ProfileFolder();
 std::vector<std::string> ListProfileFiles(const std::string& profileFolder);
 
 void ReadProfile(const std::string& section, ProfileSettings& settings, const std::string& filePath);
-void WriteProfile(const std::string& section, const ProfileSettings& settings, const std::string& filePath);
+// False when a key could not be written (the file or its folder is not writable).
+bool WriteProfile(const std::string& section, const ProfileSettings& settings, const std::string& filePath);
 void WriteProfileInt(const std::string& section, const std::string& key, int32_t value, const std::string& filePath);
 
 // Zeroes the buffer and fills it with the section names, each NUL-terminated, ending with an
@@ -31,7 +32,7 @@ void ListProfileSections(const std::string& filePath, char* buffer, std::size_t 
 std::vector<std::string> ProfileSectionNames(const std::string& filePath);
 
 // Writes the record under a new name; returns 0 and writes nothing when a section of that name
-// (ignoring case) exists, 1 otherwise.
+// (ignoring case) exists anywhere in the file, -1 when the write failed, 1 otherwise.
 int SaveProfileAsNew(const std::string& name, const ProfileSettings& settings, const std::string& filePath);
 
 // The remembered profile choice, kept in "tvcdef.ini" of the profile folder.

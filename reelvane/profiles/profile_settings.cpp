@@ -1,5 +1,7 @@
 #include "reelvane/profiles/profile_settings.h"
 
+#include <cmath>
+
 namespace reelvane {
 namespace {
 
@@ -34,7 +36,10 @@ void DeriveDefaultBitRate(ProfileSettings& s)
         double pixels = static_cast<double>(static_cast<int64_t>(frame.width) * frame.height);
         double value = (l1 * pixels + l2 * l2 * 1024 + l3 * 1024) * 0.9765625;
         // Out-of-range levels would make the conversion undefined; clamp to the 64-bit range.
-        if (value >= 9.2e18)
+        // A level read as "nan" gives no rate at all.
+        if (std::isnan(value))
+            value = 0;
+        else if (value >= 9.2e18)
             value = 9.2e18;
         else if (value <= -9.2e18)
             value = -9.2e18;

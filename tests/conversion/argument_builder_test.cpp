@@ -233,6 +233,13 @@ TEST_F(ConversionSplit, DiscProfilesSubtractWhatIsWritten)
     merged.writtenKilobytes = 200000;
     merged.perFileRun = false;
     EXPECT_EQ(Para("-fs x", merged), (Words{"-fs", "4200000"}));
+    // The merged vector never subtracts, whatever the rule it is handed says.
+    merged.perFileRun = true;
+    ProfileSettings s = EmptyProfileSettings();
+    SetText(s.Para, "-fs x");
+    Words joined = BuildMergedArguments({{"/a.vob", 0}}, s, merged, "/out/", 1).entries();
+    EXPECT_EQ(std::count(joined.begin(), joined.end(), "4200000"), 1);
+
     SplitRule other = Chosen("DVD-5 (4.7GB)", "/p/ini/mp4.ini");
     other.writtenKilobytes = 200000;
     EXPECT_EQ(Para("-fs x", other), (Words{"-fs", "4200000"}));

@@ -83,6 +83,17 @@ TEST(IniWrite, FailureLeavesTheFileAsItWas)
     EXPECT_FALSE(std::filesystem::exists(t.path("no-such-folder")));
 }
 
+TEST(IniSections, ANameMayHoldABracket)
+{
+    TempFolder t;
+    std::string f = t.path("a.ini");
+    ASSERT_TRUE(WriteString(f, "MP4 [HQ]", "TargetType", "mp4"));
+    ASSERT_TRUE(WriteString(f, "mp4 [hq]", "TargetType", "m4v"));
+    EXPECT_EQ(SectionNames(f), (std::vector<std::string>{"MP4 [HQ]"}));
+    EXPECT_EQ(ReadString(f, "MP4 [HQ]", "TargetType"), "m4v");
+    EXPECT_EQ(ReadString(f, "MP4 [HQ", "TargetType", "none"), "none");
+}
+
 TEST(IniSections, NamesFillANulSeparatedBuffer)
 {
     TempFolder t;

@@ -143,6 +143,27 @@ TEST(ProfileFile, SaveAsNewRefusesANameThatExistsInAnyCase)
     EXPECT_EQ(ProfileSectionNames(path), (std::vector<std::string>{"mp4 video", "My MP4"}));
 }
 
+TEST(ProfileFile, SaveAsNewSeesNamesBeyondTheListBuffer)
+{
+    TempFolder t;
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "[Profile number " + std::to_string(1000 + i) + "]\nTargetType=mp4\n";
+    text += "[Late]\nTargetType=mkv\n";
+    std::string path = t.write("many.ini", text);
+    EXPECT_EQ(SaveProfileAsNew("LATE", FullRecord(), path), 0);
+    EXPECT_EQ(t.read("many.ini"), text);
+}
+
+TEST(ProfileFile, FailedWritesAreReported)
+{
+    TempFolder t;
+    std::string path = t.path("missing-folder/mp4.ini");
+    EXPECT_FALSE(WriteProfile("MP4 Video", FullRecord(), path));
+    EXPECT_EQ(SaveProfileAsNew("MP4 Video", FullRecord(), path), -1);
+    EXPECT_TRUE(WriteProfile("MP4 Video", FullRecord(), t.path("mp4.ini")));
+}
+
 TEST(OutputDefault, RememberedChoiceRoundTrips)
 {
     TempFolder t;

@@ -1,4 +1,5 @@
 #include "reelvane/profiles/profile_settings.h"
+#include "reelvane/profiles/profile_file.h"
 
 #include <gtest/gtest.h>
 
@@ -61,4 +62,11 @@ TEST(DeriveDefaultBitRate, HugeValuesStayDefined)
     s.nVideoBitRateLevel = 3e38f;
     DeriveDefaultBitRate(s); // must not trap under the sanitizers
     SUCCEED();
+
+    // "nan" reads as a level (the atof rule); converting it to an integer is undefined.
+    s.nVideoRiszeOption = 6;
+    s.nVideoBitRateLevel = 3.0f;
+    s.nVideoBitRateLevel2 = ParseReal("nan");
+    DeriveDefaultBitRate(s);
+    EXPECT_EQ(s.nVideoDefaultBitRate, 0);
 }

@@ -115,6 +115,9 @@ TEST(VexenTranslation, VolumeSizeLimitAndQualitySwitch)
     EXPECT_EQ(ValueOf(t, "-af"), "volume=2");
     EXPECT_EQ(ValueOf(t, "-fs"), "307200");
     EXPECT_EQ(ValueOf(t, "-mbd"), "rd");
+    // A custom split of 0 (or less) is no limit, not an output without frames.
+    for (const char* none : {"0", "-5"})
+        EXPECT_FALSE(Has(Translate({"-i", "in", "-fs", none, "out.avi"}), "-fs")) << none;
 
     auto x264 = Translate({"-i", "in", "-hq", "out.mkv"}); // the format's own encoder: libx264
     EXPECT_EQ(ValueOf(x264, "-preset"), "slow");
