@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -22,6 +24,10 @@ struct Document {
 
 bool ReadDocument(const std::string& path, Document& doc)
 {
+    // Only regular files: opening a pipe would wait for a writer.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -131,12 +137,23 @@ bool Lookup(const std::string& path, const std::string& section, const std::stri
     return false;
 }
 
-bool WriteDocument(const std::string& path, const Document& doc)
+bool WriteDocument(const std::string& requested, const Document& doc)
 {
     std::string eol = doc.crlf ? "\r\n" : "\n";
     std::string out = doc.bom ? "\xEF\xBB\xBF" : "";
     for (const Line& l : doc.lines)
         out += l.text + eol;
+    // A link is followed, so the file it names is updated and the link stays a link.
+    std::error_code ec;
+    std::string path = requested;
+    if (std::filesystem::is_symlink(requested, ec)) {
+        std::filesystem::path target = std::filesystem::weakly_canonical(requested, ec);
+        if (ec)
+            return false;
+        path = target.string();
+    }
+    struct stat original;
+    bool existed = ::stat(path.c_str(), &original) == 0;
     // Replace the file whole so that a failed write never leaves it cut short.
     std::string temp = path + ".tmp-" + std::to_string(::getpid());
     FILE* f = std::fopen(temp.c_str(), "wb");
@@ -144,6 +161,8 @@ bool WriteDocument(const std::string& path, const Document& doc)
         return false;
     bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
     ok = (std::fflush(f) == 0) && ok;
+    if (existed)
+        ok = ::fchmod(::fileno(f), original.st_mode & 07777) == 0 && ok;
     ok = (std::fclose(f) == 0) && ok;
     if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
@@ -191,7 +210,10 @@ int32_t ReadInt(const std::string& path, const std::string& section, const std::
 bool WriteString(const std::string& path, const std::string& section, const std::string& key, const std::string& value)
 {
     Document doc;
-    ReadDocument(path, doc); // a missing file is created
+    std::error_code ec;
+    // A file that is there but cannot be read is never replaced by one holding only this key.
+    if (!ReadDocument(path, doc) && std::filesystem::exists(path, ec))
+        return false;
     std::string line = key + "=" + value;
     long header = FindSection(doc, section);
     if (header < 0) {

@@ -2,6 +2,7 @@
 #include "temp_folder.h"
 
 #include <cstring>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -109,4 +110,27 @@ TEST(IniSections, NamesFillANulSeparatedBuffer)
     char small[16];
     ReadSectionNames(f, small, sizeof small);
     EXPECT_EQ(std::string(small, 11), std::string("mp4 video\0\0", 11));
+}
+
+TEST(IniWrite, UpdatesTheFileBehindALinkAndKeepsItsMode)
+{
+    TempFolder t;
+    std::string real = t.write("real.ini", "[S]\nK=1\n");
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(real, t.path("link.ini"));
+    ASSERT_TRUE(WriteString(t.path("link.ini"), "S", "K", "2"));
+    EXPECT_TRUE(std::filesystem::is_symlink(t.path("link.ini")));
+    EXPECT_EQ(ReadString(real, "S", "K"), "2");
+    EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(IniWrite, AFileThatCannotBeReadIsLeftAlone)
+{
+    TempFolder t;
+    // A pipe in the file's place is neither waited on nor replaced.
+    ASSERT_EQ(::mkfifo(t.path("pipe.ini").c_str(), 0600), 0);
+    EXPECT_EQ(ReadString(t.path("pipe.ini"), "S", "K", "dflt"), "dflt");
+    EXPECT_FALSE(WriteString(t.path("pipe.ini"), "S", "K", "V"));
+    EXPECT_EQ(std::filesystem::status(t.path("pipe.ini")).type(), std::filesystem::file_type::fifo);
 }
