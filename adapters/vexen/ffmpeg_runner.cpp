@@ -62,7 +62,8 @@ void Stop(platform::ChildProcess& child)
 RunReport RunFfmpeg(const std::string& program, const std::vector<std::string>& arguments,
                     const std::function<int(double)>& progress)
 {
-    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-nostats", "-loglevel", "error",
+    // -n: an existing file is never overwritten, even when a profile asks for -y.
+    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-n", "-nostats", "-loglevel", "error",
                                      "-progress", "pipe:1", "-stats_period", "0.25"};
     args.insert(args.end(), arguments.begin(), arguments.end());
 

@@ -279,6 +279,10 @@ TEST_F(VexenConversion, ExistingOutputIsNeverOverwritten)
     EXPECT_EQ(Convert({"-i", clip_, output}), -1);
     EXPECT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(out_.read("taken.mkv"), "the user's own file");
+
+    // Not even when a profile's own words ask for it.
+    EXPECT_EQ(Convert({"-y", "-i", clip_, output}), -1);
+    EXPECT_EQ(out_.read("taken.mkv"), "the user's own file");
 }
 
 TEST_F(VexenConversion, MissingProgramIsReported)
