@@ -17,6 +17,7 @@ constexpr uint64_t kPtsWrap = uint64_t(1) << 33;
 constexpr uint64_t kAtsWrap = uint64_t(1) << 30;
 constexpr uint64_t kOneSecond = 27000000;
 constexpr int64_t kPtsJump = 360000; // 4 s at 90 kHz
+constexpr uint64_t kClockJump = uint64_t(kPtsJump) * 300; // the same jump on the 27 MHz clock
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 uint16_t firstPidOfRange(uint8_t type)
@@ -288,13 +289,13 @@ void M2tsWriter::clock(uint64_t sourcePcr)
         return;
     }
     uint64_t d = (pcr + kPcrWrap - prevPcr_) % kPcrWrap;
-    if (d > kOneSecond) {
-        // A jump in the source clock: take it out, so the output clock runs on at the last pace
-        // (the video time stamps are shifted back by the same jump).
+    if (d > kClockJump) {
+        // A jump in the source clock (or a step back): take it out, so the output clock runs on at
+        // the last pace. Only jumps the video time stamps are shifted back for, else the two drift apart.
         clockGap_ = (clockGap_ + d - lastInterval_) % kPcrWrap;
         d = lastInterval_;
         pcr = (prevPcr_ + d) % kPcrWrap;
-    } else {
+    } else if (d <= kOneSecond) {
         lastInterval_ = d;
     }
     if (bluray)

@@ -193,6 +193,50 @@ TEST(BluvatM2tsWriter, VideoTimeStampJumpsAreTakenOut)
         EXPECT_LT(ats[i] - ats[i - 1], 27000000u) << i;
 }
 
+// A gap too short to shift the video time stamps must stay in the clock too: otherwise every
+// later picture arrives that much earlier before its presentation time.
+TEST(BluvatM2tsWriter, ShortSourceGapsKeepClockAndTimeStampsTogether)
+{
+    for (uint64_t gapSeconds : {2, 10}) {
+        M2tsWriter w;
+        std::string name = "gap" + std::to_string(gapSeconds) + ".m2ts";
+        ASSERT_TRUE(w.open(outPath(name), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
+        uint64_t pcr = 27000000;
+        uint64_t pts = 90000 + 45000; // half a second ahead of the clock
+        w.clock(pcr);
+        for (int i = 0; i < 12; ++i) {
+            if (i == 6) {
+                pcr += gapSeconds * 27000000;
+                pts += gapSeconds * 90000;
+            }
+            PesPacket p = pes(0x100, 400, pts, i == 0 ? kSps : std::vector<uint8_t>{});
+            w.write(p);
+            pcr += 2700000;
+            pts += 9000;
+            w.clock(pcr);
+        }
+        ASSERT_TRUE(w.finish());
+        std::vector<int64_t> leads; // presentation time minus arrival time, 27 MHz
+        for (const Packet& k : packetsOf(readFile(outPath(name)))) {
+            if (packetPid(k.p) != kMainVideoPid || !(k.p[1] & 0x40))
+                continue;
+            std::size_t n;
+            const uint8_t* payload = packetPayload(k.p, n);
+            std::vector<uint8_t> head(payload, payload + n);
+            int64_t presentation = int64_t(*pesPts(head) * 300 % (uint64_t(1) << 30));
+            int64_t lead = (presentation - int64_t(k.ats) + (int64_t(1) << 30)) % (int64_t(1) << 30);
+            leads.push_back(lead);
+        }
+        ASSERT_EQ(leads.size(), 12u);
+        // The picture sent across the gap is spread over it like any packet between two clocks.
+        for (std::size_t i = 0; i < leads.size(); ++i) {
+            if (i == 6)
+                continue;
+            EXPECT_NEAR(double(leads[i]), double(leads[0]), 27000000 * 0.2) << gapSeconds << " s gap, picture " << i;
+        }
+    }
+}
+
 TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
 {
     M2tsWriter w;
