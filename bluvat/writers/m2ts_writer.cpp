@@ -542,8 +542,9 @@ void M2tsWriter::write(PesPacket& pes)
         repackFrames(payload, n, pesPts(b), std::size_t(slot));
         break;
     case 0x85: case 0x86:
-        // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension data.
-        if (pes.priority)
+        // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
+        // data. Muxers that do not mark it still start the core's PES with its sync word.
+        if (pes.priority || (n >= 4 && isDtsSync(payload)))
             repackFrames(payload, n, pesPts(b), std::size_t(slot));
         break;
     case 0x83: {

@@ -308,6 +308,32 @@ TEST(BluvatM2tsWriter, Ac3IsRepackedOneFramePerPes)
     }
 }
 
+TEST(BluvatM2tsWriter, DtsHdCoreIsKeptWithOrWithoutThePriorityMark)
+{
+    // A 512-byte DTS core frame (16 blocks, 48 kHz) and an extension substream PES.
+    std::vector<uint8_t> core(512, 0x22);
+    const uint8_t head[] = {0x7F, 0xFE, 0x80, 0x01, 0xFC, 0x3C, 0x1F, 0xF0, 0x34};
+    std::copy(std::begin(head), std::end(head), core.begin());
+    std::vector<uint8_t> extension = {0x64, 0x58, 0x20, 0x25, 0x00, 0x10, 0x20, 0x30};
+    M2tsWriter w;
+    ASSERT_TRUE(w.open(outPath("dtshd.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x85, 0x101)}));
+    w.clock(1000);
+    for (int i = 0; i < 2; ++i) {
+        PesPacket marked = pes(0x101, 0, 90000 + 2 * 960 * i, core, 0xBD);
+        marked.priority = i == 0; // the second source does not mark its core
+        PesPacket ext = pes(0x101, 0, 90000 + 2 * 960 * i, extension, 0xBD);
+        w.write(marked);
+        w.write(ext);
+    }
+    ASSERT_TRUE(w.finish());
+    auto all = pesOfPid(readFile(outPath("dtshd.m2ts")), 0x1100);
+    ASSERT_EQ(all.size(), 2u);
+    for (const auto& b : all) {
+        EXPECT_EQ(b[16], 0x71);
+        EXPECT_EQ(std::vector<uint8_t>(b.begin() + 17, b.end()), core);
+    }
+}
+
 TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
 {
     std::vector<uint8_t> body = {0x10, 0x20, 0x30};
