@@ -190,6 +190,20 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
     return created;
 }
 
+void M2tsWriter::keepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr)
+{
+    // Time stamps run somewhat ahead of the clock and stale ones lag behind it.
+    constexpr uint64_t kMargin = 10 * kOneSecond;
+    if (firstPcr == kNoClock || lastPcr == kNoClock)
+        return;
+    uint64_t span = (lastPcr + kPcrWrap - firstPcr % kPcrWrap) % kPcrWrap;
+    if (firstPcr % kPcrWrap + span + kMargin < kPcrWrap)
+        return;
+    uint64_t shift = (firstPcr + kPcrWrap - kMargin) % kPcrWrap / 300 * 300; // the title starts at the margin
+    clockGap_ = (clockGap_ + shift) % kPcrWrap;
+    ptsOffset_ -= int64_t(shift / 300);
+}
+
 uint8_t* M2tsWriter::newSlot()
 {
     // The slots are overwritten whole, so the buffer only grows, never clears.

@@ -237,6 +237,46 @@ TEST(BluvatM2tsWriter, ShortSourceGapsKeepClockAndTimeStampsTogether)
     }
 }
 
+// A source whose clock wraps within the title: the title's times must run on, or its play item
+// would end before it starts.
+TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
+{
+    const uint64_t wrap = uint64_t(1) << 33; // 90 kHz
+    for (uint64_t startPts : {wrap - 90000, uint64_t(900000)}) {
+        M2tsWriter w;
+        ASSERT_TRUE(w.open(outPath("wrap.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
+        uint64_t first = startPts * 300 % kPcrWrap;
+        w.keepClockFromWrapping(first, (first + 3 * 27000000) % kPcrWrap);
+        std::vector<uint64_t> audioPts;
+        for (int i = 0; i < 30; ++i) {
+            uint64_t pcr = (first + uint64_t(i) * 2700000) % kPcrWrap;
+            w.clock(pcr);
+            uint64_t pts = (startPts + 45000 + uint64_t(i) * 9000) % wrap;
+            PesPacket p = pes(0x100, 400, pts, i % 10 == 0 ? kSps : std::vector<uint8_t>{});
+            w.write(p);
+        }
+        w.clock((first + 30 * 2700000) % kPcrWrap);
+        ASSERT_TRUE(w.finish());
+        const auto& entries = w.entryPoints();
+        ASSERT_EQ(entries.size(), 3u);
+        for (std::size_t i = 1; i < entries.size(); ++i)
+            EXPECT_EQ(entries[i].pts - entries[i - 1].pts, 90000u) << startPts;
+        EXPECT_EQ(w.presentationEnd() - entries.front().pts, 30u * 9000) << startPts;
+        if (startPts == 900000) {
+            EXPECT_EQ(entries.front().pts, startPts + 45000); // a source far from the wrap keeps its clock
+        }
+        // Clock and time stamps stay together: the first picture is presented half a second after its clock.
+        std::vector<uint64_t> clocks;
+        for (const Packet& k : packetsOf(readFile(outPath("wrap.m2ts")))) {
+            uint64_t c;
+            if (packetPcr(k.p, c))
+                clocks.push_back(c);
+        }
+        ASSERT_FALSE(clocks.empty());
+        EXPECT_EQ(entries.front().pts * 300 - clocks.front(), 45000u * 300) << startPts;
+    }
+}
+
 TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
 {
     M2tsWriter w;
