@@ -217,7 +217,8 @@ TEST(BluvatM2tsWriter, ShortSourceGapsKeepClockAndTimeStampsTogether)
         }
         ASSERT_TRUE(w.finish());
         std::vector<int64_t> leads; // presentation time minus arrival time, 27 MHz
-        for (const Packet& k : packetsOf(readFile(outPath(name)))) {
+        std::vector<uint8_t> file = readFile(outPath(name));
+        for (const Packet& k : packetsOf(file)) {
             if (packetPid(k.p) != kMainVideoPid || !(k.p[1] & 0x40))
                 continue;
             std::size_t n;
@@ -267,7 +268,8 @@ TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
         }
         // Clock and time stamps stay together: the first picture is presented half a second after its clock.
         std::vector<uint64_t> clocks;
-        for (const Packet& k : packetsOf(readFile(outPath("wrap.m2ts")))) {
+        std::vector<uint8_t> file = readFile(outPath("wrap.m2ts"));
+        for (const Packet& k : packetsOf(file)) {
             uint64_t c;
             if (packetPcr(k.p, c))
                 clocks.push_back(c);
