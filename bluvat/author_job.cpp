@@ -103,6 +103,7 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
 
     M2tsWriter writer;
     bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
+    writer.keepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
     AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
     reader.seek(kNoClock);
     reader.setClockHook([&](uint64_t pcr) {

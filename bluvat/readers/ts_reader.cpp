@@ -287,7 +287,7 @@ bool TsReader::nextGroup(std::vector<PesPacket>& group)
             if (a.active)
                 handOut(a, group);
             if (n < 3 || payload[0] != 0 || payload[1] != 0 || payload[2] != 1) {
-                reportError("invalid stream");
+                reportOnce(invalidStreamReported_, "invalid stream"); // scrambled streams would repeat it per PES
                 continue;
             }
             a.active = true;

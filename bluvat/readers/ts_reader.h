@@ -44,6 +44,7 @@ private:
     std::vector<Assembly> assemblies_;
     bool smallPacketReported_ = false;
     bool syncLostReported_ = false;
+    bool invalidStreamReported_ = false;
 };
 
 // Helpers shared with the tests and the writer.

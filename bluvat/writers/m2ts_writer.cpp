@@ -17,6 +17,7 @@ constexpr uint64_t kPtsWrap = uint64_t(1) << 33;
 constexpr uint64_t kAtsWrap = uint64_t(1) << 30;
 constexpr uint64_t kOneSecond = 27000000;
 constexpr int64_t kPtsJump = 360000; // 4 s at 90 kHz
+constexpr uint64_t kClockJump = uint64_t(kPtsJump) * 300; // the same jump on the 27 MHz clock
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 uint16_t firstPidOfRange(uint8_t type)
@@ -189,6 +190,20 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
     return created;
 }
 
+void M2tsWriter::keepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr)
+{
+    // Time stamps run somewhat ahead of the clock and stale ones lag behind it.
+    constexpr uint64_t kMargin = 10 * kOneSecond;
+    if (firstPcr == kNoClock || lastPcr == kNoClock)
+        return;
+    uint64_t span = (lastPcr + kPcrWrap - firstPcr % kPcrWrap) % kPcrWrap;
+    if (firstPcr % kPcrWrap + span + kMargin < kPcrWrap)
+        return;
+    uint64_t shift = (firstPcr + kPcrWrap - kMargin) % kPcrWrap / 300 * 300; // the title starts at the margin
+    clockGap_ = (clockGap_ + shift) % kPcrWrap;
+    ptsOffset_ -= int64_t(shift / 300);
+}
+
 uint8_t* M2tsWriter::newSlot()
 {
     // The slots are overwritten whole, so the buffer only grows, never clears.
@@ -288,13 +303,13 @@ void M2tsWriter::clock(uint64_t sourcePcr)
         return;
     }
     uint64_t d = (pcr + kPcrWrap - prevPcr_) % kPcrWrap;
-    if (d > kOneSecond) {
-        // A jump in the source clock: take it out, so the output clock runs on at the last pace
-        // (the video time stamps are shifted back by the same jump).
+    if (d > kClockJump) {
+        // A jump in the source clock (or a step back): take it out, so the output clock runs on at
+        // the last pace. Only jumps the video time stamps are shifted back for, else the two drift apart.
         clockGap_ = (clockGap_ + d - lastInterval_) % kPcrWrap;
         d = lastInterval_;
         pcr = (prevPcr_ + d) % kPcrWrap;
-    } else {
+    } else if (d <= kOneSecond) {
         lastInterval_ = d;
     }
     if (bluray)
@@ -541,8 +556,9 @@ void M2tsWriter::write(PesPacket& pes)
         repackFrames(payload, n, pesPts(b), std::size_t(slot));
         break;
     case 0x85: case 0x86:
-        // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension data.
-        if (pes.priority)
+        // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
+        // data. Muxers that do not mark it still start the core's PES with its sync word.
+        if (pes.priority || (n >= 4 && isDtsSync(payload)))
             repackFrames(payload, n, pesPts(b), std::size_t(slot));
         break;
     case 0x83: {

@@ -94,6 +94,8 @@ TEST(BluvatAuthor, H264WithTwoAudioTracks) { authorOne("two_audio", h264TwoAudio
 
 TEST(BluvatAuthor, SourceOf192BytePackets) { authorOne("packets192", h264Ac3Packets192(), {}); }
 
+TEST(BluvatAuthor, SourceWhoseClockWraps) { authorOne("clock_wrap", h264Ac3ClockWrap(), {}); }
+
 TEST(BluvatAuthor, PatWithNetworkProgramAndTwoPacketMap) { authorOne("two_programs", twoProgramPat(), {}); }
 
 TEST(BluvatAuthor, ThreeTitlesKeepTheirNumbersAndReadWithoutBackups)

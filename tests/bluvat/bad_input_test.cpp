@@ -111,6 +111,31 @@ TEST(BluvatBadInput, DamagedPacketsAreReportedOnceAndSkipped)
     EXPECT_NEAR(disc.titles[0].seconds, 2.0, 0.5);
 }
 
+TEST(BluvatBadInput, UnreadablePesStartsAreReportedOnceAndDropped)
+{
+    // Every PES start of the audio PID made unreadable, as a scrambled stream shows them.
+    std::vector<uint8_t> ts = readFile(h264Ac3());
+    int spoiled = 0;
+    for (std::size_t at = 0; at + 188 <= ts.size(); at += 188) {
+        uint8_t* p = &ts[at];
+        if (p[0] != 0x47 || !(p[1] & 0x40) || (((p[1] & 0x1F) << 8) | p[2]) != 0x101 || !(p[3] & 0x10))
+            continue;
+        std::size_t payload = (p[3] & 0x20) ? 5u + p[4] : 4u;
+        if (payload + 3 > 188)
+            continue;
+        std::fill(p + payload, p + payload + 3, 0x5A);
+        ++spoiled;
+    }
+    ASSERT_GT(spoiled, 10);
+    std::string folder = scratchFolder() + "/unreadable";
+    JobResult job = runJob(folder, {{badFile("unreadable.ts", ts), {}}});
+    EXPECT_EQ(job.result, 0);
+    EXPECT_EQ(job.errors(), std::vector<std::string>{"invalid stream"});
+    DiscFacts disc = readDisc(folder);
+    ASSERT_EQ(disc.titles.size(), 1u);
+    EXPECT_NEAR(disc.titles[0].seconds, 2.0, 0.5);
+}
+
 TEST(BluvatBadInput, FolderThatCannotBeMade)
 {
     std::string blocker = badFile("blocker", {1});

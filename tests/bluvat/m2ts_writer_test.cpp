@@ -193,6 +193,92 @@ TEST(BluvatM2tsWriter, VideoTimeStampJumpsAreTakenOut)
         EXPECT_LT(ats[i] - ats[i - 1], 27000000u) << i;
 }
 
+// A gap too short to shift the video time stamps must stay in the clock too: otherwise every
+// later picture arrives that much earlier before its presentation time.
+TEST(BluvatM2tsWriter, ShortSourceGapsKeepClockAndTimeStampsTogether)
+{
+    for (uint64_t gapSeconds : {2, 10}) {
+        M2tsWriter w;
+        std::string name = "gap" + std::to_string(gapSeconds) + ".m2ts";
+        ASSERT_TRUE(w.open(outPath(name), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
+        uint64_t pcr = 27000000;
+        uint64_t pts = 90000 + 45000; // half a second ahead of the clock
+        w.clock(pcr);
+        for (int i = 0; i < 12; ++i) {
+            if (i == 6) {
+                pcr += gapSeconds * 27000000;
+                pts += gapSeconds * 90000;
+            }
+            PesPacket p = pes(0x100, 400, pts, i == 0 ? kSps : std::vector<uint8_t>{});
+            w.write(p);
+            pcr += 2700000;
+            pts += 9000;
+            w.clock(pcr);
+        }
+        ASSERT_TRUE(w.finish());
+        std::vector<int64_t> leads; // presentation time minus arrival time, 27 MHz
+        std::vector<uint8_t> file = readFile(outPath(name));
+        for (const Packet& k : packetsOf(file)) {
+            if (packetPid(k.p) != kMainVideoPid || !(k.p[1] & 0x40))
+                continue;
+            std::size_t n;
+            const uint8_t* payload = packetPayload(k.p, n);
+            std::vector<uint8_t> head(payload, payload + n);
+            int64_t presentation = int64_t(*pesPts(head) * 300 % (uint64_t(1) << 30));
+            int64_t lead = (presentation - int64_t(k.ats) + (int64_t(1) << 30)) % (int64_t(1) << 30);
+            leads.push_back(lead);
+        }
+        ASSERT_EQ(leads.size(), 12u);
+        // The picture sent across the gap is spread over it like any packet between two clocks.
+        for (std::size_t i = 0; i < leads.size(); ++i) {
+            if (i == 6)
+                continue;
+            EXPECT_NEAR(double(leads[i]), double(leads[0]), 27000000 * 0.2) << gapSeconds << " s gap, picture " << i;
+        }
+    }
+}
+
+// A source whose clock wraps within the title: the title's times must run on, or its play item
+// would end before it starts.
+TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
+{
+    const uint64_t wrap = uint64_t(1) << 33; // 90 kHz
+    for (uint64_t startPts : {wrap - 90000, uint64_t(900000)}) {
+        M2tsWriter w;
+        ASSERT_TRUE(w.open(outPath("wrap.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
+        uint64_t first = startPts * 300 % kPcrWrap;
+        w.keepClockFromWrapping(first, (first + 3 * 27000000) % kPcrWrap);
+        std::vector<uint64_t> audioPts;
+        for (int i = 0; i < 30; ++i) {
+            uint64_t pcr = (first + uint64_t(i) * 2700000) % kPcrWrap;
+            w.clock(pcr);
+            uint64_t pts = (startPts + 45000 + uint64_t(i) * 9000) % wrap;
+            PesPacket p = pes(0x100, 400, pts, i % 10 == 0 ? kSps : std::vector<uint8_t>{});
+            w.write(p);
+        }
+        w.clock((first + 30 * 2700000) % kPcrWrap);
+        ASSERT_TRUE(w.finish());
+        const auto& entries = w.entryPoints();
+        ASSERT_EQ(entries.size(), 3u);
+        for (std::size_t i = 1; i < entries.size(); ++i)
+            EXPECT_EQ(entries[i].pts - entries[i - 1].pts, 90000u) << startPts;
+        EXPECT_EQ(w.presentationEnd() - entries.front().pts, 30u * 9000) << startPts;
+        if (startPts == 900000) {
+            EXPECT_EQ(entries.front().pts, startPts + 45000); // a source far from the wrap keeps its clock
+        }
+        // Clock and time stamps stay together: the first picture is presented half a second after its clock.
+        std::vector<uint64_t> clocks;
+        std::vector<uint8_t> file = readFile(outPath("wrap.m2ts"));
+        for (const Packet& k : packetsOf(file)) {
+            uint64_t c;
+            if (packetPcr(k.p, c))
+                clocks.push_back(c);
+        }
+        ASSERT_FALSE(clocks.empty());
+        EXPECT_EQ(entries.front().pts * 300 - clocks.front(), 45000u * 300) << startPts;
+    }
+}
+
 TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
 {
     M2tsWriter w;
@@ -261,6 +347,32 @@ TEST(BluvatM2tsWriter, Ac3IsRepackedOneFramePerPes)
         if (packetPid(k.p) == 0x1100) {
             EXPECT_TRUE(k.p[1] & 0x20); // transport priority for independent frames
         }
+    }
+}
+
+TEST(BluvatM2tsWriter, DtsHdCoreIsKeptWithOrWithoutThePriorityMark)
+{
+    // A 512-byte DTS core frame (16 blocks, 48 kHz) and an extension substream PES.
+    std::vector<uint8_t> core(512, 0x22);
+    const uint8_t head[] = {0x7F, 0xFE, 0x80, 0x01, 0xFC, 0x3C, 0x1F, 0xF0, 0x34};
+    std::copy(std::begin(head), std::end(head), core.begin());
+    std::vector<uint8_t> extension = {0x64, 0x58, 0x20, 0x25, 0x00, 0x10, 0x20, 0x30};
+    M2tsWriter w;
+    ASSERT_TRUE(w.open(outPath("dtshd.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x85, 0x101)}));
+    w.clock(1000);
+    for (int i = 0; i < 2; ++i) {
+        PesPacket marked = pes(0x101, 0, 90000 + 2 * 960 * i, core, 0xBD);
+        marked.priority = i == 0; // the second source does not mark its core
+        PesPacket ext = pes(0x101, 0, 90000 + 2 * 960 * i, extension, 0xBD);
+        w.write(marked);
+        w.write(ext);
+    }
+    ASSERT_TRUE(w.finish());
+    auto all = pesOfPid(readFile(outPath("dtshd.m2ts")), 0x1100);
+    ASSERT_EQ(all.size(), 2u);
+    for (const auto& b : all) {
+        EXPECT_EQ(b[16], 0x71);
+        EXPECT_EQ(std::vector<uint8_t>(b.begin() + 17, b.end()), core);
     }
 }
 

@@ -145,6 +145,13 @@ const std::string& h264TwoAudio()
     return path;
 }
 
+const std::string& h264Ac3ClockWrap()
+{
+    // 2^33 / 90 kHz is 95443.7 s: the source's clock wraps a second into the stream.
+    static std::string path = ffmpeg("h264_ac3_wrap.ts", join({kVideo, kTone, kH264, kAc3, {"-output_ts_offset", "95441.3", "-f", "mpegts"}}));
+    return path;
+}
+
 const std::string& h264Ac3Packets192()
 {
     static std::string path = ffmpeg("h264_ac3_192.m2ts", join({kVideo, kTone, kH264, kAc3, {"-f", "mpegts", "-mpegts_m2ts_mode", "1"}}));
