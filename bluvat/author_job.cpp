@@ -103,6 +103,8 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
 
     M2tsWriter writer;
     bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
+    if (!complete)
+        reportError("create m2ts error");
     writer.keepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
     AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
     reader.seek(kNoClock);
@@ -119,7 +121,11 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
             writer.write(pes);
     }
     reader.setClockHook(nullptr);
-    complete &= writer.finish();
+    if (complete && !writer.finish()) {
+        // A full disk must not pass for a finished title.
+        reportError("write m2ts error");
+        complete = false;
+    }
 
     ClipInput clip;
     clip.entryPoints = writer.entryPoints();

@@ -4,6 +4,10 @@
 #include "test_media.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -144,6 +148,25 @@ TEST(BluvatBadInput, FolderThatCannotBeMade)
     for (const char* text : {"create index.bdmv error", "create MovieObject.bdmv error", "create mpls error", "create clpi error"})
         EXPECT_TRUE(job.has(1, text)) << text;
     EXPECT_EQ(readFile(blocker), std::vector<uint8_t>{1});
+}
+
+TEST(BluvatBadInput, AStreamFileThatCannotBeWrittenIsReported)
+{
+    // A file-size limit in a child process stands in for a full disk.
+    const std::string folder = scratchFolder() + "/full_disk";
+    const std::string& source = h264Ac3();
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        JobResult job = runJob(folder, {{source, {}}});
+        ::_exit(job.result == -1 && job.has(1, "write m2ts error") ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(BluvatBadInput, TitleCountOutsideTheRangeMakesNothing)
