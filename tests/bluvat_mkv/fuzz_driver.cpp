@@ -8,35 +8,15 @@
 #include <fstream>
 #include <random>
 
-#include "bluvat/readers/source_reader.h"
-#include "bluvat/writers/m2ts_writer.h"
 #include "media.h"
+#include "tests/bluvat/fuzz_one.h"
 #include "platform/process_runner.h"
 
 using namespace bluvat_mkv_test;
+using bluvat_test::authorInput;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
-
-void authorInput(const std::string& source, const std::string& output)
-{
-    auto reader = bluvat::openSource(source);
-    if (!reader)
-        return;
-    bluvat::M2tsWriter writer;
-    writer.open(output, bluvat::M2tsMode::Bluray, reader->entries());
-    reader->seek(bluvat::kNoClock);
-    reader->setClockHook([&](uint64_t pcr) { writer.clock(pcr); });
-    std::vector<bluvat::PesPacket> group;
-    bool more = true;
-    while (more) {
-        group.clear();
-        more = reader->nextGroup(group);
-        for (bluvat::PesPacket& pes : group)
-            writer.write(pes);
-    }
-    writer.finish();
-}
 
 Bytes readWhole(const std::string& path)
 {
