@@ -36,4 +36,12 @@ std::string UserVideosFolder()
     return home + "/Videos";
 }
 
+std::string UserStateFolder()
+{
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return state;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.local/state";
+}
+
 } // namespace platform

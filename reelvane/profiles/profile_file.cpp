@@ -58,6 +58,21 @@ std::string ReadText(const std::string& path, const std::string& section, const 
     return value;
 }
 
+std::string KeyText(const ProfileKey& key, const char* record)
+{
+    const char* field = record + key.offset;
+    if (key.kind == KeyKind::Text)
+        return field;
+    if (key.kind == KeyKind::Integer) {
+        int32_t value;
+        std::memcpy(&value, field, sizeof value);
+        return std::to_string(value);
+    }
+    float value;
+    std::memcpy(&value, field, sizeof value);
+    return FormatReal(value);
+}
+
 } // namespace
 
 float ParseReal(const std::string& text)
@@ -129,23 +144,38 @@ bool WriteProfile(const std::string& section, const ProfileSettings& s, const st
     const auto* record = reinterpret_cast<const char*>(&s);
     for (std::size_t i = 0; i < std::size(kProfileKeys); ++i) {
         const ProfileKey& key = kProfileKeys[WriteOrder(i)];
-        const char* field = record + key.offset;
-        std::string text;
-        if (key.kind == KeyKind::Text) {
-            text = field;
-        } else if (key.kind == KeyKind::Integer) {
-            int32_t value;
-            std::memcpy(&value, field, sizeof value);
-            text = std::to_string(value);
-        } else {
-            float value;
-            std::memcpy(&value, field, sizeof value);
-            text = FormatReal(value);
-        }
-        if (!platform::ini::WriteString(path, section, key.name, text))
+        if (!platform::ini::WriteString(path, section, key.name, KeyText(key, record)))
             return false;
     }
     return true;
+}
+
+std::vector<std::pair<std::string, std::string>> ProfileKeyValues(const ProfileSettings& s)
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const ProfileKey& key : kProfileKeys)
+        values.emplace_back(key.name, KeyText(key, reinterpret_cast<const char*>(&s)));
+    return values;
+}
+
+void SetProfileKeyValue(ProfileSettings& s, const std::string& name, const std::string& text)
+{
+    for (const ProfileKey& key : kProfileKeys) {
+        if (name != key.name)
+            continue;
+        char* field = reinterpret_cast<char*>(&s) + key.offset;
+        if (key.kind == KeyKind::Text) {
+            SetText(field, key.capacity, text);
+        } else if (key.kind == KeyKind::Integer) {
+            int32_t value = 0;
+            std::from_chars(text.data(), text.data() + text.size(), value);
+            std::memcpy(field, &value, sizeof value);
+        } else {
+            float value = ParseReal(text);
+            std::memcpy(field, &value, sizeof value);
+        }
+        return;
+    }
 }
 
 void ListProfileSections(const std::string& path, char* buffer, std::size_t size)

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace reelvane {
@@ -22,6 +23,10 @@ std::vector<std::string> ListProfileFiles(const std::string& profileFolder);
 void ReadProfile(const std::string& section, ProfileSettings& settings, const std::string& filePath);
 // False when a key could not be written (the file or its folder is not writable).
 bool WriteProfile(const std::string& section, const ProfileSettings& settings, const std::string& filePath);
+// Every key of a profile section with its value as the file holds it, and the reverse for one
+// key (unknown keys are ignored).
+std::vector<std::pair<std::string, std::string>> ProfileKeyValues(const ProfileSettings& settings);
+void SetProfileKeyValue(ProfileSettings& settings, const std::string& key, const std::string& text);
 void WriteProfileInt(const std::string& section, const std::string& key, int32_t value, const std::string& filePath);
 
 // Zeroes the buffer and fills it with the section names, each NUL-terminated, ending with an

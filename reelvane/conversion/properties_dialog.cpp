@@ -1,0 +1,80 @@
+#include "reelvane/conversion/properties_dialog.h"
+
+#include "adapters/skivo/skivo.h"
+#include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_rules.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace reelvane {
+namespace {
+
+QString Text(const char* key, const char* builtin) { return QString::fromStdString(LookupText("FILEINFO_DLG", key, builtin)); }
+
+QPlainTextEdit* ReadOnlyText(const QString& text, const QString& name, QWidget* parent)
+{
+    auto* edit = new QPlainTextEdit(text, parent);
+    edit->setReadOnly(true);
+    edit->setAccessibleName(name);
+    edit->setMinimumHeight(edit->fontMetrics().lineSpacing() * 4);
+    return edit;
+}
+
+} // namespace
+
+QString PropertiesDialog::LengthText(float seconds)
+{
+    const auto whole = static_cast<int>(seconds);
+    return QString::asprintf("%02d:%02d:%02d", whole / 3600, whole / 60 % 60, whole % 60);
+}
+
+QString PropertiesDialog::AudioText(const ConversionTask& task)
+{
+    QString text;
+    for (const AudioTrackEntry& track : task.probed.audioTracks)
+        text += QString::asprintf("%d: ", track.position) + QString::fromUtf8(track.description) + "\n";
+    return text;
+}
+
+PropertiesDialog::PropertiesDialog(const ConversionTask& task, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(Text("strTitleInfo", "Properties"));
+    setObjectName("PropertiesDialog");
+    auto* form = new QFormLayout(this);
+    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+
+    auto* name = new QLineEdit(QString::fromStdString(FileNamePart(task.sourcePath)), this);
+    name->setReadOnly(true);
+    name->setObjectName("fileName");
+    auto* length = new QLineEdit(LengthText(task.probed.duration), this);
+    length->setReadOnly(true);
+    length->setObjectName("length");
+    auto* video = ReadOnlyText(QString::fromStdString(task.probed.videoText).trimmed(), Text("strVideoInfo", "Video Infomation:"), this);
+    video->setObjectName("video");
+    auto* audio = ReadOnlyText(AudioText(task).trimmed(), Text("strAudioInfo", "Audio Infomation:"), this);
+    audio->setObjectName("audio");
+
+    form->addRow(Text("strFileNameInfo", "File Name:"), name);
+    form->addRow(Text("strLengthInfo", "Media Length:"), length);
+    form->addRow(Text("strVideoInfo", "Video Infomation:"), video);
+    form->addRow(Text("strAudioInfo", "Audio Infomation:"), audio);
+    for (QWidget* field : {static_cast<QWidget*>(name), static_cast<QWidget*>(length)})
+        if (auto* label = qobject_cast<QLabel*>(form->labelForField(field)))
+            field->setAccessibleName(label->text());
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setText(Text("btnOkInfo", "OK"));
+    ok->setToolTip(Text("btnOkTooltip", "OK"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    form->addRow(buttons);
+    resize(460, sizeHint().height());
+    QLM_AddFilterHook(this);
+}
+
+} // namespace reelvane

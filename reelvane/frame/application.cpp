@@ -1,0 +1,55 @@
+#include "reelvane/frame/application.h"
+
+#include "adapters/skivo/skivo.h"
+#include "adapters/vexen/vexen.h"
+#include "platform/program_folder.h"
+#include "platform/system_language.h"
+#include "reelvane/conversion/trakkel_library.h"
+#include "reelvane/frame/program_info.h"
+#include "reelvane/tasks/main_window.h"
+#include "reelvane/tasks/window_host.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace reelvane {
+
+int RunApplication(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kProductTitle);
+    QApplication::setApplicationVersion(kVersionText);
+    QApplication::setDesktopFileName("reelvane");
+    QLM_InitSkin(1, 1, "lumo_skin");
+    const bool trakkelLoaded = LoadTrakkel();
+
+    QPalette colours = QApplication::palette();
+    colours.setColor(QPalette::Window, QColor(0xD9, 0xEA, 0xFF));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    QApplication::setPalette(colours);
+    VCInit();
+
+    const std::string programFolder = platform::ProgramFolder();
+    platform::SettingsStore settings;
+    WindowSetup setup{programFolder, settings,
+                      LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId()), TaskListStore()};
+    DesktopHost host;
+    MainWindow window(std::move(setup), host);
+    window.show();
+    if (!trakkelLoaded) {
+        // Shown without blocking: start-up goes on and the track features report for themselves.
+        auto* box = new QMessageBox(QMessageBox::Warning, kProductTitle, "trakkel dll load failed", QMessageBox::Ok, &window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+    QStringList files;
+    for (const QString& argument : QApplication::arguments().mid(1))
+        files << QFileInfo(argument).absoluteFilePath();
+    window.StartUp(files);
+    const int status = QApplication::exec();
+    VCExit();
+    return status;
+}
+
+} // namespace reelvane

@@ -1,0 +1,794 @@
+#include "reelvane/tasks/main_window.h"
+
+#include "adapters/skivo/skivo.h"
+#include "reelvane/conversion/properties_dialog.h"
+#include "reelvane/frame/about_dialog.h"
+#include "reelvane/frame/language_table.h"
+#include "reelvane/frame/program_info.h"
+#include "reelvane/profiles/profile_selector.h"
+#include "reelvane/tasks/split_choices.h"
+#include "reelvane/tasks/split_size_dialog.h"
+#include "reelvane/tasks/task_list_view.h"
+#include "reelvane/tasks/task_rules.h"
+#include "reelvane/tasks/task_table_model.h"
+#include "reelvane/tasks/window_host.h"
+#include "reelvane/ui/pictures.h"
+#include "reelvane/ui/text_progress_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace reelvane {
+namespace {
+
+QString Main(const char* key, const char* builtin) { return QString::fromStdString(LookupText("MAIN_DLG", key, builtin)); }
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// A tooltip is also what a screen reader says for a control without a caption.
+void Caption(QWidget* widget, const QString& tooltip)
+{
+    widget->setToolTip(tooltip);
+    widget->setAccessibleName(tooltip);
+}
+
+QPushButton* Button(QWidget* parent, const char* name)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+MainWindow::MainWindow(WindowSetup setup, WindowHost& host, QWidget* parent)
+    : QWidget(parent), setup_(std::move(setup)), host_(host), model_(new TaskTableModel(tasks_, this)),
+      current_(EmptyProfileSettings())
+{
+    setObjectName("MainWindow");
+    setWindowIcon(ProgramIcon());
+    setWindowTitle(kProductTitle);
+    rememberedFolder_ = Q(setup_.programFolder);
+    BuildControls();
+    BuildMenus();
+    LoadChosenProfileAtStart();
+    ApplyTexts();
+    UpdateConvertControls();
+    RefreshStatus();
+    connect(model_, &TaskTableModel::tasksChanged, this, [this] { setup_.recovery.Save(tasks_); });
+    QLM_AddFilterHook(this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildControls()
+{
+    banner_ = new QToolButton(this);
+    banner_->setObjectName("banner");
+    banner_->setAutoRaise(true);
+    banner_->setCursor(Qt::PointingHandCursor);
+    const QPixmap banner = BannerPicture(52);
+    banner_->setIcon(banner);
+    banner_->setIconSize(banner.size());
+    updateButton_ = new QToolButton(this);
+    updateButton_->setObjectName("updateButton");
+    settingsButton_ = new QToolButton(this);
+    settingsButton_->setObjectName("settingsButton");
+    for (QToolButton* button : {updateButton_, settingsButton_}) {
+        button->setAutoRaise(true);
+        button->setIconSize({30, 30});
+    }
+    updateButton_->setIcon(UpdatePicture());
+    settingsButton_->setIcon(SettingsPicture());
+
+    profileLabel_ = new QLabel(this);
+    selector_ = new ProfileSelector(this);
+    selector_->setObjectName("profileSelector");
+    profileLabel_->setBuddy(selector_);
+    optionsButton_ = Button(this, "optionsButton");
+    applyAllBox_ = new QCheckBox(this);
+    applyAllBox_->setObjectName("applyAllBox");
+
+    view_ = new TaskListView(this);
+    view_->setObjectName("taskList");
+    view_->setModel(model_);
+    const int widths[] = {150, 110, 110, 100, 140};
+    for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
+        view_->setColumnWidth(column, widths[column]);
+    view_->setMinimumSize(610, 250);
+
+    audioButton_ = Button(this, "audioButton");
+    subtitleButton_ = Button(this, "subtitleButton");
+    addButton_ = Button(this, "addButton");
+    convertButton_ = Button(this, "convertButton");
+    removeButton_ = Button(this, "removeButton");
+    upButton_ = Button(this, "upButton");
+    downButton_ = Button(this, "downButton");
+    for (QPushButton* button : {addButton_, convertButton_})
+        button->setMinimumWidth(110);
+
+    outputLabel_ = new QLabel(this);
+    outputField_ = new QLineEdit(Q(setup_.startup.outputFolder), this);
+    outputField_->setObjectName("outputFolder");
+    outputField_->setReadOnly(true);
+    outputLabel_->setBuddy(outputField_);
+    changeFolderButton_ = Button(this, "changeFolderButton");
+    openFolderButton_ = Button(this, "openFolderButton");
+    mergeBox_ = new QCheckBox(this);
+    mergeBox_->setObjectName("mergeBox");
+
+    discSize_ = new QComboBox(this);
+    discSize_->setObjectName("discSize");
+    discSize_->setMinimumWidth(130);
+    progress_ = new TextProgressBar(this);
+    progress_->setObjectName("progressBar");
+    splitDialog_ = new SplitSizeDialog(this);
+
+    applyAllBox_->setChecked(applyToAll_);
+    mergeBox_->setChecked(merge_);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(banner_);
+    top->addStretch(1);
+    top->addWidget(updateButton_, 0, Qt::AlignTop);
+    top->addWidget(settingsButton_, 0, Qt::AlignTop);
+    auto* profileRow = new QHBoxLayout;
+    profileRow->addWidget(profileLabel_);
+    profileRow->addWidget(selector_, 1);
+    profileRow->addWidget(optionsButton_);
+    profileRow->addWidget(applyAllBox_);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(audioButton_);
+    buttonRow->addWidget(subtitleButton_);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(addButton_);
+    buttonRow->addWidget(convertButton_);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(removeButton_);
+    buttonRow->addWidget(upButton_);
+    buttonRow->addWidget(downButton_);
+    auto* outputRow = new QHBoxLayout;
+    outputRow->addWidget(outputLabel_);
+    outputRow->addWidget(outputField_, 1);
+    outputRow->addWidget(changeFolderButton_);
+    outputRow->addWidget(openFolderButton_);
+    outputRow->addWidget(mergeBox_);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(discSize_);
+    progressRow->addWidget(progress_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 6, 10, 10);
+    layout->addLayout(top);
+    layout->addLayout(profileRow);
+    layout->addWidget(view_, 1);
+    layout->addLayout(buttonRow);
+    layout->addSpacing(6);
+    layout->addLayout(outputRow);
+    layout->addLayout(progressRow);
+
+    // Tab follows the layout, row by row.
+    const QList<QWidget*> order = {banner_, updateButton_, settingsButton_, selector_, optionsButton_, applyAllBox_,
+                                   view_, audioButton_, subtitleButton_, addButton_, convertButton_, removeButton_,
+                                   upButton_, downButton_, outputField_, changeFolderButton_, openFolderButton_,
+                                   mergeBox_, discSize_};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QToolButton* button : {banner_, updateButton_, settingsButton_})
+        button->setFocusPolicy(Qt::StrongFocus);
+
+    const QString productPage = Q(ProductPage(setup_.programFolder));
+    connect(banner_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
+    connect(updateButton_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
+    connect(selector_, &ProfileSelector::profilePicked, this, &MainWindow::ProfilePicked);
+    connect(optionsButton_, &QPushButton::clicked, this, [this] { emit optionsRequested(SingleSelectedRow()); });
+    connect(audioButton_, &QPushButton::clicked, this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
+    connect(subtitleButton_, &QPushButton::clicked, this, [this] { emit subtitleRequested(SingleSelectedRow()); });
+    connect(applyAllBox_, &QCheckBox::toggled, this, &MainWindow::ApplyAllToggled);
+    connect(mergeBox_, &QCheckBox::toggled, this, &MainWindow::MergeToggled);
+    connect(convertButton_, &QPushButton::clicked, this, &MainWindow::ConvertClicked);
+    connect(upButton_, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
+    connect(downButton_, &QPushButton::clicked, this, [this] { MoveSelected(1); });
+    connect(changeFolderButton_, &QPushButton::clicked, this, &MainWindow::ChangeOutputFolder);
+    connect(openFolderButton_, &QPushButton::clicked, this, [this] { host_.OpenExternal(Q(setup_.startup.outputFolder)); });
+    connect(discSize_, &QComboBox::activated, this, &MainWindow::SplitChoiceActivated);
+    connect(view_, &TaskListView::filesDropped, this, &MainWindow::DropFiles);
+    connect(view_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { ShowProperties(index.row()); });
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::SelectionChanged);
+    connect(view_, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] { view_->viewport()->update(); });
+}
+
+void MainWindow::BuildMenus()
+{
+    addMenu_ = new QMenu(this);
+    addMenu_->setObjectName("addMenu");
+    addFilesAction_ = addMenu_->addAction(QString(), this, &MainWindow::AddFilesCommand);
+    addFolderAction_ = addMenu_->addAction(QString(), this, &MainWindow::AddFolderCommand);
+    connect(addButton_, &QPushButton::clicked, this,
+            [this] { addMenu_->popup(addButton_->mapToGlobal(QPoint(0, addButton_->height()))); });
+    connect(view_, &TaskListView::emptyListClicked, this, [this](const QPoint& at) {
+        if (!converting_)
+            addMenu_->popup(at);
+    });
+
+    contextMenu_ = new QMenu(this);
+    contextMenu_->setObjectName("contextMenu");
+    listAddAction_ = contextMenu_->addAction(QString(), this, &MainWindow::AddFilesCommand);
+    listAddFolderAction_ = contextMenu_->addAction(QString(), this, &MainWindow::AddFolderCommand);
+    contextMenu_->addSeparator();
+    listRemoveAction_ = contextMenu_->addAction(QString(), this, &MainWindow::RemoveSelected);
+    listRemoveAllAction_ = contextMenu_->addAction(QString(), this, &MainWindow::RemoveAll);
+    contextMenu_->addSeparator();
+    listConvertAction_ = contextMenu_->addAction(QString(), this, &MainWindow::ConvertClicked);
+    listProfileAction_ = contextMenu_->addAction(QString(), this, [this] { emit optionsRequested(SingleSelectedRow()); });
+    listPropertiesAction_ = contextMenu_->addAction(QString(), this, [this] { ShowProperties(SingleSelectedRow()); });
+    listAudioAction_ = contextMenu_->addAction(QString(), this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
+    listSubtitleAction_ = contextMenu_->addAction(QString(), this, [this] { emit subtitleRequested(SingleSelectedRow()); });
+
+    removeMenu_ = new QMenu(this);
+    removeMenu_->setObjectName("removeMenu");
+    removeSelectedAction_ = removeMenu_->addAction(QString(), this, &MainWindow::RemoveSelected);
+    removeAllAction_ = removeMenu_->addAction(QString(), this, &MainWindow::RemoveAll);
+    connect(removeButton_, &QPushButton::clicked, this,
+            [this] { removeMenu_->popup(removeButton_->mapToGlobal(QPoint(0, removeButton_->height()))); });
+
+    settingsMenu_ = new QMenu(this);
+    settingsMenu_->setObjectName("settingsMenu");
+    helpAction_ = settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.programFolder))); });
+    helpAction_->setShortcut(Qt::Key_F1);
+    settingsMenu_->addSeparator();
+    languageMenu_ = settingsMenu_->addMenu(QString());
+    languageMenu_->setObjectName("languageMenu");
+    discoraAction_ = settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/discora")); });
+    discoraAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    playerAction_ = settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/qlm")); });
+    playerAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    settingsMenu_->addSeparator();
+    aboutAction_ = settingsMenu_->addAction(QString(), this, &MainWindow::ShowAbout);
+    aboutAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    settingsMenu_->addSeparator();
+    exitAction_ = settingsMenu_->addAction(QString(), this, &QWidget::close);
+    exitAction_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    // The accelerators work without the menu open, ahead of the controls' own keys.
+    for (QAction* action : {helpAction_, discoraAction_, playerAction_, aboutAction_, exitAction_}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+    connect(settingsButton_, &QToolButton::clicked, this,
+            [this] { settingsMenu_->popup(settingsButton_->mapToGlobal(QPoint(0, settingsButton_->height()))); });
+    BuildLanguageMenu();
+}
+
+void MainWindow::BuildLanguageMenu()
+{
+    languageMenu_->clear();
+    const std::vector<LanguagePack> packs = Languages().ListLanguages();
+    for (std::size_t i = 0; i < packs.size() && i < 200; ++i) {
+        QAction* action = languageMenu_->addAction(Q(packs[i].name), this, [this, i] {
+            Languages().SelectLanguageByIndex(i);
+            setup_.settings.WriteString("language", Languages().CurrentLanguageName());
+            ApplyTexts();
+        });
+        action->setCheckable(true);
+        action->setChecked(packs[i].name == Languages().CurrentLanguageName());
+    }
+}
+
+void MainWindow::ApplyTexts()
+{
+    const QString website = Main("strWebsiteTooltip", "welcome to %s website").replace("%s", kProductTitle);
+    Caption(banner_, website);
+    Caption(updateButton_, Main("btnUpdateTooltip", "Check for update"));
+    Caption(settingsButton_, Main("btnSettingsTooltip", "System settings"));
+    profileLabel_->setText(Main("strOutputProfileNameInfo", "profile:"));
+    selector_->setAccessibleName(QString(profileLabel_->text()).remove('&'));
+    outputLabel_->setText(Main("strOutputFolderInfo", "Default output folder:"));
+    outputField_->setAccessibleName(QString(outputLabel_->text()).remove('&'));
+    applyAllBox_->setText(Main("btnApplyAllInfo", "Apply to All"));
+    mergeBox_->setText(Main("btnMergeFileInfo", "Merge into one file"));
+
+    const struct {
+        QPushButton* button;
+        const char* key;
+        const char* text;
+        const char* tipKey;
+        const char* tip;
+    } buttons[] = {
+        {optionsButton_, "btnOptionInfo", "O&ptions", "btnOptionTooltip", "Change profile option"},
+        {addButton_, "btnAddInfo", "&New Task", "btnAddTooltip", "Add File(s)"},
+        {audioButton_, "btnAudioTrackInfo", "Audio...", "btnAudioTrackTooltip", "Audio track settings"},
+        {subtitleButton_, "btnSubtitleInfo", "Subtitle...", "btnSubtitleTooltip", "Subtitle settings"},
+        {removeButton_, "btnRemoveInfo", "&Delete", "btnRemoveTooltip", "Remove files in the list"},
+        {upButton_, "btnUpInfo", "&Up", "btnUpTooltip", "Move Up"},
+        {downButton_, "btnDownInfo", "&Down", "btnDownTooltip", "Move Down"},
+        {changeFolderButton_, "btnChangeOutputFolderInfo", "...", "btnChangeOutputFolderTooltip", "Change output folder"},
+        {openFolderButton_, "btnOpenOutputFolderInfo", "&Open", "btnOpenOutputFolderTooltip", "Open output folder"},
+    };
+    for (const auto& b : buttons) {
+        b.button->setText(Main(b.key, b.text));
+        b.button->setToolTip(Main(b.tipKey, b.tip));
+        b.button->setAccessibleDescription(b.button->toolTip());
+    }
+    changeFolderButton_->setAccessibleName(changeFolderButton_->toolTip());
+    view_->setAccessibleName(Main("strList0Info", "Source"));
+
+    addFilesAction_->setText(Main("strAddFileInfo", "Add file(s)..."));
+    addFolderAction_->setText(Main("strAddFolderInfo", "Add folder"));
+    listAddAction_->setText(Main("strListAddInfo", "Add file(s)..."));
+    listAddFolderAction_->setText(Main("strListAddFolderInfo", "Add folder..."));
+    listRemoveAction_->setText(Main("strListRemoveInfo", "Remove"));
+    listRemoveAllAction_->setText(Main("strListRemoveAllInfo", "Remove all"));
+    listConvertAction_->setText(Main("strListConvertInfo", "Convert"));
+    listProfileAction_->setText(Main("strListProfileInfo", "Profile settings"));
+    listPropertiesAction_->setText(Main("strListFileInfo", "Properties"));
+    listAudioAction_->setText(Main("strListAudioTrackInfo", "Audio track..."));
+    listSubtitleAction_->setText(Main("strListSubtitleInfo", "Subtitle..."));
+    removeSelectedAction_->setText(Main("strRemoveSelectedInfo", "Remove selected file"));
+    removeAllAction_->setText(Main("strRemoveAllInfo", "Clear Flash(swf) file list"));
+    helpAction_->setText(Main("strHelpInfo", "&Help"));
+    languageMenu_->setTitle(Main("strLanguageInfo", "Language"));
+    discoraAction_->setText(Main("strDiscoraInfo", "Discora"));
+    playerAction_->setText(Main("strMediaplayerInfo", "Media player"));
+    aboutAction_->setText(Main("strAboutInfo", "About"));
+    exitAction_->setText(Main("strExitInfo", "Exit"));
+    for (QAction* action : languageMenu_->actions())
+        action->setChecked(action->text() == Q(Languages().CurrentLanguageName()));
+
+    const int splitIndex = discSize_->currentIndex();
+    for (int i = 0; i < discSize_->count(); ++i) {
+        const QString entry = discSize_->itemData(i).toString();
+        if (entry == kCustomSplit)
+            discSize_->setItemText(i, Q(LookupText("WINDOW_INFO", "strCustomSplitInfo", kCustomSplit)));
+        else if (entry == kNoSplit)
+            discSize_->setItemText(i, Q(LookupText("WINDOW_INFO", "strNoSplitInfo", kNoSplit)));
+    }
+    discSize_->setCurrentIndex(splitIndex);
+    Caption(discSize_, Q(LookupText("OPTION_GENERAL_DLG", "btnSplitInfo", "Split")));
+    splitDialog_->ApplyTexts();
+    model_->RetranslateHeaders();
+    UpdateConvertControls();
+    RefreshStatus();
+}
+
+void MainWindow::LoadChosenProfileAtStart()
+{
+    selector_->FinishCatalogue(BuildCatalogue(setup_.programFolder + "/ini/"));
+    outputDefault_ = LoadChosenProfile(setup_.programFolder + "/ini/", current_);
+    selector_->SelectProfile(outputDefault_.profileFile, outputDefault_.profileName);
+    FillSplitChoices();
+}
+
+void MainWindow::FillSplitChoices()
+{
+    const SplitChoices choices = SplitChoicesFor(current_.iniPath);
+    discSize_->clear();
+    for (const std::string& entry : choices.entries)
+        discSize_->addItem(Q(entry), Q(entry));
+    discSize_->setCurrentIndex(choices.selected);
+    discSize_->setEnabled(!converting_);
+    ApplyTexts();
+}
+
+void MainWindow::StartUp(const QStringList& files)
+{
+    OfferRecovery();
+    if (!files.isEmpty())
+        AddFiles(files);
+    QTimer::singleShot(50, this, [this] {
+        if (!converting_ && addButton_->isEnabled())
+            addMenu_->popup(addButton_->mapToGlobal(QPoint(0, addButton_->height())));
+    });
+    if (setup_.startup.firstUse == 0)
+        QTimer::singleShot(50, this, [this] {
+            setup_.startup.firstUse = 1;
+            setup_.settings.WriteInt("firstuse", 1);
+            host_.OpenExternal(Q(ProductPage(setup_.programFolder)));
+        });
+}
+
+void MainWindow::OfferRecovery()
+{
+    std::vector<std::unique_ptr<ConversionTask>> saved = setup_.recovery.Load();
+    if (saved.empty()) {
+        setup_.recovery.Remove();
+        return;
+    }
+    const QString question = Q(LookupText("WINDOW_INFO", "strRestoreTasksInfo",
+                                          "Reelvane was not closed normally last time. Restore its %d task(s)?"))
+                                 .replace("%d", QString::number(saved.size()));
+    if (!host_.AskYesNo(this, question)) {
+        setup_.recovery.Remove();
+        return;
+    }
+    for (auto& task : saved)
+        model_->AddTask(std::move(task));
+    SelectRow(model_->rowCount() - 1);
+    UpdateConvertControls();
+    RefreshStatus();
+}
+
+int MainWindow::AddFile(const QString& path)
+{
+    WaitCursor wait;
+    auto task = CreateTask(path.toStdString(), current_, outputDefault_.calcAspect, setup_.startup.outputFolder);
+    if (!task)
+        return -1;
+    if (prepareTracks_)
+        prepareTracks_(*task);
+    return model_->AddTask(std::move(task));
+}
+
+void MainWindow::AddFiles(const QStringList& paths)
+{
+    int last = -1;
+    for (const QString& path : paths)
+        if (!path.isEmpty())
+            last = std::max(last, AddFile(path));
+    if (last >= 0)
+        SelectRow(last);
+    UpdateConvertControls();
+    RefreshStatus();
+}
+
+void MainWindow::AddFilesCommand()
+{
+    const QString filter = "MKV files (*.mkv *.mka)";
+    const QStringList files = host_.ChooseFiles(this, Main("strAddFileInfo", "Add file(s)..."), rememberedFolder_, filter);
+    if (files.isEmpty())
+        return;
+    rememberedFolder_ = QFileInfo(files.first()).absolutePath();
+    AddFiles(files);
+}
+
+void MainWindow::AddFolderCommand()
+{
+    const QString folder = host_.ChooseFolder(this, Main("strAddFolderSpecInfo", "Choose a directory to add files"),
+                                              rememberedFolder_);
+    if (folder.isEmpty())
+        return;
+    const bool recurse = host_.AskYesNo(this, Main("strSearchSubFolderInfo", "Do you want search sub folder?"));
+    QStringList files;
+    {
+        WaitCursor wait;
+        for (const std::string& file : ScanFolder(folder.toStdString(), recurse))
+            files << Q(file);
+    }
+    AddFiles(files);
+}
+
+void MainWindow::DropFiles(const QStringList& paths)
+{
+    if (converting_)
+        return;
+    QStringList accepted;
+    for (const QString& path : paths)
+        if (AcceptedByDrop(path.toStdString()))
+            accepted << path;
+    if (!accepted.isEmpty())
+        AddFiles(accepted);
+}
+
+QList<int> MainWindow::SelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : view_->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int MainWindow::SingleSelectedRow() const
+{
+    const QList<int> rows = SelectedRows();
+    return rows.size() == 1 ? rows.first() : -1;
+}
+
+void MainWindow::SelectRow(int row)
+{
+    if (row < 0 || row >= model_->rowCount())
+        return;
+    const QModelIndex index = model_->index(row, 0);
+    view_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(index);
+}
+
+void MainWindow::RemoveSelected()
+{
+    QList<int> rows = SelectedRows();
+    std::reverse(rows.begin(), rows.end());
+    for (int row : rows)
+        model_->RemoveTask(row);
+    UpdateConvertControls();
+    RefreshStatus();
+}
+
+void MainWindow::RemoveAll()
+{
+    model_->RemoveAll();
+    UpdateConvertControls();
+    RefreshStatus();
+}
+
+void MainWindow::MoveSelected(int step)
+{
+    const int row = SingleSelectedRow();
+    if (row < 0 || !model_->MoveTask(row, row + step))
+        return;
+    SelectRow(row + step);
+    RefreshStatus();
+}
+
+void MainWindow::ApplyCurrentToAll(bool renameDestinations)
+{
+    for (int i = 0; i < tasks_.Count(); ++i)
+        ApplyProfileToTask(*tasks_.Get(i), current_, renameDestinations ? setup_.startup.outputFolder : std::string());
+    RefreshRows();
+}
+
+void MainWindow::ApplyAllToggled(bool checked)
+{
+    if (!checked) {
+        applyToAll_ = false;
+        return;
+    }
+    if (host_.AskYesNo(this, Main("strApplyAllTipsInfo", "Apply current Profile and Settings to All?"))) {
+        applyToAll_ = true;
+        ApplyCurrentToAll(false);
+        return;
+    }
+    QSignalBlocker block(applyAllBox_);
+    applyAllBox_->setChecked(false);
+    applyToAll_ = false;
+}
+
+void MainWindow::MergeToggled(bool checked)
+{
+    merge_ = checked;
+    if (!checked)
+        return;
+    {
+        QSignalBlocker block(applyAllBox_);
+        applyAllBox_->setChecked(true);
+    }
+    applyToAll_ = true;
+    ApplyCurrentToAll(true);
+}
+
+void MainWindow::ProfilePicked(int)
+{
+    applyAllBox_->setEnabled(true);
+    mergeBox_->setEnabled(true);
+    const ProfileEntry picked = selector_->CurrentProfile();
+    if (picked.profileName.empty())
+        return;
+    const std::string folder = setup_.programFolder + "/ini/";
+    WriteOutputDefault(folder, picked.fileName, picked.profileName, 1);
+    ReadProfile(picked.profileName, current_, folder + picked.fileName);
+    SetText(current_.iniPath, folder + picked.fileName);
+    outputDefault_ = ReadOutputDefault(folder);
+    FillSplitChoices();
+
+    const int row = SingleSelectedRow();
+    if (row < 0)
+        return;
+    if (applyToAll_) {
+        ApplyCurrentToAll(true);
+    } else {
+        ApplyProfileToTask(*tasks_.Get(row), current_, setup_.startup.outputFolder);
+        RefreshRows();
+    }
+}
+
+void MainWindow::SelectionChanged()
+{
+    UpdateConvertControls();
+    const int row = SingleSelectedRow();
+    if (row < 0)
+        return;
+    // The record follows the task's own profile file, so a later save goes into that file.
+    const ProfileSettings& settings = tasks_.Get(row)->settings;
+    const std::string path = settings.iniPath;
+    const std::string name = settings.profileName;
+    ReadProfile(name, current_, path);
+    SetText(current_.iniPath, path);
+    selector_->SelectProfile(FileNamePart(path), name);
+}
+
+void MainWindow::ConvertClicked()
+{
+    if (!converting_) {
+        if (tasks_.Count() > 0)
+            emit convertRequested();
+        return;
+    }
+    if (cancelAsked_)
+        return;
+    cancelAsked_ = true;
+    UpdateConvertControls();
+    emit cancelRequested();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && converting_) {
+        ConvertClicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::SetConverting(bool converting)
+{
+    converting_ = converting;
+    cancelAsked_ = false;
+    UpdateConvertControls();
+    if (converting)
+        ShowRunStatus(0, Main("strStartConvertingInfo", "Start converting"));
+    else
+        RefreshStatus();
+}
+
+void MainWindow::ShowRunStatus(int percent, const QString& text)
+{
+    progress_->SetValue(percent);
+    progress_->SetText(text);
+}
+
+void MainWindow::UpdateConvertControls()
+{
+    const QList<QWidget*> locked = {addButton_, optionsButton_, audioButton_, subtitleButton_, removeButton_,
+                                    upButton_, downButton_, applyAllBox_, mergeBox_, selector_, changeFolderButton_,
+                                    discSize_};
+    if (converting_) {
+        convertButton_->setText(Main("btnConvert2Info", "&Cancel"));
+        convertButton_->setToolTip(Main("btnConvert2Tooltip", "Cancel"));
+        convertButton_->setEnabled(!cancelAsked_);
+        for (QWidget* widget : locked)
+            widget->setEnabled(false);
+        return;
+    }
+    convertButton_->setText(Main("btnConvertInfo", "&Convert"));
+    convertButton_->setToolTip(Main("btnConvertTooltip", "Start converting"));
+    for (QWidget* widget : {static_cast<QWidget*>(addButton_), static_cast<QWidget*>(applyAllBox_),
+                            static_cast<QWidget*>(mergeBox_), static_cast<QWidget*>(selector_),
+                            static_cast<QWidget*>(changeFolderButton_), static_cast<QWidget*>(discSize_)})
+        widget->setEnabled(true);
+    const int count = tasks_.Count();
+    if (count == 0) {
+        for (QWidget* widget : {convertButton_, removeButton_, upButton_, downButton_, optionsButton_, audioButton_, subtitleButton_})
+            widget->setEnabled(false);
+        view_->viewport()->update();
+        return;
+    }
+    convertButton_->setEnabled(true);
+    removeButton_->setEnabled(true);
+    const QList<int> rows = SelectedRows();
+    if (rows.isEmpty()) {
+        for (QWidget* widget : {optionsButton_, audioButton_, subtitleButton_, upButton_, downButton_})
+            widget->setEnabled(false);
+    } else if (rows.size() == 1) {
+        for (QWidget* widget : {optionsButton_, audioButton_, subtitleButton_})
+            widget->setEnabled(true);
+        upButton_->setEnabled(rows.first() > 0);
+        downButton_->setEnabled(rows.first() < count - 1);
+    }
+}
+
+void MainWindow::RefreshRows()
+{
+    model_->RefreshRows();
+    RefreshStatus();
+}
+
+void MainWindow::RefreshStatus()
+{
+    if (converting_)
+        return;
+    const IdleStatus status = IdleStatusFor(tasks_, splitChoice().toStdString(), customSplitMegabytes());
+    progress_->SetValue(status.barPercent);
+    progress_->SetText(Q(status.text));
+}
+
+QString MainWindow::splitChoice() const { return discSize_->currentData().toString(); }
+
+int MainWindow::customSplitMegabytes() const { return splitDialog_->megabytes(); }
+
+double MainWindow::estimatedTotalMegabytes() const { return EstimatedTotalMegabytes(tasks_); }
+
+void MainWindow::SplitChoiceActivated()
+{
+    if (splitChoice() == kCustomSplit)
+        splitDialog_->exec();
+    RefreshStatus();
+}
+
+void MainWindow::ChangeOutputFolder()
+{
+    const QString chosen = host_.ChooseFolder(this, Main("strFolderDescInfo", "Choose a directory for saving output files"),
+                                              Q(setup_.startup.outputFolder));
+    if (chosen.isEmpty())
+        return;
+    const std::string folder = WithTrailingSlash(chosen.toStdString());
+    const std::string previous = setup_.startup.outputFolder;
+    setup_.startup.outputFolder = folder;
+    setup_.settings.WriteString("ConvertDir", folder);
+    if (folder == previous)
+        return;
+    outputField_->setText(Q(folder));
+    if (tasks_.Count() == 0 || !host_.AskYesNo(this, Main("strChangeOutputFolderTipsInfo", "Choose a directory")))
+        return;
+    for (int i = tasks_.Count() - 1; i >= 0; --i) {
+        ConversionTask& task = *tasks_.Get(i);
+        task.destinationPath = folder + FileNamePart(task.destinationPath);
+    }
+    RefreshRows();
+}
+
+void MainWindow::ShowProperties(int row)
+{
+    const ConversionTask* task = tasks_.Get(row);
+    if (!task)
+        return;
+    PropertiesDialog dialog(*task, this);
+    dialog.exec();
+}
+
+void MainWindow::ShowAbout()
+{
+    AboutDialog about(Q(setup_.programFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
+    about.exec();
+}
+
+void MainWindow::ShowContextMenu(const QPoint& position)
+{
+    const QList<int> rows = SelectedRows();
+    if (rows.size() > 1)
+        return;
+    for (QAction* action : {listAddAction_, listAddFolderAction_})
+        action->setEnabled(!converting_);
+    const bool one = rows.size() == 1;
+    for (QAction* action : {listRemoveAction_, listRemoveAllAction_, listConvertAction_, listProfileAction_, listPropertiesAction_})
+        action->setEnabled(one && !converting_);
+    for (QAction* action : {listAudioAction_, listSubtitleAction_})
+        action->setEnabled(one);
+    contextMenu_->popup(view_->viewport()->mapToGlobal(position));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (converting_) {
+        host_.ShowMessage(this, Q(LookupText("WINDOW_INFO", "strCloseRefusedInfo",
+                                             "Please cancel the conversion process, then try to close the application again.")));
+        event->ignore();
+        return;
+    }
+    model_->RemoveAll();
+    setup_.recovery.Remove();
+    event->accept();
+}
+
+} // namespace reelvane

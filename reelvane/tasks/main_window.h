@@ -1,0 +1,194 @@
+#pragma once
+// The program's one window: the profile selector, the task list, the task commands, the output
+// folder, the disc-size choice and the progress bar with its status text. The conversion run
+// is not here: the window asks for it (convertRequested, cancelRequested) and shows it
+// (SetConverting, ShowRunStatus).
+
+#include "platform/settings_store.h"
+#include "reelvane/frame/startup_settings.h"
+#include "reelvane/profiles/profile_file.h"
+#include "reelvane/tasks/task_list.h"
+#include "reelvane/tasks/task_list_store.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace reelvane {
+
+class ProfileSelector;
+class SplitSizeDialog;
+class TaskListView;
+class TaskTableModel;
+class TextProgressBar;
+class WindowHost;
+
+struct WindowSetup {
+    std::string programFolder;
+    platform::SettingsStore settings;
+    StartupSettings startup;
+    TaskListStore recovery;
+};
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    MainWindow(WindowSetup setup, WindowHost& host, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // After the window is shown: offers the tasks of a start that ended without closing, adds
+    // the files given, opens the Add menu and, on the first start, the product page.
+    void StartUp(const QStringList& files);
+
+    // Adds one file as a task; its row, or -1.
+    int AddFile(const QString& path);
+    // Adds files as one batch: the last row is selected and the status refreshed after.
+    void AddFiles(const QStringList& paths);
+    // Called for every new task before it joins the list (track preparation).
+    void SetTrackPreparation(std::function<void(ConversionTask&)> prepare) { prepareTracks_ = std::move(prepare); }
+
+    // What a conversion run reads.
+    TaskList& tasks() { return tasks_; }
+    TaskTableModel* taskModel() const { return model_; }
+    const ProfileSettings& currentProfile() const { return current_; }
+    ProfileSettings& currentProfile() { return current_; }
+    QString splitChoice() const;
+    int customSplitMegabytes() const;
+    std::string outputFolder() const { return setup_.startup.outputFolder; }
+    bool mergeIntoOne() const { return merge_; }
+    bool applyToAll() const { return applyToAll_; }
+    double estimatedTotalMegabytes() const;
+    bool converting() const { return converting_; }
+
+    ProfileSelector* selector() const { return selector_; }
+    TaskListView* view() const { return view_; }
+    QMenu* addMenu() const { return addMenu_; }
+    QMenu* contextMenu() const { return contextMenu_; }
+    QMenu* settingsMenu() const { return settingsMenu_; }
+    TextProgressBar* progressBar() const { return progress_; }
+    // The selected rows, in order.
+    QList<int> SelectedRows() const;
+    void SelectRow(int row);
+
+public slots:
+    // The converting state: Cancel caption, other commands disabled, closing refused.
+    void SetConverting(bool converting);
+    // The bar and the text drawn over it while a run goes.
+    void ShowRunStatus(int percent, const QString& text);
+    void UpdateConvertControls();
+    // The idle status line from the task list.
+    void RefreshStatus();
+    // Every row again, then the status.
+    void RefreshRows();
+
+signals:
+    void convertRequested();
+    void cancelRequested();
+    void optionsRequested(int row);
+    void audioTracksRequested(int row);
+    void subtitleRequested(int row);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void ApplyTexts();
+    void BuildLanguageMenu();
+    void LoadChosenProfileAtStart();
+    void FillSplitChoices();
+    void OfferRecovery();
+
+    void AddFilesCommand();
+    void AddFolderCommand();
+    void DropFiles(const QStringList& paths);
+    void RemoveSelected();
+    void RemoveAll();
+    void MoveSelected(int step);
+    void ApplyAllToggled(bool checked);
+    void MergeToggled(bool checked);
+    void ProfilePicked(int index);
+    void SelectionChanged();
+    void ConvertClicked();
+    void ChangeOutputFolder();
+    void ShowProperties(int row);
+    void ShowAbout();
+    void ShowContextMenu(const QPoint& position);
+    void SplitChoiceActivated();
+    void ApplyCurrentToAll(bool renameDestinations);
+    int SingleSelectedRow() const;
+
+    WindowSetup setup_;
+    WindowHost& host_;
+    TaskList tasks_;
+    TaskTableModel* model_;
+    ProfileSettings current_;
+    OutputDefault outputDefault_{};
+    bool applyToAll_ = true;
+    bool merge_ = false;
+    bool converting_ = false;
+    bool cancelAsked_ = false;
+    QString rememberedFolder_;
+    std::function<void(ConversionTask&)> prepareTracks_;
+
+    QToolButton* banner_;
+    QToolButton* updateButton_;
+    QToolButton* settingsButton_;
+    QLabel* profileLabel_;
+    ProfileSelector* selector_;
+    QPushButton* optionsButton_;
+    QCheckBox* applyAllBox_;
+    TaskListView* view_;
+    QPushButton* audioButton_;
+    QPushButton* subtitleButton_;
+    QPushButton* addButton_;
+    QPushButton* convertButton_;
+    QPushButton* removeButton_;
+    QPushButton* upButton_;
+    QPushButton* downButton_;
+    QLabel* outputLabel_;
+    QLineEdit* outputField_;
+    QPushButton* changeFolderButton_;
+    QPushButton* openFolderButton_;
+    QCheckBox* mergeBox_;
+    QComboBox* discSize_;
+    TextProgressBar* progress_;
+    SplitSizeDialog* splitDialog_;
+
+    QMenu* addMenu_;
+    QMenu* contextMenu_;
+    QMenu* removeMenu_;
+    QMenu* settingsMenu_;
+    QMenu* languageMenu_;
+    QAction* addFilesAction_;
+    QAction* addFolderAction_;
+    QAction* listAddAction_;
+    QAction* listAddFolderAction_;
+    QAction* listRemoveAction_;
+    QAction* listRemoveAllAction_;
+    QAction* listConvertAction_;
+    QAction* listProfileAction_;
+    QAction* listPropertiesAction_;
+    QAction* listAudioAction_;
+    QAction* listSubtitleAction_;
+    QAction* removeSelectedAction_;
+    QAction* removeAllAction_;
+    QAction* helpAction_;
+    QAction* discoraAction_;
+    QAction* playerAction_;
+    QAction* aboutAction_;
+    QAction* exitAction_;
+};
+
+} // namespace reelvane

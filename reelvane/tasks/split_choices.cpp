@@ -1,0 +1,78 @@
+#include "reelvane/tasks/split_choices.h"
+
+#include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_rules.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace reelvane {
+namespace {
+
+std::string Format(const char* pattern, auto... values)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, values...);
+    return text;
+}
+
+} // namespace
+
+SplitChoices SplitChoicesFor(const std::string& profilePath)
+{
+    const std::string name = std::filesystem::path(profilePath).stem().string();
+    if (name == "blu-ray_h264" || name == "blu-ray_mpeg2")
+        return {{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}, 0};
+    if (name == "avchd_h264" || name == "avchd_mpeg2")
+        return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)", "BD-25 (25GB)", "BD-50 (50GB)"}, 0};
+    if (name == "ntscdvd" || name == "paldvd")
+        return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}, 0};
+    return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)", "BD-25 (25GB)", "BD-50 (50GB)", kCustomSplit, kNoSplit}, 5};
+}
+
+double EstimatedTotalMegabytes(const TaskList& tasks)
+{
+    double total = 0;
+    for (int i = 0; i < tasks.Count(); ++i)
+        total += EstimatedSizeMegabytes(*tasks.Get(i));
+    return total;
+}
+
+IdleStatus IdleStatusFor(const TaskList& tasks, const std::string& splitChoice, int customSplitMegabytes)
+{
+    IdleStatus status;
+    if (tasks.Count() == 0) {
+        status.text = LookupText("MAIN_DLG", "strProgressInfoTooltips", "Please Add File(s)");
+        return status;
+    }
+    double seconds = 0;
+    for (int i = 0; i < tasks.Count(); ++i)
+        seconds += tasks.Get(i)->probed.duration;
+    const double total = EstimatedTotalMegabytes(tasks);
+
+    std::string media = LookupText("WINDOW_INFO", "strNoSplitInfo", kNoSplit);
+    const struct {
+        const char* choice;
+        double share;
+    } discs[] = {{"DVD-5 (4.7GB)", 0.023809524}, {"DVD-9 (8.5GB)", 0.0125}, {"BD-25 (25GB)", 0.004347826},
+                 {"BD-50 (50GB)", 0.002173913}};
+    for (const auto& disc : discs)
+        if (splitChoice == disc.choice) {
+            status.barPercent = static_cast<int>(total * disc.share);
+            media = splitChoice;
+        }
+    if (splitChoice == kCustomSplit)
+        media = Format(LookupText("WINDOW_INFO", "strSplitSizeStatusInfo", "Split size: %s MB").c_str(),
+                       std::to_string(customSplitMegabytes).c_str());
+
+    const auto tenths = static_cast<long long>(seconds * 10);
+    status.text = LookupText("MAIN_DLG", "strTotalInfo", "Total") + Format(": %d | ", tasks.Count()) +
+                  LookupText("MAIN_DLG", "strLengthInfo", "Length") +
+                  Format(": %02d:%02d:%02d.%01d | ", static_cast<int>(tenths / 36000), static_cast<int>(tenths / 600 % 60),
+                         static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10)) +
+                  LookupText("MAIN_DLG", "strTotalSizeInfo", "Total Size") + Format(": %0.2f MB | ", total) +
+                  LookupText("MAIN_DLG", "strMediaType", "") + media;
+    return status;
+}
+
+} // namespace reelvane

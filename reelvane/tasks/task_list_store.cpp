@@ -1,0 +1,147 @@
+#include "reelvane/tasks/task_list_store.h"
+
+#include "platform/program_folder.h"
+#include "platform/staged_file.h"
+#include "reelvane/profiles/profile_file.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <system_error>
+
+namespace reelvane {
+namespace {
+
+constexpr int kFormatVersion = 1;
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+std::string Text(const QJsonValue& value) { return value.toString().toStdString(); }
+
+QJsonObject SaveSettings(const ProfileSettings& s)
+{
+    QJsonObject keys;
+    for (const auto& [key, value] : ProfileKeyValues(s))
+        keys[Text(key)] = Text(value);
+    return {{"iniPath", s.iniPath},
+            {"profileName", s.profileName},
+            {"nVideoDefaultBitRate", s.nVideoDefaultBitRate},
+            {"nSourceHeight", s.nSourceHeight},
+            {"nSourceWidth", s.nSourceWidth},
+            {"fSourceAspect", static_cast<double>(s.fSourceAspect)},
+            {"keys", keys}};
+}
+
+ProfileSettings LoadSettings(const QJsonObject& object)
+{
+    ProfileSettings s = EmptyProfileSettings();
+    SetText(s.iniPath, Text(object["iniPath"]));
+    SetText(s.profileName, Text(object["profileName"]));
+    const QJsonObject keys = object["keys"].toObject();
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+        SetProfileKeyValue(s, it.key().toStdString(), Text(it.value()));
+    s.nVideoDefaultBitRate = object["nVideoDefaultBitRate"].toInt();
+    s.nSourceHeight = object["nSourceHeight"].toInt();
+    s.nSourceWidth = object["nSourceWidth"].toInt();
+    s.fSourceAspect = static_cast<float>(object["fSourceAspect"].toDouble());
+    return s;
+}
+
+QJsonObject SaveTask(const ConversionTask& task)
+{
+    QJsonArray selected;
+    for (const AudioTrackEntry& track : task.probed.audioTracks)
+        selected.append(track.selected);
+    QJsonArray candidates;
+    for (const std::string& candidate : task.subtitleCandidates)
+        candidates.append(Text(candidate));
+    return {{"source", Text(task.sourcePath)},
+            {"destination", Text(task.destinationPath)},
+            {"calcAspect", task.calcAspect},
+            {"usePlatformReader", task.usePlatformReader},
+            {"fromStart", task.fromStart},
+            {"trimStart", static_cast<qint64>(task.trimStart)},
+            {"toEnd", task.toEnd},
+            {"trimEnd", static_cast<qint64>(task.trimEnd)},
+            {"audioSelected", selected},
+            {"subtitleCandidates", candidates},
+            {"subtitlePath", Text(task.subtitlePath)},
+            {"settings", SaveSettings(task.settings)}};
+}
+
+std::unique_ptr<ConversionTask> LoadTask(const QJsonObject& object)
+{
+    auto task = std::make_unique<ConversionTask>();
+    task->sourcePath = Text(object["source"]);
+    if (task->sourcePath.empty())
+        return nullptr;
+    task->usePlatformReader = object["usePlatformReader"].toInt();
+    // The probe's engine records are not kept; the source is read again.
+    ProbeSource(task->sourcePath, task->usePlatformReader, task->probed);
+    task->destinationPath = Text(object["destination"]);
+    task->calcAspect = object["calcAspect"].toInt(-1);
+    task->fromStart = object["fromStart"].toInt(1);
+    task->trimStart = object["trimStart"].toInteger();
+    task->toEnd = object["toEnd"].toInt(1);
+    task->trimEnd = object["trimEnd"].toInteger();
+    const QJsonArray selected = object["audioSelected"].toArray();
+    for (qsizetype i = 0; i < selected.size() && i < static_cast<qsizetype>(task->probed.audioTracks.size()); ++i)
+        task->probed.audioTracks[static_cast<std::size_t>(i)].selected = selected[i].toInt();
+    for (const QJsonValue& candidate : object["subtitleCandidates"].toArray())
+        task->subtitleCandidates.push_back(Text(candidate));
+    task->subtitlePath = Text(object["subtitlePath"]);
+    task->settings = LoadSettings(object["settings"].toObject());
+    return task;
+}
+
+} // namespace
+
+TaskListStore::TaskListStore() : path_(platform::UserStateFolder() + "/quillon/tasks.json") {}
+
+TaskListStore::TaskListStore(std::string path) : path_(std::move(path)) {}
+
+bool TaskListStore::Save(const TaskList& tasks) const
+{
+    if (tasks.Count() == 0) {
+        Remove();
+        return true;
+    }
+    QJsonArray saved;
+    for (int i = 0; i < tasks.Count(); ++i)
+        saved.append(SaveTask(*tasks.Get(i)));
+    const QByteArray bytes = QJsonDocument(QJsonObject{{"version", kFormatVersion}, {"tasks", saved}}).toJson();
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
+    return platform::WriteFileStaged(path_, bytes.constData(), static_cast<std::size_t>(bytes.size()), true);
+}
+
+std::vector<std::unique_ptr<ConversionTask>> TaskListStore::Load() const
+{
+    std::vector<std::unique_ptr<ConversionTask>> tasks;
+    QFile file(Text(path_));
+    if (!file.open(QIODevice::ReadOnly))
+        return tasks;
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    if (root["version"].toInt() != kFormatVersion)
+        return tasks;
+    for (const QJsonValue& value : root["tasks"].toArray())
+        if (auto task = LoadTask(value.toObject()))
+            tasks.push_back(std::move(task));
+    return tasks;
+}
+
+bool TaskListStore::HasSaved() const
+{
+    std::error_code error;
+    return std::filesystem::exists(path_, error);
+}
+
+void TaskListStore::Remove() const
+{
+    std::error_code error;
+    std::filesystem::remove(path_, error);
+}
+
+} // namespace reelvane
