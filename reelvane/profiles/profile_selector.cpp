@@ -37,6 +37,9 @@ ProfilePopup::ProfilePopup(QWidget* parent) : QFrame(parent, Qt::Popup)
     categoryList_ = MakeList(this, "Categories");
     profileList_ = MakeList(this, "Profiles");
     categoryList_->setFixedWidth(kPopupWidth * 2 / 5);
+    // Every category fits without scrolling.
+    categoryList_->setIconSize({18, 18});
+    categoryList_->setSpacing(0);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(1);

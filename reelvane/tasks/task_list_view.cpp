@@ -19,6 +19,8 @@ TaskListView::TaskListView(QWidget* parent) : QTreeView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAcceptDrops(true);
+    // Drops land on the viewport, the widget under the pointer.
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
     header()->setStretchLastSection(true);

@@ -1,0 +1,506 @@
+// The main window walked as a user walks it: offscreen, with generated clips, a private program
+// folder and private settings.
+#include "platform/ini_file.h"
+#include "platform/settings_store.h"
+#include "reelvane/frame/language_table.h"
+#include "reelvane/profiles/profile_selector.h"
+#include "reelvane/tasks/main_window.h"
+#include "reelvane/tasks/split_size_dialog.h"
+#include "reelvane/tasks/task_list_view.h"
+#include "reelvane/tasks/task_table_model.h"
+#include "reelvane/ui/text_progress_bar.h"
+#include "scripted_host.h"
+#include "temp_folder.h"
+#include "tests/media/test_media.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace reelvane;
+using testmedia::Clip;
+
+namespace {
+
+const uint16_t kEnglishUs = 9 | (1 << 10);
+
+// A program folder of its own (profiles, packs) and settings and state folders of its own.
+class Sandbox {
+public:
+    Sandbox()
+    {
+        namespace fs = std::filesystem;
+        program_ = root_.path("program");
+        fs::create_directories(program_ + "/language");
+        fs::copy(std::string(REELVANE_SOURCE_DIR) + "/data/ini", program_ + "/ini", fs::copy_options::recursive);
+        fs::copy(std::string(REELVANE_SOURCE_DIR) + "/data/language/lumo", program_ + "/language/lumo",
+                 fs::copy_options::recursive);
+        std::ifstream mp4(program_ + "/ini/mp4.ini");
+        std::string text((std::istreambuf_iterator<char>(mp4)), {});
+        auto replaced = [&](std::string s, const std::string& from, const std::string& to) {
+            s.replace(s.find(from), from.size(), to);
+            return s;
+        };
+        std::string mkv = replaced(replaced(replaced(text, "[MP4 Video]", "[MKV Video]"), "TargetType=mp4", "TargetType=mkv"),
+                                   "nVideoBitRateLevel=3.000000", "nVideoBitRateLevel=6.000000");
+        root_.write("program/ini/mkv.ini", mkv);
+        root_.write("program/ini/mine.ini", "[A]\nTargetType=avi\nnVideoBitRateLevel=1.0\n[B]\nTargetType=webm\n");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root_.path("config")));
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(root_.path("state")));
+    }
+
+    WindowSetup Setup() const
+    {
+        platform::SettingsStore settings;
+        StartupSettings startup = LoadStartupSettings(settings, program_, Languages(), kEnglishUs);
+        return {program_, settings, startup, TaskListStore()};
+    }
+
+    const std::string& program() const { return program_; }
+    std::string path(const std::string& name) const { return root_.path(name); }
+    std::string recoveryFile() const { return root_.path("state") + "/quillon/tasks.json"; }
+
+private:
+    TempFolder root_;
+    std::string program_;
+};
+
+QString Cell(MainWindow& window, int row, int column)
+{
+    return window.taskModel()->index(row, column).data().toString();
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Runs `check` on the next modal window, then closes it.
+void WhenModal(std::function<void(QWidget*)> check)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, check] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        check(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->accept();
+        else
+            modal->close();
+    });
+    timer->start(20);
+}
+
+void Hover(QListWidget* list, int row)
+{
+    list->scrollToItem(list->item(row));
+    QTest::mouseMove(list->viewport(), list->visualItemRect(list->item(row)).center());
+}
+
+int RowOf(QListWidget* list, const QString& text)
+{
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == text)
+            return i;
+    return -1;
+}
+
+// Opens the pop-up, follows the pointer to the category and clicks the profile.
+void PickProfile(MainWindow& window, const QString& category, const QString& profile)
+{
+    ProfilePopup* popup = window.selector()->popup();
+    QTest::mouseClick(window.selector(), Qt::LeftButton);
+    QTRY_VERIFY(popup->isVisible());
+    const int categoryRow = RowOf(popup->categoryList(), category);
+    QVERIFY(categoryRow >= 0);
+    // The pointer comes from another entry, as a hand moving down the list does.
+    Hover(popup->categoryList(), categoryRow == 0 ? 1 : 0);
+    Hover(popup->categoryList(), categoryRow);
+    QTRY_COMPARE(popup->shownCategory(), categoryRow);
+    const int profileRow = RowOf(popup->profileList(), profile);
+    QVERIFY(profileRow >= 0);
+    QTest::mouseClick(popup->profileList()->viewport(), Qt::LeftButton, {},
+                      popup->profileList()->visualItemRect(popup->profileList()->item(profileRow)).center());
+    QTRY_VERIFY(!popup->isVisible());
+    QTRY_COMPARE(Q(window.currentProfile().profileName), profile);
+}
+
+void Drop(MainWindow& window, const QStringList& paths)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    // The file manager's drag enters the list first, then drops.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.view()->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.view()->viewport(), &drop);
+}
+
+QPushButton* ButtonNamed(MainWindow& window, const char* name) { return window.findChild<QPushButton*>(name); }
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void UserPath();
+    void ProfilePickWithoutApplyToAll();
+    void OutputFolderAndMenus();
+    void MissingRememberedProfile();
+    void KilledProgramIsRestored();
+};
+
+void MainWindowTest::UserPath()
+{
+    Sandbox sandbox;
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.StartUp({});
+
+    // First start: the defaults are written back, the Add menu opens and the product page once.
+    platform::SettingsStore settings;
+    QCOMPARE(Q(*settings.ReadString("ConvertDir")), Q(sandbox.program() + "/output/"));
+    QCOMPARE(Q(*settings.ReadString("language")), QString("English"));
+    QTRY_VERIFY(window.addMenu()->isVisible());
+    window.addMenu()->hide();
+    QTRY_COMPARE(host.opened, QStringList(Q(sandbox.program() + "/help/product.html")));
+    QCOMPARE(settings.ReadInt("firstuse").value_or(-1), 1);
+    QCOMPARE(Q(window.selector()->CurrentProfile().profileName), QString("MP4 Video"));
+    QCOMPARE(window.progressBar()->text(), QString("Please Add File(s)"));
+    QVERIFY(!ButtonNamed(window, "convertButton")->isEnabled());
+
+    // Two clips through the file dialog, one dropped from a file manager (the .avi is refused).
+    const QString tracks = Q(testmedia::ClipPath(Clip::MatroskaTracks));
+    const QString audio = Q(testmedia::ClipPath(Clip::AudioOnly));
+    const QString anamorphic = Q(testmedia::ClipPath(Clip::Anamorphic));
+    host.files = {tracks, audio};
+    window.addMenu()->actions().at(0)->trigger();
+    QCOMPARE(host.fileDialogFolder, Q(sandbox.program()));
+    QVERIFY(host.fileDialogFilter.contains("*.mkv"));
+    Drop(window, {anamorphic, Q(sandbox.path("notes.avi"))});
+    QCOMPARE(window.taskModel()->rowCount(), 3);
+    QCOMPARE(window.SelectedRows(), QList<int>{2});
+
+    const QString output = Q(sandbox.program() + "/output/");
+    const QStringList names = {"tracks", "audio_only", "anamorphic"};
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(Cell(window, row, TaskTableModel::OriginalLengthColumn), QString("00:00:02"));
+        QCOMPARE(Cell(window, row, TaskTableModel::TrimmedLengthColumn), QString("00:00:02"));
+        QCOMPARE(Cell(window, row, TaskTableModel::DestinationColumn), names[row] + ".mp4");
+        QCOMPARE(Q(window.tasks().Get(row)->destinationPath), output + names[row] + ".mp4");
+    }
+    // MP4: video 3.0 x 320 x 240 x 0.9765625 / 1000 = 225, two AAC tracks of 128.
+    const float seconds = window.tasks().Get(0)->probed.duration;
+    QCOMPARE(Cell(window, 0, TaskTableModel::EstimatedSizeColumn),
+             QString::asprintf("%.2f MB", (225 + 2 * 128) * seconds * 1000 / 8388608.0));
+    QVERIFY(window.progressBar()->text().startsWith("Total: 3 | Length: 00:00:0"));
+    QVERIFY(window.progressBar()->text().endsWith("| No split"));
+    QVERIFY(QFile::exists(Q(sandbox.recoveryFile())));
+
+    // The pop-up follows the pointer across the categories; a click picks for every task.
+    ProfilePopup* popup = window.selector()->popup();
+    QTest::mouseClick(window.selector(), Qt::LeftButton);
+    QTRY_VERIFY(popup->isVisible());
+    QCOMPARE(popup->size(), QSize(500, 380));
+    Hover(popup->categoryList(), RowOf(popup->categoryList(), "Other Profiles"));
+    QTRY_COMPARE(popup->profileList()->count(), 2);
+    QCOMPARE(popup->profileList()->item(0)->text(), QString("A"));
+    Hover(popup->categoryList(), RowOf(popup->categoryList(), "All Profiles"));
+    QTRY_COMPARE(popup->profileList()->count(), 4);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QTRY_VERIFY(!popup->isVisible());
+    QCOMPARE(Q(window.selector()->CurrentProfile().profileName), QString("MP4 Video"));
+
+    PickProfile(window, "All Profiles", "MKV Video");
+    QCOMPARE(popup->confirmedProfile(), RowOf(popup->profileList(), "MKV Video"));
+    for (int row = 0; row < 3; ++row)
+        QCOMPARE(Cell(window, row, TaskTableModel::DestinationColumn), names[row] + ".mkv");
+    QCOMPARE(window.tasks().Get(0)->settings.nVideoDefaultBitRate, 450);
+    QCOMPARE(Q(platform::ini::ReadString(sandbox.program() + "/ini/tvcdef.ini", "OUTPUT_DEFAULT", "outputinifile")),
+             QString("mkv.ini"));
+
+    // Up and down follow the rows; the ends stay where they are.
+    QPushButton* up = ButtonNamed(window, "upButton");
+    QPushButton* down = ButtonNamed(window, "downButton");
+    QVERIFY(up->isEnabled());
+    QVERIFY(!down->isEnabled());
+    up->click();
+    QCOMPARE(Cell(window, 1, 0), QString("anamorphic.mkv"));
+    QCOMPARE(window.SelectedRows(), QList<int>{1});
+    window.SelectRow(0);
+    QVERIFY(!up->isEnabled());
+    down->click();
+    QCOMPARE(Cell(window, 0, 0), QString("anamorphic.mkv"));
+    QCOMPARE(Cell(window, 1, 0), QString("tracks.mkv"));
+
+    // Remove the selected one through the Delete drop-down.
+    window.findChild<QMenu*>("removeMenu")->actions().at(0)->trigger();
+    QCOMPARE(window.taskModel()->rowCount(), 2);
+    QCOMPARE(Cell(window, 0, 0), QString("anamorphic.mkv"));
+    QCOMPARE(Cell(window, 1, 0), QString("audio_only.mka"));
+
+    // Properties of the clip with two audio tracks... none left with two: add it again first.
+    window.AddFiles({tracks});
+    const QRect rowRect = window.view()->visualRect(window.taskModel()->index(2, 0));
+    bool shown = false;
+    WhenModal([&](QWidget* dialog) {
+        shown = true;
+        QCOMPARE(dialog->findChild<QLineEdit*>("fileName")->text(), QString("tracks.mkv"));
+        QCOMPARE(dialog->findChild<QLineEdit*>("length")->text(), QString("00:00:02"));
+        QCOMPARE(dialog->findChild<QPlainTextEdit*>("audio")->toPlainText().count('\n'), 1);
+        QVERIFY(dialog->findChild<QPlainTextEdit*>("video")->toPlainText().contains("320x240"));
+    });
+    QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QTest::mouseDClick(window.view()->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QVERIFY(shown);
+
+    // Apply to All: off asks nothing; on asks, and No leaves it off and the tasks as they are.
+    auto* applyAll = window.findChild<QCheckBox*>("applyAllBox");
+    applyAll->click();
+    QVERIFY(!window.applyToAll());
+    QVERIFY(host.questions.isEmpty());
+    window.tasks().Get(0)->settings.nVideoCustomBitRate = 777;
+    host.answers = {false};
+    applyAll->click();
+    QVERIFY(!applyAll->isChecked());
+    QVERIFY(!window.applyToAll());
+    QCOMPARE(window.tasks().Get(0)->settings.nVideoCustomBitRate, 777);
+    host.answers = {true};
+    applyAll->click();
+    QVERIFY(applyAll->isChecked());
+    QVERIFY(window.applyToAll());
+    QCOMPARE(window.tasks().Get(0)->settings.nVideoCustomBitRate, window.currentProfile().nVideoCustomBitRate);
+    QCOMPARE(host.questions.size(), 2);
+
+    // German from the settings menu: the open window changes at once and the choice is kept.
+    QAction* german = nullptr;
+    for (QAction* action : window.findChild<QMenu*>("languageMenu")->actions())
+        if (action->text() == "Deutsch (German)")
+            german = action;
+    QVERIFY(german);
+    german->trigger();
+    QCOMPARE(ButtonNamed(window, "convertButton")->text(), QString("&Konvertieren"));
+    QCOMPARE(window.taskModel()->headerData(0, Qt::Horizontal).toString(), QString("Quelle"));
+    QVERIFY(window.progressBar()->text().startsWith("Gesamt: 3"));
+    QCOMPARE(Q(*settings.ReadString("language")), QString("Deutsch (German)"));
+    QVERIFY(german->isChecked());
+
+    // While the run flag is set: Cancel once, closing refused; afterwards it closes and the
+    // recovery file goes.
+    QSignalSpy cancels(&window, &MainWindow::cancelRequested);
+    window.SetConverting(true);
+    QPushButton* convert = ButtonNamed(window, "convertButton");
+    QCOMPARE(convert->text(), QString("&Abbrechen"));
+    QVERIFY(!ButtonNamed(window, "addButton")->isEnabled());
+    QVERIFY(!window.selector()->isEnabled());
+    QVERIFY(ButtonNamed(window, "openFolderButton")->isEnabled());
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(host.messages.size(), 1);
+    QVERIFY(host.messages.first().startsWith("Bitte brechen Sie die Konvertierung ab"));
+    convert->click();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QCOMPARE(cancels.count(), 1);
+    QVERIFY(!convert->isEnabled());
+    window.ShowRunStatus(42, "Abgeschlossen: 42%");
+    QCOMPARE(window.progressBar()->value(), 42);
+    window.SetConverting(false);
+    QVERIFY(convert->isEnabled());
+    QVERIFY(window.close());
+    QVERIFY(!QFile::exists(Q(sandbox.recoveryFile())));
+    QVERIFY(host.unexpected.isEmpty());
+}
+
+void MainWindowTest::ProfilePickWithoutApplyToAll()
+{
+    Sandbox sandbox;
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::ClipPath(Clip::MatroskaTracks)), Q(testmedia::ClipPath(Clip::Anamorphic))});
+    window.findChild<QCheckBox*>("applyAllBox")->click();
+    QVERIFY(!window.applyToAll());
+
+    window.SelectRow(0);
+    PickProfile(window, "Other Profiles", "A");
+    QCOMPARE(Cell(window, 0, TaskTableModel::DestinationColumn), QString("tracks.avi"));
+    QCOMPARE(Cell(window, 1, TaskTableModel::DestinationColumn), QString("anamorphic.mp4"));
+
+    // Selecting a row shows its own profile, and the record takes that profile's file too.
+    window.SelectRow(1);
+    QCOMPARE(Q(window.selector()->CurrentProfile().profileName), QString("MP4 Video"));
+    QCOMPARE(Q(window.currentProfile().iniPath), Q(sandbox.program() + "/ini/mp4.ini"));
+    window.SelectRow(0);
+    QCOMPARE(Q(window.selector()->CurrentProfile().fileName), QString("mine.ini"));
+    QCOMPARE(Q(window.currentProfile().iniPath), Q(sandbox.program() + "/ini/mine.ini"));
+
+    // With both rows selected a pick changes no task.
+    window.view()->selectAll();
+    PickProfile(window, "Common Video", "MKV Video");
+    QCOMPARE(Cell(window, 0, TaskTableModel::DestinationColumn), QString("tracks.avi"));
+    QCOMPARE(Cell(window, 1, TaskTableModel::DestinationColumn), QString("anamorphic.mp4"));
+
+    // Merge checks Apply to All without asking and names every destination again.
+    window.findChild<QCheckBox*>("mergeBox")->click();
+    QVERIFY(window.mergeIntoOne());
+    QVERIFY(window.applyToAll());
+    QVERIFY(window.findChild<QCheckBox*>("applyAllBox")->isChecked());
+    QCOMPARE(Cell(window, 0, TaskTableModel::DestinationColumn), QString("tracks.mkv"));
+    QCOMPARE(Cell(window, 1, TaskTableModel::DestinationColumn), QString("anamorphic.mkv"));
+    QVERIFY(host.questions.isEmpty());
+}
+
+void MainWindowTest::OutputFolderAndMenus()
+{
+    Sandbox sandbox;
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::ClipPath(Clip::MatroskaTracks))});
+    QPushButton* change = ButtonNamed(window, "changeFolderButton");
+
+    // The same folder again, even without its trailing slash, changes nothing and asks nothing.
+    host.folder = Q(sandbox.program() + "/output");
+    change->click();
+    QVERIFY(host.questions.isEmpty());
+    std::filesystem::create_directories(sandbox.path("elsewhere"));
+    host.folder = Q(sandbox.path("elsewhere"));
+    host.answers = {true};
+    change->click();
+    QCOMPARE(host.questions.size(), 1);
+    QCOMPARE(Q(window.outputFolder()), Q(sandbox.path("elsewhere") + "/"));
+    QCOMPARE(Q(*platform::SettingsStore().ReadString("ConvertDir")), Q(sandbox.path("elsewhere") + "/"));
+    QCOMPARE(window.findChild<QLineEdit*>("outputFolder")->text(), Q(sandbox.path("elsewhere") + "/"));
+    QCOMPARE(Q(window.tasks().Get(0)->destinationPath), Q(sandbox.path("elsewhere") + "/tracks.mp4"));
+
+    // The right-click menu: without a selection only adding; during a run tracks but no removing.
+    QMenu* menu = window.contextMenu();
+    auto enabled = [menu] {
+        QStringList on;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator() && action->isEnabled())
+                on << action->text();
+        return on;
+    };
+    window.view()->clearSelection();
+    emit window.view()->customContextMenuRequested({10, 10});
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(enabled(), (QStringList{"Add file(s)...", "Add folder..."}));
+    menu->hide();
+    window.SelectRow(0);
+    window.SetConverting(true);
+    emit window.view()->customContextMenuRequested({10, 10});
+    QCOMPARE(enabled(), (QStringList{"Audio track...", "Subtitle..."}));
+    menu->hide();
+    window.SetConverting(false);
+    QSignalSpy audioAsked(&window, &MainWindow::audioTracksRequested);
+    ButtonNamed(window, "audioButton")->click();
+    QCOMPARE(audioAsked.count(), 1);
+    QCOMPARE(audioAsked.first().first().toInt(), 0);
+
+    // The custom split size is asked once picked and shown in the status line.
+    auto* discSize = window.findChild<QComboBox*>("discSize");
+    discSize->setCurrentIndex(discSize->findData("Custom"));
+    WhenModal([](QWidget* dialog) { dialog->findChild<QSpinBox*>()->setValue(700); });
+    emit discSize->activated(discSize->currentIndex());
+    QCOMPARE(window.customSplitMegabytes(), 700);
+    QCOMPARE(window.splitChoice(), QString("Custom"));
+    QVERIFY(window.progressBar()->text().endsWith("| Split size: 700 MB"));
+
+    // Accelerators work with the menu closed.
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
+    QTest::keyClick(&window, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(host.opened, QStringList(Q(sandbox.program() + "/help/support.html")));
+    QCOMPARE(host.started, (QStringList{Q(sandbox.program() + "/discora"), Q(sandbox.program() + "/qlm")}));
+
+    // Emptied, a click on the list offers the Add menu.
+    window.findChild<QMenu*>("removeMenu")->actions().at(1)->trigger();
+    QCOMPARE(window.taskModel()->rowCount(), 0);
+    QVERIFY(!ButtonNamed(window, "convertButton")->isEnabled());
+    QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {}, {30, 30});
+    QTRY_VERIFY(window.addMenu()->isVisible());
+    window.addMenu()->hide();
+    QVERIFY(!QFile::exists(Q(sandbox.recoveryFile())));
+}
+
+void MainWindowTest::MissingRememberedProfile()
+{
+    Sandbox sandbox;
+    std::ofstream(sandbox.program() + "/ini/tvcdef.ini") << "[OUTPUT_DEFAULT]\noutputinifile=gone.ini\noutputprofile=Gone\n";
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    QVERIFY(window.selector()->CurrentProfile().profileName.empty());
+    QCOMPARE(window.currentProfile().TargetType[0], '\0');
+    QCOMPARE(window.currentProfile().nVideoBitRateLevel, 0.0f);
+    QCOMPARE(window.splitChoice(), QString("No split"));
+}
+
+void MainWindowTest::KilledProgramIsRestored()
+{
+    Sandbox sandbox;
+    {
+        platform::SettingsStore settings;
+        settings.WriteInt("firstuse", 1);
+        settings.WriteString("ConvertDir", sandbox.path("out") + "/");
+    }
+    const QStringList clips = {Q(testmedia::ClipPath(Clip::MatroskaTracks)), Q(testmedia::ClipPath(Clip::Anamorphic))};
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(REELVANE_PROGRAM, clips);
+    QVERIFY(program.waitForStarted());
+    auto savedTasks = [&] {
+        QFile file(Q(sandbox.recoveryFile()));
+        if (!file.open(QIODevice::ReadOnly))
+            return qsizetype(0);
+        return QJsonDocument::fromJson(file.readAll()).object()["tasks"].toArray().size();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(savedTasks(), qsizetype(2), 30000);
+    program.kill();
+    QVERIFY(program.waitForFinished());
+
+    ScriptedHost host;
+    host.answers = {true};
+    MainWindow window(sandbox.Setup(), host);
+    window.StartUp({});
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY(host.questions.first().contains("2"));
+    QCOMPARE(window.taskModel()->rowCount(), 2);
+    QCOMPARE(Q(window.tasks().Get(0)->sourcePath), clips[0]);
+    QCOMPARE(Q(window.tasks().Get(1)->sourcePath), clips[1]);
+    QCOMPARE(Q(window.tasks().Get(1)->destinationPath), Q(sandbox.path("out") + "/anamorphic.mp4"));
+    QCOMPARE(window.tasks().Get(0)->probed.audioTracks.size(), std::size_t(2));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
