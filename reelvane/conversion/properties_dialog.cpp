@@ -21,7 +21,7 @@ QPlainTextEdit* ReadOnlyText(const QString& text, const QString& name, QWidget* 
     auto* edit = new QPlainTextEdit(text, parent);
     edit->setReadOnly(true);
     edit->setAccessibleName(name);
-    edit->setMinimumHeight(edit->fontMetrics().lineSpacing() * 4);
+    edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 4 + 12);
     return edit;
 }
 
@@ -73,7 +73,7 @@ PropertiesDialog::PropertiesDialog(const ConversionTask& task, QWidget* parent) 
     ok->setToolTip(Text("btnOkTooltip", "OK"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     form->addRow(buttons);
-    resize(460, sizeHint().height());
+    resize(480, sizeHint().height());
     QLM_AddFilterHook(this);
 }
 

@@ -15,19 +15,23 @@
 
 namespace reelvane {
 
+void ApplyProgramColours()
+{
+    QLM_InitSkin(1, 1, "lumo_skin");
+    QPalette colours = QApplication::palette();
+    colours.setColor(QPalette::Window, QColor(0xD9, 0xEA, 0xFF));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    QApplication::setPalette(colours);
+}
+
 int RunApplication(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductTitle);
     QApplication::setApplicationVersion(kVersionText);
     QApplication::setDesktopFileName("reelvane");
-    QLM_InitSkin(1, 1, "lumo_skin");
+    ApplyProgramColours();
     const bool trakkelLoaded = LoadTrakkel();
-
-    QPalette colours = QApplication::palette();
-    colours.setColor(QPalette::Window, QColor(0xD9, 0xEA, 0xFF));
-    colours.setColor(QPalette::WindowText, Qt::black);
-    QApplication::setPalette(colours);
     VCInit();
 
     const std::string programFolder = platform::ProgramFolder();
