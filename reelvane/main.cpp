@@ -1,6 +1,7 @@
 // Until the main window exists, the program shows what it found: its folders, its settings,
 // the language packs and the remembered profile.
 #include "platform/program_folder.h"
+#include "reelvane/cli/command_line.h"
 #include "platform/settings_store.h"
 #include "platform/system_language.h"
 #include "reelvane/frame/language_table.h"
@@ -10,8 +11,10 @@
 
 using namespace reelvane;
 
-int main()
+int main(int argc, char** argv)
 {
+    if (int code = RunCommandLine(argc, argv); code >= 0)
+        return code;
     const std::string programFolder = platform::ProgramFolder();
     platform::SettingsStore settings;
     const std::string convertDir = settings.ReadString("ConvertDir").value_or(programFolder + "/output/");
