@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace discora {
 namespace fs = std::filesystem;
@@ -33,6 +34,22 @@ std::string VolumeLabel(const std::string& path)
         label += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : '_';
     }
     return label.empty() ? "DISC" : label;
+}
+
+std::string XmlText(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += c;
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -94,6 +111,21 @@ bool IsProgramStream(const std::string& path)
     return in.gcount() == 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0xBA;
 }
 
+std::string DvdVideoFormat(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> head(1 << 16);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    for (std::size_t i = 0; i + 7 <= head.size(); ++i) {
+        if (head[i] == 0 && head[i + 1] == 0 && head[i + 2] == 1 && head[i + 3] == 0xB3) {
+            int lines = ((head[i + 5] & 0x0F) << 8) | head[i + 6];
+            return lines == 576 ? "pal" : "ntsc";
+        }
+    }
+    return "ntsc";
+}
+
 Plan MakePlan(const Options& options, const std::string& workFolder)
 {
     Plan plan;
@@ -109,10 +141,16 @@ Plan MakePlan(const Options& options, const std::string& workFolder)
         plan.kind = DiscKind::DvdVideo;
         plan.image = options.imagePath.empty() ? workFolder + "/dvd.iso" : options.imagePath;
         const std::string video = workFolder + "/dvd";
-        Command titles{"dvdauthor", {"-o", video, "-t"}};
-        titles.arguments.insert(titles.arguments.end(), options.files.begin(), options.files.end());
-        plan.makeImage.push_back(titles);
-        plan.makeImage.push_back({"dvdauthor", {"-o", video, "-T"}});
+        // A control file, since dvdauthor takes the TV system of its menus on no command line.
+        const std::string format = DvdVideoFormat(options.files.front());
+        plan.controlFile = workFolder + "/dvd.xml";
+        plan.controlText = "<dvdauthor dest=\"" + XmlText(video) + "\">\n"
+                           "  <vmgm><menus><video format=\"" + format + "\"/></menus></vmgm>\n"
+                           "  <titleset>\n    <titles>\n      <video format=\"" + format + "\"/>\n";
+        for (const std::string& file : options.files)
+            plan.controlText += "      <pgc><vob file=\"" + XmlText(file) + "\"/></pgc>\n";
+        plan.controlText += "    </titles>\n  </titleset>\n</dvdauthor>\n";
+        plan.makeImage.push_back({"dvdauthor", {"-x", plan.controlFile}});
         // ISO 9660 with a UDF bridge, the layout DVD players read.
         plan.makeImage.push_back({"genisoimage", {"-quiet", "-dvd-video", "-udf", "-V", label, "-o", plan.image, video}});
         return plan;

@@ -33,12 +33,17 @@ struct Command {
 
 struct Plan {
     DiscKind kind = DiscKind::Data;
+    std::string controlFile;        // written before the commands run, when not empty
+    std::string controlText;
     std::vector<Command> makeImage; // empty when the input is already an image
     std::string image;
 };
 
 // True when the file starts with an MPEG program stream pack header.
 bool IsProgramStream(const std::string& path);
+
+// "pal" when the first MPEG-2 sequence header of the stream gives 576 lines, else "ntsc".
+std::string DvdVideoFormat(const std::string& path);
 
 // The commands that turn the files into one image in `workFolder` (or at `imagePath`).
 Plan MakePlan(const Options& options, const std::string& workFolder);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,11 @@ int main(int argc, char** argv)
     if (work.path().empty())
         return Fail("No work folder could be made.");
     Plan plan = MakePlan(options, work.path());
+    if (!plan.controlFile.empty()) {
+        std::printf("%s:\n%s", plan.controlFile.c_str(), plan.controlText.c_str());
+        if (!options.dryRun && !(std::ofstream(plan.controlFile) << plan.controlText))
+            return Fail("The file " + plan.controlFile + " could not be written.");
+    }
     for (const Command& command : plan.makeImage)
         if (!Run(command, options.dryRun))
             return Fail("The disc image could not be made (" + command.program + " failed).");
