@@ -353,7 +353,10 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
             currentOutput_ = task.output;
     if (!summary.cancelled && !runBurnType_.empty() && !outputsToAuthor_.empty()) {
         summary.discStep = true;
-        DiscJob job{runBurnType_, outputsToAuthor_, request.outputFolder, currentOutput_, request.programFolder};
+        // Without an output folder the disc goes beside the last output, never into the working folder.
+        std::string folder = request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/"
+                                                          : request.outputFolder;
+        DiscJob job{runBurnType_, outputsToAuthor_, folder, currentOutput_, request.programFolder};
         discPhase_ = true;
         DiscResult disc = RunDiscOutput(job, observer_, [this](int percent, const std::string& text) {
             StatusUpdate(percent, text);
