@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,6 +26,20 @@ double Seconds(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
+
+// Processor seconds of the waited-for children so far: unlike wall time, blind to other load.
+double ChildCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Timing {
+    double wall = 0;
+    double cpu = 0;
+};
 
 std::vector<std::string> CommandLine(const std::string& source, const std::string& folder)
 {
@@ -62,20 +77,33 @@ std::vector<std::string> EngineCommand(const std::string& source, const std::str
     return {};
 }
 
-double ThroughCommandLine(const std::string& source, const std::string& folder)
+Timing ThroughCommandLine(const std::string& source, const std::string& folder)
 {
     fs::remove_all(folder);
+    double cpu = ChildCpuSeconds();
     auto start = Clock::now();
     platform::RunAndCapture(REELVANE_PROGRAM, CommandLine(source, folder));
-    return Seconds(start);
+    return {Seconds(start), ChildCpuSeconds() - cpu};
 }
 
-double Directly(const std::vector<std::string>& args, const std::string& output)
+Timing Directly(const std::vector<std::string>& args, const std::string& output)
 {
     fs::remove(output);
+    double cpu = ChildCpuSeconds();
     auto start = Clock::now();
     platform::RunAndWait("ffmpeg", args);
-    return Seconds(start);
+    return {Seconds(start), ChildCpuSeconds() - cpu};
+}
+
+struct Summary {
+    double best = 0;
+    double median = 0;
+};
+
+Summary Summarise(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return {values.front(), values[values.size() / 2]};
 }
 
 } // namespace
@@ -93,18 +121,22 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::vector<double> cli, ffmpeg;
+    std::vector<double> cliWall, cliCpu, ffmpegWall, ffmpegCpu;
     for (int round = 0; round < rounds; ++round) { // interleaved, so both see the same machine load
-        ffmpeg.push_back(Directly(direct, output));
-        cli.push_back(ThroughCommandLine(source, folder));
+        Timing d = Directly(direct, output);
+        Timing c = ThroughCommandLine(source, folder);
+        ffmpegWall.push_back(d.wall), ffmpegCpu.push_back(d.cpu);
+        cliWall.push_back(c.wall), cliCpu.push_back(c.cpu);
     }
     fs::remove_all(work);
-    std::sort(cli.begin(), cli.end());
-    std::sort(ffmpeg.begin(), ffmpeg.end());
-    double bestRatio = cli.front() / ffmpeg.front(), medianRatio = cli[rounds / 2] / ffmpeg[rounds / 2];
     std::printf("a run of a 20 s 640x480 clip with %s, %d rounds\n", kProfile.c_str(), rounds);
-    std::printf("  ffmpeg directly:        best %.3f s, median %.3f s\n", ffmpeg.front(), ffmpeg[rounds / 2]);
-    std::printf("  reelvane --convert:     best %.3f s, median %.3f s\n", cli.front(), cli[rounds / 2]);
-    std::printf("  ratio reelvane / ffmpeg: best %.3f, median %.3f (aim: at most 1.03)\n", bestRatio, medianRatio);
+    auto report = [](const char* what, const std::vector<double>& ffmpeg, const std::vector<double>& cli) {
+        Summary f = Summarise(ffmpeg), c = Summarise(cli);
+        std::printf("  %s: ffmpeg best %.3f s median %.3f s; reelvane --convert best %.3f s median %.3f s;"
+                    " ratio best %.3f median %.3f (aim: at most 1.03)\n",
+                    what, f.best, f.median, c.best, c.median, c.best / f.best, c.median / f.median);
+    };
+    report("wall time     ", ffmpegWall, cliWall);
+    report("processor time", ffmpegCpu, cliCpu);
     return 0;
 }
