@@ -1,5 +1,7 @@
 #include "platform/staged_file.h"
 
+#include "platform/file_moves.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -14,22 +16,6 @@ namespace platform {
 namespace {
 
 std::atomic<unsigned> stagedCounter{0};
-
-// Renames without ever replacing `to`. File systems without the kernel's no-replace rename (some
-// FUSE drivers) get a check before the rename instead.
-int RenameNoReplace(const char* from, const char* to)
-{
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return -1;
-    struct stat st;
-    if (lstat(to, &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return std::rename(from, to);
-}
 
 } // namespace
 

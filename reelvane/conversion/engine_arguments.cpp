@@ -17,6 +17,11 @@ std::size_t EngineArguments::AddPath(std::string_view entry)
     return entries_.size();
 }
 
+void EngineArguments::SetPath(std::size_t index, std::string_view entry)
+{
+    entries_.at(index) = std::string(entry.substr(0, kEnginePathEntryLimit));
+}
+
 std::vector<char*> EngineArguments::Argv()
 {
     std::vector<char*> argv;

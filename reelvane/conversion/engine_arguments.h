@@ -20,6 +20,8 @@ public:
     std::size_t Add(std::string_view word);
     // Appends an entry that carries a path, cut to kEnginePathEntryLimit characters.
     std::size_t AddPath(std::string_view entry);
+    // Puts a path in place of entry `index` (the merged output's partial name).
+    void SetPath(std::size_t index, std::string_view entry);
 
     std::size_t size() const { return entries_.size(); }
     const std::vector<std::string>& entries() const { return entries_; }

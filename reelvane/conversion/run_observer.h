@@ -2,9 +2,31 @@
 // What a conversion run needs from whoever shows it: the main window, the command line or a
 // test. The run calls these from the thread it runs on.
 
+#include <cstdint>
 #include <string>
 
 namespace reelvane {
+
+// Where a run stands, for displays that show more than the progress line.
+struct RunProgress {
+    int taskIndex = 0; // from 0; a merged run is one task
+    int taskCount = 0;
+    int taskPercent = 0;
+    int64_t taskMillisecondsLeft = 0;
+    int runPercent = 0;
+    int64_t runMillisecondsLeft = 0;
+    std::string output;
+};
+
+enum class TaskState { Finished, Failed, Cancelled, NotStarted };
+
+struct TaskReport {
+    int taskIndex = 0;
+    std::string source;
+    std::string output;  // the finished file; empty unless Finished
+    TaskState state = TaskState::NotStarted;
+    std::string message; // why it failed
+};
 
 class RunObserver {
 public:
@@ -19,6 +41,14 @@ public:
     virtual void Pump() {}
     // True once the user asked to cancel; the run stops at its next progress call.
     virtual bool CancelRequested() const = 0;
+    // With every accepted progress report.
+    virtual void ShowProgress(const RunProgress&) {}
+    // Once per task, when it has ended or was never started.
+    virtual void TaskFinished(const TaskReport&) {}
+    // While the disc libraries run nothing can be cancelled.
+    virtual void DiscPhase(bool /*active*/) {}
+    // At the end of a run without a disc step: the output to show in the file manager.
+    virtual void ShowOutput(const std::string& /*path*/) {}
 };
 
 } // namespace reelvane

@@ -7,6 +7,7 @@
 #include "reelvane/conversion/trakkel_library.h"
 #include "reelvane/frame/program_info.h"
 #include "reelvane/tasks/main_window.h"
+#include "reelvane/tasks/run_controller.h"
 #include "reelvane/tasks/window_host.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ int RunApplication(int argc, char** argv)
                       LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId()), TaskListStore()};
     DesktopHost host;
     MainWindow window(std::move(setup), host);
+    new RunController(window, host, programFolder);
     window.show();
     if (!trakkelLoaded) {
         // Shown without blocking: start-up goes on and the track features report for themselves.

@@ -658,6 +658,12 @@ void MainWindow::ShowRunStatus(int percent, const QString& text)
     progress_->SetText(text);
 }
 
+void MainWindow::SetCancelAllowed(bool allowed)
+{
+    if (converting_)
+        convertButton_->setEnabled(allowed && !cancelAsked_);
+}
+
 void MainWindow::UpdateConvertControls()
 {
     const QList<QWidget*> locked = {addButton_, optionsButton_, audioButton_, subtitleButton_, removeButton_,

@@ -84,6 +84,8 @@ public slots:
     void SetConverting(bool converting);
     // The bar and the text drawn over it while a run goes.
     void ShowRunStatus(int percent, const QString& text);
+    // The disc libraries cannot be stopped: Cancel is off while they run.
+    void SetCancelAllowed(bool allowed);
     void UpdateConvertControls();
     // The idle status line from the task list.
     void RefreshStatus();

@@ -42,4 +42,9 @@ void DesktopHost::StartProgram(const QString& program)
     QApplication::restoreOverrideCursor();
 }
 
+void DesktopHost::ShowInFileManager(const QString& path)
+{
+    platform::ShowInFileManager(path.toStdString());
+}
+
 } // namespace reelvane

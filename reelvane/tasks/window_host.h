@@ -22,6 +22,8 @@ public:
     virtual void OpenExternal(const QString& target) = 0;
     // A program of the program folder, not waited for.
     virtual void StartProgram(const QString& program) = 0;
+    // A finished output, selected in the desktop's file manager.
+    virtual void ShowInFileManager(const QString& path) = 0;
 };
 
 // The real desktop: Qt dialogs and the platform's shell open and process runner.
@@ -33,6 +35,7 @@ public:
     QString ChooseFolder(QWidget* parent, const QString& title, const QString& start) override;
     void OpenExternal(const QString& target) override;
     void StartProgram(const QString& program) override;
+    void ShowInFileManager(const QString& path) override;
 };
 
 } // namespace reelvane

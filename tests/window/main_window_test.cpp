@@ -5,6 +5,7 @@
 #include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/main_window.h"
+#include "reelvane/tasks/run_controller.h"
 #include "reelvane/tasks/split_size_dialog.h"
 #include "reelvane/tasks/task_list_view.h"
 #include "reelvane/tasks/task_table_model.h"
@@ -170,6 +171,7 @@ private slots:
     void OutputFolderAndMenus();
     void MissingRememberedProfile();
     void KilledProgramIsRestored();
+    void ConvertsToTheEndAndCancels();
 };
 
 void MainWindowTest::UserPath()
@@ -230,7 +232,10 @@ void MainWindowTest::UserPath()
     QTRY_COMPARE(popup->profileList()->count(), 2);
     QCOMPARE(popup->profileList()->item(0)->text(), QString("A"));
     Hover(popup->categoryList(), RowOf(popup->categoryList(), "All Profiles"));
-    QTRY_COMPARE(popup->profileList()->count(), 4);
+    int allProfiles = 0;
+    for (const std::string& file : ListProfileFiles(sandbox.program() + "/ini/"))
+        allProfiles += static_cast<int>(ProfileSectionNames(sandbox.program() + "/ini/" + file).size());
+    QTRY_COMPARE(popup->profileList()->count(), allProfiles);
     QTest::keyClick(popup, Qt::Key_Escape);
     QTRY_VERIFY(!popup->isVisible());
     QCOMPARE(Q(window.selector()->CurrentProfile().profileName), QString("MP4 Video"));
@@ -500,6 +505,51 @@ void MainWindowTest::KilledProgramIsRestored()
     QCOMPARE(Q(window.tasks().Get(1)->sourcePath), clips[1]);
     QCOMPARE(Q(window.tasks().Get(1)->destinationPath), Q(sandbox.path("out") + "/anamorphic.mp4"));
     QCOMPARE(window.tasks().Get(0)->probed.audioTracks.size(), std::size_t(2));
+}
+
+void MainWindowTest::ConvertsToTheEndAndCancels()
+{
+    namespace fs = std::filesystem;
+    Sandbox sandbox;
+    fs::create_directories(sandbox.program() + "/output");
+    ScriptedHost host;
+    auto convertWith = [&](const QStringList& files, bool cancel) {
+        MainWindow window(sandbox.Setup(), host);
+        RunController run(window, host, sandbox.program());
+        QSignalSpy ended(&run, &RunController::runEnded);
+        window.show();
+        [&] { QVERIFY(QTest::qWaitForWindowExposed(&window)); }();
+        QPushButton* convert = ButtonNamed(window, "convertButton");
+        int highest = 0; // the bar's highest value while the run goes
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] { highest = std::max(highest, window.progressBar()->value()); });
+        watch.start(10);
+        window.AddFiles(files);
+        QTest::mouseClick(convert, Qt::LeftButton);
+        [&] { QVERIFY(window.converting() && !ButtonNamed(window, "addButton")->isEnabled()); }();
+        if (cancel) {
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(window.progressBar()->text().startsWith("Completed"), 30000); }();
+            QTest::mouseClick(convert, Qt::LeftButton);
+            [&] { QVERIFY(!convert->isEnabled()); }();
+        }
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 60000); }();
+        [&] { QVERIFY(!window.converting() && convert->isEnabled()); }();
+        return std::make_pair(ended.value(0), highest);
+    };
+
+    auto [done, highest] = convertWith({Q(testmedia::ClipPath(Clip::MatroskaTracks)), Q(testmedia::ClipPath(Clip::Anamorphic))}, false);
+    QCOMPARE(done.value(0).toBool(), true);
+    QCOMPARE(done.value(1).toInt(), 2);
+    QCOMPARE(highest, 100);
+    QVERIFY(fs::exists(sandbox.program() + "/output/tracks.mp4"));
+    QVERIFY(fs::exists(sandbox.program() + "/output/anamorphic.mp4"));
+    QCOMPARE(host.shown.size(), 1);
+
+    // A long clip cancelled once its progress shows: the run ends cancelled and leaves no file.
+    auto [cancelled, ignored] = convertWith({Q(testmedia::SizedClipPath(30, 640, 480))}, true);
+    QCOMPARE(cancelled.value(3).toBool(), true);
+    for (const auto& entry : fs::directory_iterator(sandbox.program() + "/output"))
+        QVERIFY2(entry.path().filename().string().find("sized") == std::string::npos, entry.path().c_str());
 }
 
 QTEST_MAIN(MainWindowTest)

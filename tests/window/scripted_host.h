@@ -32,6 +32,7 @@ public:
     QString ChooseFolder(QWidget*, const QString&, const QString&) override { return std::exchange(folder, {}); }
     void OpenExternal(const QString& target) override { opened << target; }
     void StartProgram(const QString& program) override { started << program; }
+    void ShowInFileManager(const QString& path) override { shown << path; }
 
     std::deque<bool> answers;
     QStringList files;
@@ -41,6 +42,7 @@ public:
     QStringList messages;
     QStringList opened;
     QStringList started;
+    QStringList shown;
     QString fileDialogFolder;
     QString fileDialogFilter;
 };

@@ -1,0 +1,334 @@
+#include "reelvane/cli/command_line.h"
+
+#include "platform/program_folder.h"
+#include "platform/settings_store.h"
+#include "platform/system_language.h"
+#include "reelvane/cli/terminal_observer.h"
+#include "reelvane/conversion/conversion_driver.h"
+#include "reelvane/conversion/run_status.h"
+#include "reelvane/frame/language_table.h"
+#include "reelvane/frame/program_info.h"
+#include "reelvane/profiles/profile_file.h"
+#include "reelvane/tasks/desktop_session.h"
+#include "reelvane/tasks/task_rules.h"
+
+#include <QCoreApplication>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <algorithm>
+#include <optional>
+#include <sstream>
+#include <strings.h>
+
+namespace reelvane {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: reelvane                       start the window\n"
+    "       reelvane --convert [OPTIONS] FILES...\n"
+    "       reelvane --list-profiles | --help | --version\n"
+    "\n"
+    "  --profile FILE.ini:SECTION   the profile (a section alone when only one file has it);\n"
+    "                               default: the profile chosen last\n"
+    "  --output DIR                 the output folder (default: the settings' output folder)\n"
+    "  --merge                      join every file into one output\n"
+    "  --split CHOICE               the medium to split for, as the profile offers it:\n"
+    "                               \"DVD-5 (4.7GB)\", \"DVD-9 (8.5GB)\", \"BD-25 (25GB)\", \"BD-50 (50GB)\",\n"
+    "                               \"No split\" (or DVD-5, DVD-9, BD-25, BD-50, none)\n"
+    "  --split-size MB              split at a custom size in megabytes (0 to 100000)\n"
+    "  --audio 1,2                  the audio tracks to keep, counted from 1 (default: the first)\n"
+    "  --subtitle FILE              burn this subtitle file into every output\n"
+    "  --burn                       answer yes when the burner is offered (default: no)\n"
+    "  --json                       one JSON object per line instead of the progress bar\n"
+    "\n"
+    "Exit status: 0 every task (and the disc step) succeeded, 1 something failed, 2 usage error.\n";
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int)
+{
+    interrupted = true;
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl+C ends the program at once
+}
+
+int Usage(const std::string& problem)
+{
+    std::fprintf(stderr, "reelvane: %s\n\n%s", problem.c_str(), kUsage);
+    return 2;
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+void SetUpLanguages(const platform::SettingsStore& settings)
+{
+    const std::string programFolder = platform::ProgramFolder();
+    LanguageTable& languages = Languages();
+    languages.SetLanguageFolder(programFolder + settings.ReadString("languagefolder").value_or("/language/lumo/"));
+    languages.SetCommonLanguageFolder(programFolder + settings.ReadString("commonlanguagefolder").value_or("/language/"));
+    languages.SelectLanguage(
+        settings.ReadString("language").value_or(languages.DefaultLanguageName(platform::SystemLanguageId())));
+}
+
+struct ProfileChoice {
+    std::string path;
+    std::string section;
+};
+
+// "FILE.ini:SECTION", or a section that only one profile file has.
+std::optional<ProfileChoice> FindProfile(const std::string& text, std::string& problem)
+{
+    const std::string folder = ProfileFolder();
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (std::size_t at = lower.find(".ini:"); at != std::string::npos) {
+        std::string file = text.substr(0, at + 4);
+        std::string path = file.find('/') == std::string::npos ? folder + file : file;
+        std::string section = text.substr(at + 5);
+        for (const std::string& name : ProfileSectionNames(path))
+            if (SameText(name, section))
+                return ProfileChoice{path, name};
+        problem = "The profile file " + path + " has no profile \"" + section + "\".";
+        return std::nullopt;
+    }
+    std::vector<ProfileChoice> found;
+    for (const std::string& file : ListProfileFiles(folder))
+        for (const std::string& name : ProfileSectionNames(folder + file))
+            if (SameText(name, text))
+                found.push_back({folder + file, name});
+    if (found.size() == 1)
+        return found.front();
+    if (found.empty())
+        problem = "No profile is named \"" + text + "\" (see --list-profiles).";
+    else
+        problem = "Several profile files have a profile \"" + text + "\"; name it as FILE.ini:SECTION.";
+    return std::nullopt;
+}
+
+std::optional<std::string> SplitChoice(const std::string& text, const SplitChoices& offered)
+{
+    for (const std::string& entry : offered.entries) {
+        std::string shortName = entry.substr(0, entry.find(" ("));
+        if (SameText(text, entry) || SameText(text, shortName) || (SameText(text, "none") && entry == "No split"))
+            return entry;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<int>> TrackNumbers(const std::string& text)
+{
+    std::vector<int> numbers;
+    std::istringstream list(text);
+    for (std::string item; std::getline(list, item, ',');) {
+        char* end = nullptr;
+        long n = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || n < 1 || n > 64)
+            return std::nullopt;
+        numbers.push_back(static_cast<int>(n));
+    }
+    if (numbers.empty())
+        return std::nullopt;
+    return numbers;
+}
+
+int ListProfiles()
+{
+    const std::string folder = ProfileFolder();
+    for (const std::string& file : ListProfileFiles(folder))
+        for (const std::string& section : ProfileSectionNames(folder + file)) {
+            ProfileSettings s = EmptyProfileSettings();
+            ReadProfile(section, s, folder + file);
+            std::printf("%s:%s\t%s\n", file.c_str(), section.c_str(), s.FormatHint);
+        }
+    return 0;
+}
+
+struct Arguments {
+    std::string profile;
+    std::string output;
+    bool merge = false;
+    std::string split;
+    std::optional<int64_t> splitSize;
+    std::vector<int> audio;
+    std::string subtitle;
+    bool burn = false;
+    bool json = false;
+    std::vector<std::string> files;
+};
+
+int Convert(const Arguments& a)
+{
+    platform::SettingsStore settings;
+    SetUpLanguages(settings);
+    const std::string programFolder = platform::ProgramFolder();
+
+    ProfileSettings profile = EmptyProfileSettings();
+    OutputDefault remembered = ReadOutputDefault(ProfileFolder());
+    if (a.profile.empty()) {
+        LoadChosenProfile(ProfileFolder(), profile);
+    } else {
+        std::string problem;
+        auto choice = FindProfile(a.profile, problem);
+        if (!choice)
+            return Usage(problem);
+        ReadProfile(choice->section, profile, choice->path);
+        SetText(profile.iniPath, choice->path);
+    }
+    if (!profile.TargetType[0])
+        return Usage("The profile " + std::string(profile.profileName) + " names no output type.");
+
+    SplitChoices offered = SplitChoicesForProfile(ProfileFileName(profile.iniPath));
+    std::string split = offered.entries[offered.selected];
+    int64_t customMegabytes = 0;
+    if (a.splitSize) {
+        if (std::find(offered.entries.begin(), offered.entries.end(), "Custom") == offered.entries.end())
+            return Usage("This profile offers no custom split size.");
+        if (*a.splitSize < 0 || *a.splitSize > 100000)
+            return Usage("--split-size takes 0 to 100000 megabytes.");
+        split = "Custom";
+        customMegabytes = *a.splitSize;
+    } else if (!a.split.empty()) {
+        auto chosen = SplitChoice(a.split, offered);
+        if (!chosen) {
+            std::string list;
+            for (const std::string& entry : offered.entries)
+                list += (list.empty() ? "" : ", ") + entry;
+            return Usage("This profile offers the split choices " + list + ".");
+        }
+        split = *chosen;
+    }
+
+    std::string output = a.output.empty()
+                             ? settings.ReadString("ConvertDir").value_or(programFolder + "/output/")
+                             : a.output;
+    if (output.back() != '/')
+        output += '/';
+    std::error_code ec;
+    fs::create_directories(output, ec);
+    if (!fs::is_directory(output))
+        return Usage("The output folder " + output + " cannot be made.");
+    output = fs::absolute(output).string();
+    if (!a.subtitle.empty() && !std::ifstream(a.subtitle, std::ios::binary))
+        return Usage("Cannot open subtitle file " + a.subtitle);
+
+    RunRequest request;
+    request.currentProfile = profile;
+    request.splitChoice = split;
+    request.customSplitMegabytes = customMegabytes;
+    request.outputFolder = output;
+    request.merge = a.merge;
+    for (const std::string& file : a.files) {
+        if (!fs::is_regular_file(file))
+            return Usage("The file " + file + " does not exist.");
+        std::unique_ptr<ConversionTask> task =
+            CreateTask(fs::absolute(file).string(), profile, remembered.calcAspect, output);
+        if (!a.audio.empty()) {
+            for (AudioTrackEntry& entry : task->probed.audioTracks)
+                entry.selected = 0;
+            for (int number : a.audio) {
+                if (number > static_cast<int>(task->probed.audioTracks.size()))
+                    return Usage("The file " + file + " has no audio track " + std::to_string(number) + ".");
+                task->probed.audioTracks[number - 1].selected = 1;
+            }
+        }
+        task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle).string();
+        request.tasks.push_back(*task);
+    }
+
+    TerminalObserver observer(a.json, a.burn, interrupted);
+    std::signal(SIGINT, OnInterrupt);
+    RunSummary summary;
+    {
+        SleepInhibitor awake("Converting videos");
+        ConversionDriver driver(observer);
+        summary = driver.Run(std::move(request));
+    }
+    std::signal(SIGINT, SIG_DFL);
+    const int code = summary.Succeeded() ? 0 : 1;
+    observer.Finish(code, summary.Count(TaskState::Finished), summary.Count(TaskState::Failed), summary.cancelled,
+                    summary.discResult);
+    return code;
+}
+
+} // namespace
+
+int RunCommandLine(int argc, char** argv)
+{
+    if (argc < 2)
+        return -1;
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (first == "--version") {
+        std::printf("Reelvane %s\n", kVersionText);
+        return 0;
+    }
+    if (first == "--list-profiles")
+        return ListProfiles();
+    if (first != "--convert")
+        return first.starts_with("-") ? Usage("Unknown option " + first) : -1;
+
+    Arguments a;
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (word == "--merge") {
+            a.merge = true;
+        } else if (word == "--burn") {
+            a.burn = true;
+        } else if (word == "--json") {
+            a.json = true;
+        } else if (word == "--profile" || word == "--output" || word == "--split" || word == "--subtitle" ||
+                   word == "--split-size" || word == "--audio") {
+            const char* v = value();
+            if (!v)
+                return Usage(word + " needs a value.");
+            if (word == "--profile")
+                a.profile = v;
+            else if (word == "--output")
+                a.output = v;
+            else if (word == "--split")
+                a.split = v;
+            else if (word == "--subtitle")
+                a.subtitle = v;
+            else if (word == "--split-size") {
+                char* end = nullptr;
+                long long mb = std::strtoll(v, &end, 10);
+                if (!*v || *end)
+                    return Usage("--split-size takes a number of megabytes.");
+                a.splitSize = mb;
+            } else {
+                auto numbers = TrackNumbers(v);
+                if (!numbers)
+                    return Usage("--audio takes track numbers from 1, separated by commas.");
+                a.audio = *numbers;
+            }
+        } else if (word == "--") {
+            a.files.insert(a.files.end(), argv + i + 1, argv + argc);
+            break;
+        } else if (word.starts_with("--")) {
+            return Usage("Unknown option " + word);
+        } else {
+            a.files.push_back(word);
+        }
+    }
+    if (!a.split.empty() && a.splitSize)
+        return Usage("--split and --split-size exclude each other.");
+    if (a.files.empty())
+        return Usage("No file to convert.");
+    int argcCopy = 1;
+    QCoreApplication application(argcCopy, argv); // the desktop session is reached over D-Bus
+    return Convert(a);
+}
+
+} // namespace reelvane

@@ -1,0 +1,220 @@
+#include "reelvane/conversion/disc_output.h"
+
+#include "bluvat/bluvat.h"
+#include "nx_udf/nx_udf.h"
+#include "platform/library_loader.h"
+#include "platform/process_runner.h"
+#include "reelvane/frame/language_table.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace reelvane {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr char kTitle[] = "Reelvane";
+
+std::string RunText(const char* key, const char* builtin)
+{
+    return LookupText("RUN_INFO", key, builtin);
+}
+
+std::string Format(const std::string& pattern, const std::string& value)
+{
+    std::string text = pattern;
+    if (std::size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
+}
+
+bool Exists(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() != fs::file_type::not_found;
+}
+
+// The libraries call back through plain function pointers on the calling thread.
+class DiscPhase;
+thread_local DiscPhase* activePhase = nullptr;
+
+class DiscPhase {
+public:
+    DiscPhase(const DiscJob& job, RunObserver& observer, const DiscStatus& status)
+        : job_(job), observer_(observer), status_(status)
+    {
+        activePhase = this;
+        observer_.DiscPhase(true);
+        status_(0, {});
+    }
+    ~DiscPhase()
+    {
+        activePhase = nullptr;
+        observer_.DiscPhase(false);
+    }
+
+    DiscResult Run()
+    {
+        if (job_.burnType != "AVCHD" && job_.burnType != "BLURAY")
+            return StartBurner(job_.outputs);
+        return AuthorAndImage();
+    }
+
+    static void OnAuthor(int32_t kind, int32_t value, const char* text)
+    {
+        if (!activePhase)
+            return;
+        if (kind == 1 && text) // an error: kept for the message if authoring fails
+            activePhase->libraryErrors_ += std::string("\n") + text;
+        if (value >= 0)
+            activePhase->Report(value, text ? text : "", false);
+    }
+
+    static int32_t OnImage(int32_t percent, const char* text)
+    {
+        if (activePhase && percent >= 0)
+            activePhase->Report(percent, text ? text : "", true);
+        return 0;
+    }
+
+private:
+    void Report(int percent, const std::string& text, bool throttled)
+    {
+        // The image callback comes once per block; the window needs far fewer updates.
+        auto now = std::chrono::steady_clock::now();
+        if (throttled && (percent < 1 || now - lastReport_ < std::chrono::milliseconds(100)))
+            return;
+        lastReport_ = now;
+        status_(percent, text);
+        observer_.Pump();
+    }
+
+    DiscResult Fail(const std::string& message, const std::string& kept)
+    {
+        observer_.ShowMessage(kTitle, message);
+        return {false, kept};
+    }
+
+    std::string JoinedOutputs() const
+    {
+        std::string all;
+        for (const std::string& output : job_.outputs)
+            all += (all.empty() ? "" : "\n") + output;
+        return all;
+    }
+
+    DiscResult AuthorAndImage()
+    {
+        platform::LibraryLoader bluvat;
+        if (!bluvat.LoadFrom(job_.programFolder, "bluvat",
+                             {"nx_ts_gettrackinfo", "nx_ts_cbdfolder", "nx_ts_freetrackinfo", "nx_setcallbackfunc",
+                              "nx_ts_author"}))
+            return Fail(Format(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), "bluvat") +
+                            "\n" + bluvat.error() + "\n" +
+                            RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" + JoinedOutputs(),
+                        JoinedOutputs());
+        bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(&DiscPhase::OnAuthor));
+
+        const std::string folder =
+            FreePath(job_.outputFolder, fs::path(job_.currentOutput).stem().string(), "");
+        std::error_code ec;
+        if (!fs::create_directories(folder, ec))
+            return Fail(Format(RunText("strFolderFailedInfo", "The folder %s could not be created."), folder) + "\n" +
+                            RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" + JoinedOutputs(),
+                        JoinedOutputs());
+        if (job_.outputs.empty()) {
+            fs::remove(folder, ec);
+            return {true, {}};
+        }
+
+        std::vector<AuthorItem> items(job_.outputs.size());
+        std::vector<AuthorItem*> itemPointers;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            items[i] = {job_.outputs[i].c_str(), 256, 5, nullptr};
+            itemPointers.push_back(&items[i]);
+        }
+        AuthorList list{itemPointers.data(), static_cast<int32_t>(itemPointers.size())};
+        const std::string folderArgument = folder + "/";
+        int authored = bluvat.Call<int>(4, -1, folderArgument.c_str(), static_cast<const AuthorList*>(&list));
+        bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(nullptr));
+        bluvat.Unload();
+        if (authored != 0) {
+            fs::remove_all(folder, ec); // half a BDMV tree must not look like a finished one
+            return Fail(RunText("strAuthorFailedInfo", "The Blu-ray folder could not be authored.") + libraryErrors_ +
+                            "\n" + RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" +
+                            JoinedOutputs(),
+                        JoinedOutputs());
+        }
+        for (const std::string& output : job_.outputs)
+            fs::remove(output, ec);
+
+        platform::LibraryLoader udf;
+        if (!udf.LoadFrom(job_.programFolder, "nx_udf", {"nx_udfc"}))
+            return Fail(Format(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), "nx_udf") +
+                            "\n" + udf.error() + "\n" +
+                            Format(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), folder),
+                        folder);
+        const std::string image = FreePath(job_.outputFolder, fs::path(folder).filename().string(), ".iso");
+        lastReport_ = {};
+        int packed = udf.Call<int32_t>(0, -1, folder.c_str(), "BDMV", image.c_str(),
+                                       static_cast<UdfProgressCallback>(&DiscPhase::OnImage));
+        udf.Unload();
+        if (packed != 0)
+            return Fail(RunText("strImageFailedInfo", "The disc image could not be made.") + "\n" +
+                            Format(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), folder),
+                        folder);
+        fs::remove_all(folder, ec);
+        DiscResult burned = StartBurner({image}, "DVD");
+        burned.result = image;
+        return burned;
+    }
+
+    DiscResult StartBurner(const std::vector<std::string>& files, const std::string& type = {})
+    {
+        DiscResult result{true, files.empty() ? std::string() : files.front()};
+        const std::string question = LookupText("MAIN_DLG", "strAutoBurnInfo",
+                                                "The Discora will automatically start, \nclick 'yes' to continue, "
+                                                "click 'no' to cancel.");
+        if (!observer_.AskYesNo(kTitle, question))
+            return result;
+        const std::string burner = job_.programFolder + "/discora";
+        if (!platform::StartDetached(burner, BurnerArguments(files, type.empty() ? job_.burnType : type)))
+            return Fail(Format(RunText("strBurnerFailedInfo", "The burner %s could not be started."), burner),
+                        result.result);
+        return result;
+    }
+
+    const DiscJob& job_;
+    RunObserver& observer_;
+    const DiscStatus& status_;
+    std::string libraryErrors_;
+    std::chrono::steady_clock::time_point lastReport_{};
+};
+
+} // namespace
+
+std::vector<std::string> BurnerArguments(const std::vector<std::string>& files, const std::string& burnType)
+{
+    std::vector<std::string> arguments = {"burn", "-f"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    arguments.insert(arguments.end(), {"-t", burnType});
+    return arguments;
+}
+
+std::string FreePath(const std::string& folder, const std::string& name, const std::string& extension)
+{
+    std::string path = folder + name + extension;
+    for (int n = 1; Exists(path); ++n)
+        path = folder + name + " (" + std::to_string(n) + ")" + extension;
+    return path;
+}
+
+DiscResult RunDiscOutput(const DiscJob& job, RunObserver& observer, const DiscStatus& status)
+{
+    DiscPhase phase(job, observer, status);
+    return phase.Run();
+}
+
+} // namespace reelvane

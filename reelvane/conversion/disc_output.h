@@ -1,0 +1,39 @@
+#pragma once
+// The disc step after a run: a Blu-ray or AVCHD folder authored by bluvat from the converted
+// streams, packed into an image by nx_udf and offered to the burner; for other burn types the
+// converted files go to the burner as they are. Nothing the user has is lost on the way: every
+// intermediate is removed only after the step that consumes it succeeded.
+
+#include "reelvane/conversion/run_observer.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace reelvane {
+
+struct DiscJob {
+    std::string burnType;
+    std::vector<std::string> outputs; // the converted files, in run order
+    std::string outputFolder;         // ends with "/"; the folder and the image go here
+    std::string currentOutput;        // its name without extension names the authoring folder
+    std::string programFolder;        // the libraries and the burner
+};
+
+struct DiscResult {
+    bool ok = true;
+    std::string result; // the image or the files handed to the burner; on failure what was kept
+};
+
+// The disc phase's progress line: a percentage and the library's text.
+using DiscStatus = std::function<void(int percent, const std::string& text)>;
+
+DiscResult RunDiscOutput(const DiscJob& job, RunObserver& observer, const DiscStatus& status);
+
+// The burner's parameters: "burn", "-f", each file, "-t", the burn type.
+std::vector<std::string> BurnerArguments(const std::vector<std::string>& files, const std::string& burnType);
+
+// folder + name + extension, with " (1)", " (2)", ... after the name while that path exists.
+std::string FreePath(const std::string& folder, const std::string& name, const std::string& extension);
+
+} // namespace reelvane

@@ -1,0 +1,165 @@
+#include "reelvane/conversion/run_status.h"
+
+#include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_rules.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace reelvane {
+namespace {
+
+std::string MainText(const char* key, const char* builtin)
+{
+    return LookupText("MAIN_DLG", key, builtin);
+}
+
+bool Contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+bool IsDiscProfile(const std::string& name, bool sharedProfile)
+{
+    return Contains(name, "avchd") || Contains(name, "dvd") || Contains(name, "blu-ray") ||
+           (Contains(name, "divxavi") && sharedProfile);
+}
+
+} // namespace
+
+int64_t TimeLeftMilliseconds(int64_t elapsedMilliseconds, int percent)
+{
+    if (percent < 1)
+        return 0;
+    return elapsedMilliseconds / percent * (100 - percent);
+}
+
+std::string FormatClock(int64_t milliseconds)
+{
+    int64_t seconds = milliseconds < 0 ? 0 : milliseconds / 1000;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02d:%02d", static_cast<long long>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    return text;
+}
+
+std::string ProgressLine(int percent, int64_t millisecondsLeft, const std::string& tail)
+{
+    return MainText("strCompletedInfo", "Completed") + ": " + std::to_string(percent) + "% | " +
+           MainText("strTimeLeftInfo", "Time Left") + ": " + FormatClock(millisecondsLeft) + " | " + tail;
+}
+
+std::string DestinationTail(const std::string& outputPath)
+{
+    return MainText("strDestinationFileInfo", "Destination File") + ": " + FileNamePart(outputPath);
+}
+
+std::string IdleStatusLine(const std::vector<const ConversionTask*>& tasks, const std::string& splitChoice,
+                           int64_t customMegabytes)
+{
+    if (tasks.empty())
+        return MainText("strProgressInfoTooltips", "Please Add File(s)");
+    double seconds = 0.0;
+    double megabytes = 0.0;
+    for (const ConversionTask* task : tasks) {
+        seconds += task->probed.duration;
+        megabytes += EstimatedSizeMegabytes(*task);
+    }
+    std::string media;
+    if (splitChoice == "Custom")
+        media = "Split size: " + std::to_string(customMegabytes) + " MB";
+    else if (splitChoice == "DVD-5 (4.7GB)" || splitChoice == "DVD-9 (8.5GB)" || splitChoice == "BD-25 (25GB)" ||
+             splitChoice == "BD-50 (50GB)")
+        media = splitChoice;
+    else
+        media = "No split";
+    int64_t tenths = static_cast<int64_t>(seconds * 10);
+    char length[64];
+    std::snprintf(length, sizeof length, "%02lld:%02d:%02d.%01d", static_cast<long long>(tenths / 36000),
+                  static_cast<int>(tenths / 600 % 60), static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10));
+    char size[64];
+    std::snprintf(size, sizeof size, "%0.2f MB", megabytes);
+    return MainText("strTotalInfo", "Total") + ": " + std::to_string(tasks.size()) + " | " +
+           MainText("strLengthInfo", "Length") + ": " + length + " | " + MainText("strTotalSizeInfo", "Total Size") +
+           ": " + size + " | " + MainText("strMediaType", "") + media;
+}
+
+SplitChoices SplitChoicesForProfile(const std::string& name)
+{
+    if (name == "blu-ray_h264" || name == "blu-ray_mpeg2")
+        return {{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}, 0};
+    if (name == "avchd_h264" || name == "avchd_mpeg2")
+        return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)", "BD-25 (25GB)", "BD-50 (50GB)"}, 0};
+    if (name == "ntscdvd" || name == "paldvd")
+        return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}, 0};
+    return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)", "BD-25 (25GB)", "BD-50 (50GB)", "Custom", "No split"}, 5};
+}
+
+std::string ProfileFileName(const std::string& iniPath)
+{
+    return std::filesystem::path(iniPath).stem().string();
+}
+
+std::optional<std::string> DiscSizeProblem(const std::string& profileFileName, bool sharedProfile,
+                                           const std::string& splitChoice, double estimatedMegabytes)
+{
+    if (!IsDiscProfile(profileFileName, sharedProfile))
+        return std::nullopt;
+    struct Medium {
+        const char* choice;
+        double megabytes;
+    };
+    constexpr Medium kMedia[] = {{"DVD-5 (4.7GB)", 4200}, {"DVD-9 (8.5GB)", 8000}, {"BD-25 (25GB)", 23000},
+                                 {"BD-50 (50GB)", 46000}};
+    for (const Medium& medium : kMedia)
+        if (splitChoice == medium.choice && estimatedMegabytes > medium.megabytes)
+            return LookupText("RUN_INFO", "strMediaTooSmallInfo",
+                              "The calculated output file size is larger than selected media size.\n"
+                              "You can make some changes in profiles, media type or media file(s). ");
+    return std::nullopt;
+}
+
+std::optional<std::string> MergeProblem(const std::vector<ConversionTask>& tasks)
+{
+    auto hasVideo = [](const ConversionTask& t) { return t.probed.mediaInfo.videoIndex >= 0; };
+    auto hasAudio = [](const ConversionTask& t) {
+        for (const StreamInfo& s : t.probed.streams)
+            if (s.kind == VEXEN_KIND_AUDIO)
+                return true;
+        return false;
+    };
+    bool anyVideo = false, anyAudio = false;
+    for (const ConversionTask& task : tasks) {
+        anyVideo = anyVideo || hasVideo(task);
+        anyAudio = anyAudio || hasAudio(task);
+    }
+    if (!anyVideo && !anyAudio)
+        return LookupText("RUN_INFO", "strNoMediaInfo", "Cannot find any videos or audios");
+    for (const ConversionTask& task : tasks) {
+        if (anyVideo && !hasVideo(task))
+            return LookupText("RUN_INFO", "strNoVideoInfo", "Some items no videos");
+        if (anyAudio && !hasAudio(task))
+            return LookupText("RUN_INFO", "strNoAudioInfo", "Some items no audios");
+    }
+    return std::nullopt;
+}
+
+double ConvertedSeconds(const ConversionTask& task)
+{
+    const double fileStart = task.probed.mediaInfo.startTime * 1e-6;
+    const double fileDuration = task.probed.mediaInfo.duration * 1e-6;
+    if (task.fromStart && task.toEnd)
+        return fileDuration;
+    if (!task.fromStart && !task.toEnd)
+        return (task.trimEnd - task.trimStart) * 1e-6;
+    if (task.fromStart)
+        return task.trimEnd * 1e-6 - fileStart;
+    return fileStart + fileDuration - task.trimStart * 1e-6;
+}
+
+bool CountsWrittenKilobytes(const std::string& name)
+{
+    return Contains(name, "avchd") || Contains(name, "dvd") || Contains(name, "blu-ray") || Contains(name, "divxavi");
+}
+
+} // namespace reelvane

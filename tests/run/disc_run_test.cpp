@@ -1,0 +1,141 @@
+// Runs that go on to a disc: a Blu-ray image read back by libbluray, a library made to fail,
+// and the burner's parameters for a DVD burn type.
+#include "reelvane/conversion/disc_output.h"
+#include "tests/bluvat/stream_checks.h"
+#include "tests/media/test_media.h"
+#include "tests/platform/temp_folder.h"
+#include "tests/run/run_test_support.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace reelvane;
+using namespace runtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+ProfileSettings FastBluray()
+{
+    ProfileSettings s = Profile("blu-ray_h264.ini", "Blu-ray H.264 720p");
+    SetText(s.Para, "-f mpegts -preset ultrafast -profile:v high -level:v 4.1 -pix_fmt yuv420p -g 24 -bf 2 -fs 0");
+    return s;
+}
+
+RunRequest Request(const std::vector<std::string>& sources, const ProfileSettings& profile, const std::string& folder)
+{
+    RunRequest request;
+    request.tasks = Tasks(sources, profile, folder);
+    request.currentProfile = profile;
+    request.outputFolder = folder;
+    request.splitChoice = "BD-25 (25GB)";
+    return request;
+}
+
+std::string ReadWhenWritten(const std::string& path)
+{
+    for (int i = 0; i < 200 && !fs::exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+TEST(DiscRun, TwoMatroskaClipsBecomeOneBlurayImageWithTheirTitles)
+{
+    TempFolder folder;
+    fs::copy_file(testmedia::SizedClipPath(2, 320, 240), folder.path("a.mkv"));
+    fs::copy_file(testmedia::ClipPath(testmedia::Clip::MatroskaTracks), folder.path("b.mkv"));
+    fs::create_directory(folder.path("out"));
+    const std::string out = folder.path("out/");
+    fs::create_directory(out + "b"); // a folder of the user's with the authoring folder's name
+    std::ofstream(out + "b/keep.txt") << "mine";
+    ScriptedObserver observer;
+    ConversionDriver driver(observer);
+
+    RunSummary summary = driver.Run(Request({folder.path("a.mkv"), folder.path("b.mkv")}, FastBluray(), out));
+
+    ASSERT_TRUE(summary.Succeeded()) << (observer.messages.empty() ? "" : observer.messages[0]);
+    EXPECT_EQ(summary.discResult, out + "b (1).iso");
+    // The converted streams and the authoring folder are gone; the user's folder is untouched.
+    EXPECT_EQ(FolderEntries(out), (std::vector<std::string>{"b", "b (1).iso"}));
+    EXPECT_EQ(FolderEntries(out + "b"), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(observer.questions.size(), 1u);
+
+    bluvat_test::DiscFacts disc = bluvat_test::readDisc(summary.discResult);
+    ASSERT_TRUE(disc.opened);
+    ASSERT_EQ(disc.titles.size(), 2u);
+    for (const bluvat_test::DiscTitle& title : disc.titles) {
+        EXPECT_NEAR(title.seconds, 2.0, 0.3);
+        EXPECT_EQ(title.videoPids.size(), 1u);
+    }
+    EXPECT_EQ(disc.titles[0].audioPids.size(), 1u);
+    EXPECT_EQ(disc.titles[1].audioPids.size(), 1u); // the profile keeps the first audio track
+    bool discPhaseLine = false;
+    for (const auto& [percent, text] : observer.statuses)
+        discPhaseLine = discPhaseLine || text.find("UDF building...") != std::string::npos;
+    EXPECT_TRUE(discPhaseLine);
+}
+
+TEST(DiscRun, AuthoringThatFailsKeepsTheConvertedFilesAndSaysWhere)
+{
+    TempFolder folder;
+    fs::create_directory(folder.path("program"));
+    fs::copy_file(FAILING_BLUVAT, folder.path("program/libbluvat.so"));
+    fs::create_directory(folder.path("out"));
+    const std::string out = folder.path("out/");
+    ScriptedObserver observer;
+    ConversionDriver driver(observer);
+    RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240)}, FastBluray(), out);
+    request.programFolder = folder.path("program");
+
+    RunSummary summary = driver.Run(request);
+
+    EXPECT_EQ(summary.Count(TaskState::Finished), 1);
+    EXPECT_FALSE(summary.discOk);
+    EXPECT_FALSE(summary.Succeeded());
+    EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"sized_2s_320x240.ts"});
+    ASSERT_EQ(observer.messages.size(), 1u);
+    EXPECT_NE(observer.messages[0].find("could not be authored"), std::string::npos);
+    EXPECT_NE(observer.messages[0].find(out + "sized_2s_320x240.ts"), std::string::npos);
+    EXPECT_TRUE(observer.questions.empty());
+}
+
+TEST(DiscRun, DvdBurnTypeHandsTheConvertedFilesToTheBurner)
+{
+    TempFolder folder;
+    fs::create_directory(folder.path("program"));
+    fs::create_directory(folder.path("out"));
+    const std::string out = folder.path("out/");
+    WriteScript(folder.path("program/discora"), "printf '%s\\n' \"$@\" > '" + folder.path("args.tmp") + "'\n"
+                                                 "'" DISCORA_PROGRAM "' --dry-run \"$@\" > '" + folder.path("plan") + "' 2>&1\n"
+                                                 "mv '" + folder.path("args.tmp") + "' '" + folder.path("args") + "'");
+    ProfileSettings dvd = Profile("paldvd.ini", "PAL DVD");
+    RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240), testmedia::SizedClipPath(2, 320, 240)}, dvd, out);
+    request.splitChoice = "DVD-5 (4.7GB)";
+    for (ConversionTask& task : request.tasks) {
+        task.toEnd = 0;
+        task.trimEnd = 1000000;
+    }
+    request.programFolder = folder.path("program");
+    ScriptedObserver observer;
+    observer.answer = true;
+    ConversionDriver driver(observer);
+
+    RunSummary summary = driver.Run(request);
+    ASSERT_TRUE(summary.Succeeded()) << (observer.messages.empty() ? "" : observer.messages[0]);
+    EXPECT_EQ(observer.questions.size(), 1u);
+
+    const std::string a = out + "sized_2s_320x240.mpg", b = out + "sized_2s_320x240 (1).mpg";
+    EXPECT_EQ(BurnerArguments({a, b}, "DVD"), (std::vector<std::string>{"burn", "-f", a, b, "-t", "DVD"}));
+    EXPECT_EQ(ReadWhenWritten(folder.path("args")), "burn\n-f\n" + a + "\n" + b + "\n-t\nDVD\n");
+    const std::string plan = ReadWhenWritten(folder.path("plan"));
+    EXPECT_NE(plan.find("dvdauthor"), std::string::npos) << plan;
+    EXPECT_NE(plan.find(a), std::string::npos) << plan;
+    EXPECT_TRUE(fs::exists(a) && fs::exists(b)); // handed over as they are
+}

@@ -1,0 +1,91 @@
+// The run's texts and rules that need no engine.
+#include "reelvane/conversion/output_paths.h"
+#include "reelvane/conversion/post_process.h"
+#include "reelvane/conversion/run_status.h"
+#include "tests/platform/temp_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace reelvane;
+
+TEST(RunStatus, SplitSelectorOffersTheMediaOfEachProfile)
+{
+    SplitChoices bluray = SplitChoicesForProfile("blu-ray_h264");
+    EXPECT_EQ(bluray.entries, (std::vector<std::string>{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}));
+    EXPECT_EQ(bluray.selected, 0);
+    EXPECT_EQ(SplitChoicesForProfile("avchd_mpeg2").entries.front(), "DVD-5 (4.7GB)");
+    EXPECT_EQ(SplitChoicesForProfile("paldvd").entries.size(), 2u);
+    SplitChoices other = SplitChoicesForProfile("Blu-ray_h264"); // compared exactly
+    EXPECT_EQ(other.entries.size(), 6u);
+    EXPECT_EQ(other.entries[other.selected], "No split");
+}
+
+TEST(RunStatus, ProgressLineAndTimeLeftHoldLongRuns)
+{
+    EXPECT_EQ(TimeLeftMilliseconds(30000, 0), 0);
+    EXPECT_EQ(TimeLeftMilliseconds(30000, 25), 90000);
+    // Forty days at 1 % would overflow 32 bits.
+    EXPECT_EQ(TimeLeftMilliseconds(3456000000LL, 1), 342144000000LL);
+    EXPECT_EQ(FormatClock(342144000000LL), "95040:00:00");
+    EXPECT_EQ(ProgressLine(25, 90000, DestinationTail("/out/a b.mp4")),
+              "Completed: 25% | Time Left: 00:01:30 | Destination File: a b.mp4");
+
+    ConversionTask task;
+    task.probed.duration = 5400.5f;
+    task.settings.nVideoDefaultBitRate = 900;
+    task.probed.audioTracks.resize(2); // 224 each without a custom audio rate
+    EXPECT_EQ(IdleStatusLine({&task}, "Custom", 700),
+              "Total: 1 | Length: 01:30:00.5 | Total Size: 867.83 MB | Split size: 700 MB");
+    EXPECT_EQ(IdleStatusLine({}, "No split", 0), "Please Add File(s)");
+}
+
+TEST(RunStatus, ConvertedSecondsFollowTheTrimFlags)
+{
+    ConversionTask task;
+    task.probed.mediaInfo.startTime = 500000;
+    task.probed.mediaInfo.duration = 10000000;
+    EXPECT_DOUBLE_EQ(ConvertedSeconds(task), 10.0);
+    task.fromStart = 0;
+    task.trimStart = 2500000;
+    EXPECT_DOUBLE_EQ(ConvertedSeconds(task), 8.0); // start + duration - trim start
+    task.toEnd = 0;
+    task.trimEnd = 6500000;
+    EXPECT_DOUBLE_EQ(ConvertedSeconds(task), 4.0);
+    task.fromStart = 1;
+    EXPECT_DOUBLE_EQ(ConvertedSeconds(task), 6.0); // trim end - file start
+}
+
+TEST(RunStatus, PostProcessWordsTakeTheProgramFolderOrTheOutput)
+{
+    EXPECT_EQ(PostProcessArguments("\"./tag\" \"%out\" \"x%out\"", "/opt/rv", "/v/a b.mp4"),
+              (std::vector<std::string>{"/opt/rv/tag", "/v/a b.mp4", "x/v/a b.mp4"}));
+    EXPECT_EQ(PostProcessArguments("\"./a/./b\" plain", "/p", "/o"), (std::vector<std::string>{"/p/a/./b", "plain"}));
+    EXPECT_TRUE(PostProcessArguments("   ", "/p", "/o").empty());
+    // Quotes and semicolons are words, never shell syntax.
+    EXPECT_EQ(PostProcessArguments("\"echo\" \"; rm -rf %out\"", "/p", "/o"),
+              (std::vector<std::string>{"echo", "; rm -rf /o"}));
+}
+
+TEST(RunStatus, OutputsTakeFreeNamesAndNeverReplaceAFile)
+{
+    TempFolder folder;
+    const std::string target = folder.path("clip.mp4");
+    EXPECT_EQ(UniqueOutputPath(target, "source"), target);
+    folder.write("clip.mp4", "old");
+    EXPECT_EQ(UniqueOutputPath(target, "source"), folder.path("source (1).mp4"));
+
+    std::string partial = PartialOutputPath(target);
+    EXPECT_EQ(std::filesystem::path(partial).filename().string().front(), '.');
+    EXPECT_EQ(std::filesystem::path(partial).extension(), ".mp4");
+    folder.write(partial.substr(folder.path().size()), "new");
+    auto final = CommitOutput(partial, target, "source");
+    ASSERT_TRUE(final);
+    EXPECT_EQ(*final, folder.path("source (1).mp4"));
+    EXPECT_EQ(folder.read("clip.mp4"), "old");
+    EXPECT_EQ(folder.read("source (1).mp4"), "new");
+
+    EXPECT_FALSE(PathFitsEngine("/" + std::string(600, 'a')));
+    EXPECT_FALSE(PathFitsEngine("/tmp/" + std::string(300, 'a') + ".mp4"));
+    EXPECT_TRUE(PathFitsEngine("/tmp/" + std::string(200, 'a') + ".mp4"));
+}
