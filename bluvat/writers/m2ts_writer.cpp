@@ -172,6 +172,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
         }
         o.descriptors = e.descriptors;
         o.attributes = e.attributes;
+        o.language = e.language;
         if (isVideoType(o.streamType) && mainVideoType_ == 0) {
             mainVideoType_ = o.streamType;
             mainVideoSlot_ = static_cast<int>(streams_.size());

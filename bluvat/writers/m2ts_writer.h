@@ -32,6 +32,7 @@ struct OutputStream {
     uint16_t pid = 0;
     std::vector<uint8_t> descriptors;
     StreamAttributes attributes;
+    std::string language; // ISO 639-2, empty when the source names none
 };
 
 constexpr uint16_t kMainVideoPid = 0x1011;
@@ -51,6 +52,8 @@ public:
     void clock(uint64_t pcr);
     // Pads, flushes and closes; true when every byte reached the file.
     bool finish();
+    // A write to the file failed (a full disk): nothing more can make the title whole.
+    bool failed() const { return file_.failed(); }
 
     const std::vector<EntryPoint>& entryPoints() const { return entries_; }
     const std::vector<OutputStream>& streams() const { return streams_; }
