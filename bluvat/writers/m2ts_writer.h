@@ -85,6 +85,9 @@ private:
     void repackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot);
     void emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out);
     void writeRaw(const PesPacket& pes, std::size_t header);
+    void writeStream(PesPacket& pes, std::size_t slot, std::size_t header);
+    bool beforeInTime(uint64_t pts) const;
+    void releaseHeldAudio();
 
     FileSink file_;
     M2tsMode mode_ = M2tsMode::Bluray;
@@ -117,6 +120,12 @@ private:
     uint64_t frameTicks_ = 0;
 
     std::vector<EntryPoint> entries_;
+
+    // Audio is held until the main video's first entry point, the title's in time, is known;
+    // then the frames that would come before it are left out.
+    bool holdingAudio_ = false;
+    std::vector<PesPacket> heldAudio_;
+    std::size_t heldBytes_ = 0;
 };
 
 } // namespace bluvat
