@@ -50,15 +50,21 @@ uint64_t clockSpan(uint64_t first, uint64_t last)
 // The trees a job writes into its folder; nothing else there is the job's to delete.
 constexpr const char* kJobTrees[] = {"BDMV", "CERTIFICATE"};
 
-// Whether `source` lies inside one of the trees the job in `folder` replaces.
+bool startsWith(const fs::path& path, const fs::path& root)
+{
+    return std::mismatch(root.begin(), root.end(), path.begin(), path.end()).first == root.end();
+}
+
+// Whether `source` lies inside one of the trees the job in `folder` replaces, by its name as given
+// (a link in there goes with the tree) or by where it really is.
 bool insideJobTrees(const std::string& folder, const std::string& source)
 {
     std::error_code ec;
-    fs::path file = fs::weakly_canonical(fs::absolute(source, ec), ec);
+    fs::path named = fs::absolute(source, ec).lexically_normal();
+    fs::path real = fs::weakly_canonical(named, ec);
     for (const char* tree : kJobTrees) {
-        fs::path root = fs::weakly_canonical(fs::absolute(fs::path(folder) / tree, ec), ec);
-        auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
-        if (rootEnd == root.end())
+        fs::path root = fs::absolute(fs::path(folder) / tree, ec).lexically_normal();
+        if (startsWith(named, root) || startsWith(real, fs::weakly_canonical(root, ec)))
             return true;
     }
     return false;

@@ -228,10 +228,10 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
         cropTop = r.ue();
         cropBottom = r.ue();
     }
-    uint32_t cropUnit = (chroma == 1 ? 2 : 1) * (frameMbsOnly ? 1 : 2);
-    uint32_t lines = mapUnits * 16 * (frameMbsOnly ? 1 : 2);
-    if (uint64_t(cropTop + cropBottom) * cropUnit < lines)
-        setIfKnown(format, videoFormatCode(lines - (cropTop + cropBottom) * cropUnit, !frameMbsOnly));
+    uint64_t cropped = (uint64_t(cropTop) + cropBottom) * (chroma == 1 ? 2 : 1) * (frameMbsOnly ? 1 : 2);
+    uint64_t lines = uint64_t(mapUnits) * 16 * (frameMbsOnly ? 1 : 2);
+    if (cropped < lines)
+        setIfKnown(format, videoFormatCode(uint32_t(lines - cropped), !frameMbsOnly));
     if (r.bit()) { // VUI
         if (r.bit() && r.bits(8) == 255)
             r.bits(32); // extended sample aspect ratio

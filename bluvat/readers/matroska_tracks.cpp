@@ -73,6 +73,8 @@ uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> 
         return isVc1Bitmap(codecPrivate) ? 0xEA : 0;
     if (codecId == "A_AC3")
         return 0x81;
+    if (codecId == "A_EAC3")
+        return 0x84;
     if (codecId == "A_DTS")
         return 0x82;
     return 0;

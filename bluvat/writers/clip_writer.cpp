@@ -21,7 +21,7 @@ std::string titleName(int title)
     return name;
 }
 
-// Players show "eng" for a stream whose source names no language, as they always have.
+// A stream whose source names no language is labelled English.
 std::string languageOf(const OutputStream& s) { return s.language.size() == 3 ? s.language : "eng"; }
 
 void streamEntry(Writer& w, uint16_t pid)

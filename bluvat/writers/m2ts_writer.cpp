@@ -538,7 +538,7 @@ bool M2tsWriter::beforeInTime(uint64_t pts) const
     // libbluray turns what lies before a clip's in time into null packets, and readers then stumble
     // on a stream whose first packets are gone. Far before it is a clock jump, not early audio.
     constexpr int64_t kEarliest = -60 * 90000;
-    if (entries_.empty())
+    if (mode_ != M2tsMode::Bluray || entries_.empty())
         return false;
     int64_t d = ptsDifference(entries_.front().pts, pts);
     return d < 0 && d > kEarliest;

@@ -200,6 +200,11 @@ TEST(BluvatAuthor, ASourceInsideTheTreesTheJobReplacesIsRefused)
     EXPECT_EQ(readFile(folder + "/BDMV/STREAM/00000.m2ts"), readFile(h264Ac3()));
     EXPECT_EQ(readFile(folder + "/BDMV/index.bdmv"), std::vector<uint8_t>{9});
 
+    // A link in there would be deleted with the tree: refused too, though what it names is elsewhere.
+    fs::create_symlink(h264Ac3(), folder + "/BDMV/link.ts");
+    EXPECT_EQ(runJob(folder, {{folder + "/BDMV/link.ts", {}}}).result, -1);
+    EXPECT_TRUE(fs::is_symlink(folder + "/BDMV/link.ts"));
+
     // The single-title path refuses the same way, before anything is touched.
     TrackInfo* info = nullptr;
     ASSERT_EQ(nx_ts_gettrackinfo(source.c_str(), &info), 0);

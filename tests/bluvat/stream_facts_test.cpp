@@ -169,14 +169,22 @@ TEST(BluvatStreamFacts, EveryAudioStreamOfAPlainTransportStreamIsCarriedOrNamed)
 TEST(BluvatStreamFacts, MatroskaTrackLanguagesAndLeftOutTracks)
 {
     std::string source = makeStream("languages.mkv", args({picture("320x240", "25"), kTone, kTone, kTone, kFastH264,
-        {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:a", "-c:a:0", "ac3", "-c:a:1", "ac3", "-c:a:2", "aac",
+        {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:a", "-c:a:0", "eac3", "-c:a:1", "ac3", "-c:a:2", "aac",
          "-metadata:s:a:0", "language=fre"}}));
     JobResult job;
     TitleFacts t = authorAndRead("languages_mkv", source, &job);
     EXPECT_EQ(job.errors(), std::vector<std::string>{"Track 4 (A_AAC) is left out: a disc cannot carry it"});
     ASSERT_EQ(t.audio.size(), 2u);
+    EXPECT_EQ(t.audio[0].codingType, 0x84);
     EXPECT_EQ(t.audio[0].language, "fra");
+    EXPECT_EQ(t.audio[1].codingType, 0x81);
     EXPECT_EQ(t.audio[1].language, "eng"); // ffmpeg names it "und"
+    ProbeFacts out = probeFile(scratchFolder() + "/facts_languages_mkv/BDMV/STREAM/00000.m2ts");
+    EXPECT_EQ(out.warnings, "");
+    ASSERT_EQ(out.streams.size(), 3u);
+    EXPECT_EQ(out.streams[1].codec, "eac3");
+    EXPECT_GT(out.streams[1].frames, 10);
+    EXPECT_GT(out.streams[2].frames, 10);
 }
 
 TEST(BluvatStreamFacts, LinearPcmCarriesItsChannelsAndRate)
