@@ -206,12 +206,12 @@ TEST(BluvatStreamFacts, AudioAheadOfTheVideoLetsFfmpegReadTheTitleWhole)
     // ffmpeg's Blu-ray reader lists titles of 180 s and more only. In a Matroska file ffmpeg starts
     // the AC-3 a few milliseconds before the pictures; in the transport stream the video comes 20 ms late.
     const std::vector<std::string> sources = {
-        makeStream("early_audio.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=181", "-f", "lavfi",
+        makeStream("early_audio.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=181", "-f", "lavfi",
                                        "-i", "sine=frequency=440:sample_rate=48000:duration=181", "-c:v", "libx264",
-                                       "-preset", "ultrafast", "-g", "50", "-b:v", "100k", "-c:a", "ac3", "-b:a", "64k"}),
-        makeStream("early_audio.ts", {"-itsoffset", "0.02", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=181",
+                                       "-preset", "ultrafast", "-g", "20", "-b:v", "100k", "-c:a", "ac3", "-b:a", "64k"}),
+        makeStream("early_audio.ts", {"-itsoffset", "0.02", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=181",
                                       "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=181", "-c:v",
-                                      "libx264", "-preset", "ultrafast", "-g", "50", "-bf", "0", "-b:v", "100k", "-c:a",
+                                      "libx264", "-preset", "ultrafast", "-g", "20", "-bf", "0", "-b:v", "100k", "-c:a",
                                       "ac3", "-b:a", "64k", "-f", "mpegts"}),
     };
     for (const std::string& source : sources) {
