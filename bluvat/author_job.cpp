@@ -7,6 +7,7 @@
 #include "bluvat/writers/index_writer.h"
 #include "bluvat/writers/m2ts_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@ namespace bluvat {
 
 namespace {
 std::unique_ptr<SourceReader> g_reader; // the current source, between opening and release
+std::string g_readerPath;
 
 constexpr int kMaxTitles = 999;
 
@@ -45,28 +47,72 @@ uint64_t clockSpan(uint64_t first, uint64_t last)
     return (last + kPcrWrap - first % kPcrWrap) % kPcrWrap;
 }
 
-// Steps 1 to 5 of a job: a fresh tree and the two index files. False when the folder is refused.
+// The trees a job writes into its folder; nothing else there is the job's to delete.
+constexpr const char* kJobTrees[] = {"BDMV", "CERTIFICATE"};
+
+bool startsWith(const fs::path& path, const fs::path& root)
+{
+    return std::mismatch(root.begin(), root.end(), path.begin(), path.end()).first == root.end();
+}
+
+// Whether `source` lies inside one of the trees the job in `folder` replaces, by its name as given
+// (a link in there goes with the tree) or by where it really is.
+bool insideJobTrees(const std::string& folder, const std::string& source)
+{
+    std::error_code ec;
+    fs::path named = fs::absolute(source, ec).lexically_normal();
+    fs::path real = fs::weakly_canonical(named, ec);
+    for (const char* tree : kJobTrees) {
+        fs::path root = fs::absolute(fs::path(folder) / tree, ec).lexically_normal();
+        if (startsWith(named, root) || startsWith(real, fs::weakly_canonical(root, ec)))
+            return true;
+    }
+    return false;
+}
+
+// Refuses a job one of whose sources its own clean-up would delete before reading it.
+bool sourcesOutsideJobTrees(const std::string& folder, const std::vector<std::string>& sources)
+{
+    for (const std::string& source : sources)
+        if (insideJobTrees(folder, source)) {
+            reportError("The source file lies inside the BDMV or CERTIFICATE folder being authored: " + source);
+            return false;
+        }
+    return true;
+}
+
+// Steps 1 to 5 of a job: fresh BDMV and CERTIFICATE trees and the two index files. False when the
+// folder is refused. Whatever else the folder holds is the user's and stays.
 bool makeTree(std::string& folder, int titles, bool& complete)
 {
-    if (folder.empty() || fs::path(folder).lexically_normal() == fs::path(folder).root_path())
-        return false; // never empty a whole file system
+    if (folder.empty())
+        return false;
     if (folder.back() != '/')
         folder += '/';
     if (titles < 1 || titles > kMaxTitles)
         return false;
     std::error_code ec;
-    if (fs::exists(folder, ec)) {
-        fs::remove_all(folder, ec);
-    }
+    for (const char* tree : kJobTrees)
+        fs::remove_all(folder + tree, ec);
     for (const char* dir : {"", "BDMV", "BDMV/AUXDATA", "BDMV/BACKUP", "BDMV/BACKUP/BDJO", "BDMV/BACKUP/CLIPINF",
                             "BDMV/BACKUP/PLAYLIST", "BDMV/BDJO", "BDMV/CLIPINF", "BDMV/JAR", "BDMV/META",
                             "BDMV/PLAYLIST", "BDMV/STREAM", "CERTIFICATE", "CERTIFICATE/BACKUP"})
         fs::create_directory(folder + dir, ec);
     complete &= writeIndex(folder + "BDMV/index.bdmv", titles);
-    copyFile(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv");
     complete &= writeMovieObjects(folder + "BDMV/MovieObject.bdmv", titles);
-    copyFile(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv");
+    complete &= copyFile(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv");
+    complete &= copyFile(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv");
     return true;
+}
+
+// The files of one title, each beside its backup copy where it has one.
+std::vector<std::string> titleFiles(const std::string& folder, int title)
+{
+    return {folder + "BDMV/STREAM/" + numbered(title, "m2ts"),
+            folder + "BDMV/PLAYLIST/" + numbered(title, "mpls"),
+            folder + "BDMV/BACKUP/PLAYLIST/" + numbered(title, "mpls"),
+            folder + "BDMV/CLIPINF/" + numbered(title, "clpi"),
+            folder + "BDMV/BACKUP/CLIPINF/" + numbered(title, "clpi")};
 }
 
 // Progress of one title, fed by the reader's clock.
@@ -114,7 +160,7 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     });
     std::vector<PesPacket> group;
     bool more = true;
-    while (more) {
+    while (more && complete && !writer.failed()) {
         group.clear();
         more = reader.nextGroup(group);
         for (PesPacket& pes : group)
@@ -122,7 +168,6 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     }
     reader.setClockHook(nullptr);
     if (complete && !writer.finish()) {
-        // A full disk must not pass for a finished title.
         reportError("write m2ts error");
         complete = false;
     }
@@ -133,7 +178,26 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     clip.packetCount = writer.packetCount();
     clip.presentationEnd = writer.presentationEnd();
     complete &= writeClipFiles(folder, title, clip);
+    if (!complete) {
+        // A title that is not whole must not pass for a finished one (a full disk, most often).
+        std::error_code ignored;
+        for (const std::string& file : titleFiles(folder, title))
+            fs::remove(file, ignored);
+        reportError("The files of title " + std::to_string(title) + " could not be written whole and were removed");
+    }
     return complete;
+}
+
+// Says which streams of the source stay off the disc, since a disc cannot carry their type.
+void reportLeftOut(const std::vector<ProgramEntry>& entries)
+{
+    for (const ProgramEntry& e : entries)
+        if (streamTypeName(e.streamType).empty()) {
+            char text[96];
+            std::snprintf(text, sizeof text, "Stream 0x%04X of type 0x%02X is left out: a disc cannot carry it",
+                          unsigned(e.pid), unsigned(e.streamType));
+            reportError(text);
+        }
 }
 } // namespace
 
@@ -162,6 +226,7 @@ std::string streamTypeName(int32_t type)
 int openTrackInfo(const char* path, TrackInfo** out)
 {
     g_reader.reset();
+    g_readerPath.clear();
     std::unique_ptr<SourceReader> reader = path ? openSource(path) : nullptr;
     if (!reader) {
         reportError("Open file error");
@@ -172,6 +237,7 @@ int openTrackInfo(const char* path, TrackInfo** out)
         reportError("The specified file does not contain a valid PAT/PMT combo.");
         return -1;
     }
+    reportLeftOut(reader->entries());
     auto* info = new TrackInfo{};
     const auto& entries = reader->entries();
     info->count = static_cast<int32_t>(entries.size());
@@ -191,6 +257,7 @@ int openTrackInfo(const char* path, TrackInfo** out)
         info->duration = static_cast<float>(double(clockSpan(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
     info->kind = static_cast<int32_t>(reader->kind());
     g_reader = std::move(reader);
+    g_readerPath = path;
     if (out)
         *out = info;
     return 0;
@@ -199,6 +266,7 @@ int openTrackInfo(const char* path, TrackInfo** out)
 int freeTrackInfo(TrackInfo* info)
 {
     g_reader.reset();
+    g_readerPath.clear();
     deleteTrackInfo(info);
     return 0;
 }
@@ -207,9 +275,7 @@ int authorSingleFolder(const char* folder, TrackInfo* info)
 {
     std::string path = folder ? folder : "";
     bool complete = true;
-    if (!makeTree(path, 1, complete))
-        return -1;
-    if (!g_reader || !info)
+    if (!g_reader || !info || !sourcesOutsideJobTrees(path, {g_readerPath}) || !makeTree(path, 1, complete))
         return -1;
     complete &= authorTitle(path, 0, *info);
     return complete ? 0 : -1;
@@ -219,8 +285,14 @@ int authorJob(const char* folder, const AuthorList* list)
 {
     std::string path = folder ? folder : "";
     int titles = list ? list->count : 0;
+    if (titles < 1 || titles > kMaxTitles)
+        return -1;
+    std::vector<std::string> sources;
+    for (int i = 0; i < titles && list->items; ++i)
+        if (list->items[i] && list->items[i]->path)
+            sources.push_back(list->items[i]->path);
     bool complete = true;
-    if (!makeTree(path, titles, complete))
+    if (!sourcesOutsideJobTrees(path, sources) || !makeTree(path, titles, complete))
         return -1;
     for (int i = 0; i < titles; ++i) {
         char text[64];

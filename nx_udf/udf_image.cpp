@@ -1,6 +1,7 @@
 #include "nx_udf/udf_image.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace nx_udf {
 
@@ -131,19 +132,33 @@ uint64_t copy_range(const platform::RawInputFile& in, platform::RawOutputFile& o
     return offset;
 }
 
-// The file's blocks as reserved at the walk: what it no longer holds stays zero, what it gained is left out.
-void write_file_data(platform::RawOutputFile& out, const UdfTreeEntry& file, Progress& progress)
+// Whether the file still has the size the layout reserved its blocks for.
+bool has_size(const UdfTreeEntry& file)
 {
-    constexpr uint64_t kStretch = 4u << 20;
+    std::error_code error;
+    uint64_t size = std::filesystem::file_size(file.path, error);
+    return !error && size == file.size;
+}
+
+// The file's bytes into the blocks reserved at the walk, holes kept; false when the file could not
+// be read whole or changed its size, since the image would then hold something other than the file.
+bool write_file_data(platform::RawOutputFile& out, const UdfTreeEntry& file, Progress& progress)
+{
+    constexpr uint64_t kStretch = 64u << 20;
     platform::RawInputFile in(file.path);
+    if (!in.is_open() || !has_size(file))
+        return false;
     uint64_t reserved = file.data_blocks() * kBlockSize;
     for (uint64_t offset = 0; offset < reserved && out.ok();) {
         uint64_t stretch_end = std::min(reserved, offset + kStretch);
         progress.before_blocks((stretch_end - offset) / kBlockSize);
-        uint64_t reached = in.is_open() ? copy_range(in, out, offset, std::min(stretch_end, file.size)) : offset;
-        out.skip(stretch_end - reached);
+        uint64_t data_end = std::min(stretch_end, file.size);
+        if (copy_range(in, out, offset, data_end) < data_end)
+            return false;
+        out.skip(stretch_end - data_end);
         offset = stretch_end;
     }
+    return has_size(file);
 }
 
 } // namespace
@@ -175,7 +190,8 @@ bool write_image(const UdfTreeEntry& root, const UdfLayout& layout, const Volume
 
     Progress data_progress(progress, layout.data_blocks);
     for (const UdfTreeEntry* file : layout.files_in_data_order)
-        write_file_data(out, *file, data_progress);
+        if (!write_file_data(out, *file, data_progress))
+            return false;
 
     image.block(anchor_volume_descriptor_pointer(image.sector()));
     uint64_t end = (out.position() + kImageAlignment - 1) / kImageAlignment * kImageAlignment;

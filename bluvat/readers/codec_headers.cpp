@@ -133,6 +133,29 @@ void skipScalingList(BitReader& r, int size)
     }
 }
 
+// The frame-rate code of a rate given as numerator / denominator frames per second, or 0.
+uint8_t frameRateCode(uint64_t numerator, uint64_t denominator)
+{
+    static constexpr struct { uint64_t n, d; uint8_t code; } kRates[] = {
+        {24000, 1001, 1}, {24, 1, 2}, {25, 1, 3}, {30000, 1001, 4}, {50, 1, 6}, {60000, 1001, 7}};
+    for (const auto& r : kRates)
+        if (denominator != 0 && numerator * r.d == r.n * denominator)
+            return r.code;
+    return 0;
+}
+
+// The video format of a picture height and scan, or 0 for a height a disc has no format for.
+uint8_t videoFormatCode(uint32_t height, bool interlaced)
+{
+    switch (height) {
+    case 1080: case 1088: return interlaced ? 4 : 6;
+    case 720: return interlaced ? 0 : 5;
+    case 576: return interlaced ? 2 : 7;
+    case 480: return interlaced ? 1 : 3;
+    }
+    return 0;
+}
+
 void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     std::size_t at = findStartCode(p, n, 0x9F, 0x07);
@@ -144,8 +167,9 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
     r.bits(16); // constraint flags, level
     r.ue();     // seq_parameter_set_id
     static constexpr uint32_t kHighProfiles[] = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135, 144};
+    uint32_t chroma = 1;
     if (std::find(std::begin(kHighProfiles), std::end(kHighProfiles), profile) != std::end(kHighProfiles)) {
-        uint32_t chroma = r.ue();
+        chroma = r.ue();
         if (chroma == 3)
             r.bit();
         r.ue();
@@ -171,7 +195,8 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
     r.ue();  // max_num_ref_frames
     r.bit(); // gaps_in_frame_num_allowed
     r.ue();  // pic_width_in_mbs_minus1
-    uint32_t height = (r.ue() + 1) * 16;
+    uint32_t mapUnits = r.ue() + 1;
+    uint32_t height = mapUnits * 16;
     uint8_t format = 0;
     switch (height) {
     case 240: format = 1; break;
@@ -189,6 +214,45 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
         rate = 1;
     else if (format == 7 || format == 2)
         rate = 3;
+
+    // What the stream says of itself overrides the guesses from its height: its scan from
+    // frame_mbs_only, its rate from the timing information of the VUI.
+    bool frameMbsOnly = r.bit();
+    if (!frameMbsOnly)
+        r.bit(); // mb_adaptive_frame_field
+    r.bit();     // direct_8x8_inference
+    uint32_t cropTop = 0, cropBottom = 0;
+    if (r.bit()) {
+        r.ue();
+        r.ue();
+        cropTop = r.ue();
+        cropBottom = r.ue();
+    }
+    uint64_t cropped = (uint64_t(cropTop) + cropBottom) * (chroma == 1 ? 2 : 1) * (frameMbsOnly ? 1 : 2);
+    uint64_t lines = uint64_t(mapUnits) * 16 * (frameMbsOnly ? 1 : 2);
+    if (cropped < lines)
+        setIfKnown(format, videoFormatCode(uint32_t(lines - cropped), !frameMbsOnly));
+    if (r.bit()) { // VUI
+        if (r.bit() && r.bits(8) == 255)
+            r.bits(32); // extended sample aspect ratio
+        if (r.bit())
+            r.bit(); // overscan_appropriate
+        if (r.bit()) {
+            r.bits(4);
+            if (r.bit())
+                r.bits(24); // colour description
+        }
+        if (r.bit()) {
+            r.ue();
+            r.ue();
+        }
+        if (r.bit()) {
+            uint32_t unitsInTick = r.bits(32);
+            uint32_t timeScale = r.bits(32);
+            // One tick is one field: frames per second are time_scale / (2 x units).
+            setIfKnown(rate, frameRateCode(timeScale, uint64_t(unitsInTick) * 2));
+        }
+    }
     setIfKnown(e.attributes.format, format);
     setIfKnown(e.attributes.rate, rate);
     setIfKnown(e.attributes.aspect, (format == 1 || format == 2) ? 2 : 3);
@@ -307,6 +371,18 @@ void readTrueHdAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
         e.descriptors = {0x05, 0x04, 'A', 'C', '-', '3', 0x81, 0x03, uint8_t(code * 32 + 8), 0xC8, 0x0F};
 }
 
+// Blu-ray LPCM: each PES payload starts with a 4-byte header, its third byte holding the channel
+// assignment and the sampling-frequency code (1 48 kHz, 4 96 kHz, 5 192 kHz, as the clip's codes).
+void readLpcmAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+{
+    if (n < 4)
+        return;
+    unsigned channels = p[2] >> 4, frequency = p[2] & 0x0F;
+    uint8_t presentation = channels == 1 ? 1 : channels == 3 ? 3 : (channels >= 4 && channels <= 11) ? 6 : 0;
+    setIfKnown(e.attributes.format, presentation);
+    setIfKnown(e.attributes.rate, (frequency == 1 || frequency == 4 || frequency == 5) ? uint8_t(frequency) : 0);
+}
+
 } // namespace
 
 std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value)
@@ -342,6 +418,7 @@ void readCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
     case 0x02: readMpeg2Video(e, p, n); break;
     case 0x1B: readAvcVideo(e, p, n); break;
     case 0xEA: readVc1Video(e, p, n); break;
+    case 0x80: readLpcmAudio(e, p, n); break;
     case 0x81: case 0x84: readAc3Audio(e, p, n); break;
     case 0x82: case 0x85: case 0x86: readDtsAudio(e, p, n); break;
     case 0x83: readTrueHdAudio(e, p, n); break;

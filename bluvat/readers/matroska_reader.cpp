@@ -78,6 +78,7 @@ bool MatroskaReader::scan()
         ProgramEntry entry;
         entry.streamType = track.streamType;
         entry.pid = track.pid;
+        entry.language = track.language;
         entries_.push_back(entry);
     }
     reorderDelays_.assign(tracks_.size(), 0);

@@ -1,8 +1,10 @@
 #include "bluvat/readers/matroska_tracks.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "bluvat/readers/ebml.h"
+#include "bluvat/readers/language_code.h"
 #include "platform/byte_writer.h"
 
 namespace bluvat {
@@ -22,6 +24,7 @@ bool isVc1Bitmap(std::span<const uint8_t> codecPrivate)
 constexpr uint32_t kContentEncodings = 0x6D80, kContentEncoding = 0x6240, kEncodingType = 0x5033,
                    kEncodingScope = 0x5032, kCompression = 0x5034, kCompAlgo = 0x4254, kCompSettings = 0x4255;
 constexpr uint64_t kHeaderStripping = 3;
+constexpr uint32_t kLanguage = 0x22B59C;
 
 // The bytes a header-stripping encoding took off every frame; nullopt when the track's frames
 // are encoded some other way (zlib, encryption), which a byte copy cannot undo.
@@ -70,6 +73,8 @@ uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> 
         return isVc1Bitmap(codecPrivate) ? 0xEA : 0;
     if (codecId == "A_AC3")
         return 0x81;
+    if (codecId == "A_EAC3")
+        return 0x84;
     if (codecId == "A_DTS")
         return 0x82;
     return 0;
@@ -87,6 +92,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
         MatroskaTrack track;
         std::string codecId;
         bool encodedFrames = false;
+        std::string language = "eng"; // the format's default when the track names none
         for (const ebml::Element& f : fields) {
             auto bytes = dataOf(entryData, f);
             if (f.id == ebml::id::TrackNumber) {
@@ -96,6 +102,9 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
                 codecId.resize(std::strlen(codecId.c_str()));  // the string may carry NUL padding
             } else if (f.id == ebml::id::CodecPrivate) {
                 track.codecPrivate.assign(bytes.begin(), bytes.end());
+            } else if (f.id == kLanguage) {
+                language.assign(bytes.begin(), bytes.end());
+                language.resize(std::strlen(language.c_str()));
             } else if (f.id == kContentEncodings) {
                 auto header = strippedHeader(bytes, corrupt);
                 encodedFrames = !header;
@@ -107,8 +116,14 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
             continue;
         }
         track.streamType = encodedFrames ? 0 : matroskaStreamType(codecId, track.codecPrivate);
-        if (track.streamType == 0)
+        if (track.streamType == 0) {
+            char line[160];
+            std::snprintf(line, sizeof line, "Track %llu (%.64s) is left out: a disc cannot carry it",
+                          static_cast<unsigned long long>(track.number), codecId.c_str());
+            report(line);
             continue;
+        }
+        track.language = discLanguage(language);
         if (track.streamType == 0x1B) {
             // Without a readable record the frames are still length-prefixed, by 4 bytes.
             auto config = parseAvcDecoderConfig(track.codecPrivate);

@@ -19,13 +19,15 @@ struct MatroskaTrack {
     std::vector<uint8_t> codecPrivate;
     AvcDecoderConfig avc;  // H.264 tracks only
     std::vector<uint8_t> strippedHeader;  // put back in front of every frame
+    std::string language;                 // ISO 639-2 code, empty when the track names none
 };
 
 // Stream type for a codec ID, or 0 when the track is not taken.
 uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate);
 
-// Appends the taken tracks of one Tracks element's data; texts for bad entries go to `report`.
-// Tracks whose frames are compressed or encrypted are not taken; header stripping is undone.
+// Appends the taken tracks of one Tracks element's data; texts for bad entries and for each track
+// left out go to `report`. Tracks whose frames are compressed or encrypted are not taken; header
+// stripping is undone.
 void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<MatroskaTrack>& tracks,
                         const std::function<void(const char*)>& report);
 

@@ -1,9 +1,46 @@
 #include "bluvat/readers/psi.h"
 
+#include "bluvat/readers/language_code.h"
 #include "bluvat/report.h"
 #include "platform/byte_writer.h"
 
+#include <string_view>
+
 namespace bluvat {
+
+namespace {
+constexpr uint8_t kLanguageTag = 0x0A, kRegistrationTag = 0x05, kAc3Tag = 0x6A, kEac3Tag = 0x7A;
+
+// Calls visit(tag, data, length) for each descriptor of a checked loop.
+template <typename Visit>
+void forEachDescriptor(const std::vector<uint8_t>& d, Visit visit)
+{
+    for (std::size_t at = 0; at + 2 <= d.size() && at + 2 + d[at + 1] <= d.size(); at += 2 + d[at + 1])
+        visit(d[at], d.data() + at + 2, std::size_t(d[at + 1]));
+}
+
+// The language the map names, and the disc's type for Dolby audio that other systems type their
+// own way (0x87 with an "EAC3" registration, or private data with a DVB AC-3 or E-AC-3 descriptor).
+// A re-typed stream gets the disc's own descriptors from the attribute scan.
+void adoptDiscConventions(ProgramEntry& e)
+{
+    uint8_t dolby = 0;
+    forEachDescriptor(e.descriptors, [&](uint8_t tag, const uint8_t* data, std::size_t n) {
+        if (tag == kLanguageTag && n >= 3 && e.language.empty())
+            e.language = discLanguage(std::string_view(reinterpret_cast<const char*>(data), 3));
+        else if (tag == kRegistrationTag && n >= 4 && std::string_view(reinterpret_cast<const char*>(data), 4) == "EAC3")
+            dolby = 0x84;
+        else if (tag == kEac3Tag)
+            dolby = 0x84;
+        else if (tag == kAc3Tag && dolby == 0)
+            dolby = 0x81;
+    });
+    if (e.streamType == 0x87 || (e.streamType == 0x06 && dolby != 0)) {
+        e.streamType = e.streamType == 0x87 ? 0x84 : dolby;
+        e.descriptors.clear();
+    }
+}
+} // namespace
 
 std::size_t sectionTotalLength(const uint8_t* section, std::size_t size)
 {
@@ -124,6 +161,7 @@ bool parsePmt(const uint8_t* section, std::size_t size, ProgramMap& map)
         if (checkDescriptors(r.here(), esInfo))
             e.descriptors.assign(r.here(), r.here() + esInfo);
         r.skip(esInfo);
+        adoptDiscConventions(e);
         map.entries.push_back(std::move(e));
     }
     return true;

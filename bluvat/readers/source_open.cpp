@@ -7,6 +7,7 @@
 #include "bluvat/report.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace bluvat {
 
@@ -61,6 +62,10 @@ SourceKind detectKind(const uint8_t* d, std::size_t n)
 
 std::unique_ptr<SourceReader> openSource(const std::string& path)
 {
+    // Opening a pipe or a device would wait for a writer, or read forever.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return nullptr;
     uint8_t head[kDetectBytes];
     std::size_t n = 0;
     {

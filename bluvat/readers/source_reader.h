@@ -38,6 +38,7 @@ struct ProgramEntry {
     uint16_t pid = 0;                 // 13 bits; the PID its PES packets carry
     std::vector<uint8_t> descriptors; // ES-info descriptors, copied into the output map
     StreamAttributes attributes;      // filled by the attribute scan
+    std::string language;             // ISO 639-2 code the source gives the stream; empty when none
 };
 
 class SourceReader {
@@ -91,7 +92,7 @@ private:
 
 // Detects the kind of the file at `path` and returns its reader after the opening scan, reporting
 // "The specified file is too short" / "The specified file is not a valid file" as it goes. Null
-// when the file cannot be opened, its kind has no reader, or the scan failed.
+// when the path is not a regular file or cannot be opened, its kind has no reader, or the scan failed.
 std::unique_ptr<SourceReader> openSource(const std::string& path);
 
 // Kind detection alone, over the first bytes of a file (at most 1344 are looked at).

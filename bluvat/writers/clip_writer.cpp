@@ -21,6 +21,9 @@ std::string titleName(int title)
     return name;
 }
 
+// A stream whose source names no language is labelled English.
+std::string languageOf(const OutputStream& s) { return s.language.size() == 3 ? s.language : "eng"; }
+
 void streamEntry(Writer& w, uint16_t pid)
 {
     w.u8(0x09).u8(0x01).u16(pid).zeros(6);
@@ -32,9 +35,9 @@ void streamAttributes(Writer& w, const OutputStream& s)
     if (isVideoType(s.streamType))
         w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).zeros(3);
     else if (isAudioType(s.streamType))
-        w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).text("eng");
+        w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).text(languageOf(s));
     else
-        w.u8(0x05).u8(0x90).text("eng").u8(0);
+        w.u8(0x05).u8(0x90).text(languageOf(s)).u8(0);
 }
 
 void codingBlock(Writer& w, const OutputStream& s)
@@ -43,19 +46,19 @@ void codingBlock(Writer& w, const OutputStream& s)
     if (isVideoType(s.streamType))
         w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).u8(a.aspect * 16).zeros(18);
     else if (isAudioType(s.streamType))
-        w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).text("eng").zeros(16);
+        w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).text(languageOf(s)).zeros(16);
     else
-        w.u8(0x15).u8(0x90).text("eng").zeros(17);
+        w.u8(0x15).u8(0x90).text(languageOf(s)).zeros(17);
 }
 
 void writeWithBackup(const std::string& folder, const std::string& relative, const std::string& backup,
-                     const std::vector<uint8_t>& bytes, const char* error, bool& ok)
+                     const std::vector<uint8_t>& bytes, const char* kind, bool& ok)
 {
-    if (!writeWholeFile(folder + relative, bytes)) {
-        reportError(error);
-        ok = false;
-    }
-    copyFile(folder + relative, folder + backup);
+    WholeFile outcome = writeWholeFile(folder + relative, bytes);
+    if (outcome == WholeFile::Written && !copyFile(folder + relative, folder + backup))
+        outcome = WholeFile::NotWritten; // a disc without its backup copy is not finished either
+    reportUnwritten(outcome, kind);
+    ok &= outcome == WholeFile::Written;
 }
 } // namespace
 
@@ -208,9 +211,9 @@ bool writeClipFiles(const std::string& folder, int title, const ClipInput& clip)
     bool ok = true;
     std::string name = titleName(title);
     writeWithBackup(folder, "BDMV/PLAYLIST/" + name + ".mpls", "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
-                    buildPlaylist(title, clip, {0.0f}), "create mpls error", ok);
+                    buildPlaylist(title, clip, {0.0f}), "mpls", ok);
     writeWithBackup(folder, "BDMV/CLIPINF/" + name + ".clpi", "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
-                    buildClipInfo(clip), "create clpi error", ok);
+                    buildClipInfo(clip), "clpi", ok);
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #include "bluvat/writers/file_sink.h"
 
+#include "bluvat/report.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -58,19 +60,35 @@ bool FileSink::close()
     return !failed_;
 }
 
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+WholeFile writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
-        return false;
+        return WholeFile::NotCreated;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    if (std::fclose(f) == 0 && ok)
+        return WholeFile::Written;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return WholeFile::NotWritten;
+}
+
+void reportUnwritten(WholeFile outcome, const std::string& name)
+{
+    if (outcome == WholeFile::NotCreated)
+        reportError("create " + name + " error");
+    else if (outcome == WholeFile::NotWritten)
+        reportError("write " + name + " error");
 }
 
 bool copyFile(const std::string& from, const std::string& to)
 {
     std::error_code ec;
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(to, ignored);
+    }
     return !ec;
 }
 

@@ -21,6 +21,7 @@ public:
     // Flushes and closes; true when the file was created and every write succeeded.
     bool close();
     bool isOpen() const { return file_ != nullptr; }
+    bool failed() const { return failed_; }
 
 private:
     void flush();
@@ -31,9 +32,14 @@ private:
     bool failed_ = false;
 };
 
-// Creates (truncating) and writes a whole small file; false when it could not be created or written.
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-// Copies a file over another; false on any failure.
+enum class WholeFile { Written, NotCreated, NotWritten };
+
+// Creates (truncating) and writes a whole small file. A file that could not be written whole is
+// removed again, so that no short file passes for a finished one.
+WholeFile writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Reports "create NAME error" or "write NAME error" for a file that was not written.
+void reportUnwritten(WholeFile outcome, const std::string& name);
+// Copies a file over another; false on any failure, which leaves no copy behind.
 bool copyFile(const std::string& from, const std::string& to);
 
 } // namespace bluvat

@@ -73,18 +73,16 @@ std::vector<uint8_t> buildMovieObjects(int titles)
 
 bool writeIndex(const std::string& path, int titles)
 {
-    if (writeWholeFile(path, buildIndex(titles)))
-        return true;
-    reportError("create index.bdmv error");
-    return false;
+    WholeFile outcome = writeWholeFile(path, buildIndex(titles));
+    reportUnwritten(outcome, "index.bdmv");
+    return outcome == WholeFile::Written;
 }
 
 bool writeMovieObjects(const std::string& path, int titles)
 {
-    if (writeWholeFile(path, buildMovieObjects(titles)))
-        return true;
-    reportError("create MovieObject.bdmv error");
-    return false;
+    WholeFile outcome = writeWholeFile(path, buildMovieObjects(titles));
+    reportUnwritten(outcome, "MovieObject.bdmv");
+    return outcome == WholeFile::Written;
 }
 
 } // namespace bluvat

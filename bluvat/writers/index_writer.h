@@ -10,7 +10,8 @@ namespace bluvat {
 std::vector<uint8_t> buildIndex(int titles);
 std::vector<uint8_t> buildMovieObjects(int titles);
 
-// Create the file (reporting "create index.bdmv error" / "create MovieObject.bdmv error"); true when written.
+// Write the file (reporting "create index.bdmv error", "write index.bdmv error" and the same for
+// MovieObject.bdmv); true when written whole.
 bool writeIndex(const std::string& path, int titles);
 bool writeMovieObjects(const std::string& path, int titles);
 

@@ -19,6 +19,7 @@ constexpr uint64_t kOneSecond = 27000000;
 constexpr int64_t kPtsJump = 360000; // 4 s at 90 kHz
 constexpr uint64_t kClockJump = uint64_t(kPtsJump) * 300; // the same jump on the 27 MHz clock
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
+constexpr std::size_t kMostHeldAudio = 16u << 20; // far more than the audio of a second
 
 uint16_t firstPidOfRange(uint8_t type)
 {
@@ -172,6 +173,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
         }
         o.descriptors = e.descriptors;
         o.attributes = e.attributes;
+        o.language = e.language;
         if (isVideoType(o.streamType) && mainVideoType_ == 0) {
             mainVideoType_ = o.streamType;
             mainVideoSlot_ = static_cast<int>(streams_.size());
@@ -181,6 +183,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
     }
     carries_.assign(streams_.size(), {});
     lastAudioPts_.assign(streams_.size(), 0);
+    holdingAudio_ = remap && mainVideoSlot_ >= 0;
     bool created = file_.create(path, kOutputBuffer);
     if (remap) {
         for (const auto& table : {patPacket(), pmtPacket(), sitPacket()})
@@ -405,6 +408,8 @@ uint64_t M2tsWriter::presentationEnd() const
 
 void M2tsWriter::emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out)
 {
+    if (beforeInTime(pts))
+        return;
     uint8_t extension = 0x71;
     bool priority = true;
     if (out.streamType == 0x81 || out.streamType == 0x84) {
@@ -528,6 +533,27 @@ void M2tsWriter::writeRaw(const PesPacket& pes, std::size_t header)
     }
 }
 
+bool M2tsWriter::beforeInTime(uint64_t pts) const
+{
+    // libbluray turns what lies before a clip's in time into null packets, and readers then stumble
+    // on a stream whose first packets are gone. Far before it is a clock jump, not early audio.
+    constexpr int64_t kEarliest = -60 * 90000;
+    if (mode_ != M2tsMode::Bluray || entries_.empty())
+        return false;
+    int64_t d = ptsDifference(entries_.front().pts, pts);
+    return d < 0 && d > kEarliest;
+}
+
+void M2tsWriter::releaseHeldAudio()
+{
+    holdingAudio_ = false;
+    for (PesPacket& pes : heldAudio_)
+        writeStream(pes, std::size_t(slotOfPid_[pes.pid]), pesHeaderLength(pes.bytes.data(), pes.bytes.size()));
+    heldAudio_.clear();
+    heldAudio_.shrink_to_fit();
+    heldBytes_ = 0;
+}
+
 void M2tsWriter::write(PesPacket& pes)
 {
     int slot = pes.pid < slotOfPid_.size() ? slotOfPid_[pes.pid] : -1;
@@ -540,31 +566,47 @@ void M2tsWriter::write(PesPacket& pes)
         writeRaw(pes, std::size_t(header));
         return;
     }
-    const OutputStream& out = streams_[std::size_t(slot)];
-    if (slot == mainVideoSlot_)
-        handleMainVideo(pes, std::size_t(header));
+    if (holdingAudio_ && isAudioType(streams_[std::size_t(slot)].streamType)) {
+        heldBytes_ += pes.bytes.size();
+        heldAudio_.push_back(std::move(pes));
+        if (heldBytes_ > kMostHeldAudio)
+            releaseHeldAudio(); // no entry point in sight: the audio goes out whole
+        return;
+    }
+    writeStream(pes, std::size_t(slot), std::size_t(header));
+    if (holdingAudio_ && !entries_.empty())
+        releaseHeldAudio();
+}
+
+void M2tsWriter::writeStream(PesPacket& pes, std::size_t slot, std::size_t header)
+{
+    const OutputStream& out = streams_[slot];
+    if (int(slot) == mainVideoSlot_)
+        handleMainVideo(pes, header);
     if (ptsOffset_ != 0)
         shiftTimestamps(pes);
     const std::vector<uint8_t>& b = pes.bytes;
     const uint8_t* payload = b.data() + header;
-    std::size_t n = b.size() - std::size_t(header);
+    std::size_t n = b.size() - header;
     switch (out.streamType) {
     case 0x03: case 0x04: case 0x80:
+        if (auto pts = pesPts(b); pts && beforeInTime(*pts))
+            break;
         packetize(b.data(), b.size(), out.pid, true);
         break;
     case 0x81: case 0x84: case 0x82:
-        repackFrames(payload, n, pesPts(b), std::size_t(slot));
+        repackFrames(payload, n, pesPts(b), slot);
         break;
     case 0x85: case 0x86:
         // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
         // data. Muxers that do not mark it still start the core's PES with its sync word.
         if (pes.priority || (n >= 4 && isDtsSync(payload)))
-            repackFrames(payload, n, pesPts(b), std::size_t(slot));
+            repackFrames(payload, n, pesPts(b), slot);
         break;
     case 0x83: {
         auto pts = pesPts(b);
-        uint64_t t = pts ? *pts : lastAudioPts_[std::size_t(slot)];
-        lastAudioPts_[std::size_t(slot)] = t;
+        uint64_t t = pts ? *pts : lastAudioPts_[slot];
+        lastAudioPts_[slot] = t;
         emitAudioFrame(payload, n, t, out);
         break;
     }
@@ -576,6 +618,8 @@ void M2tsWriter::write(PesPacket& pes)
 
 bool M2tsWriter::finish()
 {
+    if (holdingAudio_)
+        releaseHeldAudio();
     if (mode_ == M2tsMode::Bluray) {
         static constexpr uint8_t kNullHead[4] = {0x47, 0x1F, 0xFF, 0x10};
         while ((total_ + pendingCount()) % kPacketsPerUnit != 0) {

@@ -32,6 +32,7 @@ struct OutputStream {
     uint16_t pid = 0;
     std::vector<uint8_t> descriptors;
     StreamAttributes attributes;
+    std::string language; // ISO 639-2, empty when the source names none
 };
 
 constexpr uint16_t kMainVideoPid = 0x1011;
@@ -51,6 +52,8 @@ public:
     void clock(uint64_t pcr);
     // Pads, flushes and closes; true when every byte reached the file.
     bool finish();
+    // A write to the file failed (a full disk): nothing more can make the title whole.
+    bool failed() const { return file_.failed(); }
 
     const std::vector<EntryPoint>& entryPoints() const { return entries_; }
     const std::vector<OutputStream>& streams() const { return streams_; }
@@ -82,6 +85,9 @@ private:
     void repackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot);
     void emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out);
     void writeRaw(const PesPacket& pes, std::size_t header);
+    void writeStream(PesPacket& pes, std::size_t slot, std::size_t header);
+    bool beforeInTime(uint64_t pts) const;
+    void releaseHeldAudio();
 
     FileSink file_;
     M2tsMode mode_ = M2tsMode::Bluray;
@@ -114,6 +120,12 @@ private:
     uint64_t frameTicks_ = 0;
 
     std::vector<EntryPoint> entries_;
+
+    // Audio is held until the main video's first entry point, the title's in time, is known;
+    // then the frames that would come before it are left out.
+    bool holdingAudio_ = false;
+    std::vector<PesPacket> heldAudio_;
+    std::size_t heldBytes_ = 0;
 };
 
 } // namespace bluvat

@@ -1,5 +1,6 @@
 // Whole jobs over ffmpeg-made streams, checked by libbluray, ffprobe and the stream file itself.
 
+#include "audio_lead.h"
 #include "stream_checks.h"
 #include "test_media.h"
 
@@ -59,7 +60,10 @@ void checkTitle(const std::string& folder, int title, const std::string& source,
     ProbeFacts out = probeFile(m2ts);
     EXPECT_EQ(out.warnings, "");
     EXPECT_EQ(out.count("video"), in.count("video"));
-    EXPECT_EQ(out.count("audio"), in.count("audio"));
+    // Every audio frame but those that start before the title's first picture.
+    EXPECT_LE(out.count("audio"), in.count("audio"));
+    EXPECT_GE(out.count("audio"), in.count("audio") - audioFramesBeforeVideo(source));
+    EXPECT_EQ(audioFramesBeforeVideo(m2ts), 0);
     EXPECT_GT(out.count("video"), 0);
     for (const ProbedStream& s : out.streams)
         EXPECT_TRUE(s.dtsRising) << s.codec;
@@ -149,16 +153,64 @@ TEST(BluvatAuthor, SelectionLeavesOutUnnamedStreams)
     EXPECT_GT(facts.packetsPerPid[0x1011], 0u);
 }
 
-TEST(BluvatAuthor, AnEarlierFolderIsReplaced)
+TEST(BluvatAuthor, AnEarlierDiscIsReplacedAndTheUsersFilesStay)
 {
     std::string folder = folderFor("replaced");
-    fs::create_directories(folder + "/old");
-    writeFile(folder + "/old/stale.txt", {1, 2, 3});
-    JobResult job = runJob(folder, {{h264Ac3(), {}}});
+    fs::create_directories(folder + "/BDMV/STREAM");
+    fs::create_directories(folder + "/CERTIFICATE");
+    fs::create_directories(folder + "/mine");
+    writeFile(folder + "/BDMV/STREAM/00007.m2ts", {1, 2, 3});
+    writeFile(folder + "/CERTIFICATE/id.bdmv", {4});
+    writeFile(folder + "/mine/notes.txt", {5, 6});
+    writeFile(folder + "/beside.ts", readFile(h264Ac3())); // a source in the folder, beside BDMV
+    JobResult job = runJob(folder, {{folder + "/beside.ts", {}}});
     EXPECT_EQ(job.result, 0);
-    EXPECT_FALSE(fs::exists(folder + "/old"));
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/STREAM/00007.m2ts"));
+    EXPECT_FALSE(fs::exists(folder + "/CERTIFICATE/id.bdmv"));
+    EXPECT_EQ(readFile(folder + "/mine/notes.txt"), (std::vector<uint8_t>{5, 6}));
+    EXPECT_EQ(readFile(folder + "/beside.ts"), readFile(h264Ac3()));
     for (const char* dir : {"BDMV/AUXDATA", "BDMV/BACKUP/BDJO", "BDMV/BDJO", "BDMV/JAR", "BDMV/META", "CERTIFICATE/BACKUP"})
         EXPECT_TRUE(fs::is_directory(folder + "/" + dir)) << dir;
+    EXPECT_EQ(readDisc(folder).titles.size(), 1u);
+
+    // Authored again from "." with the current folder there: the same disc, the same files of the user's.
+    fs::path before = fs::current_path();
+    fs::current_path(folder);
+    job = runJob(".", {{"beside.ts", {}}});
+    fs::current_path(before);
+    EXPECT_EQ(job.result, 0);
+    EXPECT_EQ(readFile(folder + "/mine/notes.txt"), (std::vector<uint8_t>{5, 6}));
+    EXPECT_TRUE(fs::exists(folder + "/beside.ts"));
+    EXPECT_EQ(readDisc(folder).titles.size(), 1u);
+}
+
+TEST(BluvatAuthor, ASourceInsideTheTreesTheJobReplacesIsRefused)
+{
+    std::string folder = folderFor("source_inside");
+    fs::create_directories(folder + "/BDMV/STREAM");
+    writeFile(folder + "/BDMV/STREAM/00000.m2ts", readFile(h264Ac3()));
+    writeFile(folder + "/BDMV/index.bdmv", {9});
+    // Named through a path that only leads there once resolved.
+    std::string source = folder + "/mine/../BDMV/./STREAM/00000.m2ts";
+    fs::create_directories(folder + "/mine");
+    JobResult job = runJob(folder, {{h264Ac3(), {}}, {source, {}}});
+    EXPECT_EQ(job.result, -1);
+    ASSERT_EQ(job.errors().size(), 1u);
+    EXPECT_NE(job.errors()[0].find("inside the BDMV or CERTIFICATE folder"), std::string::npos);
+    EXPECT_EQ(readFile(folder + "/BDMV/STREAM/00000.m2ts"), readFile(h264Ac3()));
+    EXPECT_EQ(readFile(folder + "/BDMV/index.bdmv"), std::vector<uint8_t>{9});
+
+    // A link in there would be deleted with the tree: refused too, though what it names is elsewhere.
+    fs::create_symlink(h264Ac3(), folder + "/BDMV/link.ts");
+    EXPECT_EQ(runJob(folder, {{folder + "/BDMV/link.ts", {}}}).result, -1);
+    EXPECT_TRUE(fs::is_symlink(folder + "/BDMV/link.ts"));
+
+    // The single-title path refuses the same way, before anything is touched.
+    TrackInfo* info = nullptr;
+    ASSERT_EQ(nx_ts_gettrackinfo(source.c_str(), &info), 0);
+    EXPECT_EQ(nx_ts_cbdfolder(folder.c_str(), info, 0), -1);
+    nx_ts_freetrackinfo(info);
+    EXPECT_EQ(readFile(folder + "/BDMV/index.bdmv"), std::vector<uint8_t>{9});
 }
 
 TEST(BluvatAuthor, SeekingThroughTheEntryPointMapLandsOnKeyFrames)

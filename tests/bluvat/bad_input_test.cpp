@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,23 +151,53 @@ TEST(BluvatBadInput, FolderThatCannotBeMade)
     EXPECT_EQ(readFile(blocker), std::vector<uint8_t>{1});
 }
 
-TEST(BluvatBadInput, AStreamFileThatCannotBeWrittenIsReported)
+// Runs `body` in a child process under a time limit; true when it exited with 0.
+template <typename Body>
+bool inChild(unsigned seconds, Body body)
 {
-    // A file-size limit in a child process stands in for a full disk.
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(seconds);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(BluvatBadInput, ATitleThatCannotBeWrittenWholeLeavesNoFileOfIt)
+{
+    // A file-size limit in a child process stands in for a full disk: the index files fit, the
+    // stream file does not.
     const std::string folder = scratchFolder() + "/full_disk";
     const std::string& source = h264Ac3();
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    EXPECT_TRUE(inChild(60, [&] {
         ::signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit = {64 * 1024, 64 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         JobResult job = runJob(folder, {{source, {}}});
-        ::_exit(job.result == -1 && job.has(1, "write m2ts error") ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return job.result == -1 && job.has(1, "write m2ts error");
+    }));
+    EXPECT_TRUE(fs::exists(folder + "/BDMV/index.bdmv"));
+    for (const char* file : {"STREAM/00000.m2ts", "PLAYLIST/00000.mpls", "CLIPINF/00000.clpi",
+                             "BACKUP/PLAYLIST/00000.mpls", "BACKUP/CLIPINF/00000.clpi"})
+        EXPECT_FALSE(fs::exists(folder + "/BDMV/" + file)) << file;
+    EXPECT_EQ(readDisc(folder).playlists, 0u);
+}
+
+TEST(BluvatBadInput, PipesAndDevicesAreRefusedAtOnce)
+{
+    std::string fifo = scratchFolder() + "/source.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = scratchFolder() + "/from_pipe";
+    const std::string& good = h264Ac3();
+    EXPECT_TRUE(inChild(20, [&] { // a reader that waits for a writer never comes back by itself
+        JobResult job = runJob(folder, {{fifo, {}}, {"/dev/zero", {}}, {good, {}}});
+        std::vector<std::string> expected = {"Open file error", "Open file error"};
+        return job.result == -1 && job.errors() == expected;
+    }));
+    EXPECT_TRUE(fs::exists(folder + "/BDMV/STREAM/00002.m2ts"));
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/STREAM/00000.m2ts"));
 }
 
 TEST(BluvatBadInput, TitleCountOutsideTheRangeMakesNothing)

@@ -86,7 +86,7 @@ TEST(BluvatTsReader, FindsMapAttributesAndClockRange)
     EXPECT_EQ(video.streamType, 0x1B);
     EXPECT_EQ(video.pid, 0x100);
     EXPECT_EQ(video.attributes.format, 1); // 240 lines
-    EXPECT_EQ(video.attributes.rate, 4);
+    EXPECT_EQ(video.attributes.rate, 3);   // 25 frames, from the stream's own timing
     EXPECT_EQ(video.attributes.aspect, 2);
     ASSERT_GE(video.descriptors.size(), 10u);
     EXPECT_EQ(std::string(video.descriptors.begin() + 2, video.descriptors.begin() + 6), "HDMV");

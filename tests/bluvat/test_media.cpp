@@ -120,6 +120,11 @@ std::vector<uint8_t> withTwoPacketMap(const std::vector<uint8_t>& ts)
 }
 } // namespace
 
+std::string makeStream(const std::string& name, std::vector<std::string> args)
+{
+    return ffmpeg(name, std::move(args));
+}
+
 const std::string& scratchFolder()
 {
     static Scratch scratch;

@@ -22,6 +22,9 @@ const std::string& h264Ac3ClockWrap();  // H.264 + AC-3 whose clock wraps within
 // H.264 + AC-3 whose PAT lists 0 -> 0x001F and 1 -> 0x0100, with the map over two packets.
 const std::string& twoProgramPat();
 
+// Runs the ffmpeg program with `args` and the output `name` in the scratch folder; returns its path.
+std::string makeStream(const std::string& name, std::vector<std::string> args);
+
 std::vector<uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
