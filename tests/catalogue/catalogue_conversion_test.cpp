@@ -71,27 +71,32 @@ std::vector<Job> EverySection(const std::string& folder)
     return jobs;
 }
 
-void CheckDiscOutput(Job& job, const std::string& output, const catalogue::PromisedOutput& promise,
-                     const std::string& work)
+bool FixesThePictureRate(const ProfileSettings& s)
 {
+    std::vector<std::string> words = SplitWords(s.Para);
+    return !s.bDisableVideo &&
+           (s.bVideoCustomFrameRate || s.BurnType[0] || std::find(words.begin(), words.end(), "-r") != words.end());
+}
+
+void CheckTimingAndDisc(Job& job, const std::string& output, const catalogue::PromisedOutput& promise,
+                        const testmedia::FileFacts& facts, const std::string& work)
+{
+    catalogue::VideoTiming timing;
+    if (FixesThePictureRate(job.settings)) {
+        // A fixed rate is a constant one: no picture is left out or shown twice as long.
+        timing = catalogue::ReadVideoTiming(output);
+        if (timing.shortestStep <= 0 || timing.longestStep > 1.5 * timing.shortestStep)
+            job.problems.push_back("pictures are " + std::to_string(timing.shortestStep) + " to " +
+                                   std::to_string(timing.longestStep) + " s apart");
+    }
     const std::string burn = job.settings.BurnType;
-    if (burn.empty())
-        return;
-    // Disc players want a constant picture rate.
-    catalogue::VideoTiming timing = catalogue::ReadVideoTiming(output);
-    if (timing.shortestStep <= 0 || timing.longestStep > 1.5 * timing.shortestStep)
-        job.problems.push_back("pictures are " + std::to_string(timing.shortestStep) + " to " +
-                               std::to_string(timing.longestStep) + " s apart");
     if (burn == "BLURAY" || burn == "AVCHD") {
         // At most one second of pictures (24 at 23.976 fps) between key frames.
         if (timing.longestKeyFrameGap < 0 || timing.longestKeyFrameGap > 1.002)
             job.problems.push_back("key frames are " + std::to_string(timing.longestKeyFrameGap) + " s apart");
-        if (promise.videoCodec == "h264") {
-            auto facts = testmedia::ProbeFile(output);
-            int level = facts && facts->First("video") ? facts->First("video")->level : 0;
-            if (level < 1 || level > (burn == "BLURAY" ? 41 : 40))
-                job.problems.push_back("H.264 level " + std::to_string(level));
-        }
+        const testmedia::StreamFacts* video = facts.First("video");
+        if (video && video->codec == "h264" && (video->level < 1 || video->level > (burn == "BLURAY" ? 41 : 40)))
+            job.problems.push_back("H.264 level " + std::to_string(video->level));
         for (std::string& problem : catalogue::BluRayProblems(output, work + "/bdmv", promise.seconds))
             job.problems.push_back(std::move(problem));
     } else if (burn == "DVD") {
@@ -144,7 +149,7 @@ void Convert(Job& job, const std::string& clip, const catalogue::SourceFacts& so
     } else {
         for (std::string& difference : catalogue::Differences(promise, *facts))
             job.problems.push_back(std::move(difference));
-        CheckDiscOutput(job, output, promise, work);
+        CheckTimingAndDisc(job, output, promise, *facts, work);
     }
     job.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
