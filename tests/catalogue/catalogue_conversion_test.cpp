@@ -131,9 +131,10 @@ void Convert(Job& job, const std::string& clip, const catalogue::SourceFacts& so
             missing = codec;
     if (!missing.empty()) {
         // No encoder here: a clear message naming it, no file, and a hint that warns the user.
-        bool named = false;
-        for (const std::string& message : messages)
-            named = named || (message.find("encoder") != std::string::npos && message.find("\"" + missing + "\"") != std::string::npos);
+        bool named = std::any_of(messages.begin(), messages.end(), [&missing](const std::string& message) {
+            return message.find("encoder") != std::string::npos &&
+                   message.find('"' + missing + '"') != std::string::npos;
+        });
         if (result == 0 || !named)
             job.problems.push_back("the missing encoder for " + missing + " is not reported");
         if (fs::exists(output))
@@ -164,7 +165,8 @@ TEST(Catalogue, EverySectionConvertsTheClipIntoWhatItPromises)
     ASSERT_TRUE(clipFacts && clipFacts->First("video") && clipFacts->First("audio"));
     const testmedia::StreamFacts& video = *clipFacts->First("video");
     const testmedia::StreamFacts& audio = *clipFacts->First("audio");
-    const catalogue::SourceFacts source{video.width, video.height, audio.sampleRate, audio.channels, clipFacts->duration};
+    const catalogue::SourceFacts source{video.width, video.height, audio.sampleRate, audio.channels,
+                                        clipFacts->duration};
     std::vector<Job> jobs = EverySection(REELVANE_PROFILE_SOURCE_FOLDER);
     ASSERT_GE(jobs.size(), 87u);
 

@@ -69,7 +69,8 @@ std::vector<std::string> DvdProblems(const std::string& programStream, const std
     const char* format = pal ? "pal" : "ntsc";
     std::ofstream(control) << "<dvdauthor dest=\"" << folder << "/disc\"><vmgm><menus><video format=\"" << format
                            << "\"/></menus></vmgm><titleset><titles><video format=\"" << format
-                           << "\"/><pgc><vob file=\"" << programStream << "\"/></pgc></titles></titleset></dvdauthor>\n";
+                           << "\"/><pgc><vob file=\"" << programStream
+                           << "\"/></pgc></titles></titleset></dvdauthor>\n";
     std::string errors;
     int status = RunKeepingErrors("dvdauthor", {"-x", control}, errors);
     std::error_code error;

@@ -77,7 +77,8 @@ bool HasEncoder(const std::string& codec)
     return codecs.count(codec) > 0;
 }
 
-PromisedOutput Promise(const reelvane::ProfileSettings& s, const SourceFacts& source, std::vector<std::string>& problems)
+PromisedOutput Promise(const reelvane::ProfileSettings& s, const SourceFacts& source,
+                       std::vector<std::string>& problems)
 {
     PromisedOutput promise;
     std::vector<std::string> words = reelvane::SplitWords(s.Para);
