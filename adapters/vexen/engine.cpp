@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -79,12 +80,20 @@ extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback call
             line += " " + argument;
         platform::DebugOutput("vexen: " + line);
 
+        std::error_code error;
+        bool outputExisted = std::filesystem::symlink_status(translation.output, error).type() !=
+                             std::filesystem::file_type::not_found;
         auto progress = [callback](double seconds) { return callback ? callback("", seconds) : 0; };
         vexen::RunReport report = vexen::RunFfmpeg(*program, translation.arguments, progress);
         switch (report.outcome) {
         case vexen::RunOutcome::Finished: return 0;
         case vexen::RunOutcome::Stopped: return 1;
-        case vexen::RunOutcome::Failed: return Report(callback, report.message);
+        case vexen::RunOutcome::Failed:
+            // ffmpeg may have made the file before failing; an empty or cut one must not stay
+            // behind looking like a result.
+            if (!outputExisted)
+                std::filesystem::remove(translation.output, error);
+            return Report(callback, report.message);
         }
     } catch (const std::exception& error) {
         return Report(callback, std::string("The conversion could not be run: ") + error.what());

@@ -103,7 +103,7 @@ TEST(CommandLine, ExitCodesTellUsageErrorsFromFailedTasks)
     EXPECT_EQ(RunReelvane(folder, {"--convert", "--output", out, folder.path("missing.mkv")}).code, 2);
     EXPECT_EQ(RunReelvane(folder, {"--convert", "--profile", "No Such Profile", clip}).code, 2);
     EXPECT_EQ(RunReelvane(folder, {"--convert", "--split", "BD-25", "--split-size", "100", clip}).code, 2);
-    EXPECT_EQ(RunReelvane(folder, {"--convert", "--profile", "PAL DVD", "--split", "BD-25", clip}).code, 2);
+    EXPECT_EQ(RunReelvane(folder, {"--convert", "--profile", "PAL DVD (720x576)", "--split", "BD-25", clip}).code, 2);
     EXPECT_EQ(RunReelvane(folder, {"--convert", "--audio", "2", "--output", out, clip}).code, 2);
     EXPECT_FALSE(fs::exists(out) && !fs::is_empty(out)); // nothing was converted
 

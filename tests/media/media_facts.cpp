@@ -50,6 +50,9 @@ std::optional<FileFacts> ProbeFile(const std::string& path)
     if (format.contains("duration"))
         facts.duration = std::atof(format["duration"].get<std::string>().c_str());
     facts.bitRate = NumberField(format, "bit_rate");
+    facts.formatName = format.value("format_name", "");
+    if (format.contains("tags"))
+        facts.majorBrand = format["tags"].value("major_brand", "");
     for (const nlohmann::json& stream : json["streams"]) {
         StreamFacts s;
         s.type = stream.value("codec_type", "");
@@ -61,6 +64,7 @@ std::optional<FileFacts> ProbeFile(const std::string& path)
         s.bitRate = NumberField(stream, "bit_rate");
         s.displayAspect = stream.value("display_aspect_ratio", "");
         s.frameRate = stream.value("avg_frame_rate", "");
+        s.level = static_cast<int>(NumberField(stream, "level"));
         facts.streams.push_back(s);
     }
     return facts;

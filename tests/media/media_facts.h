@@ -18,11 +18,14 @@ struct StreamFacts {
     int64_t bitRate = 0; // 0 when not reported
     std::string displayAspect; // "16:9"
     std::string frameRate;     // average, "25/1"
+    int level = 0;             // codec level as ffprobe reports it (H.264: 41 for 4.1)
 };
 
 struct FileFacts {
     double duration = 0.0; // seconds
     int64_t bitRate = 0;
+    std::string formatName; // "mov,mp4,m4a,3gp,3g2,mj2"
+    std::string majorBrand; // ISO files: "isom", "3gp4", "qt  ", ...
     std::vector<StreamFacts> streams;
 
     int Count(const std::string& type) const;

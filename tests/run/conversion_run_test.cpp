@@ -152,7 +152,7 @@ TEST(ConversionRun, DiscProfileReducesTheSplitSizeByWhatWasWrittenOnlyWhenTasksS
 {
     TempFolder folder;
     EngineLog log(folder);
-    ProfileSettings profile = Profile("blu-ray_h264.ini", "Blu-ray H.264 720p");
+    ProfileSettings profile = Profile("blu-ray_h264.ini", "Blu-ray H.264 (1080p, 23.976 fps)");
     SetText(profile.Para, "-f mpegts -preset ultrafast -fs 0");
     SetText(profile.BurnType, ""); // the outputs stay to be measured
     const std::string clip = testmedia::SizedClipPath(2, 320, 240);
@@ -265,7 +265,7 @@ TEST(ConversionRun, RefusedRunsAndPathsLeaveNothingBehind)
     EXPECT_TRUE(fs::is_empty(deep));
 
     // A disc profile whose estimate exceeds the medium does not start.
-    ProfileSettings bluray = Profile("blu-ray_h264.ini", "Blu-ray H.264 720p");
+    ProfileSettings bluray = Profile("blu-ray_h264.ini", "Blu-ray H.264 (1080p, 23.976 fps)");
     bluray.nVideoCustomBitRate = 200000000;
     RunRequest big = Request(Tasks({clip}, bluray, folder.path()), bluray, folder.path());
     big.splitChoice = "BD-25 (25GB)";

@@ -20,7 +20,7 @@ namespace {
 
 ProfileSettings FastBluray()
 {
-    ProfileSettings s = Profile("blu-ray_h264.ini", "Blu-ray H.264 720p");
+    ProfileSettings s = Profile("blu-ray_h264.ini", "Blu-ray H.264 (1080p, 23.976 fps)");
     SetText(s.Para, "-f mpegts -preset ultrafast -profile:v high -level:v 4.1 -pix_fmt yuv420p -g 24 -bf 2 -fs 0");
     return s;
 }
@@ -115,7 +115,7 @@ TEST(DiscRun, DvdBurnTypeHandsTheConvertedFilesToTheBurner)
     WriteScript(folder.path("program/discora"), "printf '%s\\n' \"$@\" > '" + folder.path("args.tmp") + "'\n"
                                                  "'" DISCORA_PROGRAM "' --dry-run \"$@\" > '" + folder.path("plan") + "' 2>&1\n"
                                                  "mv '" + folder.path("args.tmp") + "' '" + folder.path("args") + "'");
-    ProfileSettings dvd = Profile("paldvd.ini", "PAL DVD");
+    ProfileSettings dvd = Profile("paldvd.ini", "PAL DVD (720x576)");
     RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240), testmedia::SizedClipPath(2, 320, 240)}, dvd, out);
     request.splitChoice = "DVD-5 (4.7GB)";
     for (ConversionTask& task : request.tasks) {

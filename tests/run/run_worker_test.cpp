@@ -102,7 +102,7 @@ TEST(RunWorker, CancelFromTheWindowStopsTheRunAndLeavesNoFile)
 TEST(RunWorker, TheBurnerQuestionWaitsForTheWindowsAnswer)
 {
     TempFolder folder;
-    RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("paldvd.ini", "PAL DVD"), folder.path());
+    RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("paldvd.ini", "PAL DVD (720x576)"), folder.path());
     request.splitChoice = "DVD-5 (4.7GB)";
     request.tasks[0].toEnd = 0;
     request.tasks[0].trimEnd = 500000;

@@ -273,6 +273,16 @@ TEST_F(VexenConversion, FailuresArriveAsMessages)
     EXPECT_NE(reports.messages[0].find("\"msmpeg4v1\""), std::string::npos);
 }
 
+TEST_F(VexenConversion, AnEncoderThatRefusesItsSettingsLeavesNoFile)
+{
+    // ffmpeg makes the file before the encoder turns the frame rate down.
+    std::string output = out_.path("refused.mpg");
+    EXPECT_EQ(Convert({"-i", clip_, "-vcodec", "mpeg1video", "-r", "15.000", "-f", "mpeg", output}), -1);
+    ASSERT_EQ(reports.messages.size(), 1u);
+    EXPECT_NE(reports.messages[0].find("15/1 fps"), std::string::npos) << reports.messages[0];
+    EXPECT_FALSE(std::filesystem::exists(output));
+}
+
 TEST_F(VexenConversion, ExistingOutputIsNeverOverwritten)
 {
     std::string output = out_.write("taken.mkv", "the user's own file");
