@@ -15,8 +15,10 @@ namespace {
 
 std::atomic<unsigned> stagedCounter{0};
 
-// Renames without ever replacing `to`. File systems without the kernel's no-replace rename (some
-// FUSE drivers) get a check before the rename instead.
+} // namespace
+
+// File systems without the kernel's no-replace rename (some FUSE drivers) get a check before the
+// rename instead.
 int RenameNoReplace(const char* from, const char* to)
 {
     if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
@@ -30,8 +32,6 @@ int RenameNoReplace(const char* from, const char* to)
     }
     return std::rename(from, to);
 }
-
-} // namespace
 
 StagedFile::StagedFile(std::string target) : target_(std::move(target)) {}
 

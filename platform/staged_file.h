@@ -34,6 +34,10 @@ private:
     std::string error_;
 };
 
+// Renames `from` to `to` without ever replacing an existing `to`; 0 on success, else -1 with errno
+// set (EEXIST when `to` exists).
+int RenameNoReplace(const char* from, const char* to);
+
 // Writes a whole file through a StagedFile.
 bool WriteFileStaged(const std::string& path, const void* data, std::size_t size, bool replace,
                      std::string* error = nullptr);
