@@ -10,6 +10,8 @@ class QListWidget;
 namespace reelvane {
 
 class AudioTrackDialog : public QDialog {
+    Q_OBJECT
+
 public:
     AudioTrackDialog(const ConversionTask& task, QWidget* parent = nullptr);
     // The check state of every line, in track order.

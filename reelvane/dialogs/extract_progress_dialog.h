@@ -14,6 +14,8 @@ class QProgressBar;
 namespace reelvane {
 
 class ExtractProgressDialog : public QDialog {
+    Q_OBJECT
+
 public:
     explicit ExtractProgressDialog(QWidget* owner);
     void ShowProgress(int percent, const QString& text);

@@ -11,6 +11,8 @@ class QLineEdit;
 namespace reelvane {
 
 class NewProfileDialog : public QDialog {
+    Q_OBJECT
+
 public:
     NewProfileDialog(const std::string& initialName, QWidget* parent = nullptr);
     std::string name() const;

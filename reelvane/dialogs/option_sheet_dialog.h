@@ -16,6 +16,8 @@ class ResizeOptionsPage;
 class VideoOptionsPage;
 
 class OptionSheetDialog : public QDialog {
+    Q_OBJECT
+
 public:
     OptionSheetDialog(const ProfileSettings& settings, QWidget* parent = nullptr);
     // Every page stored into the record.

@@ -56,7 +56,12 @@ SubtitleDialog::SubtitleDialog(const ConversionTask& task, QWidget* parent)
         list_->addItem(line);
     }
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { SelectLine(list_->row(item)); });
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { SelectLine(row); });
+    // A selection, not the current row: the list makes its first line current when it gets the
+    // focus, which is no choice of the user's.
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!list_->selectedItems().isEmpty())
+            SelectLine(list_->row(list_->selectedItems().first()));
+    });
     chosenText_ = new QLineEdit(QString::fromStdString(chosen_));
     chosenText_->setObjectName("chosenPath");
     chosenText_->setReadOnly(true);

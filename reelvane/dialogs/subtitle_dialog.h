@@ -12,6 +12,8 @@ class QListWidget;
 namespace reelvane {
 
 class SubtitleDialog : public QDialog {
+    Q_OBJECT
+
 public:
     SubtitleDialog(const ConversionTask& task, QWidget* parent = nullptr);
     const std::string& chosenPath() const { return chosen_; }
