@@ -7,7 +7,7 @@
 #include "reelvane/dialogs/resize_options_page.h"
 #include "reelvane/dialogs/video_options_page.h"
 
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -50,15 +50,18 @@ OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* p
     video_ = new VideoOptionsPage([this] { return resize_->ChosenFrame(); });
     cropPad_ = new CropPadOptionsPage;
     tabs_ = new QTabWidget;
-    tabs_->addTab(audio_, Text(kSection, "tabAudioPageInfo", "Audio"));
-    tabs_->addTab(video_, Text(kSection, "tabVideoPageInfo", "Video"));
-    tabs_->addTab(resize_, Text(kSection, "tabResizePageInfo", "Resize"));
-    tabs_->addTab(cropPad_, Text(kSection, "tabCropPadPageInfo", "Crop & Pad"));
+    // Tab titles carry no mnemonics: an "&" in them is shown as it is.
+    auto tabTitle = [](const char* key, const char* builtin) { return Text(kSection, key, builtin).replace("&", "&&"); };
+    tabs_->addTab(audio_, tabTitle("tabAudioPageInfo", "Audio"));
+    tabs_->addTab(video_, tabTitle("tabVideoPageInfo", "Video"));
+    tabs_->addTab(resize_, tabTitle("tabResizePageInfo", "Resize"));
+    tabs_->addTab(cropPad_, tabTitle("tabCropPadPageInfo", "Crop & Pad"));
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
+    // OK, Cancel, then Save&Apply where Apply would be and Default where Help would be.
+    auto* ok = new QPushButton(Text(kSection, "btnOKInfo", "OK"));
     ok->setObjectName("ok");
-    buttons->addButton(QDialogButtonBox::Cancel);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(Text(kSection, "btnCancelInfo", "Cancel"));
     auto* saveApply = new QPushButton(Text(kSection, "btnSaveApplyInfo", "Save&&Apply"));
     saveApply->setObjectName("saveApply");
     auto* menu = new QMenu(saveApply);
@@ -67,17 +70,20 @@ OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* p
     QAction* saveAs = menu->addAction(Text(kSection, "strSaveAsInfo", "Save as and Apply"));
     saveAs->setObjectName("saveAs");
     saveApply->setMenu(menu);
-    buttons->addButton(saveApply, QDialogButtonBox::ActionRole);
-    QPushButton* defaults = buttons->addButton(Text(kSection, "btnDefaultInfo", "Default"), QDialogButtonBox::HelpRole);
+    auto* defaults = new QPushButton(Text(kSection, "btnDefaultInfo", "Default"));
     defaults->setEnabled(false);
-    connect(buttons, &QDialogButtonBox::accepted, this, &OptionSheetDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {ok, cancel, saveApply, defaults})
+        buttons->addWidget(button);
+    connect(ok, &QPushButton::clicked, this, &OptionSheetDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(save, &QAction::triggered, this, [this] { Confirm(SaveChoice::Save); });
     connect(saveAs, &QAction::triggered, this, [this] { Confirm(SaveChoice::SaveAsNew); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
 
     resize_->Load(settings);
     audio_->Load(settings);
