@@ -1,11 +1,13 @@
 // The engine's entry points besides probing: set-up, the reader flag and the conversion.
 
+#include "adapters/quorla/subtitle_style.h"
 #include "adapters/vexen/ffmpeg_runner.h"
 #include "adapters/vexen/vector_translation.h"
 #include "adapters/vexen/vexen.h"
 
 #include "platform/debug_output.h"
 #include "platform/process_runner.h"
+#include "platform/settings_store.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -66,7 +68,11 @@ extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback call
         std::vector<std::string> words;
         for (int32_t i = 0; i < argc && argv && argv[i]; ++i)
             words.emplace_back(argv[i]);
-        vexen::Translation translation = vexen::TranslateEngineVector(words);
+        // The style the user chose in the subtitle style dialog, when there is one.
+        std::string style;
+        if (auto stored = quorla::ReadStoredStyle(platform::SettingsStore()))
+            style = quorla::ForceStyleText(*stored);
+        vexen::Translation translation = vexen::TranslateEngineVector(words, style);
         if (!translation.error.empty())
             return Report(callback, translation.error);
 

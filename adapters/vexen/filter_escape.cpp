@@ -30,9 +30,12 @@ std::string EscapeFilterArguments(std::string_view arguments)
     return EscapeWith(arguments, "\\'[],;");
 }
 
-std::string SubtitlesFilter(std::string_view path)
+std::string SubtitlesFilter(std::string_view path, std::string_view forceStyle)
 {
-    return "subtitles=" + EscapeFilterArguments("filename=" + EscapeFilterOptionValue(path));
+    std::string options = "filename=" + EscapeFilterOptionValue(path);
+    if (!forceStyle.empty())
+        options += ":force_style=" + EscapeFilterOptionValue(forceStyle);
+    return "subtitles=" + EscapeFilterArguments(options);
 }
 
 } // namespace vexen

@@ -10,7 +10,8 @@ namespace vexen {
 std::string EscapeFilterOptionValue(std::string_view value);
 std::string EscapeFilterArguments(std::string_view arguments);
 
-// "subtitles=filename=..." for one subtitle file, ready for a filter chain.
-std::string SubtitlesFilter(std::string_view path);
+// "subtitles=filename=..." for one subtitle file, ready for a filter chain; a style override text
+// ("FontName=...,FontSize=...") is drawn over the file's own styles.
+std::string SubtitlesFilter(std::string_view path, std::string_view forceStyle = {});
 
 } // namespace vexen

@@ -98,7 +98,10 @@ std::optional<InputFacts> ProbeInput(const std::string& path)
 
 class Translator {
 public:
-    explicit Translator(const std::vector<std::string>& words) : words_(words) {}
+    Translator(const std::vector<std::string>& words, const std::string& subtitleStyle)
+        : words_(words), subtitleStyle_(subtitleStyle)
+    {
+    }
 
     Translation Run();
 
@@ -122,6 +125,7 @@ private:
     void BuildMerged(std::vector<std::string>& args);
 
     const std::vector<std::string>& words_;
+    const std::string& subtitleStyle_;
     bool inputSeen_ = false;
     std::vector<std::string> inputOptions_;
     std::vector<std::string> inputs_;
@@ -360,10 +364,10 @@ void Translator::AppendSubtitle(std::vector<std::string>& chain)
     if (!seek_.empty() && av_parse_time(&seek, seek_.c_str(), 1) == 0 && seek > 0) {
         std::string offset = FormatNumber(seek / 1e6);
         chain.push_back("setpts=PTS+" + offset + "/TB");
-        chain.push_back(SubtitlesFilter(subtitle_));
+        chain.push_back(SubtitlesFilter(subtitle_, subtitleStyle_));
         chain.push_back("setpts=PTS-" + offset + "/TB");
     } else {
-        chain.push_back(SubtitlesFilter(subtitle_));
+        chain.push_back(SubtitlesFilter(subtitle_, subtitleStyle_));
     }
 }
 
@@ -547,9 +551,9 @@ Translation Translator::Run()
 
 } // namespace
 
-Translation TranslateEngineVector(const std::vector<std::string>& words)
+Translation TranslateEngineVector(const std::vector<std::string>& words, const std::string& subtitleStyle)
 {
-    return Translator(words).Run();
+    return Translator(words, subtitleStyle).Run();
 }
 
 } // namespace vexen

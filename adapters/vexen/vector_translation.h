@@ -13,7 +13,8 @@ struct Translation {
     std::string error;                  // non-empty: the vector cannot be converted, and why
 };
 
-// `words[0]` is "ffmain".
-Translation TranslateEngineVector(const std::vector<std::string>& words);
+// `words[0]` is "ffmain". `subtitleStyle`, when not empty, is the style override for a burnt-in
+// subtitle.
+Translation TranslateEngineVector(const std::vector<std::string>& words, const std::string& subtitleStyle = {});
 
 } // namespace vexen

@@ -4,7 +4,11 @@
 #include "adapters/vexen/vexen.h"
 #include "platform/program_folder.h"
 #include "platform/system_language.h"
-#include "reelvane/conversion/trakkel_library.h"
+#include "reelvane/conversion/trakkel_binding.h"
+#include "reelvane/dialogs/audio_track_dialog.h"
+#include "reelvane/dialogs/extract_progress_dialog.h"
+#include "reelvane/dialogs/option_sheet_dialog.h"
+#include "reelvane/dialogs/subtitle_dialog.h"
 #include "reelvane/frame/program_info.h"
 #include "reelvane/tasks/main_window.h"
 #include "reelvane/tasks/run_controller.h"
@@ -25,6 +29,33 @@ void ApplyProgramColours()
     QApplication::setPalette(colours);
 }
 
+namespace {
+
+// The per-task dialogs open from the window's buttons and menus; a new task's subtitle tracks
+// are offered as it is added.
+void ConnectTaskDialogs(MainWindow& window, const TrakkelBinding& trakkel)
+{
+    window.SetTrackPreparation([&window, &trakkel](ConversionTask& task) {
+        PrepareAddedTask(&window, task, trakkel, window.outputFolder());
+    });
+    QObject::connect(&window, &MainWindow::optionsRequested, &window, [&window](int row) {
+        if (RunOptionSheet(&window, window.tasks().Get(row), window.currentProfile()))
+            window.RefreshRows();
+    });
+    QObject::connect(&window, &MainWindow::audioTracksRequested, &window, [&window](int row) {
+        if (ConversionTask* task = window.tasks().Get(row)) {
+            RunAudioTrackDialog(&window, *task);
+            window.RefreshRows();
+        }
+    });
+    QObject::connect(&window, &MainWindow::subtitleRequested, &window, [&window](int row) {
+        if (ConversionTask* task = window.tasks().Get(row))
+            RunSubtitleDialog(&window, *task);
+    });
+}
+
+} // namespace
+
 int RunApplication(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -32,7 +63,8 @@ int RunApplication(int argc, char** argv)
     QApplication::setApplicationVersion(kVersionText);
     QApplication::setDesktopFileName("reelvane");
     ApplyProgramColours();
-    const bool trakkelLoaded = LoadTrakkel();
+    TrakkelBinding trakkel;
+    const bool trakkelLoaded = trakkel.Load();
     VCInit();
 
     const std::string programFolder = platform::ProgramFolder();
@@ -42,6 +74,7 @@ int RunApplication(int argc, char** argv)
     DesktopHost host;
     MainWindow window(std::move(setup), host);
     new RunController(window, host, programFolder);
+    ConnectTaskDialogs(window, trakkel);
     window.show();
     if (!trakkelLoaded) {
         // Shown without blocking: start-up goes on and the track features report for themselves.

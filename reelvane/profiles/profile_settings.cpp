@@ -29,10 +29,15 @@ FrameSize OutputFrameSize(const ProfileSettings& s)
 
 void DeriveDefaultBitRate(ProfileSettings& s)
 {
-    FrameSize frame = OutputFrameSize(s);
+    s.nVideoDefaultBitRate = DefaultBitRateFor(s.nVideoBitRateLevel, s.nVideoBitRateLevel2, s.nVideoBitRateLevel3,
+                                               OutputFrameSize(s));
+}
+
+int32_t DefaultBitRateFor(float level1, float level2, float level3, FrameSize frame)
+{
     int64_t raw = 0;
-    if (s.nVideoBitRateLevel >= 0 && frame.width > 0 && frame.height > 0) {
-        double l1 = s.nVideoBitRateLevel, l2 = s.nVideoBitRateLevel2, l3 = s.nVideoBitRateLevel3;
+    if (level1 >= 0 && frame.width > 0 && frame.height > 0) {
+        double l1 = level1, l2 = level2, l3 = level3;
         double pixels = static_cast<double>(static_cast<int64_t>(frame.width) * frame.height);
         double value = (l1 * pixels + l2 * l2 * 1024 + l3 * 1024) * 0.9765625;
         // Out-of-range levels would make the conversion undefined; clamp to the 64-bit range.
@@ -46,7 +51,7 @@ void DeriveDefaultBitRate(ProfileSettings& s)
         raw = static_cast<int64_t>(value);
     }
     auto low = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(raw)));
-    s.nVideoDefaultBitRate = low / 1000;
+    return low / 1000;
 }
 
 } // namespace reelvane

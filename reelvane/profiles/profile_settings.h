@@ -105,4 +105,7 @@ FrameSize OutputFrameSize(const ProfileSettings& settings);
 // Sets nVideoDefaultBitRate from the output frame and the three bit-rate levels.
 void DeriveDefaultBitRate(ProfileSettings& settings);
 
+// The default video bit rate of a frame with the three bit-rate levels.
+int32_t DefaultBitRateFor(float level1, float level2, float level3, FrameSize frame);
+
 } // namespace reelvane

@@ -89,10 +89,11 @@ TEST(LanguagePacks, FilesAreUtf8WithoutByteOrderMark)
 TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
 {
     const std::vector<std::pair<std::string, std::size_t>> expected = {
-        {"Info", 1}, {"COMMON_INFO", 1}, {"CONVERSION_INFO", 3}, {"MAIN_DLG", 72}, {"OPTION_DLG", 8},
+        {"Info", 1}, {"COMMON_INFO", 1}, {"CONVERSION_INFO", 3}, {"MAIN_DLG", 75}, {"OPTION_DLG", 11},
         {"OPTION_AUDIO_DLG", 14}, {"OPTION_VIDEO_DLG", 13}, {"OPTION_RESIZE_DLG", 5},
-        {"OPTION_CROPPAD_DLG", 15}, {"OPTION_GENERAL_DLG", 2}, {"NEWPROFILE_DLG", 6}, {"AUDIO_DLG", 1},
-        {"SUBTITLE_DLG", 9}, {"FILEINFO_DLG", 7}, {"ABOUT_DLG", 7}, {"WINDOW_INFO", 7}, {"RUN_INFO", 15}};
+        {"OPTION_CROPPAD_DLG", 15}, {"OPTION_GENERAL_DLG", 2}, {"NEWPROFILE_DLG", 6}, {"AUDIO_DLG", 3},
+        {"SUBTITLE_DLG", 11}, {"FILEINFO_DLG", 7}, {"ABOUT_DLG", 7}, {"WINDOW_INFO", 7}, {"RUN_INFO", 15},
+        {"EXTRACT_DLG", 1}, {"SUBTITLE_STYLE_DLG", 18}};
     std::vector<std::pair<std::string, std::size_t>> actual;
     for (const auto& [section, keys] : ReadPack("english.ini"))
         actual.push_back({section, keys.size()});

@@ -1,0 +1,45 @@
+#pragma once
+// The option sheet: the Audio, Video, Resize and Crop & Pad pages of one task's settings, with
+// OK, Cancel and the Save&Apply menu.
+
+#include "reelvane/profiles/option_rules.h"
+
+#include <QDialog>
+
+class QTabWidget;
+
+namespace reelvane {
+
+class AudioOptionsPage;
+class CropPadOptionsPage;
+class ResizeOptionsPage;
+class VideoOptionsPage;
+
+class OptionSheetDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    OptionSheetDialog(const ProfileSettings& settings, QWidget* parent = nullptr);
+    // Every page stored into the record.
+    void Store(ProfileSettings& settings) const;
+    SaveChoice saveChoice() const { return saveChoice_; }
+
+    void accept() override;
+
+private:
+    void Confirm(SaveChoice choice);
+
+    QTabWidget* tabs_;
+    AudioOptionsPage* audio_;
+    VideoOptionsPage* video_;
+    ResizeOptionsPage* resize_;
+    CropPadOptionsPage* cropPad_;
+    SaveChoice saveChoice_ = SaveChoice::None;
+};
+
+// Opens the sheet for the one selected task (null: none is selected, which is said). On OK or a
+// save choice the edited settings go into `current` and the task, and are saved as chosen; the
+// caller then refreshes the task's row. False when nothing changed.
+bool RunOptionSheet(QWidget* parent, ConversionTask* task, ProfileSettings& current);
+
+} // namespace reelvane
