@@ -234,9 +234,20 @@ void Translator::TakeSubtitleHook(const std::string& value)
     subtitle_ = value.substr(kHook.size());
 }
 
+// "-y" asks to overwrite, which the engine never does; passed on it would clash with the "-n" the
+// runner adds and fail every conversion.
+bool IsOverwriteSwitch(const std::string& word)
+{
+    return word == "-y";
+}
+
 void Translator::TakeOption(std::size_t& i)
 {
     const std::string& option = words_[i];
+    if (IsOverwriteSwitch(option)) {
+        ++i;
+        return;
+    }
     int count = ArgumentCount(option);
     if (!inputSeen_ && !IsInputDirective(option)) {
         // Words before the input are input options and stay as they are.
@@ -315,6 +326,10 @@ void Translator::TakeOption(std::size_t& i)
 void Translator::TakeGroupOption(std::size_t& i)
 {
     const std::string& option = words_[i];
+    if (IsOverwriteSwitch(option)) {
+        ++i;
+        return;
+    }
     if (option == "-newaudio") {
         groupOptions_.insert(groupOptions_.end(), pendingGroup_.begin(), pendingGroup_.end());
         pendingGroup_.clear();

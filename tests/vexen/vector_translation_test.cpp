@@ -72,6 +72,13 @@ TEST(VexenTranslation, ProfileWordsPassThroughInPlace)
     EXPECT_EQ(ValueOf(t, "-f"), "mp4");
     EXPECT_EQ(ValueOf(t, "-g"), "12");
     EXPECT_EQ(ValueOf(t, "-c:v"), "libx264");
+
+    // "-y" is the one profile word dropped: the engine never overwrites, so it can only clash.
+    auto y = Translate({"-y", "-i", "in.mkv", "-y", "-g", "12", "out.mkv", "-acodec", "ac3", "-y", "-newaudio"});
+    ASSERT_EQ(y.error, "");
+    EXPECT_FALSE(Has(y, "-y"));
+    EXPECT_EQ(ValueOf(y, "-g"), "12");
+    EXPECT_EQ(ValueOf(y, "-c:a:1"), "ac3");
 }
 
 TEST(VexenTranslation, CodecNamesOfTheDialogsMapToEncoders)

@@ -136,6 +136,9 @@ std::optional<Refusal> ConvertMov(const Bytes& target, const CameraTemplate& cam
 
     const bool cameraLayout = HasCameraLayout(target, index);
     if (cameraLayout) {
+        // The media is kept as it is, so its tables must hold up as they would for a rebuild.
+        if (!TablesDescribeSamples(target, index))
+            return Stays(kTargetDamaged);
         if (auto refusal = ReplaceCameraParts(target, index, camera, out))
             return refusal;
     } else {

@@ -57,6 +57,16 @@ bool ReadChunks(const Bytes& image, const TrackAtoms& track, std::vector<Chunk>&
     return true;
 }
 
+// The chunk table must account for exactly the samples the size table holds; otherwise samples
+// would be taken from the wrong bytes.
+bool CoversSamples(const std::vector<Chunk>& chunks, uint32_t count)
+{
+    uint64_t total = 0;
+    for (const Chunk& chunk : chunks)
+        total += chunk.samples;
+    return total == count;
+}
+
 // Where each video frame lies in the target.
 bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sample>& frames)
 {
@@ -64,7 +74,8 @@ bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sampl
     auto stsz = TableReader(image, video.stsz);
     const uint32_t constantSize = stsz.u32();
     const uint32_t count = stsz.u32();
-    if (stsz.failed() || !ReadChunks(image, video, chunks) || (constantSize == 0 && stsz.remaining() / 4 < count))
+    if (stsz.failed() || !ReadChunks(image, video, chunks) || (constantSize == 0 && stsz.remaining() / 4 < count) ||
+        !CoversSamples(chunks, count))
         return false;
     for (const Chunk& chunk : chunks) {
         std::size_t offset = chunk.offset;
@@ -86,7 +97,7 @@ bool GatherAudio(const Bytes& image, const TrackAtoms& audio, Bytes& samples)
     auto stsz = TableReader(image, audio.stsz);
     stsz.skip(4);
     const uint32_t count = stsz.u32();
-    if (stsz.failed() || !ReadChunks(image, audio, chunks))
+    if (stsz.failed() || !ReadChunks(image, audio, chunks) || !CoversSamples(chunks, count))
         return false;
     for (const Chunk& chunk : chunks) {
         const std::size_t size = std::min<std::size_t>(chunk.samples, count - samples.size());
@@ -159,6 +170,13 @@ Bytes AudioSampleToChunk(const Bytes& targetStsc, uint32_t samples, uint32_t sam
         out.u32(chunks).u32(lastChunkSamples).u32(1);
     }
     return out.take();
+}
+
+bool TablesDescribeSamples(const Bytes& target, const AtomIndex& index)
+{
+    std::vector<Sample> frames;
+    Bytes audioSamples;
+    return LocateFrames(target, index.video(), frames) && GatherAudio(target, index.audio(), audioSamples);
 }
 
 bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplate& camera,
