@@ -256,3 +256,17 @@ TEST(kavloConvert, TablesThatDisagreeAreRefusedInEitherLayout)
         }
     }
 }
+
+TEST(kavloConvert, ClipInCameraLayoutWithSamplesOutsideItsMediaIsRefused)
+{
+    // Only the media atom is carried over, so a chunk that lies before it would be lost.
+    const kavlo::CameraTemplate camera = CameraTemplateOf(Media().cameraClip);
+    Bytes target = MakeCameraClip(ReadBytes(Media().targetAtCameraRate), 64, 48);
+    const Box stco = *Child(target, *SampleTable(target, "soun"), "stco");
+    for (int k = 0; k < 4; ++k)
+        target[stco.offset + 16 + k] = static_cast<uint8_t>(16u >> (24 - 8 * k)); // inside the "skip" atom
+    Bytes out;
+    auto refusal = Convert(target, camera, out);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->message, kavlo::kTargetDamaged);
+}

@@ -67,8 +67,14 @@ bool CoversSamples(const std::vector<Chunk>& chunks, uint32_t count)
     return total == count;
 }
 
-// Where each video frame lies in the target.
-bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sample>& frames)
+// Whether `size` bytes at `offset` lie within `region` of the image.
+bool Within(const AtomSlot& region, std::size_t offset, std::size_t size)
+{
+    return offset >= region.offset && offset <= region.end() && region.end() - offset >= size;
+}
+
+// Where each video frame lies in the target, all of them within `region`.
+bool LocateFrames(const Bytes& image, const TrackAtoms& video, const AtomSlot& region, std::vector<Sample>& frames)
 {
     std::vector<Chunk> chunks;
     auto stsz = TableReader(image, video.stsz);
@@ -81,7 +87,7 @@ bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sampl
         std::size_t offset = chunk.offset;
         for (uint32_t i = 0; i < chunk.samples && frames.size() < count; ++i) {
             const std::size_t size = constantSize ? constantSize : stsz.u32();
-            if (offset > image.size() || image.size() - offset < size)
+            if (!Within(region, offset, size))
                 return false;
             frames.push_back({offset, size});
             offset += size;
@@ -90,8 +96,8 @@ bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sampl
     return frames.size() == count && count > 0;
 }
 
-// The audio samples, one byte each, as one continuous run.
-bool GatherAudio(const Bytes& image, const TrackAtoms& audio, Bytes& samples)
+// The audio samples, one byte each, as one continuous run; all of them within `region`.
+bool GatherAudio(const Bytes& image, const TrackAtoms& audio, const AtomSlot& region, Bytes& samples)
 {
     std::vector<Chunk> chunks;
     auto stsz = TableReader(image, audio.stsz);
@@ -101,7 +107,7 @@ bool GatherAudio(const Bytes& image, const TrackAtoms& audio, Bytes& samples)
         return false;
     for (const Chunk& chunk : chunks) {
         const std::size_t size = std::min<std::size_t>(chunk.samples, count - samples.size());
-        if (chunk.offset > image.size() || image.size() - chunk.offset < size)
+        if (!Within(region, chunk.offset, size))
             return false;
         samples.insert(samples.end(), image.begin() + static_cast<std::ptrdiff_t>(chunk.offset),
                        image.begin() + static_cast<std::ptrdiff_t>(chunk.offset + size));
@@ -172,11 +178,12 @@ Bytes AudioSampleToChunk(const Bytes& targetStsc, uint32_t samples, uint32_t sam
     return out.take();
 }
 
-bool TablesDescribeSamples(const Bytes& target, const AtomIndex& index)
+bool TablesDescribeSamples(const Bytes& target, const AtomIndex& index, const AtomSlot& region)
 {
     std::vector<Sample> frames;
     Bytes audioSamples;
-    return LocateFrames(target, index.video(), frames) && GatherAudio(target, index.audio(), audioSamples);
+    return region.end() <= target.size() && LocateFrames(target, index.video(), region, frames) &&
+           GatherAudio(target, index.audio(), region, audioSamples);
 }
 
 bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplate& camera,
@@ -186,7 +193,8 @@ bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplat
     const TrackAtoms& audio = index.audio();
     std::vector<Sample> frames;
     Bytes audioSamples;
-    if (!LocateFrames(target, video, frames) || !GatherAudio(target, audio, audioSamples) ||
+    const AtomSlot wholeFile{0, target.size(), true};
+    if (!LocateFrames(target, video, wholeFile, frames) || !GatherAudio(target, audio, wholeFile, audioSamples) ||
         !index.esds.found || index.esds.size < 8 + kDecoderConfigBytes || !index.moov.found)
         return false;
     progress(40);
