@@ -176,6 +176,11 @@ TEST(VexenTranslation, MalformedVectorsGiveMessages)
     EXPECT_NE(Translate({"-i", "in", "-s", "huge", "out"}).error, "");
     EXPECT_NE(Translate({"-ivs", "&new &disk x", "out"}).error, "");
     EXPECT_NE(Translate({"-i", "in", "-cropleft", "-4", "out"}).error, "");
+    // Numbers too large for a count are refused, not wrapped into nonsense.
+    for (const char* option : {"-fs", "-ab", "-b", "-cropleft", "-padright"}) {
+        auto t = Translate({"-i", "in", option, "2041e300", "out"});
+        EXPECT_NE(t.error.find("out of range"), std::string::npos) << option << ": " << t.error;
+    }
 }
 
 TEST(VexenTranslation, MergedInputsAreJoinedAtOneFrameSize)
