@@ -112,6 +112,7 @@ private:
     void TakeInputDirective(const std::string& option, const std::string& value);
     void TakeSubtitleHook(const std::string& value);
     std::optional<double> Number(const std::string& option, const std::string& value);
+    std::optional<long long> Count(const std::string& option, const std::string& value, double scale);
     std::string Bits(const std::string& option, const std::string& kilobits);
     std::string Encoder(const std::string& codec, CodecKind kind);
     void Fail(const std::string& message);
@@ -185,10 +186,24 @@ std::optional<double> Translator::Number(const std::string& option, const std::s
     return number;
 }
 
+// A count made from a number of the vector: larger ones are refused, not wrapped.
+std::optional<long long> Translator::Count(const std::string& option, const std::string& value, double scale)
+{
+    constexpr double kLargest = 1e15; // sums and products of two stay within 64 bits
+    auto number = Number(option, value);
+    if (!number)
+        return std::nullopt;
+    if (std::fabs(*number * scale) > kLargest) {
+        Fail("The value \"" + value + "\" of " + option + " is out of range.");
+        return std::nullopt;
+    }
+    return std::llround(*number * scale);
+}
+
 std::string Translator::Bits(const std::string& option, const std::string& kilobits)
 {
-    auto value = Number(option, kilobits);
-    return value ? std::to_string(std::llround(*value * 1000.0)) : std::string();
+    auto bits = Count(option, kilobits, 1000.0);
+    return bits ? std::to_string(*bits) : std::string();
 }
 
 std::string Translator::Encoder(const std::string& codec, CodecKind kind)
@@ -238,9 +253,20 @@ void Translator::TakeSubtitleHook(const std::string& value)
     subtitle_ = value.substr(kHook.size());
 }
 
+// "-y" asks to overwrite, which the engine never does; passed on it would clash with the "-n" the
+// runner adds and fail every conversion.
+bool IsOverwriteSwitch(const std::string& word)
+{
+    return word == "-y";
+}
+
 void Translator::TakeOption(std::size_t& i)
 {
     const std::string& option = words_[i];
+    if (IsOverwriteSwitch(option)) {
+        ++i;
+        return;
+    }
     int count = ArgumentCount(option);
     if (!inputSeen_ && !IsInputDirective(option)) {
         // Words before the input are input options and stay as they are.
@@ -292,14 +318,14 @@ void Translator::TakeOption(std::size_t& i)
             padColor_ = std::strtoul(value.c_str(), nullptr, 0) & 0xFFFFFFu;
             return;
         }
-        auto amount = Number(option, value);
+        auto amount = Count(option, value, 1.0);
         if (!amount)
             return;
         std::optional<Sides>& sides = option.starts_with("-crop") ? crop_ : pad_;
         if (!sides)
             sides.emplace();
         std::string_view side = std::string_view(option).substr(option.starts_with("-crop") ? 5 : 4);
-        long pixels = std::lround(*amount);
+        long pixels = static_cast<long>(*amount);
         (side == "top" ? sides->top : side == "bottom" ? sides->bottom : side == "left" ? sides->left : sides->right) = pixels;
         if (pixels < 0)
             Fail("The value " + value + " of " + option + " is negative.");
@@ -310,8 +336,8 @@ void Translator::TakeOption(std::size_t& i)
     } else if (option == "-fs") {
         // In the dialect 0 means no limit; the current program would stop before the first frame
         // and still report success.
-        if (auto kilobytes = Number(option, value); kilobytes && *kilobytes > 0)
-            sizeLimit_ = std::llround(*kilobytes) * 1024;
+        if (auto kilobytes = Count(option, value, 1.0); kilobytes && *kilobytes > 0)
+            sizeLimit_ = *kilobytes * 1024;
     }
 }
 
@@ -319,6 +345,10 @@ void Translator::TakeOption(std::size_t& i)
 void Translator::TakeGroupOption(std::size_t& i)
 {
     const std::string& option = words_[i];
+    if (IsOverwriteSwitch(option)) {
+        ++i;
+        return;
+    }
     if (option == "-newaudio") {
         groupOptions_.insert(groupOptions_.end(), pendingGroup_.begin(), pendingGroup_.end());
         pendingGroup_.clear();

@@ -5,6 +5,18 @@
 
 namespace reelvane {
 
+namespace {
+
+bool SkipDigits(std::string_view format, std::size_t& i)
+{
+    const std::size_t start = i;
+    while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])))
+        ++i;
+    return i - start <= 3;
+}
+
+} // namespace
+
 bool FormatTakes(std::string_view format, std::string_view letters)
 {
     std::size_t taken = 0;
@@ -16,8 +28,12 @@ bool FormatTakes(std::string_view format, std::string_view letters)
             continue;
         while (i < format.size() && std::strchr("-+ #0", format[i]))
             ++i;
-        while (i < format.size() && (std::isdigit(static_cast<unsigned char>(format[i])) || format[i] == '.'))
-            ++i;
+        // At most three digits of width and of precision: more only keeps printf busy padding
+        // far past the text's limit.
+        if (!SkipDigits(format, i))
+            return false;
+        if (i < format.size() && format[i] == '.' && !SkipDigits(format, ++i))
+            return false;
         if (i >= format.size() || taken >= letters.size() || format[i] != letters[taken])
             return false;
         ++taken;

@@ -1,5 +1,5 @@
 #pragma once
-// One fuzz input through detection, the reader and the writer, as the authoring driver uses them.
+// One fuzz input through the reader and the writer, as the authoring driver uses them.
 
 #include "bluvat/readers/source_reader.h"
 #include "bluvat/writers/m2ts_writer.h"
@@ -8,24 +8,27 @@
 
 namespace bluvat_test {
 
-inline void authorInput(const std::string& source, const std::string& output)
+inline void authorFrom(bluvat::SourceReader& reader, const std::string& output)
 {
-    auto reader = bluvat::openSource(source);
-    if (!reader)
-        return;
     bluvat::M2tsWriter writer;
-    writer.open(output, bluvat::M2tsMode::Bluray, reader->entries());
-    reader->seek(bluvat::kNoClock);
-    reader->setClockHook([&](uint64_t pcr) { writer.clock(pcr); });
+    writer.open(output, bluvat::M2tsMode::Bluray, reader.entries());
+    reader.seek(bluvat::kNoClock);
+    reader.setClockHook([&](uint64_t pcr) { writer.clock(pcr); });
     std::vector<bluvat::PesPacket> group;
     bool more = true;
     while (more) {
         group.clear();
-        more = reader->nextGroup(group);
+        more = reader.nextGroup(group);
         for (bluvat::PesPacket& pes : group)
             writer.write(pes);
     }
     writer.finish();
+}
+
+inline void authorInput(const std::string& source, const std::string& output)
+{
+    if (auto reader = bluvat::openSource(source))
+        authorFrom(*reader, output);
 }
 
 } // namespace bluvat_test

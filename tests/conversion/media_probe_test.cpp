@@ -92,6 +92,11 @@ TEST(ConversionProbe, FormatFromDataMustTakeTheArguments)
     EXPECT_FALSE(FormatTakes("%s %d %d %f %f", "sddffd"));
     EXPECT_FALSE(FormatTakes("%s %d %d %f %f %ld", "sddffd"));
     EXPECT_EQ(CheckedFormat("%s%s", "d", "fallback %d"), "fallback %d");
+    // Widths and precisions beyond the text's limit would only keep printf busy for seconds.
+    EXPECT_TRUE(FormatTakes("%-999s %+0999d %.999d %999.999f %f %d", "sddffd"));
+    EXPECT_FALSE(FormatTakes("%s %d %d %f %.999999999f %d", "sddffd"));
+    EXPECT_FALSE(FormatTakes("%2147483647s %d %d %f %f %d", "sddffd"));
+    EXPECT_FALSE(FormatTakes("%s %d %d %f %f %1.2.3d", "sddffd"));
 }
 
 TEST(ConversionProbe, PlatformReaderByExtension)

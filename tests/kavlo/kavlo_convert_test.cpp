@@ -232,3 +232,41 @@ TEST(kavloConvert, DamagedTargetsAreRefusedWithoutReadingPastTheImage)
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->message, kavlo::kTargetDamaged);
 }
+
+TEST(kavloConvert, TablesThatDisagreeAreRefusedInEitherLayout)
+{
+    const kavlo::CameraTemplate camera = CameraTemplateOf(Media().cameraClip);
+    const Bytes converted = ReadBytes(Media().target);
+    const Bytes cameraLayout = MakeCameraClip(ReadBytes(Media().targetAtCameraRate), 64, 48);
+    for (const Bytes* target : {&converted, &cameraLayout}) {
+        for (const char* handler : {"vide", "soun"}) {
+            SCOPED_TRACE(std::string(handler) + (target == &converted ? " converted" : " camera layout"));
+            // The first sample-to-chunk entry claims more samples than the size table holds.
+            for (uint32_t claimed : {0xFFFFFFFFu, 0x7FFFu}) {
+                Bytes broken = *target;
+                const Box stsc = *Child(broken, *SampleTable(broken, handler), "stsc");
+                for (int k = 0; k < 4; ++k)
+                    broken[stsc.offset + 20 + k] = static_cast<uint8_t>(claimed >> (24 - 8 * k));
+                Bytes out;
+                auto refusal = Convert(broken, camera, out);
+                ASSERT_TRUE(refusal) << claimed;
+                EXPECT_EQ(refusal->message, kavlo::kTargetDamaged);
+                EXPECT_FALSE(refusal->endsProgram);
+            }
+        }
+    }
+}
+
+TEST(kavloConvert, ClipInCameraLayoutWithSamplesOutsideItsMediaIsRefused)
+{
+    // Only the media atom is carried over, so a chunk that lies before it would be lost.
+    const kavlo::CameraTemplate camera = CameraTemplateOf(Media().cameraClip);
+    Bytes target = MakeCameraClip(ReadBytes(Media().targetAtCameraRate), 64, 48);
+    const Box stco = *Child(target, *SampleTable(target, "soun"), "stco");
+    for (int k = 0; k < 4; ++k)
+        target[stco.offset + 16 + k] = static_cast<uint8_t>(16u >> (24 - 8 * k)); // inside the "skip" atom
+    Bytes out;
+    auto refusal = Convert(target, camera, out);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->message, kavlo::kTargetDamaged);
+}

@@ -290,9 +290,15 @@ TEST_F(VexenConversion, ExistingOutputIsNeverOverwritten)
     EXPECT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(out_.read("taken.mkv"), "the user's own file");
 
-    // Not even when a profile's own words ask for it.
+    // Not even when a profile's own words ask for it, before or after the input.
     EXPECT_EQ(Convert({"-y", "-i", clip_, output}), -1);
+    EXPECT_EQ(Convert({"-i", clip_, "-y", output}), -1);
     EXPECT_EQ(out_.read("taken.mkv"), "the user's own file");
+
+    // A "-y" in a profile has no effect on a new file: the conversion still runs.
+    reports = Reports{};
+    EXPECT_EQ(Convert({"-y", "-i", clip_, "-vcodec", "mpeg4", "-y", out_.path("new.mkv")}), 0) << AllMessages();
+    EXPECT_GT(Facts(out_.path("new.mkv")).duration, 1.0);
 }
 
 TEST_F(VexenConversion, MissingProgramIsReported)

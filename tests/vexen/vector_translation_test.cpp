@@ -72,6 +72,13 @@ TEST(VexenTranslation, ProfileWordsPassThroughInPlace)
     EXPECT_EQ(ValueOf(t, "-f"), "mp4");
     EXPECT_EQ(ValueOf(t, "-g"), "12");
     EXPECT_EQ(ValueOf(t, "-c:v"), "libx264");
+
+    // "-y" is the one profile word dropped: the engine never overwrites, so it can only clash.
+    auto y = Translate({"-y", "-i", "in.mkv", "-y", "-g", "12", "out.mkv", "-acodec", "ac3", "-y", "-newaudio"});
+    ASSERT_EQ(y.error, "");
+    EXPECT_FALSE(Has(y, "-y"));
+    EXPECT_EQ(ValueOf(y, "-g"), "12");
+    EXPECT_EQ(ValueOf(y, "-c:a:1"), "ac3");
 }
 
 TEST(VexenTranslation, CodecNamesOfTheDialogsMapToEncoders)
@@ -169,6 +176,11 @@ TEST(VexenTranslation, MalformedVectorsGiveMessages)
     EXPECT_NE(Translate({"-i", "in", "-s", "huge", "out"}).error, "");
     EXPECT_NE(Translate({"-ivs", "&new &disk x", "out"}).error, "");
     EXPECT_NE(Translate({"-i", "in", "-cropleft", "-4", "out"}).error, "");
+    // Numbers too large for a count are refused, not wrapped into nonsense.
+    for (const char* option : {"-fs", "-ab", "-b", "-cropleft", "-padright"}) {
+        auto t = Translate({"-i", "in", option, "2041e300", "out"});
+        EXPECT_NE(t.error.find("out of range"), std::string::npos) << option << ": " << t.error;
+    }
 }
 
 TEST(VexenTranslation, MergedInputsAreJoinedAtOneFrameSize)

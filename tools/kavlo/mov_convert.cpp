@@ -136,6 +136,10 @@ std::optional<Refusal> ConvertMov(const Bytes& target, const CameraTemplate& cam
 
     const bool cameraLayout = HasCameraLayout(target, index);
     if (cameraLayout) {
+        // Only the media atom is carried over, and the tables with it: they must agree and
+        // point into it.
+        if (!TablesDescribeSamples(target, index, index.mdat))
+            return Stays(kTargetDamaged);
         if (auto refusal = ReplaceCameraParts(target, index, camera, out))
             return refusal;
     } else {

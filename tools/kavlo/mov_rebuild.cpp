@@ -57,20 +57,37 @@ bool ReadChunks(const Bytes& image, const TrackAtoms& track, std::vector<Chunk>&
     return true;
 }
 
-// Where each video frame lies in the target.
-bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sample>& frames)
+// The chunk table must account for exactly the samples the size table holds; otherwise samples
+// would be taken from the wrong bytes.
+bool CoversSamples(const std::vector<Chunk>& chunks, uint32_t count)
+{
+    uint64_t total = 0;
+    for (const Chunk& chunk : chunks)
+        total += chunk.samples;
+    return total == count;
+}
+
+// Whether `size` bytes at `offset` lie within `region` of the image.
+bool Within(const AtomSlot& region, std::size_t offset, std::size_t size)
+{
+    return offset >= region.offset && offset <= region.end() && region.end() - offset >= size;
+}
+
+// Where each video frame lies in the target, all of them within `region`.
+bool LocateFrames(const Bytes& image, const TrackAtoms& video, const AtomSlot& region, std::vector<Sample>& frames)
 {
     std::vector<Chunk> chunks;
     auto stsz = TableReader(image, video.stsz);
     const uint32_t constantSize = stsz.u32();
     const uint32_t count = stsz.u32();
-    if (stsz.failed() || !ReadChunks(image, video, chunks) || (constantSize == 0 && stsz.remaining() / 4 < count))
+    if (stsz.failed() || !ReadChunks(image, video, chunks) || (constantSize == 0 && stsz.remaining() / 4 < count) ||
+        !CoversSamples(chunks, count))
         return false;
     for (const Chunk& chunk : chunks) {
         std::size_t offset = chunk.offset;
         for (uint32_t i = 0; i < chunk.samples && frames.size() < count; ++i) {
             const std::size_t size = constantSize ? constantSize : stsz.u32();
-            if (offset > image.size() || image.size() - offset < size)
+            if (!Within(region, offset, size))
                 return false;
             frames.push_back({offset, size});
             offset += size;
@@ -79,18 +96,18 @@ bool LocateFrames(const Bytes& image, const TrackAtoms& video, std::vector<Sampl
     return frames.size() == count && count > 0;
 }
 
-// The audio samples, one byte each, as one continuous run.
-bool GatherAudio(const Bytes& image, const TrackAtoms& audio, Bytes& samples)
+// The audio samples, one byte each, as one continuous run; all of them within `region`.
+bool GatherAudio(const Bytes& image, const TrackAtoms& audio, const AtomSlot& region, Bytes& samples)
 {
     std::vector<Chunk> chunks;
     auto stsz = TableReader(image, audio.stsz);
     stsz.skip(4);
     const uint32_t count = stsz.u32();
-    if (stsz.failed() || !ReadChunks(image, audio, chunks))
+    if (stsz.failed() || !ReadChunks(image, audio, chunks) || !CoversSamples(chunks, count))
         return false;
     for (const Chunk& chunk : chunks) {
         const std::size_t size = std::min<std::size_t>(chunk.samples, count - samples.size());
-        if (chunk.offset > image.size() || image.size() - chunk.offset < size)
+        if (!Within(region, chunk.offset, size))
             return false;
         samples.insert(samples.end(), image.begin() + static_cast<std::ptrdiff_t>(chunk.offset),
                        image.begin() + static_cast<std::ptrdiff_t>(chunk.offset + size));
@@ -161,6 +178,14 @@ Bytes AudioSampleToChunk(const Bytes& targetStsc, uint32_t samples, uint32_t sam
     return out.take();
 }
 
+bool TablesDescribeSamples(const Bytes& target, const AtomIndex& index, const AtomSlot& region)
+{
+    std::vector<Sample> frames;
+    Bytes audioSamples;
+    return region.end() <= target.size() && LocateFrames(target, index.video(), region, frames) &&
+           GatherAudio(target, index.audio(), region, audioSamples);
+}
+
 bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplate& camera,
                 uint32_t audioSamplesPerChunk, Bytes& out, const std::function<void(int)>& progress)
 {
@@ -168,7 +193,8 @@ bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplat
     const TrackAtoms& audio = index.audio();
     std::vector<Sample> frames;
     Bytes audioSamples;
-    if (!LocateFrames(target, video, frames) || !GatherAudio(target, audio, audioSamples) ||
+    const AtomSlot wholeFile{0, target.size(), true};
+    if (!LocateFrames(target, video, wholeFile, frames) || !GatherAudio(target, audio, wholeFile, audioSamples) ||
         !index.esds.found || index.esds.size < 8 + kDecoderConfigBytes || !index.moov.found)
         return false;
     progress(40);

@@ -14,6 +14,10 @@ namespace kavlo {
 inline constexpr std::size_t kDecoderConfigBytes = 18;
 inline constexpr uint32_t kFramesPerVideoChunk = 3;
 
+// Whether the target's chunk, size and offset tables agree on where every sample lies, all of
+// them within `region`.
+bool TablesDescribeSamples(const Bytes& target, const AtomIndex& index, const AtomSlot& region);
+
 // False when the target's tables do not describe its samples.
 bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplate& camera,
                 uint32_t audioSamplesPerChunk, Bytes& out, const std::function<void(int)>& progress);
