@@ -8,8 +8,10 @@
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
+#include "reelvane/frame/startup_settings.h"
 #include "reelvane/profiles/profile_file.h"
 #include "reelvane/tasks/desktop_session.h"
+#include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/task_rules.h"
 
 #include <QCoreApplication>
@@ -65,16 +67,6 @@ int Usage(const std::string& problem)
 bool SameText(const std::string& a, const std::string& b)
 {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
-void SetUpLanguages(const platform::SettingsStore& settings)
-{
-    const std::string programFolder = platform::ProgramFolder();
-    LanguageTable& languages = Languages();
-    languages.SetLanguageFolder(programFolder + settings.ReadString("languagefolder").value_or("/language/lumo/"));
-    languages.SetCommonLanguageFolder(programFolder + settings.ReadString("commonlanguagefolder").value_or("/language/"));
-    languages.SelectLanguage(
-        settings.ReadString("language").value_or(languages.DefaultLanguageName(platform::SystemLanguageId())));
 }
 
 struct ProfileChoice {
@@ -167,8 +159,9 @@ struct Arguments {
 int Convert(const Arguments& a)
 {
     platform::SettingsStore settings;
-    SetUpLanguages(settings);
     const std::string programFolder = platform::ProgramFolder();
+    const StartupSettings startup =
+        LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId());
 
     ProfileSettings profile = EmptyProfileSettings();
     OutputDefault remembered = ReadOutputDefault(ProfileFolder());
@@ -185,7 +178,7 @@ int Convert(const Arguments& a)
     if (!profile.TargetType[0])
         return Usage("The profile " + std::string(profile.profileName) + " names no output type.");
 
-    SplitChoices offered = SplitChoicesForProfile(ProfileFileName(profile.iniPath));
+    SplitChoices offered = SplitChoicesFor(profile.iniPath);
     std::string split = offered.entries[offered.selected];
     int64_t customMegabytes = 0;
     if (a.splitSize) {
@@ -207,7 +200,7 @@ int Convert(const Arguments& a)
     }
 
     std::string output = a.output.empty()
-                             ? settings.ReadString("ConvertDir").value_or(programFolder + "/output/")
+                             ? startup.outputFolder
                              : a.output;
     if (output.back() != '/')
         output += '/';

@@ -54,47 +54,6 @@ std::string DestinationTail(const std::string& outputPath)
     return MainText("strDestinationFileInfo", "Destination File") + ": " + FileNamePart(outputPath);
 }
 
-std::string IdleStatusLine(const std::vector<const ConversionTask*>& tasks, const std::string& splitChoice,
-                           int64_t customMegabytes)
-{
-    if (tasks.empty())
-        return MainText("strProgressInfoTooltips", "Please Add File(s)");
-    double seconds = 0.0;
-    double megabytes = 0.0;
-    for (const ConversionTask* task : tasks) {
-        seconds += task->probed.duration;
-        megabytes += EstimatedSizeMegabytes(*task);
-    }
-    std::string media;
-    if (splitChoice == "Custom")
-        media = "Split size: " + std::to_string(customMegabytes) + " MB";
-    else if (splitChoice == "DVD-5 (4.7GB)" || splitChoice == "DVD-9 (8.5GB)" || splitChoice == "BD-25 (25GB)" ||
-             splitChoice == "BD-50 (50GB)")
-        media = splitChoice;
-    else
-        media = "No split";
-    int64_t tenths = static_cast<int64_t>(seconds * 10);
-    char length[64];
-    std::snprintf(length, sizeof length, "%02lld:%02d:%02d.%01d", static_cast<long long>(tenths / 36000),
-                  static_cast<int>(tenths / 600 % 60), static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10));
-    char size[64];
-    std::snprintf(size, sizeof size, "%0.2f MB", megabytes);
-    return MainText("strTotalInfo", "Total") + ": " + std::to_string(tasks.size()) + " | " +
-           MainText("strLengthInfo", "Length") + ": " + length + " | " + MainText("strTotalSizeInfo", "Total Size") +
-           ": " + size + " | " + MainText("strMediaType", "") + media;
-}
-
-SplitChoices SplitChoicesForProfile(const std::string& name)
-{
-    if (name == "blu-ray_h264" || name == "blu-ray_mpeg2")
-        return {{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}, 0};
-    if (name == "avchd_h264" || name == "avchd_mpeg2")
-        return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)", "BD-25 (25GB)", "BD-50 (50GB)"}, 0};
-    if (name == "ntscdvd" || name == "paldvd")
-        return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}, 0};
-    return {{"DVD-5 (4.7GB)", "DVD-9 (8.5GB)", "BD-25 (25GB)", "BD-50 (50GB)", "Custom", "No split"}, 5};
-}
-
 std::string ProfileFileName(const std::string& iniPath)
 {
     return std::filesystem::path(iniPath).stem().string();

@@ -1,6 +1,6 @@
 #pragma once
 // The texts and checks of a conversion run that need no engine: the progress line, time left,
-// the split selector's entries per profile, the disc-size check and the merge check.
+// the disc-size check and the merge check.
 
 #include "reelvane/tasks/conversion_task.h"
 
@@ -21,17 +21,6 @@ std::string FormatClock(int64_t milliseconds);
 // converting, the library's text in the disc phase).
 std::string ProgressLine(int percent, int64_t millisecondsLeft, const std::string& tail);
 std::string DestinationTail(const std::string& outputPath);
-
-// The idle line: task count, total length, total size and the split selector's media text.
-std::string IdleStatusLine(const std::vector<const ConversionTask*>& tasks, const std::string& splitChoice,
-                           int64_t customMegabytes);
-
-struct SplitChoices {
-    std::vector<std::string> entries;
-    int selected = 0;
-};
-// The split selector's entries for a profile file name without extension.
-SplitChoices SplitChoicesForProfile(const std::string& profileFileName);
 
 // iniPath without folder and extension.
 std::string ProfileFileName(const std::string& iniPath);

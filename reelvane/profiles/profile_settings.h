@@ -67,13 +67,14 @@ static_assert(offsetof(ProfileSettings, cVideoCodec) == 2956);
 static_assert(offsetof(ProfileSettings, PostProcess) == 3036);
 static_assert(sizeof(ProfileSettings) == 4060);
 
-// Copies text into a fixed field, cut to its width less one, NUL-terminated.
+// Copies text into a fixed field, cut to its width less one; the rest of the field is zeroed so
+// that equal records compare equal byte for byte.
 template <std::size_t N>
 void SetText(char (&field)[N], std::string_view text)
 {
     std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
     std::memcpy(field, text.data(), n);
-    field[n] = '\0';
+    std::memset(field + n, 0, N - n);
 }
 
 // Copies text into a field of `width` bytes at `field`, cut to width less one.
@@ -83,7 +84,7 @@ inline void SetText(char* field, std::size_t width, std::string_view text)
         return;
     std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
     std::memcpy(field, text.data(), n);
-    field[n] = '\0';
+    std::memset(field + n, 0, width - n);
 }
 
 // An all-empty, all-zero record.

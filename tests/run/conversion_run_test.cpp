@@ -266,6 +266,7 @@ TEST(ConversionRun, RefusedRunsAndPathsLeaveNothingBehind)
 
     // A disc profile whose estimate exceeds the medium does not start.
     ProfileSettings bluray = Profile("blu-ray_h264.ini", "Blu-ray H.264 (1080p, 23.976 fps)");
+    bluray.bVideoCustomBitRate = 1;
     bluray.nVideoCustomBitRate = 200000000;
     RunRequest big = Request(Tasks({clip}, bluray, folder.path()), bluray, folder.path());
     big.splitChoice = "BD-25 (25GB)";

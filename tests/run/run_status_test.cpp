@@ -2,6 +2,7 @@
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/post_process.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/tasks/split_choices.h"
 #include "tests/platform/temp_folder.h"
 
 #include <filesystem>
@@ -11,12 +12,12 @@ using namespace reelvane;
 
 TEST(RunStatus, SplitSelectorOffersTheMediaOfEachProfile)
 {
-    SplitChoices bluray = SplitChoicesForProfile("blu-ray_h264");
+    SplitChoices bluray = SplitChoicesFor("/p/ini/blu-ray_h264.ini");
     EXPECT_EQ(bluray.entries, (std::vector<std::string>{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}));
     EXPECT_EQ(bluray.selected, 0);
-    EXPECT_EQ(SplitChoicesForProfile("avchd_mpeg2").entries.front(), "DVD-5 (4.7GB)");
-    EXPECT_EQ(SplitChoicesForProfile("paldvd").entries.size(), 2u);
-    SplitChoices other = SplitChoicesForProfile("Blu-ray_h264"); // compared exactly
+    EXPECT_EQ(SplitChoicesFor("/p/ini/avchd_mpeg2.ini").entries.front(), "DVD-5 (4.7GB)");
+    EXPECT_EQ(SplitChoicesFor("/p/ini/paldvd.ini").entries.size(), 2u);
+    SplitChoices other = SplitChoicesFor("/p/ini/Blu-ray_h264.ini"); // compared exactly
     EXPECT_EQ(other.entries.size(), 6u);
     EXPECT_EQ(other.entries[other.selected], "No split");
 }
@@ -31,13 +32,15 @@ TEST(RunStatus, ProgressLineAndTimeLeftHoldLongRuns)
     EXPECT_EQ(ProgressLine(25, 90000, DestinationTail("/out/a b.mp4")),
               "Completed: 25% | Time Left: 00:01:30 | Destination File: a b.mp4");
 
-    ConversionTask task;
-    task.probed.duration = 5400.5f;
-    task.settings.nVideoDefaultBitRate = 900;
-    task.probed.audioTracks.resize(2); // 224 each without a custom audio rate
-    EXPECT_EQ(IdleStatusLine({&task}, "Custom", 700),
+    TaskList tasks;
+    EXPECT_EQ(IdleStatusFor(tasks, "No split", 0).text, "Please Add File(s)");
+    auto task = std::make_unique<ConversionTask>();
+    task->probed.duration = 5400.5f;
+    task->settings.nVideoDefaultBitRate = 900;
+    task->probed.audioTracks.resize(2); // 224 each without a custom audio rate
+    tasks.Add(std::move(task));
+    EXPECT_EQ(IdleStatusFor(tasks, "Custom", 700).text,
               "Total: 1 | Length: 01:30:00.5 | Total Size: 867.83 MB | Split size: 700 MB");
-    EXPECT_EQ(IdleStatusLine({}, "No split", 0), "Please Add File(s)");
 }
 
 TEST(RunStatus, ConvertedSecondsFollowTheTrimFlags)
