@@ -98,10 +98,7 @@ bool makeTree(std::string& folder, int titles, bool& complete)
                             "BDMV/BACKUP/PLAYLIST", "BDMV/BDJO", "BDMV/CLIPINF", "BDMV/JAR", "BDMV/META",
                             "BDMV/PLAYLIST", "BDMV/STREAM", "CERTIFICATE", "CERTIFICATE/BACKUP"})
         fs::create_directory(folder + dir, ec);
-    complete &= writeIndex(folder + "BDMV/index.bdmv", titles);
-    complete &= writeMovieObjects(folder + "BDMV/MovieObject.bdmv", titles);
-    complete &= copyFile(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv");
-    complete &= copyFile(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv");
+    complete &= writeIndexFiles(folder, titles);
     return true;
 }
 

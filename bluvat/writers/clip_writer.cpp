@@ -50,16 +50,6 @@ void codingBlock(Writer& w, const OutputStream& s)
     else
         w.u8(0x15).u8(0x90).text(languageOf(s)).zeros(17);
 }
-
-void writeWithBackup(const std::string& folder, const std::string& relative, const std::string& backup,
-                     const std::vector<uint8_t>& bytes, const char* kind, bool& ok)
-{
-    WholeFile outcome = writeWholeFile(folder + relative, bytes);
-    if (outcome == WholeFile::Written && !copyFile(folder + relative, folder + backup))
-        outcome = WholeFile::NotWritten; // a disc without its backup copy is not finished either
-    reportUnwritten(outcome, kind);
-    ok &= outcome == WholeFile::Written;
-}
 } // namespace
 
 uint32_t clipIn(const ClipInput& clip)
@@ -210,10 +200,10 @@ bool writeClipFiles(const std::string& folder, int title, const ClipInput& clip)
 {
     bool ok = true;
     std::string name = titleName(title);
-    writeWithBackup(folder, "BDMV/PLAYLIST/" + name + ".mpls", "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
-                    buildPlaylist(title, clip, {0.0f}), "mpls", ok);
-    writeWithBackup(folder, "BDMV/CLIPINF/" + name + ".clpi", "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
-                    buildClipInfo(clip), "clpi", ok);
+    ok &= writeWithBackup(folder + "BDMV/PLAYLIST/" + name + ".mpls", folder + "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
+                          buildPlaylist(title, clip, {0.0f}), "mpls");
+    ok &= writeWithBackup(folder + "BDMV/CLIPINF/" + name + ".clpi", folder + "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
+                          buildClipInfo(clip), "clpi");
     return ok;
 }
 

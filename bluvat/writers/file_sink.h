@@ -39,7 +39,9 @@ enum class WholeFile { Written, NotCreated, NotWritten };
 WholeFile writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reports "create NAME error" or "write NAME error" for a file that was not written.
 void reportUnwritten(WholeFile outcome, const std::string& name);
-// Copies a file over another; false on any failure, which leaves no copy behind.
-bool copyFile(const std::string& from, const std::string& to);
+// Writes a whole file and its backup copy, reporting a failure of either under `name` as
+// reportUnwritten does; true when both were written.
+bool writeWithBackup(const std::string& path, const std::string& backup, const std::vector<uint8_t>& bytes,
+                     const std::string& name);
 
 } // namespace bluvat

@@ -71,18 +71,13 @@ std::vector<uint8_t> buildMovieObjects(int titles)
     return w.take();
 }
 
-bool writeIndex(const std::string& path, int titles)
+bool writeIndexFiles(const std::string& folder, int titles)
 {
-    WholeFile outcome = writeWholeFile(path, buildIndex(titles));
-    reportUnwritten(outcome, "index.bdmv");
-    return outcome == WholeFile::Written;
-}
-
-bool writeMovieObjects(const std::string& path, int titles)
-{
-    WholeFile outcome = writeWholeFile(path, buildMovieObjects(titles));
-    reportUnwritten(outcome, "MovieObject.bdmv");
-    return outcome == WholeFile::Written;
+    bool index = writeWithBackup(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv", buildIndex(titles),
+                                 "index.bdmv");
+    bool objects = writeWithBackup(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv",
+                                   buildMovieObjects(titles), "MovieObject.bdmv");
+    return index && objects;
 }
 
 } // namespace bluvat
