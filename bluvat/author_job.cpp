@@ -42,11 +42,6 @@ std::string numbered(int title, const char* extension)
     return name;
 }
 
-uint64_t clockSpan(uint64_t first, uint64_t last)
-{
-    return (last + kPcrWrap - first % kPcrWrap) % kPcrWrap;
-}
-
 // The trees a job writes into its folder; nothing else there is the job's to delete.
 constexpr const char* kJobTrees[] = {"BDMV", "CERTIFICATE"};
 
@@ -122,8 +117,8 @@ struct AuthorRun {
     {
         if (firstPcr == kNoClock || lastPcr == kNoClock)
             return;
-        uint64_t total = std::max<uint64_t>(clockSpan(firstPcr, lastPcr) / 27000000, 1);
-        uint64_t left = std::min<uint64_t>(clockSpan(pcr, lastPcr) / 27000000, total);
+        uint64_t total = std::max<uint64_t>(ClockDistance(firstPcr, lastPcr) / 27000000, 1);
+        uint64_t left = std::min<uint64_t>(ClockDistance(pcr, lastPcr) / 27000000, total);
         if (left == lastLeft)
             return;
         lastLeft = left;
@@ -251,7 +246,7 @@ int openTrackInfo(const char* path, TrackInfo** out)
         info->entries[i] = t;
     }
     if (reader->firstPcr() != kNoClock && reader->lastPcr() != kNoClock)
-        info->duration = static_cast<float>(double(clockSpan(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
+        info->duration = static_cast<float>(double(ClockDistance(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
     info->kind = static_cast<int32_t>(reader->kind());
     g_reader = std::move(reader);
     g_readerPath = path;

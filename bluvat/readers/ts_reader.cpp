@@ -62,11 +62,6 @@ uint16_t mapPidOf(const std::vector<ProgramRef>& programs)
     }
     return programs[0].number == 1 ? programs[0].pid : kNoPid;
 }
-
-uint64_t clockDistance(uint64_t from, uint64_t to)
-{
-    return (to + kPcrWrap - from % kPcrWrap) % kPcrWrap;
-}
 } // namespace
 
 bool packetPcr(const uint8_t* p, uint64_t& pcr)
@@ -336,19 +331,19 @@ void TsReader::seek(uint64_t target)
         source_.seek(0);
         return;
     }
-    uint64_t span = clockDistance(firstPcr_, lastPcr_);
+    uint64_t span = ClockDistance(firstPcr_, lastPcr_);
     uint64_t size = source_.size();
     if (span == 0) {
         source_.seek(0);
         return;
     }
     double bytesPerTick = double(size) / double(span);
-    uint64_t offset = static_cast<uint64_t>(double(clockDistance(firstPcr_, target)) * bytesPerTick);
+    uint64_t offset = static_cast<uint64_t>(double(ClockDistance(firstPcr_, target)) * bytesPerTick);
     offset = std::min(offset, size) / packetLength_ * packetLength_;
     for (int tries = 0; tries < 100; ++tries) {
         uint64_t pcr = nextPcrAfter(offset);
-        uint64_t ahead = clockDistance(target, pcr);
-        uint64_t behind = clockDistance(pcr, target);
+        uint64_t ahead = ClockDistance(target, pcr);
+        uint64_t behind = ClockDistance(pcr, target);
         uint64_t distance = std::min(ahead, behind);
         if (distance <= 27000000)
             break;

@@ -199,7 +199,7 @@ void M2tsWriter::keepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr)
     constexpr uint64_t kMargin = 10 * kOneSecond;
     if (firstPcr == kNoClock || lastPcr == kNoClock)
         return;
-    uint64_t span = (lastPcr + kPcrWrap - firstPcr % kPcrWrap) % kPcrWrap;
+    uint64_t span = ClockDistance(firstPcr, lastPcr);
     if (firstPcr % kPcrWrap + span + kMargin < kPcrWrap)
         return;
     uint64_t shift = (firstPcr + kPcrWrap - kMargin) % kPcrWrap / 300 * 300; // the title starts at the margin
@@ -305,7 +305,7 @@ void M2tsWriter::clock(uint64_t sourcePcr)
             queuePcrPacket(pcr);
         return;
     }
-    uint64_t d = (pcr + kPcrWrap - prevPcr_) % kPcrWrap;
+    uint64_t d = ClockDistance(prevPcr_, pcr);
     if (d > kClockJump) {
         // A jump in the source clock (or a step back): take it out, so the output clock runs on at
         // the last pace. Only jumps the video time stamps are shifted back for, else the two drift apart.
