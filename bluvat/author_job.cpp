@@ -2,6 +2,7 @@
 
 #include "bluvat/readers/source_reader.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 #include "bluvat/writers/clip_writer.h"
 #include "bluvat/writers/file_sink.h"
 #include "bluvat/writers/index_writer.h"
@@ -196,21 +197,21 @@ void reportLeftOut(const std::vector<ProgramEntry>& entries)
 std::string streamTypeName(int32_t type)
 {
     switch (type) {
-    case 0x02: return "MPEG2 Video Stream";
-    case 0x03: return "MPEG1 Audio Stream";
-    case 0x04: return "MPEG2 Audio Stream";
-    case 0x1B: return "AVC Video Stream";
-    case 0x80: return "Lossless PCM Audio Stream";
-    case 0x81: return "Dolby Digital Audio Stream";
-    case 0x82: return "DTS Audio Stream";
-    case 0x83: return "Dolby True HD Audio Stream";
-    case 0x84: return "Dolby Digital Plus Audio Stream";
-    case 0x85: return "DTS-HD Audio Stream";
-    case 0x86: return "DTS-HD Master Audio Stream";
-    case 0x90: return "Presentation Graphics Stream";
-    case 0x91: return "Interactive Graphics Stream";
-    case 0x92: return "Subtitle Stream";
-    case 0xEA: return "VC-1 Video Stream";
+    case kMpeg2Video: return "MPEG2 Video Stream";
+    case kMpeg1Audio: return "MPEG1 Audio Stream";
+    case kMpeg2Audio: return "MPEG2 Audio Stream";
+    case kAvcVideo: return "AVC Video Stream";
+    case kLpcmAudio: return "Lossless PCM Audio Stream";
+    case kAc3Audio: return "Dolby Digital Audio Stream";
+    case kDtsAudio: return "DTS Audio Stream";
+    case kTrueHdAudio: return "Dolby True HD Audio Stream";
+    case kEac3Audio: return "Dolby Digital Plus Audio Stream";
+    case kDtsHdAudio: return "DTS-HD Audio Stream";
+    case kDtsHdMasterAudio: return "DTS-HD Master Audio Stream";
+    case kPresentationGraphics: return "Presentation Graphics Stream";
+    case kInteractiveGraphics: return "Interactive Graphics Stream";
+    case kTextSubtitle: return "Subtitle Stream";
+    case kVc1Video: return "VC-1 Video Stream";
     }
     return {};
 }

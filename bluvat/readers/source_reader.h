@@ -40,7 +40,7 @@ struct StreamAttributes {
 
 // One elementary stream of the program map (or one taken track / sniffed stream).
 struct ProgramEntry {
-    uint8_t streamType = 0;           // program-map stream type (0x02, 0x1B, 0xEA, 0x80..0x86, 0x90, ...)
+    uint8_t streamType = 0;           // program-map stream type, one of stream_types.h
     uint16_t pid = 0;                 // 13 bits; the PID its PES packets carry
     std::vector<uint8_t> descriptors; // ES-info descriptors, copied into the output map
     StreamAttributes attributes;      // filled by the attribute scan

@@ -4,6 +4,7 @@
 #include "bluvat/readers/audio_frames.h"
 #include "bluvat/readers/psi.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 
 #include <algorithm>
 
@@ -26,27 +27,27 @@ uint8_t sniffStreamType(const uint8_t* pes, std::size_t size)
     if (id == 0xBD) {
         if (n >= 6 && isAc3Sync(p)) {
             int bsid = ac3BitstreamId(p);
-            return bsid == 6 || bsid == 8 ? 0x81 : bsid == 16 ? 0x84 : 0;
+            return bsid == 6 || bsid == 8 ? kAc3Audio : bsid == 16 ? kEac3Audio : 0;
         }
         if (n >= 4 && isDtsSync(p))
-            return 0x85;
+            return kDtsHdAudio;
         for (std::size_t i = 0; i + 4 <= n && i < 16; ++i)
             if (isTrueHdSync(p + i))
-                return 0x83;
+                return kTrueHdAudio;
         if (n >= 1 && p[0] >= 0xA0 && p[0] <= 0xA7)
-            return 0x80;
+            return kLpcmAudio;
         return 0;
     }
     if (id >= 0xC0 && id <= 0xDF)
-        return 0x04;
+        return kMpeg2Audio;
     if (id >= 0xE0 && id <= 0xEF) {
         if (findStartCode(p, n, 0x9F, 0x07) != static_cast<std::size_t>(-1))
-            return 0x1B;
+            return kAvcVideo;
         if (findStartCode(p, n, 0xFF, 0xB3) != static_cast<std::size_t>(-1))
-            return 0x02;
+            return kMpeg2Video;
         return 0;
     }
-    return id == 0xFD ? 0xEA : 0;
+    return id == 0xFD ? kVc1Video : 0;
 }
 
 // Two programs name the map only as 0 -> 0x001F and 1 -> 0x0100; otherwise program 1 must come first.

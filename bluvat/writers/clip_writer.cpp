@@ -2,6 +2,7 @@
 
 #include "bluvat/readers/codec_headers.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 #include "bluvat/writers/file_sink.h"
 #include "platform/byte_writer.h"
 
@@ -12,7 +13,7 @@ namespace bluvat {
 namespace {
 using Writer = platform::BigEndianWriter;
 
-bool isListed(uint8_t type) { return isVideoType(type) || isAudioType(type) || type == 0x90; }
+bool isListed(uint8_t type) { return isVideoType(type) || isAudioType(type) || type == kPresentationGraphics; }
 
 std::string titleName(int title)
 {
@@ -37,7 +38,7 @@ void streamAttributes(Writer& w, const OutputStream& s)
     else if (isAudioType(s.streamType))
         w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).text(languageOf(s));
     else
-        w.u8(0x05).u8(0x90).text(languageOf(s)).u8(0);
+        w.u8(0x05).u8(kPresentationGraphics).text(languageOf(s)).u8(0);
 }
 
 void codingBlock(Writer& w, const OutputStream& s)
@@ -48,7 +49,7 @@ void codingBlock(Writer& w, const OutputStream& s)
     else if (isAudioType(s.streamType))
         w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).text(languageOf(s)).zeros(16);
     else
-        w.u8(0x15).u8(0x90).text(languageOf(s)).zeros(17);
+        w.u8(0x15).u8(kPresentationGraphics).text(languageOf(s)).zeros(17);
 }
 } // namespace
 
@@ -68,14 +69,14 @@ std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::
     std::vector<const OutputStream*> audio, graphics;
     for (const OutputStream& s : clip.streams) {
         if (isVideoType(s.streamType)) {
-            if (s.streamType != 0x02 && s.streamType != 0x1B && s.streamType != 0xEA)
+            if (s.streamType != kMpeg2Video && s.streamType != kAvcVideo && s.streamType != kVc1Video)
                 reportError("Video stream of type is not supported by Blu Ray");
             video = &s; // the last one is listed
         } else if (isAudioType(s.streamType)) {
-            if (s.streamType < 0x80)
+            if (s.streamType < kLpcmAudio)
                 reportError("Audio stream of type is not supported by Blu Ray");
             audio.push_back(&s);
-        } else if (s.streamType == 0x90) {
+        } else if (s.streamType == kPresentationGraphics) {
             graphics.push_back(&s);
         }
     }

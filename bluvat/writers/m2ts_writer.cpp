@@ -4,6 +4,7 @@
 #include "bluvat/readers/audio_frames.h"
 #include "bluvat/readers/codec_headers.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 #include "platform/byte_writer.h"
 
 #include <algorithm>
@@ -28,9 +29,9 @@ uint16_t firstPidOfRange(uint8_t type)
     if (isAudioType(type))
         return 0x1100;
     switch (type) {
-    case 0x90: return 0x1200;
-    case 0x91: return 0x1400;
-    case 0x92: return 0x1800;
+    case kPresentationGraphics: return 0x1200;
+    case kInteractiveGraphics: return 0x1400;
+    case kTextSubtitle: return 0x1800;
     }
     return 0;
 }
@@ -94,9 +95,9 @@ struct VideoCodes {
 VideoCodes videoCodesOf(uint8_t type)
 {
     switch (type) {
-    case 0x02: return {0xFF, 0xB7, 0xFF, 0xB3, 0xFF, 0x00, 0x00};
-    case 0x1B: return {0x9F, 0x0B, 0x9F, 0x07, 0x1F, 0x01, 0x05};
-    case 0xEA: return {0xFF, 0x0A, 0xFF, 0x0F, 0xFF, 0x0D, 0x0C};
+    case kMpeg2Video: return {0xFF, 0xB7, 0xFF, 0xB3, 0xFF, 0x00, 0x00};
+    case kAvcVideo: return {0x9F, 0x0B, 0x9F, 0x07, 0x1F, 0x01, 0x05};
+    case kVc1Video: return {0xFF, 0x0A, 0xFF, 0x0F, 0xFF, 0x0D, 0x0C};
     }
     return {};
 }
@@ -412,14 +413,14 @@ void M2tsWriter::emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pt
         return;
     uint8_t extension = 0x71;
     bool priority = true;
-    if (out.streamType == 0x81 || out.streamType == 0x84) {
+    if (out.streamType == kAc3Audio || out.streamType == kEac3Audio) {
         int bsid = n >= 6 ? ac3BitstreamId(frame) : 0;
         bool dependent = bsid == 16 && n >= 3 && frame[2] >= 64 && frame[2] <= 127;
         if (dependent || (bsid != 6 && bsid != 8 && bsid != 16)) {
             extension = 0x72;
             priority = false;
         }
-    } else if (out.streamType == 0x83) {
+    } else if (out.streamType == kTrueHdAudio) {
         bool ac3 = n >= 2 && isAc3Sync(frame);
         extension = ac3 ? 0x76 : 0x72;
         priority = ac3;
@@ -449,7 +450,7 @@ void M2tsWriter::repackFrames(const uint8_t* payload, std::size_t n, const std::
 {
     const OutputStream& out = streams_[slot];
     AudioCarry& carry = carries_[slot];
-    bool dts = out.streamType == 0x82 || out.streamType == 0x85 || out.streamType == 0x86;
+    bool dts = out.streamType == kDtsAudio || out.streamType == kDtsHdAudio || out.streamType == kDtsHdMasterAudio;
     std::size_t headerBytes = dts ? 10 : 7;
     auto frameSize = [&](const uint8_t* f) -> std::size_t {
         if (dts)
@@ -589,21 +590,21 @@ void M2tsWriter::writeStream(PesPacket& pes, std::size_t slot, std::size_t heade
     const uint8_t* payload = b.data() + header;
     std::size_t n = b.size() - header;
     switch (out.streamType) {
-    case 0x03: case 0x04: case 0x80:
+    case kMpeg1Audio: case kMpeg2Audio: case kLpcmAudio:
         if (auto pts = pesPts(b); pts && beforeInTime(*pts))
             break;
         packetize(b.data(), b.size(), out.pid, true);
         break;
-    case 0x81: case 0x84: case 0x82:
+    case kAc3Audio: case kEac3Audio: case kDtsAudio:
         repackFrames(payload, n, pesPts(b), slot);
         break;
-    case 0x85: case 0x86:
+    case kDtsHdAudio: case kDtsHdMasterAudio:
         // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
         // data. Muxers that do not mark it still start the core's PES with its sync word.
         if (pes.priority || (n >= 4 && isDtsSync(payload)))
             repackFrames(payload, n, pesPts(b), slot);
         break;
-    case 0x83: {
+    case kTrueHdAudio: {
         auto pts = pesPts(b);
         uint64_t t = pts ? *pts : lastAudioPts_[slot];
         lastAudioPts_[slot] = t;
