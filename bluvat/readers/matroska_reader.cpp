@@ -25,8 +25,6 @@ std::span<const uint8_t> dataOf(const std::vector<uint8_t>& bytes, const ebml::E
     return std::span<const uint8_t>(bytes).subspan(e.offset, e.size);
 }
 
-bool isVideo(uint8_t streamType) { return streamType == kMpeg2Video || streamType == kAvcVideo; }
-
 } // namespace
 
 int64_t matroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t timescaleNs)
@@ -216,7 +214,7 @@ void MatroskaReader::measureReorderDelays()
 void MatroskaReader::addDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew)
 {
     for (std::size_t t = 0; t < tracks_.size(); ++t) {
-        if (!isVideo(tracks_[t].streamType))
+        if (!isVideoType(tracks_[t].streamType))
             continue;
         std::vector<Frame*> mine;
         std::vector<int64_t> times;
