@@ -94,7 +94,7 @@ bool makeTree(std::string& folder, int titles, bool& complete)
                             "BDMV/BACKUP/PLAYLIST", "BDMV/BDJO", "BDMV/CLIPINF", "BDMV/JAR", "BDMV/META",
                             "BDMV/PLAYLIST", "BDMV/STREAM", "CERTIFICATE", "CERTIFICATE/BACKUP"})
         fs::create_directory(folder + dir, ec);
-    complete &= writeIndexFiles(folder, titles);
+    complete &= WriteIndexFiles(folder, titles);
     return true;
 }
 
@@ -144,7 +144,7 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
     if (!complete)
         reportError("create m2ts error");
-    writer.keepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
+    writer.KeepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
     AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
     reader.seek(kNoClock);
     reader.setClockHook([&](uint64_t pcr) {
@@ -170,7 +170,7 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     clip.streams = writer.streams();
     clip.packetCount = writer.packetCount();
     clip.presentationEnd = writer.presentationEnd();
-    complete &= writeClipFiles(folder, title, clip);
+    complete &= WriteClipFiles(folder, title, clip);
     if (!complete) {
         // A title that is not whole must not pass for a finished one (a full disk, most often).
         std::error_code ignored;

@@ -15,7 +15,7 @@ using Writer = platform::BigEndianWriter;
 
 bool isListed(uint8_t type) { return isVideoType(type) || isAudioType(type) || type == kPresentationGraphics; }
 
-std::string titleName(int title)
+std::string TitleName(int title)
 {
     char name[16];
     std::snprintf(name, sizeof name, "%05d", title);
@@ -25,12 +25,12 @@ std::string titleName(int title)
 // A stream whose source names no language is labelled English.
 std::string languageOf(const OutputStream& s) { return s.language.size() == 3 ? s.language : "eng"; }
 
-void streamEntry(Writer& w, uint16_t pid)
+void StreamEntry(Writer& w, uint16_t pid)
 {
     w.u8(0x09).u8(0x01).u16(pid).zeros(6);
 }
 
-void streamAttributes(Writer& w, const OutputStream& s)
+void PutStreamAttributes(Writer& w, const OutputStream& s)
 {
     const StreamAttributes& a = s.attributes;
     if (isVideoType(s.streamType))
@@ -41,7 +41,7 @@ void streamAttributes(Writer& w, const OutputStream& s)
         w.u8(0x05).u8(kPresentationGraphics).text(languageOf(s)).u8(0);
 }
 
-void codingBlock(Writer& w, const OutputStream& s)
+void CodingBlock(Writer& w, const OutputStream& s)
 {
     const StreamAttributes& a = s.attributes;
     if (isVideoType(s.streamType))
@@ -53,17 +53,17 @@ void codingBlock(Writer& w, const OutputStream& s)
 }
 } // namespace
 
-uint32_t clipIn(const ClipInput& clip)
+uint32_t ClipIn(const ClipInput& clip)
 {
     return clip.entryPoints.empty() ? 0 : uint32_t(clip.entryPoints.front().pts >> 1);
 }
 
-uint32_t clipOut(const ClipInput& clip)
+uint32_t ClipOut(const ClipInput& clip)
 {
     return clip.entryPoints.empty() ? 0 : uint32_t(clip.presentationEnd >> 1);
 }
 
-std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters)
+std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters)
 {
     const OutputStream* video = nullptr;
     std::vector<const OutputStream*> audio, graphics;
@@ -80,23 +80,23 @@ std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::
             graphics.push_back(&s);
         }
     }
-    uint32_t in = clipIn(clip), out = clipOut(clip);
+    uint32_t in = ClipIn(clip), out = ClipOut(clip);
 
     Writer stn;
     stn.u16(0).u16(0).u8(1).u8(uint32_t(audio.size())).u8(uint32_t(graphics.size())).zeros(9);
     if (video) {
-        streamEntry(stn, video->pid);
-        streamAttributes(stn, *video);
+        StreamEntry(stn, video->pid);
+        PutStreamAttributes(stn, *video);
     }
     for (const auto* list : {&audio, &graphics})
         for (const OutputStream* s : *list) {
-            streamEntry(stn, s->pid);
-            streamAttributes(stn, *s);
+            StreamEntry(stn, s->pid);
+            PutStreamAttributes(stn, *s);
         }
     stn.patch_u16(0, uint32_t(stn.size() - 2));
 
     Writer item;
-    item.u16(0).text(titleName(title)).text("M2TS").u16(0x0001).u8(0).u32(in).u32(out).zeros(12).bytes(stn.data());
+    item.u16(0).text(TitleName(title)).text("M2TS").u16(0x0001).u8(0).u32(in).u32(out).zeros(12).bytes(stn.data());
     item.patch_u16(0, uint32_t(item.size() - 2));
 
     Writer playList;
@@ -120,7 +120,7 @@ std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::
     return file.take();
 }
 
-std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries)
+std::vector<uint8_t> BuildEntryPointMap(const std::vector<EntryPoint>& entries)
 {
     Writer coarse, fine;
     uint32_t coarseCount = 0;
@@ -155,7 +155,7 @@ std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries)
     return map.take();
 }
 
-std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
+std::vector<uint8_t> BuildClipInfo(const ClipInput& clip)
 {
     const auto& ep = clip.entryPoints;
     uint32_t rate = 0;
@@ -170,7 +170,7 @@ std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
     clipInfo.u8(0x00).u8(0x1E).u8(0x80).text("HDMV").zeros(25);
 
     Writer sequence;
-    sequence.u32(22).u8(0).u8(1).u32(0).u8(1).u8(0).u16(kPcrPid).u32(0).u32(clipIn(clip)).u32(clipOut(clip));
+    sequence.u32(22).u8(0).u8(1).u32(0).u8(1).u8(0).u16(kPcrPid).u32(0).u32(ClipIn(clip)).u32(ClipOut(clip));
 
     std::vector<const OutputStream*> listed;
     for (const OutputStream& s : clip.streams)
@@ -180,10 +180,10 @@ std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
     program.u32(uint32_t(10 + 24 * listed.size())).u8(0).u8(1).u32(0).u16(kPmtPid).u8(uint32_t(listed.size())).u8(0);
     for (const OutputStream* s : listed) {
         program.u16(s->pid);
-        codingBlock(program, *s);
+        CodingBlock(program, *s);
     }
 
-    std::vector<uint8_t> map = buildEntryPointMap(ep);
+    std::vector<uint8_t> map = BuildEntryPointMap(ep);
     Writer cpi;
     cpi.u32(uint32_t(2 + map.size())).u16(0x0001).bytes(map);
 
@@ -197,14 +197,14 @@ std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
     return file.take();
 }
 
-bool writeClipFiles(const std::string& folder, int title, const ClipInput& clip)
+bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip)
 {
     bool ok = true;
-    std::string name = titleName(title);
-    ok &= writeWithBackup(folder + "BDMV/PLAYLIST/" + name + ".mpls", folder + "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
-                          buildPlaylist(title, clip, {0.0f}), "mpls");
-    ok &= writeWithBackup(folder + "BDMV/CLIPINF/" + name + ".clpi", folder + "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
-                          buildClipInfo(clip), "clpi");
+    std::string name = TitleName(title);
+    ok &= WriteWithBackup(folder + "BDMV/PLAYLIST/" + name + ".mpls", folder + "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
+                          BuildPlaylist(title, clip, {0.0f}), "mpls");
+    ok &= WriteWithBackup(folder + "BDMV/CLIPINF/" + name + ".clpi", folder + "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
+                          BuildClipInfo(clip), "clpi");
     return ok;
 }
 

@@ -7,11 +7,11 @@
 
 namespace bluvat {
 
-std::vector<uint8_t> buildIndex(int titles);
-std::vector<uint8_t> buildMovieObjects(int titles);
+std::vector<uint8_t> BuildIndex(int titles);
+std::vector<uint8_t> BuildMovieObjects(int titles);
 
 // Writes BDMV/index.bdmv and BDMV/MovieObject.bdmv into `folder` (ending in '/'), each with its
 // BDMV/BACKUP copy, reporting "create NAME error" or "write NAME error"; true when all were written.
-bool writeIndexFiles(const std::string& folder, int titles);
+bool WriteIndexFiles(const std::string& folder, int titles);
 
 } // namespace bluvat
