@@ -2,6 +2,7 @@
 
 #include "bluvat/readers/source_reader.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 #include "bluvat/writers/clip_writer.h"
 #include "bluvat/writers/file_sink.h"
 #include "bluvat/writers/index_writer.h"
@@ -40,11 +41,6 @@ std::string numbered(int title, const char* extension)
     char name[32];
     std::snprintf(name, sizeof name, "%05d.%s", title, extension);
     return name;
-}
-
-uint64_t clockSpan(uint64_t first, uint64_t last)
-{
-    return (last + kPcrWrap - first % kPcrWrap) % kPcrWrap;
 }
 
 // The trees a job writes into its folder; nothing else there is the job's to delete.
@@ -98,10 +94,7 @@ bool makeTree(std::string& folder, int titles, bool& complete)
                             "BDMV/BACKUP/PLAYLIST", "BDMV/BDJO", "BDMV/CLIPINF", "BDMV/JAR", "BDMV/META",
                             "BDMV/PLAYLIST", "BDMV/STREAM", "CERTIFICATE", "CERTIFICATE/BACKUP"})
         fs::create_directory(folder + dir, ec);
-    complete &= writeIndex(folder + "BDMV/index.bdmv", titles);
-    complete &= writeMovieObjects(folder + "BDMV/MovieObject.bdmv", titles);
-    complete &= copyFile(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv");
-    complete &= copyFile(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv");
+    complete &= WriteIndexFiles(folder, titles);
     return true;
 }
 
@@ -125,8 +118,8 @@ struct AuthorRun {
     {
         if (firstPcr == kNoClock || lastPcr == kNoClock)
             return;
-        uint64_t total = std::max<uint64_t>(clockSpan(firstPcr, lastPcr) / 27000000, 1);
-        uint64_t left = std::min<uint64_t>(clockSpan(pcr, lastPcr) / 27000000, total);
+        uint64_t total = std::max<uint64_t>(ClockDistance(firstPcr, lastPcr) / 27000000, 1);
+        uint64_t left = std::min<uint64_t>(ClockDistance(pcr, lastPcr) / 27000000, total);
         if (left == lastLeft)
             return;
         lastLeft = left;
@@ -151,7 +144,7 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
     if (!complete)
         reportError("create m2ts error");
-    writer.keepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
+    writer.KeepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
     AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
     reader.seek(kNoClock);
     reader.setClockHook([&](uint64_t pcr) {
@@ -177,7 +170,7 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     clip.streams = writer.streams();
     clip.packetCount = writer.packetCount();
     clip.presentationEnd = writer.presentationEnd();
-    complete &= writeClipFiles(folder, title, clip);
+    complete &= WriteClipFiles(folder, title, clip);
     if (!complete) {
         // A title that is not whole must not pass for a finished one (a full disk, most often).
         std::error_code ignored;
@@ -204,21 +197,21 @@ void reportLeftOut(const std::vector<ProgramEntry>& entries)
 std::string streamTypeName(int32_t type)
 {
     switch (type) {
-    case 0x02: return "MPEG2 Video Stream";
-    case 0x03: return "MPEG1 Audio Stream";
-    case 0x04: return "MPEG2 Audio Stream";
-    case 0x1B: return "AVC Video Stream";
-    case 0x80: return "Lossless PCM Audio Stream";
-    case 0x81: return "Dolby Digital Audio Stream";
-    case 0x82: return "DTS Audio Stream";
-    case 0x83: return "Dolby True HD Audio Stream";
-    case 0x84: return "Dolby Digital Plus Audio Stream";
-    case 0x85: return "DTS-HD Audio Stream";
-    case 0x86: return "DTS-HD Master Audio Stream";
-    case 0x90: return "Presentation Graphics Stream";
-    case 0x91: return "Interactive Graphics Stream";
-    case 0x92: return "Subtitle Stream";
-    case 0xEA: return "VC-1 Video Stream";
+    case kMpeg2Video: return "MPEG2 Video Stream";
+    case kMpeg1Audio: return "MPEG1 Audio Stream";
+    case kMpeg2Audio: return "MPEG2 Audio Stream";
+    case kAvcVideo: return "AVC Video Stream";
+    case kLpcmAudio: return "Lossless PCM Audio Stream";
+    case kAc3Audio: return "Dolby Digital Audio Stream";
+    case kDtsAudio: return "DTS Audio Stream";
+    case kTrueHdAudio: return "Dolby True HD Audio Stream";
+    case kEac3Audio: return "Dolby Digital Plus Audio Stream";
+    case kDtsHdAudio: return "DTS-HD Audio Stream";
+    case kDtsHdMasterAudio: return "DTS-HD Master Audio Stream";
+    case kPresentationGraphics: return "Presentation Graphics Stream";
+    case kInteractiveGraphics: return "Interactive Graphics Stream";
+    case kTextSubtitle: return "Subtitle Stream";
+    case kVc1Video: return "VC-1 Video Stream";
     }
     return {};
 }
@@ -254,7 +247,7 @@ int openTrackInfo(const char* path, TrackInfo** out)
         info->entries[i] = t;
     }
     if (reader->firstPcr() != kNoClock && reader->lastPcr() != kNoClock)
-        info->duration = static_cast<float>(double(clockSpan(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
+        info->duration = static_cast<float>(double(ClockDistance(reader->firstPcr(), reader->lastPcr())) / 27000000.0);
     info->kind = static_cast<int32_t>(reader->kind());
     g_reader = std::move(reader);
     g_readerPath = path;

@@ -1,6 +1,7 @@
 #include "bluvat/readers/codec_headers.h"
 
 #include "bluvat/readers/audio_frames.h"
+#include "bluvat/stream_types.h"
 
 #include <algorithm>
 #include <cstring>
@@ -330,8 +331,8 @@ void readAc3Audio(ProgramEntry& e, const uint8_t* p, std::size_t n)
     unsigned fscod = f[4] >> 6;
     e.attributes.format = presentationType(acmod);
     setIfKnown(e.attributes.rate, fscod == 0 ? 1 : 0);
-    if (bsid == 16 && e.streamType == 0x81)
-        e.streamType = 0x84;
+    if (bsid == 16 && e.streamType == kAc3Audio)
+        e.streamType = kEac3Audio;
     if (e.descriptors.empty()) {
         unsigned serviceMode = bsid == 16 ? 0 : f[5] & 7;
         e.descriptors = {0x05, 0x04, 'A', 'C', '-', '3', 0x81, 0x03, uint8_t(fscod * 32 + bsid), 0xC8,
@@ -397,9 +398,6 @@ std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t
     return found;
 }
 
-bool isVideoType(uint8_t t) { return t == 0x01 || t == 0x02 || t == 0x1B || t == 0xEA; }
-bool isAudioType(uint8_t t) { return t == 0x03 || t == 0x04 || (t >= 0x80 && t <= 0x86); }
-
 bool entryComplete(const ProgramEntry& e)
 {
     const StreamAttributes& a = e.attributes;
@@ -415,13 +413,13 @@ bool entryComplete(const ProgramEntry& e)
 void readCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     switch (e.streamType) {
-    case 0x02: readMpeg2Video(e, p, n); break;
-    case 0x1B: readAvcVideo(e, p, n); break;
-    case 0xEA: readVc1Video(e, p, n); break;
-    case 0x80: readLpcmAudio(e, p, n); break;
-    case 0x81: case 0x84: readAc3Audio(e, p, n); break;
-    case 0x82: case 0x85: case 0x86: readDtsAudio(e, p, n); break;
-    case 0x83: readTrueHdAudio(e, p, n); break;
+    case kMpeg2Video: readMpeg2Video(e, p, n); break;
+    case kAvcVideo: readAvcVideo(e, p, n); break;
+    case kVc1Video: readVc1Video(e, p, n); break;
+    case kLpcmAudio: readLpcmAudio(e, p, n); break;
+    case kAc3Audio: case kEac3Audio: readAc3Audio(e, p, n); break;
+    case kDtsAudio: case kDtsHdAudio: case kDtsHdMasterAudio: readDtsAudio(e, p, n); break;
+    case kTrueHdAudio: readTrueHdAudio(e, p, n); break;
     }
 }
 

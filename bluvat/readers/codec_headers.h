@@ -34,7 +34,5 @@ void forEachStartCode(const uint8_t* p, std::size_t n, Visit visit)
     }
 }
 
-bool isVideoType(uint8_t type);
-bool isAudioType(uint8_t type);
 
 } // namespace bluvat

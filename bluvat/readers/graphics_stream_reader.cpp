@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bluvat/readers/graphics_segments.h"
+#include "bluvat/stream_types.h"
 
 namespace bluvat {
 namespace {
@@ -23,7 +24,7 @@ bool GraphicsStreamReader::scan()
         return false;
     file_.readAt(0, file_.size(), data_);
     ProgramEntry entry;
-    entry.streamType = 0x90;
+    entry.streamType = kPresentationGraphics;
     entry.pid = kGraphicsPid;
     entries_.push_back(entry);
 

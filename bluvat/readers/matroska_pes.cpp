@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bluvat/readers/pes_timestamp.h"
+#include "bluvat/stream_types.h"
 #include "platform/byte_writer.h"
 
 namespace bluvat {
@@ -21,12 +22,12 @@ std::vector<uint8_t> matroskaFramePes(const MatroskaTrack& track, uint64_t pts, 
     pts &= (uint64_t{1} << 33) - 1;
     platform::BigEndianWriter w;
     switch (track.streamType) {
-    case 0x02:
-    case 0x1B:
+    case kMpeg2Video:
+    case kAvcVideo:
         w.u32(0x000001E0).u16(0).u8(0x84).u8(0x80).u8(0x05);
         putPesTimestamp(w, 0x2, pts);
         break;
-    case 0xEA:
+    case kVc1Video:
         w.u32(0x000001FD).u16(0).u8(0x84).u8(0x81).u8(0x08);
         putPesTimestamp(w, 0x2, pts);
         w.u8(0x01).u8(0x81).u8(0x55);
@@ -39,11 +40,11 @@ std::vector<uint8_t> matroskaFramePes(const MatroskaTrack& track, uint64_t pts, 
     }
     auto& out = w.data();
     for (std::span<const uint8_t> frame : frames) {
-        if (track.streamType == 0x1B) {
+        if (track.streamType == kAvcVideo) {
             intact = appendAnnexB(frame, track.avc, keyFrame, out) && intact;
             continue;
         }
-        if (track.streamType == 0x02 && keyFrame && !startsWithSequenceHeader(frame))
+        if (track.streamType == kMpeg2Video && keyFrame && !startsWithSequenceHeader(frame))
             w.bytes(track.codecPrivate);
         w.bytes(frame.data(), frame.size());
     }

@@ -7,6 +7,7 @@
 #include "bluvat/readers/matroska_block.h"
 #include "bluvat/readers/matroska_pes.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 
 namespace bluvat {
 namespace {
@@ -23,8 +24,6 @@ std::span<const uint8_t> dataOf(const std::vector<uint8_t>& bytes, const ebml::E
 {
     return std::span<const uint8_t>(bytes).subspan(e.offset, e.size);
 }
-
-bool isVideo(uint8_t streamType) { return streamType == 0x02 || streamType == 0x1B; }
 
 } // namespace
 
@@ -215,7 +214,7 @@ void MatroskaReader::measureReorderDelays()
 void MatroskaReader::addDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew)
 {
     for (std::size_t t = 0; t < tracks_.size(); ++t) {
-        if (!isVideo(tracks_[t].streamType))
+        if (!isVideoType(tracks_[t].streamType))
             continue;
         std::vector<Frame*> mine;
         std::vector<int64_t> times;
@@ -300,7 +299,7 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     bool intact = true;
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;
-    frame.packet.priority = t.streamType == 0x81 || t.streamType == 0x82;  // audio: the core substream
+    frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio;  // audio: the core substream
     frame.packet.bytes = matroskaFramePes(t, pts, key, block->frames, intact);
     if (!intact)
         reportCorrupt();

@@ -5,6 +5,7 @@
 
 #include "bluvat/readers/ebml.h"
 #include "bluvat/readers/language_code.h"
+#include "bluvat/stream_types.h"
 #include "platform/byte_writer.h"
 
 namespace bluvat {
@@ -66,17 +67,17 @@ std::optional<std::vector<uint8_t>> strippedHeader(std::span<const uint8_t> enco
 uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate)
 {
     if (codecId == "V_MPEG2")
-        return 0x02;
+        return kMpeg2Video;
     if (codecId == "V_MPEG4/ISO/AVC")
-        return 0x1B;
+        return kAvcVideo;
     if (codecId == "V_MS/VFW/FOURCC")
-        return isVc1Bitmap(codecPrivate) ? 0xEA : 0;
+        return isVc1Bitmap(codecPrivate) ? kVc1Video : 0;
     if (codecId == "A_AC3")
-        return 0x81;
+        return kAc3Audio;
     if (codecId == "A_EAC3")
-        return 0x84;
+        return kEac3Audio;
     if (codecId == "A_DTS")
-        return 0x82;
+        return kDtsAudio;
     return 0;
 }
 
@@ -124,7 +125,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
             continue;
         }
         track.language = discLanguage(language);
-        if (track.streamType == 0x1B) {
+        if (track.streamType == kAvcVideo) {
             // Without a readable record the frames are still length-prefixed, by 4 bytes.
             auto config = parseAvcDecoderConfig(track.codecPrivate);
             if (!config)

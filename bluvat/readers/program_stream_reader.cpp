@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bluvat/readers/pes_timestamp.h"
+#include "bluvat/stream_types.h"
 #include "platform/byte_writer.h"
 
 namespace bluvat {
@@ -28,7 +29,7 @@ bool holdsSequenceStart(std::span<const uint8_t> p, uint8_t streamType)
     for (std::size_t i = 0; i + 3 < p.size(); ++i) {
         if (p[i] != 0 || p[i + 1] != 0 || p[i + 2] != 1)
             continue;
-        if (streamType == 0x02 ? p[i + 3] == 0xB3 : (p[i + 3] & 0x1F) == 7)
+        if (streamType == kMpeg2Video ? p[i + 3] == 0xB3 : (p[i + 3] & 0x1F) == 7)
             return true;
     }
     return false;
@@ -179,7 +180,7 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
             group.push_back(rebuild(pid, pes.streamId, frame.pts, std::nullopt, frame.bytes));
         return;
     }
-    if (entry->streamType != 0x02 && entry->streamType != 0x1B) {
+    if (entry->streamType != kMpeg2Video && entry->streamType != kAvcVideo) {
         group.push_back(rebuild(pid, pes.streamId, pes.pts, pes.dts, payload));
         return;
     }

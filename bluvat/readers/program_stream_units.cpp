@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bluvat/readers/pes_packet.h"
+#include "bluvat/stream_types.h"
 
 namespace bluvat {
 
@@ -80,12 +81,12 @@ namespace {
 
 uint8_t privateStreamType(uint8_t id)
 {
-    if (id >= 0x20 && id <= 0x3F) return 0x90;
-    if (id >= 0x80 && id <= 0x87) return 0x81;
-    if (id >= 0x88 && id <= 0x8F) return 0x85;
-    if (id >= 0xA0 && id <= 0xA7) return 0x80;
-    if (id >= 0xB0 && id <= 0xB7) return 0x83;
-    if (id >= 0xC0 && id <= 0xCF) return 0x84;
+    if (id >= 0x20 && id <= 0x3F) return kPresentationGraphics;
+    if (id >= 0x80 && id <= 0x87) return kAc3Audio;
+    if (id >= 0x88 && id <= 0x8F) return kDtsHdAudio;
+    if (id >= 0xA0 && id <= 0xA7) return kLpcmAudio;
+    if (id >= 0xB0 && id <= 0xB7) return kTrueHdAudio;
+    if (id >= 0xC0 && id <= 0xCF) return kEac3Audio;
     return 0;
 }
 
@@ -159,14 +160,14 @@ std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> d,
                     break;
                 const uint8_t* b = &d[payload];
                 if (b[2] == 0 && b[3] == 1)
-                    add(id, 0x1B);
+                    add(id, kAvcVideo);
                 else if (b[0] == 0 && b[1] == 0 && b[2] == 1)
-                    add(id, 0x02);
+                    add(id, kMpeg2Video);
             } else if (id == 0xFD) {
                 uint8_t ext = streamIdExtension(d, s);
                 if (ext && !known(ext)) {
                     static const uint8_t vc1[] = {0x05, 0x05, 'V', 'C', '-', '1', 0xFF};
-                    add(ext, 0xEA)->descriptors.assign(std::begin(vc1), std::end(vc1));
+                    add(ext, kVc1Video)->descriptors.assign(std::begin(vc1), std::end(vc1));
                 }
             }
         }

@@ -25,6 +25,12 @@ enum class SourceKind : int32_t {
 constexpr uint64_t kNoClock = ~uint64_t(0);         // unknown PCR, or "seek to the start"
 constexpr uint64_t kPcrWrap = (uint64_t(1) << 33) * 300; // 27 MHz clock period
 
+// Ticks of the 27 MHz clock from `from` forward to `to`, across a wrap.
+inline uint64_t ClockDistance(uint64_t from, uint64_t to)
+{
+    return (to + kPcrWrap - from % kPcrWrap) % kPcrWrap;
+}
+
 // Coding attributes of a stream, the codes of the clip information's stream attributes.
 struct StreamAttributes {
     uint8_t format = 0; // video: video format (1 480i .. 7 576p); audio: presentation type (1 mono, 3 stereo, 6 multi)
@@ -34,7 +40,7 @@ struct StreamAttributes {
 
 // One elementary stream of the program map (or one taken track / sniffed stream).
 struct ProgramEntry {
-    uint8_t streamType = 0;           // program-map stream type (0x02, 0x1B, 0xEA, 0x80..0x86, 0x90, ...)
+    uint8_t streamType = 0;           // program-map stream type, one of stream_types.h
     uint16_t pid = 0;                 // 13 bits; the PID its PES packets carry
     std::vector<uint8_t> descriptors; // ES-info descriptors, copied into the output map
     StreamAttributes attributes;      // filled by the attribute scan

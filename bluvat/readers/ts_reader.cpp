@@ -4,6 +4,7 @@
 #include "bluvat/readers/audio_frames.h"
 #include "bluvat/readers/psi.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 
 #include <algorithm>
 
@@ -26,27 +27,27 @@ uint8_t sniffStreamType(const uint8_t* pes, std::size_t size)
     if (id == 0xBD) {
         if (n >= 6 && isAc3Sync(p)) {
             int bsid = ac3BitstreamId(p);
-            return bsid == 6 || bsid == 8 ? 0x81 : bsid == 16 ? 0x84 : 0;
+            return bsid == 6 || bsid == 8 ? kAc3Audio : bsid == 16 ? kEac3Audio : 0;
         }
         if (n >= 4 && isDtsSync(p))
-            return 0x85;
+            return kDtsHdAudio;
         for (std::size_t i = 0; i + 4 <= n && i < 16; ++i)
             if (isTrueHdSync(p + i))
-                return 0x83;
+                return kTrueHdAudio;
         if (n >= 1 && p[0] >= 0xA0 && p[0] <= 0xA7)
-            return 0x80;
+            return kLpcmAudio;
         return 0;
     }
     if (id >= 0xC0 && id <= 0xDF)
-        return 0x04;
+        return kMpeg2Audio;
     if (id >= 0xE0 && id <= 0xEF) {
         if (findStartCode(p, n, 0x9F, 0x07) != static_cast<std::size_t>(-1))
-            return 0x1B;
+            return kAvcVideo;
         if (findStartCode(p, n, 0xFF, 0xB3) != static_cast<std::size_t>(-1))
-            return 0x02;
+            return kMpeg2Video;
         return 0;
     }
-    return id == 0xFD ? 0xEA : 0;
+    return id == 0xFD ? kVc1Video : 0;
 }
 
 // Two programs name the map only as 0 -> 0x001F and 1 -> 0x0100; otherwise program 1 must come first.
@@ -61,11 +62,6 @@ uint16_t mapPidOf(const std::vector<ProgramRef>& programs)
         return zero && one ? 0x0100 : kNoPid;
     }
     return programs[0].number == 1 ? programs[0].pid : kNoPid;
-}
-
-uint64_t clockDistance(uint64_t from, uint64_t to)
-{
-    return (to + kPcrWrap - from % kPcrWrap) % kPcrWrap;
 }
 } // namespace
 
@@ -336,19 +332,19 @@ void TsReader::seek(uint64_t target)
         source_.seek(0);
         return;
     }
-    uint64_t span = clockDistance(firstPcr_, lastPcr_);
+    uint64_t span = ClockDistance(firstPcr_, lastPcr_);
     uint64_t size = source_.size();
     if (span == 0) {
         source_.seek(0);
         return;
     }
     double bytesPerTick = double(size) / double(span);
-    uint64_t offset = static_cast<uint64_t>(double(clockDistance(firstPcr_, target)) * bytesPerTick);
+    uint64_t offset = static_cast<uint64_t>(double(ClockDistance(firstPcr_, target)) * bytesPerTick);
     offset = std::min(offset, size) / packetLength_ * packetLength_;
     for (int tries = 0; tries < 100; ++tries) {
         uint64_t pcr = nextPcrAfter(offset);
-        uint64_t ahead = clockDistance(target, pcr);
-        uint64_t behind = clockDistance(pcr, target);
+        uint64_t ahead = ClockDistance(target, pcr);
+        uint64_t behind = ClockDistance(pcr, target);
         uint64_t distance = std::min(ahead, behind);
         if (distance <= 27000000)
             break;

@@ -2,6 +2,7 @@
 
 #include "bluvat/readers/codec_headers.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 #include "bluvat/writers/file_sink.h"
 #include "platform/byte_writer.h"
 
@@ -12,9 +13,9 @@ namespace bluvat {
 namespace {
 using Writer = platform::BigEndianWriter;
 
-bool isListed(uint8_t type) { return isVideoType(type) || isAudioType(type) || type == 0x90; }
+bool isListed(uint8_t type) { return isVideoType(type) || isAudioType(type) || type == kPresentationGraphics; }
 
-std::string titleName(int title)
+std::string TitleName(int title)
 {
     char name[16];
     std::snprintf(name, sizeof name, "%05d", title);
@@ -24,12 +25,12 @@ std::string titleName(int title)
 // A stream whose source names no language is labelled English.
 std::string languageOf(const OutputStream& s) { return s.language.size() == 3 ? s.language : "eng"; }
 
-void streamEntry(Writer& w, uint16_t pid)
+void StreamEntry(Writer& w, uint16_t pid)
 {
     w.u8(0x09).u8(0x01).u16(pid).zeros(6);
 }
 
-void streamAttributes(Writer& w, const OutputStream& s)
+void PutStreamAttributes(Writer& w, const OutputStream& s)
 {
     const StreamAttributes& a = s.attributes;
     if (isVideoType(s.streamType))
@@ -37,10 +38,10 @@ void streamAttributes(Writer& w, const OutputStream& s)
     else if (isAudioType(s.streamType))
         w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).text(languageOf(s));
     else
-        w.u8(0x05).u8(0x90).text(languageOf(s)).u8(0);
+        w.u8(0x05).u8(kPresentationGraphics).text(languageOf(s)).u8(0);
 }
 
-void codingBlock(Writer& w, const OutputStream& s)
+void CodingBlock(Writer& w, const OutputStream& s)
 {
     const StreamAttributes& a = s.attributes;
     if (isVideoType(s.streamType))
@@ -48,64 +49,54 @@ void codingBlock(Writer& w, const OutputStream& s)
     else if (isAudioType(s.streamType))
         w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).text(languageOf(s)).zeros(16);
     else
-        w.u8(0x15).u8(0x90).text(languageOf(s)).zeros(17);
-}
-
-void writeWithBackup(const std::string& folder, const std::string& relative, const std::string& backup,
-                     const std::vector<uint8_t>& bytes, const char* kind, bool& ok)
-{
-    WholeFile outcome = writeWholeFile(folder + relative, bytes);
-    if (outcome == WholeFile::Written && !copyFile(folder + relative, folder + backup))
-        outcome = WholeFile::NotWritten; // a disc without its backup copy is not finished either
-    reportUnwritten(outcome, kind);
-    ok &= outcome == WholeFile::Written;
+        w.u8(0x15).u8(kPresentationGraphics).text(languageOf(s)).zeros(17);
 }
 } // namespace
 
-uint32_t clipIn(const ClipInput& clip)
+uint32_t ClipIn(const ClipInput& clip)
 {
     return clip.entryPoints.empty() ? 0 : uint32_t(clip.entryPoints.front().pts >> 1);
 }
 
-uint32_t clipOut(const ClipInput& clip)
+uint32_t ClipOut(const ClipInput& clip)
 {
     return clip.entryPoints.empty() ? 0 : uint32_t(clip.presentationEnd >> 1);
 }
 
-std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters)
+std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters)
 {
     const OutputStream* video = nullptr;
     std::vector<const OutputStream*> audio, graphics;
     for (const OutputStream& s : clip.streams) {
         if (isVideoType(s.streamType)) {
-            if (s.streamType != 0x02 && s.streamType != 0x1B && s.streamType != 0xEA)
+            if (s.streamType != kMpeg2Video && s.streamType != kAvcVideo && s.streamType != kVc1Video)
                 reportError("Video stream of type is not supported by Blu Ray");
             video = &s; // the last one is listed
         } else if (isAudioType(s.streamType)) {
-            if (s.streamType < 0x80)
+            if (s.streamType < kLpcmAudio)
                 reportError("Audio stream of type is not supported by Blu Ray");
             audio.push_back(&s);
-        } else if (s.streamType == 0x90) {
+        } else if (s.streamType == kPresentationGraphics) {
             graphics.push_back(&s);
         }
     }
-    uint32_t in = clipIn(clip), out = clipOut(clip);
+    uint32_t in = ClipIn(clip), out = ClipOut(clip);
 
     Writer stn;
     stn.u16(0).u16(0).u8(1).u8(uint32_t(audio.size())).u8(uint32_t(graphics.size())).zeros(9);
     if (video) {
-        streamEntry(stn, video->pid);
-        streamAttributes(stn, *video);
+        StreamEntry(stn, video->pid);
+        PutStreamAttributes(stn, *video);
     }
     for (const auto* list : {&audio, &graphics})
         for (const OutputStream* s : *list) {
-            streamEntry(stn, s->pid);
-            streamAttributes(stn, *s);
+            StreamEntry(stn, s->pid);
+            PutStreamAttributes(stn, *s);
         }
     stn.patch_u16(0, uint32_t(stn.size() - 2));
 
     Writer item;
-    item.u16(0).text(titleName(title)).text("M2TS").u16(0x0001).u8(0).u32(in).u32(out).zeros(12).bytes(stn.data());
+    item.u16(0).text(TitleName(title)).text("M2TS").u16(0x0001).u8(0).u32(in).u32(out).zeros(12).bytes(stn.data());
     item.patch_u16(0, uint32_t(item.size() - 2));
 
     Writer playList;
@@ -129,7 +120,7 @@ std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::
     return file.take();
 }
 
-std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries)
+std::vector<uint8_t> BuildEntryPointMap(const std::vector<EntryPoint>& entries)
 {
     Writer coarse, fine;
     uint32_t coarseCount = 0;
@@ -164,7 +155,7 @@ std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries)
     return map.take();
 }
 
-std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
+std::vector<uint8_t> BuildClipInfo(const ClipInput& clip)
 {
     const auto& ep = clip.entryPoints;
     uint32_t rate = 0;
@@ -179,7 +170,7 @@ std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
     clipInfo.u8(0x00).u8(0x1E).u8(0x80).text("HDMV").zeros(25);
 
     Writer sequence;
-    sequence.u32(22).u8(0).u8(1).u32(0).u8(1).u8(0).u16(kPcrPid).u32(0).u32(clipIn(clip)).u32(clipOut(clip));
+    sequence.u32(22).u8(0).u8(1).u32(0).u8(1).u8(0).u16(kPcrPid).u32(0).u32(ClipIn(clip)).u32(ClipOut(clip));
 
     std::vector<const OutputStream*> listed;
     for (const OutputStream& s : clip.streams)
@@ -189,10 +180,10 @@ std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
     program.u32(uint32_t(10 + 24 * listed.size())).u8(0).u8(1).u32(0).u16(kPmtPid).u8(uint32_t(listed.size())).u8(0);
     for (const OutputStream* s : listed) {
         program.u16(s->pid);
-        codingBlock(program, *s);
+        CodingBlock(program, *s);
     }
 
-    std::vector<uint8_t> map = buildEntryPointMap(ep);
+    std::vector<uint8_t> map = BuildEntryPointMap(ep);
     Writer cpi;
     cpi.u32(uint32_t(2 + map.size())).u16(0x0001).bytes(map);
 
@@ -206,14 +197,14 @@ std::vector<uint8_t> buildClipInfo(const ClipInput& clip)
     return file.take();
 }
 
-bool writeClipFiles(const std::string& folder, int title, const ClipInput& clip)
+bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip)
 {
     bool ok = true;
-    std::string name = titleName(title);
-    writeWithBackup(folder, "BDMV/PLAYLIST/" + name + ".mpls", "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
-                    buildPlaylist(title, clip, {0.0f}), "mpls", ok);
-    writeWithBackup(folder, "BDMV/CLIPINF/" + name + ".clpi", "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
-                    buildClipInfo(clip), "clpi", ok);
+    std::string name = TitleName(title);
+    ok &= WriteWithBackup(folder + "BDMV/PLAYLIST/" + name + ".mpls", folder + "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
+                          BuildPlaylist(title, clip, {0.0f}), "mpls");
+    ok &= WriteWithBackup(folder + "BDMV/CLIPINF/" + name + ".clpi", folder + "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
+                          BuildClipInfo(clip), "clpi");
     return ok;
 }
 

@@ -17,15 +17,15 @@ struct ClipInput {
 };
 
 // IN and OUT in 45 kHz: the first entry point, and the end of the last frame; both 0 without entries.
-uint32_t clipIn(const ClipInput& clip);
-uint32_t clipOut(const ClipInput& clip);
+uint32_t ClipIn(const ClipInput& clip);
+uint32_t ClipOut(const ClipInput& clip);
 
-std::vector<uint8_t> buildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters);
-std::vector<uint8_t> buildClipInfo(const ClipInput& clip);
-std::vector<uint8_t> buildEntryPointMap(const std::vector<EntryPoint>& entries);
+std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters);
+std::vector<uint8_t> BuildClipInfo(const ClipInput& clip);
+std::vector<uint8_t> BuildEntryPointMap(const std::vector<EntryPoint>& entries);
 
 // Writes "BDMV/PLAYLIST/%05d.mpls" then "BDMV/CLIPINF/%05d.clpi" under `folder` (ending with '/'),
 // each copied into BDMV/BACKUP; true when both were written.
-bool writeClipFiles(const std::string& folder, int title, const ClipInput& clip);
+bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip);
 
 } // namespace bluvat

@@ -7,6 +7,21 @@
 #include <filesystem>
 
 namespace bluvat {
+namespace {
+
+// Copies a file over another; false on any failure, which leaves no copy behind.
+bool CopyFile(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(to, ignored);
+    }
+    return !ec;
+}
+
+} // namespace
 
 bool FileSink::create(const std::string& path, std::size_t bufferSize)
 {
@@ -60,7 +75,7 @@ bool FileSink::close()
     return !failed_;
 }
 
-WholeFile writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+WholeFile WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
@@ -73,7 +88,7 @@ WholeFile writeWholeFile(const std::string& path, const std::vector<uint8_t>& by
     return WholeFile::NotWritten;
 }
 
-void reportUnwritten(WholeFile outcome, const std::string& name)
+void ReportUnwritten(WholeFile outcome, const std::string& name)
 {
     if (outcome == WholeFile::NotCreated)
         reportError("create " + name + " error");
@@ -81,15 +96,14 @@ void reportUnwritten(WholeFile outcome, const std::string& name)
         reportError("write " + name + " error");
 }
 
-bool copyFile(const std::string& from, const std::string& to)
+bool WriteWithBackup(const std::string& path, const std::string& backup, const std::vector<uint8_t>& bytes,
+                     const std::string& name)
 {
-    std::error_code ec;
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(to, ignored);
-    }
-    return !ec;
+    WholeFile outcome = WriteWholeFile(path, bytes);
+    if (outcome == WholeFile::Written && !CopyFile(path, backup))
+        outcome = WholeFile::NotWritten; // a disc without its backup copy is not finished either
+    ReportUnwritten(outcome, name);
+    return outcome == WholeFile::Written;
 }
 
 } // namespace bluvat

@@ -36,10 +36,12 @@ enum class WholeFile { Written, NotCreated, NotWritten };
 
 // Creates (truncating) and writes a whole small file. A file that could not be written whole is
 // removed again, so that no short file passes for a finished one.
-WholeFile writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+WholeFile WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reports "create NAME error" or "write NAME error" for a file that was not written.
-void reportUnwritten(WholeFile outcome, const std::string& name);
-// Copies a file over another; false on any failure, which leaves no copy behind.
-bool copyFile(const std::string& from, const std::string& to);
+void ReportUnwritten(WholeFile outcome, const std::string& name);
+// Writes a whole file and its backup copy, reporting a failure of either under `name` as
+// reportUnwritten does; true when both were written.
+bool WriteWithBackup(const std::string& path, const std::string& backup, const std::vector<uint8_t>& bytes,
+                     const std::string& name);
 
 } // namespace bluvat

@@ -12,7 +12,7 @@ namespace {
 using Writer = platform::BigEndianWriter;
 
 // The maker's extension entry, 354 bytes.
-std::vector<uint8_t> makerBlock()
+std::vector<uint8_t> MakerBlock()
 {
     Writer b;
     // The word at 46 (10 13 00 01) and the text at 48 overlap; the text keeps its place.
@@ -25,13 +25,13 @@ std::vector<uint8_t> makerBlock()
     return b.take();
 }
 
-void playPlaylist(Writer& w, uint32_t playlist)
+void PlayPlaylist(Writer& w, uint32_t playlist)
 {
     w.u32(0x22800000).u32(playlist).u32(0);
 }
 } // namespace
 
-std::vector<uint8_t> buildIndex(int titles)
+std::vector<uint8_t> BuildIndex(int titles)
 {
     uint32_t n = static_cast<uint32_t>(titles);
     Writer w;
@@ -44,7 +44,7 @@ std::vector<uint8_t> buildIndex(int titles)
     for (uint32_t i = 0; i < n; ++i)
         w.u32(0x40000000).u32(i).u32(0);
     w.u32(392 + 10 * n).u32(24).u32(0x00000001).u32(0x10000100).u32(24).u32(372 + 10 * n);
-    w.bytes(makerBlock());
+    w.bytes(MakerBlock());
     w.u32(14 + 10 * n);
     static constexpr uint8_t kTableHead[] = {0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02};
     w.bytes(kTableHead, sizeof kTableHead).u32(n);
@@ -56,33 +56,28 @@ std::vector<uint8_t> buildIndex(int titles)
     return w.take();
 }
 
-std::vector<uint8_t> buildMovieObjects(int titles)
+std::vector<uint8_t> BuildMovieObjects(int titles)
 {
     uint32_t n = static_cast<uint32_t>(titles);
     Writer w;
     w.text("MOBJ0100").zeros(32).u32(28 * n - 6).u32(0).u16(n);
     w.u16(0x8000).u16(n);
     for (uint32_t j = 0; j < n; ++j)
-        playPlaylist(w, j);
+        PlayPlaylist(w, j);
     for (uint32_t i = 1; i < n; ++i) {
         w.u16(0x8000).u16(1);
-        playPlaylist(w, i);
+        PlayPlaylist(w, i);
     }
     return w.take();
 }
 
-bool writeIndex(const std::string& path, int titles)
+bool WriteIndexFiles(const std::string& folder, int titles)
 {
-    WholeFile outcome = writeWholeFile(path, buildIndex(titles));
-    reportUnwritten(outcome, "index.bdmv");
-    return outcome == WholeFile::Written;
-}
-
-bool writeMovieObjects(const std::string& path, int titles)
-{
-    WholeFile outcome = writeWholeFile(path, buildMovieObjects(titles));
-    reportUnwritten(outcome, "MovieObject.bdmv");
-    return outcome == WholeFile::Written;
+    bool index = WriteWithBackup(folder + "BDMV/index.bdmv", folder + "BDMV/BACKUP/index.bdmv", BuildIndex(titles),
+                                 "index.bdmv");
+    bool objects = WriteWithBackup(folder + "BDMV/MovieObject.bdmv", folder + "BDMV/BACKUP/MovieObject.bdmv",
+                                   BuildMovieObjects(titles), "MovieObject.bdmv");
+    return index && objects;
 }
 
 } // namespace bluvat

@@ -7,12 +7,11 @@
 
 namespace bluvat {
 
-std::vector<uint8_t> buildIndex(int titles);
-std::vector<uint8_t> buildMovieObjects(int titles);
+std::vector<uint8_t> BuildIndex(int titles);
+std::vector<uint8_t> BuildMovieObjects(int titles);
 
-// Write the file (reporting "create index.bdmv error", "write index.bdmv error" and the same for
-// MovieObject.bdmv); true when written whole.
-bool writeIndex(const std::string& path, int titles);
-bool writeMovieObjects(const std::string& path, int titles);
+// Writes BDMV/index.bdmv and BDMV/MovieObject.bdmv into `folder` (ending in '/'), each with its
+// BDMV/BACKUP copy, reporting "create NAME error" or "write NAME error"; true when all were written.
+bool WriteIndexFiles(const std::string& folder, int titles);
 
 } // namespace bluvat

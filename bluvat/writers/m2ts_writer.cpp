@@ -4,6 +4,7 @@
 #include "bluvat/readers/audio_frames.h"
 #include "bluvat/readers/codec_headers.h"
 #include "bluvat/report.h"
+#include "bluvat/stream_types.h"
 #include "platform/byte_writer.h"
 
 #include <algorithm>
@@ -21,22 +22,22 @@ constexpr uint64_t kClockJump = uint64_t(kPtsJump) * 300; // the same jump on th
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 constexpr std::size_t kMostHeldAudio = 16u << 20; // far more than the audio of a second
 
-uint16_t firstPidOfRange(uint8_t type)
+uint16_t FirstPidOfRange(uint8_t type)
 {
     if (isVideoType(type))
         return 0x1011;
     if (isAudioType(type))
         return 0x1100;
     switch (type) {
-    case 0x90: return 0x1200;
-    case 0x91: return 0x1400;
-    case 0x92: return 0x1800;
+    case kPresentationGraphics: return 0x1200;
+    case kInteractiveGraphics: return 0x1400;
+    case kTextSubtitle: return 0x1800;
     }
     return 0;
 }
 
 // Splits a section into transport packets of `pid`, the first one starting the unit.
-std::vector<uint8_t> sectionPackets(const std::vector<uint8_t>& section, uint16_t pid)
+std::vector<uint8_t> SectionPackets(const std::vector<uint8_t>& section, uint16_t pid)
 {
     std::vector<uint8_t> out;
     std::size_t at = 0;
@@ -56,12 +57,12 @@ std::vector<uint8_t> sectionPackets(const std::vector<uint8_t>& section, uint16_
     return out;
 }
 
-void appendCrc(platform::BigEndianWriter& section)
+void AppendCrc(platform::BigEndianWriter& section)
 {
     section.u32(crc32Mpeg2(section.data().data(), section.size()));
 }
 
-int checkedPesHeader(const std::vector<uint8_t>& b)
+int CheckedPesHeader(const std::vector<uint8_t>& b)
 {
     if (b.size() < kPesFixedHeader) {
         reportError("Invalid PES header length");
@@ -91,37 +92,37 @@ struct VideoCodes {
     uint8_t pictureMask = 0, picture = 1, picture2 = 1;
 };
 
-VideoCodes videoCodesOf(uint8_t type)
+VideoCodes VideoCodesOf(uint8_t type)
 {
     switch (type) {
-    case 0x02: return {0xFF, 0xB7, 0xFF, 0xB3, 0xFF, 0x00, 0x00};
-    case 0x1B: return {0x9F, 0x0B, 0x9F, 0x07, 0x1F, 0x01, 0x05};
-    case 0xEA: return {0xFF, 0x0A, 0xFF, 0x0F, 0xFF, 0x0D, 0x0C};
+    case kMpeg2Video: return {0xFF, 0xB7, 0xFF, 0xB3, 0xFF, 0x00, 0x00};
+    case kAvcVideo: return {0x9F, 0x0B, 0x9F, 0x07, 0x1F, 0x01, 0x05};
+    case kVc1Video: return {0xFF, 0x0A, 0xFF, 0x0F, 0xFF, 0x0D, 0x0C};
     }
     return {};
 }
 
 constexpr std::size_t kEndCodeWindow = 64;
 
-int64_t ptsDifference(uint64_t from, uint64_t to)
+int64_t PtsDifference(uint64_t from, uint64_t to)
 {
     int64_t d = static_cast<int64_t>((to - from) & (kPtsWrap - 1));
     return d >= int64_t(kPtsWrap / 2) ? d - int64_t(kPtsWrap) : d;
 }
 } // namespace
 
-std::vector<uint8_t> M2tsWriter::patPacket()
+std::vector<uint8_t> M2tsWriter::PatPacket()
 {
     platform::BigEndianWriter s;
     s.u8(0x00).u16(0xB000 | 17)       // table id, section length
         .u16(0x0001).u8(0xC1).u8(0).u8(0) // transport stream 1, version 0 current, section 0 of 0
         .u16(0x0000).u16(0xE000 | 0x001F) // program 0 -> network information
         .u16(0x0001).u16(0xE000 | kPmtPid);
-    appendCrc(s);
-    return sectionPackets(s.data(), 0x0000);
+    AppendCrc(s);
+    return SectionPackets(s.data(), 0x0000);
 }
 
-std::vector<uint8_t> M2tsWriter::pmtPacket() const
+std::vector<uint8_t> M2tsWriter::PmtPacket() const
 {
     platform::BigEndianWriter s;
     s.u8(0x02).u16(0xB000) // length patched below
@@ -135,11 +136,11 @@ std::vector<uint8_t> M2tsWriter::pmtPacket() const
         s.bytes(o.descriptors);
     }
     s.patch_u16(1, 0xB000 | uint32_t(s.size() - 3 + 4));
-    appendCrc(s);
-    return sectionPackets(s.data(), kPmtPid);
+    AppendCrc(s);
+    return SectionPackets(s.data(), kPmtPid);
 }
 
-std::vector<uint8_t> M2tsWriter::sitPacket()
+std::vector<uint8_t> M2tsWriter::SitPacket()
 {
     static constexpr uint8_t kHead[] = {0x47, 0x40, 0x1F, 0x11, 0x00, 0x7F, 0xF0, 0x19, 0xFF, 0xFF, 0xC1,
                                         0x00, 0x00, 0xF0, 0x0A, 0x63, 0x08, 0xC1, 0x5A, 0xAE, 0xFF, 0xFF,
@@ -164,7 +165,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
         o.streamType = e.streamType;
         o.pid = e.pid;
         if (remap) {
-            uint16_t first = firstPidOfRange(e.streamType);
+            uint16_t first = FirstPidOfRange(e.streamType);
             if (first == 0) {
                 first = 0x1A00; // types outside the ranges keep a PID of their own
             }
@@ -186,20 +187,20 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
     holdingAudio_ = remap && mainVideoSlot_ >= 0;
     bool created = file_.create(path, kOutputBuffer);
     if (remap) {
-        for (const auto& table : {patPacket(), pmtPacket(), sitPacket()})
+        for (const auto& table : {PatPacket(), PmtPacket(), SitPacket()})
             for (std::size_t at = 0; at < table.size(); at += 188)
-                queuePacket(table.data() + at);
+                QueuePacket(table.data() + at);
     }
     return created;
 }
 
-void M2tsWriter::keepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr)
+void M2tsWriter::KeepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr)
 {
     // Time stamps run somewhat ahead of the clock and stale ones lag behind it.
     constexpr uint64_t kMargin = 10 * kOneSecond;
     if (firstPcr == kNoClock || lastPcr == kNoClock)
         return;
-    uint64_t span = (lastPcr + kPcrWrap - firstPcr % kPcrWrap) % kPcrWrap;
+    uint64_t span = ClockDistance(firstPcr, lastPcr);
     if (firstPcr % kPcrWrap + span + kMargin < kPcrWrap)
         return;
     uint64_t shift = (firstPcr + kPcrWrap - kMargin) % kPcrWrap / 300 * 300; // the title starts at the margin
@@ -207,7 +208,7 @@ void M2tsWriter::keepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr)
     ptsOffset_ -= int64_t(shift / 300);
 }
 
-uint8_t* M2tsWriter::newSlot()
+uint8_t* M2tsWriter::NewSlot()
 {
     // The slots are overwritten whole, so the buffer only grows, never clears.
     std::size_t at = pendingBytes_;
@@ -217,14 +218,14 @@ uint8_t* M2tsWriter::newSlot()
     return pending_.data() + at;
 }
 
-void M2tsWriter::queuePacket(const uint8_t* packet)
+void M2tsWriter::QueuePacket(const uint8_t* packet)
 {
-    std::memcpy(newSlot() + slotSize() - 188, packet, 188);
+    std::memcpy(NewSlot() + slotSize() - 188, packet, 188);
 }
 
-void M2tsWriter::queuePcrPacket(uint64_t pcr)
+void M2tsWriter::QueuePcrPacket(uint64_t pcr)
 {
-    uint8_t* p = newSlot() + slotSize() - 188;
+    uint8_t* p = NewSlot() + slotSize() - 188;
     uint64_t base = (pcr / 300) & (kPtsWrap - 1);
     uint64_t ext = pcr % 300;
     p[0] = 0x47;
@@ -242,12 +243,12 @@ void M2tsWriter::queuePcrPacket(uint64_t pcr)
     std::memset(p + 12, 0xFF, 176);
 }
 
-void M2tsWriter::packetize(const uint8_t* data, std::size_t n, uint16_t pid, bool priority)
+void M2tsWriter::Packetize(const uint8_t* data, std::size_t n, uint16_t pid, bool priority)
 {
     uint8_t& counter = continuity_[pid];
     bool first = true;
     while (n > 0) {
-        uint8_t* p = newSlot() + slotSize() - 188;
+        uint8_t* p = NewSlot() + slotSize() - 188;
         p[0] = 0x47;
         p[1] = uint8_t((first ? 0x40 : 0) | (priority ? 0x20 : 0) | (pid >> 8));
         p[2] = uint8_t(pid);
@@ -272,7 +273,7 @@ void M2tsWriter::packetize(const uint8_t* data, std::size_t n, uint16_t pid, boo
     }
 }
 
-void M2tsWriter::writePending(uint64_t base, uint64_t step)
+void M2tsWriter::WritePending(uint64_t base, uint64_t step)
 {
     std::size_t n = pendingCount();
     if (mode_ != M2tsMode::Transport) {
@@ -302,10 +303,10 @@ void M2tsWriter::clock(uint64_t sourcePcr)
         haveClock_ = true;
         prevPcr_ = pcr;
         if (bluray)
-            queuePcrPacket(pcr);
+            QueuePcrPacket(pcr);
         return;
     }
-    uint64_t d = (pcr + kPcrWrap - prevPcr_) % kPcrWrap;
+    uint64_t d = ClockDistance(prevPcr_, pcr);
     if (d > kClockJump) {
         // A jump in the source clock (or a step back): take it out, so the output clock runs on at
         // the last pace. Only jumps the video time stamps are shifted back for, else the two drift apart.
@@ -316,15 +317,15 @@ void M2tsWriter::clock(uint64_t sourcePcr)
         lastInterval_ = d;
     }
     if (bluray)
-        queuePcrPacket(pcr);
+        QueuePcrPacket(pcr);
     uint64_t n = pendingCount();
     if (d / n > 0)
         step_ = d / n;
-    writePending(prevPcr_, step_);
+    WritePending(prevPcr_, step_);
     prevPcr_ = pcr;
 }
 
-void M2tsWriter::shiftTimestamps(PesPacket& pes)
+void M2tsWriter::ShiftTimestamps(PesPacket& pes)
 {
     std::vector<uint8_t>& b = pes.bytes;
     auto shifted = [this](uint64_t t) { return static_cast<uint64_t>(int64_t(t) + ptsOffset_) & (kPtsWrap - 1); };
@@ -334,12 +335,12 @@ void M2tsWriter::shiftTimestamps(PesPacket& pes)
         writeTimestamp(&b[14], shifted(*dts));
 }
 
-void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
+void M2tsWriter::HandleMainVideo(PesPacket& pes, std::size_t header)
 {
     std::vector<uint8_t>& b = pes.bytes;
     // Sequence headers come before the first picture of a PES, and end codes either there or in
     // its last bytes: picture data holds no start codes, so it need not be searched.
-    VideoCodes codes = videoCodesOf(mainVideoType_);
+    VideoCodes codes = VideoCodesOf(mainVideoType_);
     const uint8_t* payload = b.data() + header;
     std::size_t n = b.size() - header;
     bool sequence = false;
@@ -372,7 +373,7 @@ void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
     if (!pts)
         return;
     if (havePts_) {
-        int64_t step = ptsDifference(prevPts_, *pts);
+        int64_t step = PtsDifference(prevPts_, *pts);
         if (step > kPtsJump || step < -kPtsJump)
             ptsOffset_ += int64_t(prevPts_) + prevPtsStep_ - int64_t(*pts);
         else
@@ -384,11 +385,11 @@ void M2tsWriter::handleMainVideo(PesPacket& pes, std::size_t header)
     uint64_t shifted = static_cast<uint64_t>(int64_t(*pts) + ptsOffset_) & (kPtsWrap - 1);
     // One frame is the smallest step between pictures in decoding order, whatever their order.
     if (haveVideoPts_) {
-        int64_t gap = ptsDifference(prevVideoPts_, shifted);
+        int64_t gap = PtsDifference(prevVideoPts_, shifted);
         uint64_t size = static_cast<uint64_t>(gap < 0 ? -gap : gap);
         if (size > 0 && (frameTicks_ == 0 || size < frameTicks_))
             frameTicks_ = size;
-        if (ptsDifference(lastVideoPts_, shifted) > 0)
+        if (PtsDifference(lastVideoPts_, shifted) > 0)
             lastVideoPts_ = shifted;
     } else {
         lastVideoPts_ = shifted;
@@ -406,20 +407,20 @@ uint64_t M2tsWriter::presentationEnd() const
     return lastVideoPts_ + frameTicks_;
 }
 
-void M2tsWriter::emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out)
+void M2tsWriter::EmitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out)
 {
-    if (beforeInTime(pts))
+    if (BeforeInTime(pts))
         return;
     uint8_t extension = 0x71;
     bool priority = true;
-    if (out.streamType == 0x81 || out.streamType == 0x84) {
+    if (out.streamType == kAc3Audio || out.streamType == kEac3Audio) {
         int bsid = n >= 6 ? ac3BitstreamId(frame) : 0;
         bool dependent = bsid == 16 && n >= 3 && frame[2] >= 64 && frame[2] <= 127;
         if (dependent || (bsid != 6 && bsid != 8 && bsid != 16)) {
             extension = 0x72;
             priority = false;
         }
-    } else if (out.streamType == 0x83) {
+    } else if (out.streamType == kTrueHdAudio) {
         bool ac3 = n >= 2 && isAc3Sync(frame);
         extension = ac3 ? 0x76 : 0x72;
         priority = ac3;
@@ -442,14 +443,14 @@ void M2tsWriter::emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pt
     h[15] = 0x81;
     h[16] = extension;
     std::memcpy(h + 17, frame, n);
-    packetize(work_.data(), work_.size(), out.pid, priority);
+    Packetize(work_.data(), work_.size(), out.pid, priority);
 }
 
-void M2tsWriter::repackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot)
+void M2tsWriter::RepackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot)
 {
     const OutputStream& out = streams_[slot];
     AudioCarry& carry = carries_[slot];
-    bool dts = out.streamType == 0x82 || out.streamType == 0x85 || out.streamType == 0x86;
+    bool dts = out.streamType == kDtsAudio || out.streamType == kDtsHdAudio || out.streamType == kDtsHdMasterAudio;
     std::size_t headerBytes = dts ? 10 : 7;
     auto frameSize = [&](const uint8_t* f) -> std::size_t {
         if (dts)
@@ -461,7 +462,7 @@ void M2tsWriter::repackFrames(const uint8_t* payload, std::size_t n, const std::
     uint64_t nextPts = pts ? *pts : lastAudioPts_[slot];
     // The common case: one whole frame, nothing carried.
     if (!carry.active && n >= headerBytes && frameSize(payload) == n) {
-        emitAudioFrame(payload, n, nextPts, out);
+        EmitAudioFrame(payload, n, nextPts, out);
         lastAudioPts_[slot] = nextPts + frameTicks(payload);
         return;
     }
@@ -498,7 +499,7 @@ void M2tsWriter::repackFrames(const uint8_t* payload, std::size_t n, const std::
             carry.bytes.assign(buffer.begin() + std::ptrdiff_t(at), buffer.end());
             return;
         }
-        emitAudioFrame(buffer.data() + at, size, framePts, out);
+        EmitAudioFrame(buffer.data() + at, size, framePts, out);
         lastAudioPts_[slot] = (framePts + frameTicks(buffer.data() + at)) & (kPtsWrap - 1);
         at += size;
     }
@@ -510,7 +511,7 @@ void M2tsWriter::repackFrames(const uint8_t* payload, std::size_t n, const std::
     }
 }
 
-void M2tsWriter::writeRaw(const PesPacket& pes, std::size_t header)
+void M2tsWriter::WriteRaw(const PesPacket& pes, std::size_t header)
 {
     const std::vector<uint8_t>& b = pes.bytes;
     switch (mode_) {
@@ -533,22 +534,22 @@ void M2tsWriter::writeRaw(const PesPacket& pes, std::size_t header)
     }
 }
 
-bool M2tsWriter::beforeInTime(uint64_t pts) const
+bool M2tsWriter::BeforeInTime(uint64_t pts) const
 {
     // libbluray turns what lies before a clip's in time into null packets, and readers then stumble
     // on a stream whose first packets are gone. Far before it is a clock jump, not early audio.
     constexpr int64_t kEarliest = -60 * 90000;
     if (mode_ != M2tsMode::Bluray || entries_.empty())
         return false;
-    int64_t d = ptsDifference(entries_.front().pts, pts);
+    int64_t d = PtsDifference(entries_.front().pts, pts);
     return d < 0 && d > kEarliest;
 }
 
-void M2tsWriter::releaseHeldAudio()
+void M2tsWriter::ReleaseHeldAudio()
 {
     holdingAudio_ = false;
     for (PesPacket& pes : heldAudio_)
-        writeStream(pes, std::size_t(slotOfPid_[pes.pid]), pesHeaderLength(pes.bytes.data(), pes.bytes.size()));
+        WriteStream(pes, std::size_t(slotOfPid_[pes.pid]), pesHeaderLength(pes.bytes.data(), pes.bytes.size()));
     heldAudio_.clear();
     heldAudio_.shrink_to_fit();
     heldBytes_ = 0;
@@ -559,59 +560,59 @@ void M2tsWriter::write(PesPacket& pes)
     int slot = pes.pid < slotOfPid_.size() ? slotOfPid_[pes.pid] : -1;
     if (slot < 0)
         return;
-    int header = checkedPesHeader(pes.bytes);
+    int header = CheckedPesHeader(pes.bytes);
     if (header == 0)
         return;
     if (mode_ == M2tsMode::Elementary || mode_ == M2tsMode::Pes || mode_ == M2tsMode::GraphicsFrames) {
-        writeRaw(pes, std::size_t(header));
+        WriteRaw(pes, std::size_t(header));
         return;
     }
     if (holdingAudio_ && isAudioType(streams_[std::size_t(slot)].streamType)) {
         heldBytes_ += pes.bytes.size();
         heldAudio_.push_back(std::move(pes));
         if (heldBytes_ > kMostHeldAudio)
-            releaseHeldAudio(); // no entry point in sight: the audio goes out whole
+            ReleaseHeldAudio(); // no entry point in sight: the audio goes out whole
         return;
     }
-    writeStream(pes, std::size_t(slot), std::size_t(header));
+    WriteStream(pes, std::size_t(slot), std::size_t(header));
     if (holdingAudio_ && !entries_.empty())
-        releaseHeldAudio();
+        ReleaseHeldAudio();
 }
 
-void M2tsWriter::writeStream(PesPacket& pes, std::size_t slot, std::size_t header)
+void M2tsWriter::WriteStream(PesPacket& pes, std::size_t slot, std::size_t header)
 {
     const OutputStream& out = streams_[slot];
     if (int(slot) == mainVideoSlot_)
-        handleMainVideo(pes, header);
+        HandleMainVideo(pes, header);
     if (ptsOffset_ != 0)
-        shiftTimestamps(pes);
+        ShiftTimestamps(pes);
     const std::vector<uint8_t>& b = pes.bytes;
     const uint8_t* payload = b.data() + header;
     std::size_t n = b.size() - header;
     switch (out.streamType) {
-    case 0x03: case 0x04: case 0x80:
-        if (auto pts = pesPts(b); pts && beforeInTime(*pts))
+    case kMpeg1Audio: case kMpeg2Audio: case kLpcmAudio:
+        if (auto pts = pesPts(b); pts && BeforeInTime(*pts))
             break;
-        packetize(b.data(), b.size(), out.pid, true);
+        Packetize(b.data(), b.size(), out.pid, true);
         break;
-    case 0x81: case 0x84: case 0x82:
-        repackFrames(payload, n, pesPts(b), slot);
+    case kAc3Audio: case kEac3Audio: case kDtsAudio:
+        RepackFrames(payload, n, pesPts(b), slot);
         break;
-    case 0x85: case 0x86:
+    case kDtsHdAudio: case kDtsHdMasterAudio:
         // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
         // data. Muxers that do not mark it still start the core's PES with its sync word.
         if (pes.priority || (n >= 4 && isDtsSync(payload)))
-            repackFrames(payload, n, pesPts(b), slot);
+            RepackFrames(payload, n, pesPts(b), slot);
         break;
-    case 0x83: {
+    case kTrueHdAudio: {
         auto pts = pesPts(b);
         uint64_t t = pts ? *pts : lastAudioPts_[slot];
         lastAudioPts_[slot] = t;
-        emitAudioFrame(payload, n, t, out);
+        EmitAudioFrame(payload, n, t, out);
         break;
     }
     default:
-        packetize(b.data(), b.size(), out.pid, pes.priority);
+        Packetize(b.data(), b.size(), out.pid, pes.priority);
         break;
     }
 }
@@ -619,17 +620,17 @@ void M2tsWriter::writeStream(PesPacket& pes, std::size_t slot, std::size_t heade
 bool M2tsWriter::finish()
 {
     if (holdingAudio_)
-        releaseHeldAudio();
+        ReleaseHeldAudio();
     if (mode_ == M2tsMode::Bluray) {
         static constexpr uint8_t kNullHead[4] = {0x47, 0x1F, 0xFF, 0x10};
         while ((total_ + pendingCount()) % kPacketsPerUnit != 0) {
-            uint8_t* p = newSlot() + 4;
+            uint8_t* p = NewSlot() + 4;
             std::memcpy(p, kNullHead, 4);
             std::memset(p + 4, 0xFF, 184);
         }
     }
     if (pendingBytes_ > 0)
-        writePending(prevPcr_, step_);
+        WritePending(prevPcr_, step_);
     return file_.close();
 }
 

@@ -47,7 +47,7 @@ public:
     bool open(const std::string& path, M2tsMode mode, const std::vector<ProgramEntry>& chosen);
     // Given the source's clock range before anything is written: when the source's clock wraps
     // within the title, the whole title is moved on the clock so that its times run on unbroken.
-    void keepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr);
+    void KeepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr);
     void write(PesPacket& pes);
     void clock(uint64_t pcr);
     // Pads, flushes and closes; true when every byte reached the file.
@@ -62,9 +62,9 @@ public:
     uint64_t presentationEnd() const;
 
     // The three table packets, for the tests.
-    static std::vector<uint8_t> patPacket();
-    std::vector<uint8_t> pmtPacket() const;
-    static std::vector<uint8_t> sitPacket();
+    static std::vector<uint8_t> PatPacket();
+    std::vector<uint8_t> PmtPacket() const;
+    static std::vector<uint8_t> SitPacket();
 
 private:
     struct AudioCarry {
@@ -75,19 +75,19 @@ private:
 
     std::size_t slotSize() const { return mode_ == M2tsMode::Transport ? 188 : 192; }
     std::size_t pendingCount() const { return pendingBytes_ / slotSize(); }
-    uint8_t* newSlot();
-    void queuePacket(const uint8_t* packet188);
-    void queuePcrPacket(uint64_t pcr);
-    void packetize(const uint8_t* data, std::size_t n, uint16_t pid, bool priority);
-    void writePending(uint64_t base, uint64_t step);
-    void handleMainVideo(PesPacket& pes, std::size_t header);
-    void shiftTimestamps(PesPacket& pes);
-    void repackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot);
-    void emitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out);
-    void writeRaw(const PesPacket& pes, std::size_t header);
-    void writeStream(PesPacket& pes, std::size_t slot, std::size_t header);
-    bool beforeInTime(uint64_t pts) const;
-    void releaseHeldAudio();
+    uint8_t* NewSlot();
+    void QueuePacket(const uint8_t* packet188);
+    void QueuePcrPacket(uint64_t pcr);
+    void Packetize(const uint8_t* data, std::size_t n, uint16_t pid, bool priority);
+    void WritePending(uint64_t base, uint64_t step);
+    void HandleMainVideo(PesPacket& pes, std::size_t header);
+    void ShiftTimestamps(PesPacket& pes);
+    void RepackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot);
+    void EmitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pts, const OutputStream& out);
+    void WriteRaw(const PesPacket& pes, std::size_t header);
+    void WriteStream(PesPacket& pes, std::size_t slot, std::size_t header);
+    bool BeforeInTime(uint64_t pts) const;
+    void ReleaseHeldAudio();
 
     FileSink file_;
     M2tsMode mode_ = M2tsMode::Bluray;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -183,6 +184,30 @@ TEST(BluvatBadInput, ATitleThatCannotBeWrittenWholeLeavesNoFileOfIt)
                              "BACKUP/PLAYLIST/00000.mpls", "BACKUP/CLIPINF/00000.clpi"})
         EXPECT_FALSE(fs::exists(folder + "/BDMV/" + file)) << file;
     EXPECT_EQ(readDisc(folder).playlists, 0u);
+}
+
+TEST(BluvatBadInput, AFailedBackupCopyIsReportedLikeAFailedWrite)
+{
+    // One free file descriptor under the limit: a whole-file write needs one, a copy needs two.
+    const std::string folder = scratchFolder() + "/backup_fails";
+    fs::remove_all(folder);
+    const std::string& source = h264Ac3();
+    EXPECT_TRUE(inChild(60, [&] {
+        int highest = 0;
+        for (const fs::directory_entry& e : fs::directory_iterator("/proc/self/fd"))
+            highest = std::max(highest, std::stoi(e.path().filename().string()));
+        int fd = ::open("/dev/null", O_RDONLY);
+        while (fd >= 0 && fd <= highest) // fills every gap below the highest open descriptor
+            fd = ::open("/dev/null", O_RDONLY);
+        ::close(fd);
+        struct rlimit limit = {rlim_t(fd) + 1, rlim_t(fd) + 1};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        JobResult job = runJob(folder, {{source, {}}});
+        return job.result == -1 && job.has(1, "write index.bdmv error") && job.has(1, "write MovieObject.bdmv error")
+            && !job.has(1, "create index.bdmv error");
+    }));
+    EXPECT_TRUE(fs::exists(folder + "/BDMV/index.bdmv"));
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/BACKUP/index.bdmv"));
 }
 
 TEST(BluvatBadInput, PipesAndDevicesAreRefusedAtOnce)

@@ -45,7 +45,7 @@ ClipInput avcAc3Clip()
 
 TEST(BluvatIndexFile, OneTitleHasTheDocumentedLayout)
 {
-    std::vector<uint8_t> b = buildIndex(1);
+    std::vector<uint8_t> b = BuildIndex(1);
     ASSERT_EQ(b.size(), 526u);
     EXPECT_EQ(text(b, 0, 8), "INDX0200");
     EXPECT_EQ(be32(b, 8), 78u);
@@ -75,7 +75,7 @@ TEST(BluvatIndexFile, OneTitleHasTheDocumentedLayout)
 
 TEST(BluvatIndexFile, ThreeTitlesNumberTitlesAndPlaylistRowsFromZero)
 {
-    std::vector<uint8_t> b = buildIndex(3);
+    std::vector<uint8_t> b = BuildIndex(3);
     ASSERT_EQ(b.size(), 504u + 22 * 3);
     EXPECT_EQ(be32(b, 12), 108u + 36);
     EXPECT_EQ(be16(b, 106), 3u);
@@ -91,7 +91,7 @@ TEST(BluvatIndexFile, ThreeTitlesNumberTitlesAndPlaylistRowsFromZero)
 
 TEST(BluvatMovieObjectFile, OneAndThreeTitles)
 {
-    std::vector<uint8_t> one = buildMovieObjects(1);
+    std::vector<uint8_t> one = BuildMovieObjects(1);
     ASSERT_EQ(one.size(), 66u);
     EXPECT_EQ(text(one, 0, 8), "MOBJ0100");
     EXPECT_EQ(be32(one, 40), 22u);
@@ -99,7 +99,7 @@ TEST(BluvatMovieObjectFile, OneAndThreeTitles)
     const std::vector<uint8_t> object0 = {0x80, 0x00, 0x00, 0x01, 0x22, 0x80, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(one.begin() + 50, one.end()), object0);
 
-    std::vector<uint8_t> three = buildMovieObjects(3);
+    std::vector<uint8_t> three = BuildMovieObjects(3);
     ASSERT_EQ(three.size(), 38u + 28 * 3);
     EXPECT_EQ(be32(three, 40), 78u);
     EXPECT_EQ(be16(three, 48), 3u);
@@ -118,7 +118,7 @@ TEST(BluvatMovieObjectFile, OneAndThreeTitles)
 TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
 {
     ClipInput clip = avcAc3Clip();
-    std::vector<uint8_t> b = buildPlaylist(7, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(7, clip, {0.0f});
     EXPECT_EQ(text(b, 0, 8), "MPLS0100");
     EXPECT_EQ(be32(b, 8), 58u);
     EXPECT_EQ(be32(b, 12), 150u);
@@ -149,12 +149,12 @@ TEST(BluvatPlaylist, OnlyTheLastVideoAndNoInteractiveOrTextStreams)
     ClipInput clip = avcAc3Clip();
     clip.streams = {stream(0x1B, 0x1011), stream(0x02, 0x1012), stream(0x81, 0x1100), stream(0x91, 0x1400),
                     stream(0x92, 0x1800), stream(0x90, 0x1200)};
-    std::vector<uint8_t> b = buildPlaylist(0, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
     EXPECT_EQ(b[107], 1);
     EXPECT_EQ(b[108], 1);
     EXPECT_EQ(be16(b, 118 + 2), 0x1012u);
     EXPECT_EQ(be16(b, 102), 14u + 16 * 3);
-    std::vector<uint8_t> clpi = buildClipInfo(clip);
+    std::vector<uint8_t> clpi = BuildClipInfo(clip);
     EXPECT_EQ(clpi[246 + 12], 4); // both videos, the audio and the graphics
 }
 
@@ -163,7 +163,7 @@ TEST(BluvatPlaylist, NoMarkWhenTheClipEndsWhereItStarts)
     ClipInput clip = avcAc3Clip();
     clip.entryPoints = {{90000, 0}};
     clip.presentationEnd = 90000;
-    std::vector<uint8_t> b = buildPlaylist(0, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
     EXPECT_EQ(be32(b, 82), be32(b, 86));
     EXPECT_EQ(be16(b, 154), 0u);
 }
@@ -171,7 +171,7 @@ TEST(BluvatPlaylist, NoMarkWhenTheClipEndsWhereItStarts)
 TEST(BluvatClipInfo, VideoAndAudioPutTheEntryPointMapAt308)
 {
     ClipInput clip = avcAc3Clip();
-    std::vector<uint8_t> b = buildClipInfo(clip);
+    std::vector<uint8_t> b = BuildClipInfo(clip);
     EXPECT_EQ(text(b, 0, 8), "HDMV0100");
     EXPECT_EQ(be32(b, 8), 220u);
     EXPECT_EQ(be32(b, 12), 246u);
@@ -199,7 +199,7 @@ TEST(BluvatClipInfo, ClipWithoutEntryPoints)
 {
     ClipInput clip = avcAc3Clip();
     clip.entryPoints.clear();
-    std::vector<uint8_t> b = buildClipInfo(clip);
+    std::vector<uint8_t> b = BuildClipInfo(clip);
     EXPECT_EQ(be32(b, 52), 0u);
     EXPECT_EQ(be32(b, 238), 0u);
     EXPECT_EQ(be32(b, 242), 0u);
@@ -213,7 +213,7 @@ TEST(BluvatEntryPointMap, EntriesInOneWindowShareOneCoarseEntry)
     std::vector<EntryPoint> ep;
     for (uint32_t k = 0; k < 5; ++k)
         ep.push_back({uint64_t(k) * 90000 / 5 + 1024, 100 + k * 300});
-    std::vector<uint8_t> m = buildEntryPointMap(ep);
+    std::vector<uint8_t> m = BuildEntryPointMap(ep);
     EXPECT_EQ(be16(m, 2), 0x1011u);
     uint64_t counts = (uint64_t(be16(m, 4)) << 32) | be32(m, 6);
     EXPECT_EQ(counts >> 34, 1u);             // entry-point stream type
@@ -234,7 +234,7 @@ TEST(BluvatEntryPointMap, EntriesInOneWindowShareOneCoarseEntry)
 TEST(BluvatEntryPointMap, WrappingFineFieldsStartCoarseEntries)
 {
     std::vector<EntryPoint> ep = {{2047u << 9, 5}, {2048u << 9, 10}, {2049u << 9, 0x20010}, {(2049u << 9) + 512, 0x20020}};
-    std::vector<uint8_t> m = buildEntryPointMap(ep);
+    std::vector<uint8_t> m = BuildEntryPointMap(ep);
     uint64_t counts = (uint64_t(be16(m, 4)) << 32) | be32(m, 6);
     // The first entry always has one; the second wraps its fine PTS; the third moves to the next
     // 0x20000-packet window without its fine SPN running backwards.
@@ -253,11 +253,11 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     const char* check = "123456789";
     EXPECT_EQ(crc32Mpeg2(reinterpret_cast<const uint8_t*>(check), 9), 0x0376E6E7u);
 
-    std::vector<uint8_t> sit = M2tsWriter::sitPacket();
+    std::vector<uint8_t> sit = M2tsWriter::SitPacket();
     EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 24), 0x341EE74Eu); // the fixed table's own CRC
     EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 28), 0u);
 
-    std::vector<uint8_t> pat = M2tsWriter::patPacket();
+    std::vector<uint8_t> pat = M2tsWriter::PatPacket();
     const std::vector<uint8_t> patHead = {0x47, 0x40, 0x00, 0x11, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x01, 0xC1, 0x00, 0x00,
                                           0x00, 0x00, 0xE0, 0x1F, 0x00, 0x01, 0xE1, 0x00};
     ASSERT_EQ(pat.size(), 188u);
@@ -273,7 +273,7 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     chosen[1].pid = 0x101;
     chosen[1].descriptors = {0x05, 0x04, 'A', 'C', '-', '3'};
     writer.open("/dev/null", M2tsMode::Bluray, chosen);
-    std::vector<uint8_t> pmt = writer.pmtPacket();
+    std::vector<uint8_t> pmt = writer.PmtPacket();
     ASSERT_EQ(pmt.size(), 188u);
     EXPECT_EQ(std::vector<uint8_t>(pmt.begin(), pmt.begin() + 4), (std::vector<uint8_t>{0x47, 0x41, 0x00, 0x11}));
     std::size_t length = ((pmt[6] & 0x0F) << 8) | pmt[7];

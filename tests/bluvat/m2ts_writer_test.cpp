@@ -137,7 +137,7 @@ TEST(BluvatM2tsWriter, PidsFollowTheRangesInMapOrder)
     EXPECT_EQ(w.streams()[1].pid, 0x1011);
     EXPECT_EQ(w.streams()[2].pid, 0x1101);
     EXPECT_EQ(w.streams()[3].pid, 0x1200);
-    std::vector<uint8_t> pmt = w.pmtPacket();
+    std::vector<uint8_t> pmt = w.PmtPacket();
     EXPECT_EQ(pmt[29 + 1] & 0x1F, 0x11);
     EXPECT_EQ(pmt[29 + 2], 0x00);
     w.finish();
@@ -247,7 +247,7 @@ TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
         M2tsWriter w;
         ASSERT_TRUE(w.open(outPath("wrap.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
         uint64_t first = startPts * 300 % kPcrWrap;
-        w.keepClockFromWrapping(first, (first + 3 * 27000000) % kPcrWrap);
+        w.KeepClockFromWrapping(first, (first + 3 * 27000000) % kPcrWrap);
         std::vector<uint64_t> audioPts;
         for (int i = 0; i < 30; ++i) {
             uint64_t pcr = (first + uint64_t(i) * 2700000) % kPcrWrap;
