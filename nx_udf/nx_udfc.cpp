@@ -28,7 +28,7 @@ bool build_image(std::string source, const char* volume_label, const std::string
     nx_udf::VolumeFacts volume;
     volume.label = std::move(*label);
     auto now = std::chrono::system_clock::now().time_since_epoch();
-    volume.recorded = platform::utc_time(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+    volume.recorded = platform::UtcTime(std::chrono::duration_cast<std::chrono::seconds>(now).count());
     volume.partition_length = layout->partition_length;
     volume.metadata_blocks = layout->metadata_blocks;
     volume.next_unique_id = layout->next_unique_id;
@@ -39,7 +39,7 @@ bool build_image(std::string source, const char* volume_label, const std::string
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(image_path, ignored)))
         std::filesystem::remove(image_path, ignored);
     platform::RawOutputFile out;
-    if (!out.create(image_path))
+    if (!out.Open(image_path))
         return false;
     bool written = false;
     try {
@@ -47,7 +47,7 @@ bool build_image(std::string source, const char* volume_label, const std::string
     } catch (...) {
     }
     if (!written) {
-        out.close();
+        out.Close();
         std::filesystem::remove(image_path, ignored);
     }
     return written;

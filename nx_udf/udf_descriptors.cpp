@@ -68,7 +68,7 @@ void identifier_string(Writer& w, const std::u32string& text, std::size_t n)
 void timestamp(Writer& w, const platform::CalendarTime& t)
 {
     constexpr uint32_t kLocalTime = 1u << 12;
-    w.u16(kLocalTime | (static_cast<uint32_t>(t.offset_minutes) & 0x0FFF))
+    w.u16(kLocalTime | (static_cast<uint32_t>(t.offsetMinutes) & 0x0FFF))
         .u16(static_cast<uint32_t>(t.year)).u8(t.month).u8(t.day).u8(t.hour).u8(t.minute).u8(t.second)
         .zeros(3);
 }

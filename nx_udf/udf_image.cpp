@@ -13,12 +13,12 @@ class ImageWriter {
 public:
     explicit ImageWriter(platform::RawOutputFile& out) : out_(out) {}
 
-    void block(const Block& b) { out_.write(b); }
+    void block(const Block& b) { out_.Write(b); }
     void zero_blocks(uint64_t count)
     {
         static const Block zeros(kBlockSize, 0);
         for (uint64_t i = 0; i < count; ++i)
-            out_.write(zeros);
+            out_.Write(zeros);
     }
     // Zeros up to the given sector.
     void zeros_until(uint64_t sector) { zero_blocks(sector - out_.position() / kBlockSize); }
@@ -37,9 +37,9 @@ FileEntryFacts entry_facts(const UdfTreeEntry& entry, const platform::CalendarTi
     if (is_root) {
         facts.modification = facts.creation = facts.attribute = recorded;
     } else {
-        facts.modification = platform::local_time(entry.times.modification);
-        facts.creation = platform::local_time(entry.times.creation);
-        facts.attribute = platform::local_time(entry.times.access);
+        facts.modification = platform::LocalTime(entry.times.modification);
+        facts.creation = platform::LocalTime(entry.times.creation);
+        facts.attribute = platform::LocalTime(entry.times.access);
     }
     facts.unique_id = entry.unique_id;
     if (entry.is_folder) {
@@ -81,7 +81,7 @@ void write_directory(ImageWriter& image, const UdfTreeEntry& folder)
         bytes.insert(bytes.end(), fid.begin(), fid.end());
     }
     bytes.resize(folder.directory_blocks() * kBlockSize, 0);
-    image.out().write(bytes);
+    image.out().Write(bytes);
 }
 
 void write_metadata(ImageWriter& image, const UdfTreeEntry& root, const UdfLayout& layout, const VolumeFacts& volume)
@@ -118,13 +118,13 @@ private:
 uint64_t copy_range(const platform::RawInputFile& in, platform::RawOutputFile& out, uint64_t offset, uint64_t end)
 {
     while (offset < end && out.ok()) {
-        uint64_t data = in.next_data(offset, end);
-        out.skip(data - offset);
+        uint64_t data = in.NextData(offset, end);
+        out.Skip(data - offset);
         offset = data;
         if (offset == end)
             break;
-        uint64_t hole = in.next_hole(offset, end);
-        uint64_t copied = out.copy(in, offset, hole - offset);
+        uint64_t hole = in.NextHole(offset, end);
+        uint64_t copied = out.Copy(in, offset, hole - offset);
         offset += copied;
         if (offset < hole) // the file has shrunk since the walk
             break;
@@ -146,7 +146,7 @@ bool write_file_data(platform::RawOutputFile& out, const UdfTreeEntry& file, Pro
 {
     constexpr uint64_t kStretch = 64u << 20;
     platform::RawInputFile in(file.path);
-    if (!in.is_open() || !has_size(file))
+    if (!in.opened() || !has_size(file))
         return false;
     uint64_t reserved = file.data_blocks() * kBlockSize;
     for (uint64_t offset = 0; offset < reserved && out.ok();) {
@@ -155,7 +155,7 @@ bool write_file_data(platform::RawOutputFile& out, const UdfTreeEntry& file, Pro
         uint64_t data_end = std::min(stretch_end, file.size);
         if (copy_range(in, out, offset, data_end) < data_end)
             return false;
-        out.skip(stretch_end - data_end);
+        out.Skip(stretch_end - data_end);
         offset = stretch_end;
     }
     return has_size(file);
@@ -196,8 +196,8 @@ bool write_image(const UdfTreeEntry& root, const UdfLayout& layout, const Volume
     image.block(anchor_volume_descriptor_pointer(image.sector()));
     uint64_t end = (out.position() + kImageAlignment - 1) / kImageAlignment * kImageAlignment;
     std::vector<uint8_t> padding(end - out.position(), 0);
-    out.write(padding);
-    return out.close();
+    out.Write(padding);
+    return out.Close();
 }
 
 } // namespace nx_udf

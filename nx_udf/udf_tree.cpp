@@ -62,14 +62,14 @@ bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const f
             if (fs::is_symlink(fs::symlink_status(child->path, error)) && is_ancestor_of_itself(child->path, ancestors))
                 return false;
             child->is_folder = true;
-            if (!platform::read_file_times(child->path, child->times) || !read_folder(*child, ancestors, image))
+            if (!platform::ReadFileTimes(child->path, child->times) || !read_folder(*child, ancestors, image))
                 return false;
         } else if (fs::is_regular_file(status)) {
             if (name == image.filename() && fs::equivalent(child->path, image, error))
                 continue; // the image being replaced
             child->size = fs::file_size(child->path, error);
-            if (error || !platform::RawInputFile(child->path).is_open()
-                || !platform::read_file_times(child->path, child->times))
+            if (error || !platform::RawInputFile(child->path).opened()
+                || !platform::ReadFileTimes(child->path, child->times))
                 return false;
         } else {
             continue;
