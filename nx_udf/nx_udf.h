@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#define NX_UDF_EXPORT __attribute__((visibility("default")))
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -11,8 +13,8 @@ extern "C" {
 typedef int32_t (*UdfProgressCallback)(int32_t percent, const char* text);
 
 // Returns 0 when the image holds the whole folder; -1 otherwise, with no image left behind.
-__attribute__((visibility("default"))) int32_t nx_udfc(const char* sourceFolder, const char* volumeLabel,
-                                                       const char* imagePath, UdfProgressCallback progress);
+NX_UDF_EXPORT int32_t nx_udfc(const char* sourceFolder, const char* volumeLabel, const char* imagePath,
+                             UdfProgressCallback progress);
 
 #ifdef __cplusplus
 }

@@ -10,45 +10,45 @@
 
 namespace {
 
-bool build_image(std::string source, const char* volume_label, const std::string& image_path,
+bool BuildImage(std::string source, const char* volumeLabel, const std::string& imagePath,
                  UdfProgressCallback progress)
 {
     if (source.size() > 1 && source.back() == '/')
         source.pop_back();
-    auto label = nx_udf::decode_utf8(volume_label);
+    auto label = nx_udf::DecodeUtf8(volumeLabel);
     if (!label)
         return false;
-    auto root = nx_udf::read_tree(source, image_path);
+    auto root = nx_udf::ReadTree(source, imagePath);
     if (!root)
         return false;
-    auto layout = nx_udf::lay_out(*root);
+    auto layout = nx_udf::LayOut(*root);
     if (!layout)
         return false;
 
     nx_udf::VolumeFacts volume;
     volume.label = std::move(*label);
     auto now = std::chrono::system_clock::now().time_since_epoch();
-    volume.recorded = platform::utc_time(std::chrono::duration_cast<std::chrono::seconds>(now).count());
-    volume.partition_length = layout->partition_length;
-    volume.metadata_blocks = layout->metadata_blocks;
-    volume.next_unique_id = layout->next_unique_id;
+    volume.recorded = platform::UtcTime(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+    volume.partitionLength = layout->partitionLength;
+    volume.metadataBlocks = layout->metadataBlocks;
+    volume.nextUniqueId = layout->nextUniqueId;
     volume.files = layout->files;
     volume.folders = layout->folders;
 
     std::error_code ignored;
-    if (!std::filesystem::is_directory(std::filesystem::symlink_status(image_path, ignored)))
-        std::filesystem::remove(image_path, ignored);
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(imagePath, ignored)))
+        std::filesystem::remove(imagePath, ignored);
     platform::RawOutputFile out;
-    if (!out.create(image_path))
+    if (!out.Open(imagePath))
         return false;
     bool written = false;
     try {
-        written = nx_udf::write_image(*root, *layout, volume, out, progress);
+        written = nx_udf::WriteImage(*root, *layout, volume, out, progress);
     } catch (...) {
     }
     if (!written) {
-        out.close();
-        std::filesystem::remove(image_path, ignored);
+        out.Close();
+        std::filesystem::remove(imagePath, ignored);
     }
     return written;
 }
@@ -61,7 +61,7 @@ extern "C" int32_t nx_udfc(const char* sourceFolder, const char* volumeLabel, co
     if (!sourceFolder || !volumeLabel || !imagePath)
         return -1;
     try {
-        return build_image(sourceFolder, volumeLabel, imagePath, progress) ? 0 : -1;
+        return BuildImage(sourceFolder, volumeLabel, imagePath, progress) ? 0 : -1;
     } catch (...) { // nothing may cross into the caller
         return -1;
     }

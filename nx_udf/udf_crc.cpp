@@ -4,7 +4,7 @@
 
 namespace nx_udf {
 
-uint16_t crc16(const uint8_t* data, std::size_t size)
+uint16_t Crc16(const uint8_t* data, std::size_t size)
 {
     return platform::MsbFirstCrc<uint16_t, 0x1021>::Compute(0, data, size);
 }

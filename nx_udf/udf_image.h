@@ -12,7 +12,7 @@ namespace nx_udf {
 
 // Whether every byte reached the file (the output records its own failure) and every source file
 // was read whole at the size the layout gave it.
-bool write_image(const UdfTreeEntry& root, const UdfLayout& layout, const VolumeFacts& volume,
+bool WriteImage(const UdfTreeEntry& root, const UdfLayout& layout, const VolumeFacts& volume,
                  platform::RawOutputFile& out, UdfProgressCallback progress);
 
 } // namespace nx_udf

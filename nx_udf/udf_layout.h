@@ -16,20 +16,20 @@ inline constexpr uint32_t kSmallestMetadata = 64;
 inline constexpr uint32_t kPartitionStart = 288;
 
 struct UdfLayout {
-    uint32_t metadata_blocks = kSmallestMetadata; // size of the metadata file
-    uint32_t metadata_used = 0;                   // blocks written into it
-    uint32_t partition_length = 0;
-    uint64_t data_blocks = 0;
-    uint64_t next_unique_id = 0;
+    uint32_t metadataBlocks = kSmallestMetadata; // size of the metadata file
+    uint32_t metadataUsed = 0;                   // blocks written into it
+    uint32_t partitionLength = 0;
+    uint64_t dataBlocks = 0;
+    uint64_t nextUniqueId = 0;
     uint32_t files = 0;   // below the root
     uint32_t folders = 0; // below the root
-    std::vector<UdfTreeEntry*> folders_breadth_first; // the root first
-    std::vector<const UdfTreeEntry*> files_in_data_order;
+    std::vector<UdfTreeEntry*> foldersBreadthFirst; // the root first
+    std::vector<const UdfTreeEntry*> filesInDataOrder;
 
-    uint32_t data_start() const { return kMetadataStart + metadata_blocks; }
+    uint32_t dataStart() const { return kMetadataStart + metadataBlocks; }
 };
 
 // Numbers the tree and places it; nothing when it does not fit into 32-bit block numbers.
-std::optional<UdfLayout> lay_out(UdfTreeEntry& root);
+std::optional<UdfLayout> LayOut(UdfTreeEntry& root);
 
 } // namespace nx_udf

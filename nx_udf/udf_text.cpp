@@ -4,7 +4,7 @@
 
 namespace nx_udf {
 
-std::optional<std::u32string> decode_utf8(std::string_view text)
+std::optional<std::u32string> DecodeUtf8(std::string_view text)
 {
     std::u32string out;
     std::size_t i = 0;
@@ -30,10 +30,10 @@ std::optional<std::u32string> decode_utf8(std::string_view text)
     return out;
 }
 
-std::vector<uint8_t> compressed_unicode(const std::u32string& text, std::size_t max_bytes)
+std::vector<uint8_t> CompressedUnicode(const std::u32string& text, std::size_t maxBytes)
 {
     std::vector<uint8_t> out;
-    std::u32string_view narrow(text.data(), std::min(text.size(), max_bytes - 1));
+    std::u32string_view narrow(text.data(), std::min(text.size(), maxBytes - 1));
     if (std::all_of(narrow.begin(), narrow.end(), [](char32_t c) { return c <= 0xFF; })) {
         out.push_back(8);
         for (char32_t c : narrow)
@@ -43,7 +43,7 @@ std::vector<uint8_t> compressed_unicode(const std::u32string& text, std::size_t 
     out.push_back(16);
     for (char32_t c : text) {
         std::size_t units = c > 0xFFFF ? 2 : 1;
-        if (out.size() + 2 * units > max_bytes)
+        if (out.size() + 2 * units > maxBytes)
             break;
         if (units == 2) {
             char32_t high = 0xD800 + ((c - 0x10000) >> 10);
@@ -57,12 +57,12 @@ std::vector<uint8_t> compressed_unicode(const std::u32string& text, std::size_t 
     return out;
 }
 
-std::optional<std::vector<uint8_t>> file_identifier(std::string_view name)
+std::optional<std::vector<uint8_t>> FileIdentifier(std::string_view name)
 {
-    auto chars = decode_utf8(name);
+    auto chars = DecodeUtf8(name);
     if (!chars)
         return std::nullopt;
-    auto identifier = compressed_unicode(*chars, SIZE_MAX);
+    auto identifier = CompressedUnicode(*chars, SIZE_MAX);
     if (identifier.size() > 255) // its length is kept in one byte
         return std::nullopt;
     return identifier;

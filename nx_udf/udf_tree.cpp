@@ -10,23 +10,23 @@ namespace fs = std::filesystem;
 
 namespace nx_udf {
 
-uint64_t UdfTreeEntry::directory_bytes() const
+uint64_t UdfTreeEntry::directoryBytes() const
 {
     uint64_t bytes = 40;
     for (const auto& child : children)
-        bytes += child->identifier_length();
+        bytes += child->identifierLength();
     return bytes;
 }
 
-uint32_t UdfTreeEntry::child_folders() const
+uint32_t UdfTreeEntry::childFolders() const
 {
     return static_cast<uint32_t>(std::count_if(children.begin(), children.end(),
-                                               [](const auto& child) { return child->is_folder; }));
+                                               [](const auto& child) { return child->isFolder; }));
 }
 
 namespace {
 
-bool is_ancestor_of_itself(const fs::path& folder, const std::vector<fs::path>& ancestors)
+bool IsAncestorOfItself(const fs::path& folder, const std::vector<fs::path>& ancestors)
 {
     std::error_code error;
     for (const auto& ancestor : ancestors)
@@ -35,7 +35,7 @@ bool is_ancestor_of_itself(const fs::path& folder, const std::vector<fs::path>& 
     return false;
 }
 
-bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs::path& image)
+bool ReadFolder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs::path& image)
 {
     std::error_code error;
     std::vector<std::string> names;
@@ -49,7 +49,7 @@ bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const f
     for (const auto& name : names) {
         auto child = std::make_unique<UdfTreeEntry>();
         child->path = (fs::path(folder.path) / name).string();
-        auto identifier = file_identifier(name);
+        auto identifier = FileIdentifier(name);
         if (!identifier)
             return false;
         child->identifier = std::move(*identifier);
@@ -59,17 +59,17 @@ bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const f
         if (error && status.type() != fs::file_type::not_found)
             return false;
         if (fs::is_directory(status)) {
-            if (fs::is_symlink(fs::symlink_status(child->path, error)) && is_ancestor_of_itself(child->path, ancestors))
+            if (fs::is_symlink(fs::symlink_status(child->path, error)) && IsAncestorOfItself(child->path, ancestors))
                 return false;
-            child->is_folder = true;
-            if (!platform::read_file_times(child->path, child->times) || !read_folder(*child, ancestors, image))
+            child->isFolder = true;
+            if (!platform::ReadFileTimes(child->path, child->times) || !ReadFolder(*child, ancestors, image))
                 return false;
         } else if (fs::is_regular_file(status)) {
             if (name == image.filename() && fs::equivalent(child->path, image, error))
                 continue; // the image being replaced
             child->size = fs::file_size(child->path, error);
-            if (error || !platform::RawInputFile(child->path).is_open()
-                || !platform::read_file_times(child->path, child->times))
+            if (error || !platform::RawInputFile(child->path).opened()
+                || !platform::ReadFileTimes(child->path, child->times))
                 return false;
         } else {
             continue;
@@ -82,16 +82,16 @@ bool read_folder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const f
 
 } // namespace
 
-std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder, const std::string& image)
+std::unique_ptr<UdfTreeEntry> ReadTree(const std::string& folder, const std::string& image)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return nullptr;
     auto root = std::make_unique<UdfTreeEntry>();
     root->path = folder;
-    root->is_folder = true;
+    root->isFolder = true;
     std::vector<fs::path> ancestors;
-    if (!read_folder(*root, ancestors, image))
+    if (!ReadFolder(*root, ancestors, image))
         return nullptr;
     return root;
 }

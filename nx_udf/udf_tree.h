@@ -14,30 +14,30 @@ namespace nx_udf {
 struct UdfTreeEntry {
     std::string path;                // in the source tree
     std::vector<uint8_t> identifier; // the name in compressed Unicode
-    bool is_folder = false;
+    bool isFolder = false;
     uint64_t size = 0;               // files
     platform::FileTimes times;
     std::vector<std::unique_ptr<UdfTreeEntry>> children; // sorted by name, byte order
 
     // Set by the layout.
-    uint64_t unique_id = 0;
-    uint64_t parent_unique_id = 0;
-    uint32_t entry_block = 0;       // metadata block of the extended file entry
+    uint64_t uniqueId = 0;
+    uint64_t parentUniqueId = 0;
+    uint32_t entryBlock = 0;       // metadata block of the extended file entry
     uint32_t location = 0;          // folders: first directory block; files: first partition block
-    uint32_t parent_entry_block = 0; // folders: the parent's extended file entry (the root's own)
+    uint32_t parentEntryBlock = 0; // folders: the parent's extended file entry (the root's own)
 
-    uint64_t data_blocks() const { return (size + 2047) / 2048; }
+    uint64_t dataBlocks() const { return (size + 2047) / 2048; }
     // Bytes of this entry's file identifier descriptor in its parent's directory.
-    uint32_t identifier_length() const { return (38 + static_cast<uint32_t>(identifier.size()) + 3) & ~3u; }
+    uint32_t identifierLength() const { return (38 + static_cast<uint32_t>(identifier.size()) + 3) & ~3u; }
     // Folders: the parent descriptor and one descriptor per child.
-    uint64_t directory_bytes() const;
-    uint32_t directory_blocks() const { return static_cast<uint32_t>((directory_bytes() + 2047) / 2048); }
-    uint32_t child_folders() const;
+    uint64_t directoryBytes() const;
+    uint32_t directoryBlocks() const { return static_cast<uint32_t>((directoryBytes() + 2047) / 2048); }
+    uint32_t childFolders() const;
 };
 
 // Reads the folder tree below `folder`: folders and regular files (links followed).
 // Nothing when the folder is missing, a part of it cannot be read, a name cannot be stored,
 // or links lead in a circle. An earlier `image` inside the folder is left out.
-std::unique_ptr<UdfTreeEntry> read_tree(const std::string& folder, const std::string& image);
+std::unique_ptr<UdfTreeEntry> ReadTree(const std::string& folder, const std::string& image);
 
 } // namespace nx_udf

@@ -19,7 +19,7 @@ struct FileTimes {
 };
 
 // Follows symbolic links. A file system that keeps no birth time gives the modification time.
-inline bool read_file_times(const std::string& path, FileTimes& times)
+inline bool ReadFileTimes(const std::string& path, FileTimes& times)
 {
     struct statx st {};
     if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
@@ -37,32 +37,32 @@ struct CalendarTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
-    int offset_minutes = 0; // east of UTC
+    int offsetMinutes = 0; // east of UTC
 };
 
 namespace detail {
-inline CalendarTime calendar_time(const std::tm& t, long offset_seconds)
+inline CalendarTime MakeCalendarTime(const std::tm& t, long offsetSeconds)
 {
     return { t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
-             static_cast<int>(offset_seconds / 60) };
+             static_cast<int>(offsetSeconds / 60) };
 }
 } // namespace detail
 
-inline CalendarTime utc_time(int64_t seconds)
+inline CalendarTime UtcTime(int64_t seconds)
 {
     std::time_t t = static_cast<std::time_t>(seconds);
     std::tm parts {};
     gmtime_r(&t, &parts);
-    return detail::calendar_time(parts, 0);
+    return detail::MakeCalendarTime(parts, 0);
 }
 
 // The machine's own zone, with the offset that held at that moment (summer time included).
-inline CalendarTime local_time(int64_t seconds)
+inline CalendarTime LocalTime(int64_t seconds)
 {
     std::time_t t = static_cast<std::time_t>(seconds);
     std::tm parts {};
     localtime_r(&t, &parts);
-    return detail::calendar_time(parts, parts.tm_gmtoff);
+    return detail::MakeCalendarTime(parts, parts.tm_gmtoff);
 }
 
 } // namespace platform

@@ -121,20 +121,26 @@ std::size_t SectionEnd(const Document& doc, std::size_t header)
     return i;
 }
 
-bool Lookup(const std::string& path, const std::string& section, const std::string& key, std::string& value)
+std::size_t CopyCut(const std::string& value, char* buffer, std::size_t capacity)
 {
-    Document doc;
-    if (!ReadDocument(path, doc))
-        return false;
-    long header = FindSection(doc, section);
-    if (header < 0)
-        return false;
-    std::size_t end = SectionEnd(doc, static_cast<std::size_t>(header));
-    std::string k;
-    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i)
-        if (KeyOf(doc.lines[i].text, k, value) && EqualNoCase(k, key))
-            return true;
-    return false;
+    if (!buffer || capacity == 0)
+        return 0;
+    std::size_t n = std::min(value.size(), capacity - 1);
+    std::memcpy(buffer, value.data(), n);
+    buffer[n] = '\0';
+    return n;
+}
+
+int32_t LeadingInt(const std::string& value)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+'))
+        negative = value[i++] == '-';
+    uint32_t n = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        n = n * 10u + static_cast<uint32_t>(value[i] - '0'); // wraps like the 32-bit original
+    return static_cast<int32_t>(negative ? 0u - n : n);
 }
 
 bool WriteDocument(const std::string& requested, const Document& doc)
@@ -173,38 +179,62 @@ bool WriteDocument(const std::string& requested, const Document& doc)
 
 } // namespace
 
+Section::Section(const std::string& path, const std::string& section)
+{
+    Document doc;
+    if (!ReadDocument(path, doc))
+        return;
+    long header = FindSection(doc, section);
+    if (header < 0)
+        return;
+    std::size_t end = SectionEnd(doc, static_cast<std::size_t>(header));
+    std::string k, v;
+    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i)
+        if (KeyOf(doc.lines[i].text, k, v))
+            keys_.emplace_back(std::move(k), std::move(v));
+}
+
+const std::string* Section::Find(const std::string& key) const
+{
+    for (const auto& [k, v] : keys_)
+        if (EqualNoCase(k, key))
+            return &v;
+    return nullptr;
+}
+
+std::size_t Section::ReadString(const std::string& key, const std::string& fallback, char* buffer,
+                                std::size_t capacity) const
+{
+    return CopyCut(ReadString(key, fallback), buffer, capacity);
+}
+
+std::string Section::ReadString(const std::string& key, const std::string& fallback) const
+{
+    const std::string* value = Find(key);
+    return value ? *value : fallback;
+}
+
+int32_t Section::ReadInt(const std::string& key, int32_t fallback) const
+{
+    const std::string* value = Find(key);
+    return value ? LeadingInt(*value) : fallback;
+}
+
 std::size_t ReadString(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& fallback, char* buffer, std::size_t capacity)
 {
-    if (!buffer || capacity == 0)
-        return 0;
-    std::string value = ReadString(path, section, key, fallback);
-    std::size_t n = std::min(value.size(), capacity - 1);
-    std::memcpy(buffer, value.data(), n);
-    buffer[n] = '\0';
-    return n;
+    return Section(path, section).ReadString(key, fallback, buffer, capacity);
 }
 
 std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& fallback)
 {
-    std::string value;
-    return Lookup(path, section, key, value) ? value : fallback;
+    return Section(path, section).ReadString(key, fallback);
 }
 
 int32_t ReadInt(const std::string& path, const std::string& section, const std::string& key, int32_t fallback)
 {
-    std::string value;
-    if (!Lookup(path, section, key, value))
-        return fallback;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < value.size() && (value[i] == '-' || value[i] == '+'))
-        negative = value[i++] == '-';
-    uint32_t n = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
-        n = n * 10u + static_cast<uint32_t>(value[i] - '0'); // wraps like the 32-bit original
-    return static_cast<int32_t>(negative ? 0u - n : n);
+    return Section(path, section).ReadInt(key, fallback);
 }
 
 bool WriteString(const std::string& path, const std::string& section, const std::string& key, const std::string& value)

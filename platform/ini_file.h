@@ -7,9 +7,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::ini {
+
+// One section of a file, read once for many lookups by the same rules as the functions below.
+// A missing file or section reads as empty: every lookup gives its fallback.
+class Section {
+public:
+    Section(const std::string& path, const std::string& section);
+
+    std::size_t ReadString(const std::string& key, const std::string& fallback, char* buffer,
+                           std::size_t capacity) const;
+    std::string ReadString(const std::string& key, const std::string& fallback = "") const;
+    int32_t ReadInt(const std::string& key, int32_t fallback) const;
+
+private:
+    const std::string* Find(const std::string& key) const;
+
+    std::vector<std::pair<std::string, std::string>> keys_; // file order
+};
 
 // Copies the value (or `fallback` when the file, section or key is missing) into `buffer`, cut to
 // `capacity` - 1 bytes and NUL-terminated. Returns the number of bytes copied, without the NUL.

@@ -25,11 +25,11 @@ public:
     RawInputFile(const RawInputFile&) = delete;
     RawInputFile& operator=(const RawInputFile&) = delete;
 
-    bool is_open() const { return fd_ >= 0; }
+    bool opened() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }
 
     // Where data starts at or after `offset`; `end` when only a hole (or nothing) follows.
-    uint64_t next_data(uint64_t offset, uint64_t end) const
+    uint64_t NextData(uint64_t offset, uint64_t end) const
     {
         off_t at = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
         if (at < 0)
@@ -37,7 +37,7 @@ public:
         return static_cast<uint64_t>(at) < end ? static_cast<uint64_t>(at) : end;
     }
     // Where the data that starts at `offset` ends, at most `end`.
-    uint64_t next_hole(uint64_t offset, uint64_t end) const
+    uint64_t NextHole(uint64_t offset, uint64_t end) const
     {
         off_t at = ::lseek(fd_, static_cast<off_t>(offset), SEEK_HOLE);
         if (at < 0)
@@ -53,11 +53,11 @@ private:
 class RawOutputFile {
 public:
     RawOutputFile() = default;
-    ~RawOutputFile() { close(); }
+    ~RawOutputFile() { Close(); }
     RawOutputFile(const RawOutputFile&) = delete;
     RawOutputFile& operator=(const RawOutputFile&) = delete;
 
-    bool create(const std::string& path)
+    bool Open(const std::string& path)
     {
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         ok_ = fd_ >= 0;
@@ -66,7 +66,7 @@ public:
     bool ok() const { return ok_; }
     uint64_t position() const { return position_; }
 
-    void write(const void* data, std::size_t size)
+    void Write(const void* data, std::size_t size)
     {
         auto p = static_cast<const char*>(data);
         while (ok_ && size > 0) {
@@ -82,10 +82,10 @@ public:
             position_ += static_cast<uint64_t>(n);
         }
     }
-    void write(const std::vector<uint8_t>& bytes) { write(bytes.data(), bytes.size()); }
+    void Write(const std::vector<uint8_t>& bytes) { Write(bytes.data(), bytes.size()); }
 
-    // Zero bytes that take no room: a hole, made real by the next write or by close().
-    void skip(uint64_t size)
+    // Zero bytes that take no room: a hole, made real by the next write or by Close().
+    void Skip(uint64_t size)
     {
         if (!ok_ || size == 0)
             return;
@@ -97,22 +97,22 @@ public:
 
     // Copies up to `size` bytes of `in` from `offset`; fewer when the source ends early.
     // Returns the bytes copied; a failure to read or write marks the output failed.
-    uint64_t copy(const RawInputFile& in, uint64_t offset, uint64_t size)
+    uint64_t Copy(const RawInputFile& in, uint64_t offset, uint64_t size)
     {
         uint64_t done = 0;
-        bool in_kernel = true;
+        bool inKernel = true;
         while (ok_ && done < size) {
             std::size_t chunk = static_cast<std::size_t>(size - done < kChunk ? size - done : kChunk);
             ssize_t n;
-            if (in_kernel) {
+            if (inKernel) {
                 loff_t from = static_cast<loff_t>(offset + done);
                 n = ::copy_file_range(in.descriptor(), &from, fd_, nullptr, chunk, 0);
                 if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
-                    in_kernel = false;
+                    inKernel = false;
                     continue;
                 }
             } else {
-                n = copy_through_buffer(in, offset + done, chunk);
+                n = CopyThroughBuffer(in, offset + done, chunk);
             }
             if (n < 0 && errno == EINTR)
                 continue;
@@ -121,14 +121,14 @@ public:
             if (n <= 0)
                 break;
             done += static_cast<uint64_t>(n);
-            if (in_kernel)
+            if (inKernel)
                 position_ += static_cast<uint64_t>(n);
         }
         return done;
     }
 
     // Gives the file its full length (a trailing hole included) and closes it.
-    bool close()
+    bool Close()
     {
         if (fd_ < 0)
             return ok_;
@@ -143,12 +143,12 @@ public:
 private:
     static constexpr std::size_t kChunk = 8u << 20;
 
-    ssize_t copy_through_buffer(const RawInputFile& in, uint64_t offset, std::size_t size)
+    ssize_t CopyThroughBuffer(const RawInputFile& in, uint64_t offset, std::size_t size)
     {
         buffer_.resize(kChunk);
         ssize_t n = ::pread(in.descriptor(), buffer_.data(), size, static_cast<off_t>(offset));
         if (n > 0)
-            write(buffer_.data(), static_cast<std::size_t>(n));
+            Write(buffer_.data(), static_cast<std::size_t>(n));
         return n;
     }
 

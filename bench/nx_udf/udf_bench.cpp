@@ -22,17 +22,17 @@ namespace fs = std::filesystem;
 namespace {
 
 // A disc-like tree: a few large streams and many small files, none of it sparse.
-void make_tree(const fs::path& root, uint64_t megabytes)
+void MakeTree(const fs::path& root, uint64_t megabytes)
 {
     std::vector<char> chunk(1 << 20);
     std::minstd_rand random(7);
     for (auto& c : chunk)
         c = static_cast<char>(random());
     fs::create_directories(root / "BDMV/STREAM");
-    uint64_t streams = 16, per_stream = megabytes / streams;
+    uint64_t streams = 16, perStream = megabytes / streams;
     for (uint64_t i = 0; i < streams; ++i) {
         std::ofstream out(root / "BDMV/STREAM" / (std::to_string(10000 + i) + ".m2ts"), std::ios::binary);
-        for (uint64_t mb = 0; mb < per_stream; ++mb) {
+        for (uint64_t mb = 0; mb < perStream; ++mb) {
             chunk[mb % chunk.size()] ^= static_cast<char>(i + 1);
             out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         }
@@ -45,7 +45,7 @@ void make_tree(const fs::path& root, uint64_t megabytes)
 }
 
 // Processor seconds of this process and the programs it waited for.
-double processor_seconds()
+double ProcessorSeconds()
 {
     double total = 0;
     for (int who : { RUSAGE_SELF, RUSAGE_CHILDREN }) {
@@ -58,20 +58,20 @@ double processor_seconds()
 
 struct Timing {
     double written = 0; // seconds for the work
-    double on_disk = 0; // and for the flush of everything it left to write on that disk
+    double onDisk = 0; // and for the flush of everything it left to write on that disk
     double processor = 0;
 };
 
 template <typename Work>
-Timing timed(const fs::path& on_disk, Work work)
+Timing Timed(const fs::path& onDisk, Work work)
 {
-    int fd = ::open(on_disk.c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = ::open(onDisk.c_str(), O_RDONLY | O_DIRECTORY);
     ::syncfs(fd);
-    double processor = processor_seconds();
+    double processor = ProcessorSeconds();
     auto start = std::chrono::steady_clock::now();
     work();
     auto worked = std::chrono::steady_clock::now();
-    processor = processor_seconds() - processor;
+    processor = ProcessorSeconds() - processor;
     ::syncfs(fd);
     auto flushed = std::chrono::steady_clock::now();
     ::close(fd);
@@ -90,68 +90,68 @@ int main(int argc, char** argv)
     fs::path work = fs::path(argv[1]) / "nx_udf_bench";
     uint64_t megabytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 2048;
     fs::remove_all(work);
-    make_tree(work / "tree", megabytes);
+    MakeTree(work / "tree", megabytes);
 
     // Interleaved rounds, the two taking turns (and turns at going first), since the machine is
     // shared and noisy: each round gives one ratio, and the best and the median are printed.
     constexpr int kRounds = 5;
-    std::vector<double> written, on_disk, processor;
+    std::vector<double> written, onDisk, processor;
     std::vector<Timing> copies, images;
     for (int round = 0; round < kRounds; ++round) {
-        auto copy_tree = [&] {
-            return timed(work, [&] {
+        auto copyTree = [&] {
+            return Timed(work, [&] {
                 if (platform::RunAndWait("cp", { "-r", (work / "tree").string(), (work / "copy").string() }) != 0)
                     std::fprintf(stderr, "cp failed\n");
             });
         };
-        auto build_image = [&] {
-            return timed(work, [&] {
+        auto buildImage = [&] {
+            return Timed(work, [&] {
                 if (nx_udfc((work / "tree").c_str(), "BDMV", (work / "tree.iso").c_str(), nullptr) != 0)
                     std::fprintf(stderr, "nx_udfc failed\n");
             });
         };
         Timing copy, image;
         if (round % 2 == 0) {
-            copy = copy_tree();
-            image = build_image();
+            copy = copyTree();
+            image = buildImage();
         } else {
-            image = build_image();
-            copy = copy_tree();
+            image = buildImage();
+            copy = copyTree();
         }
         fs::remove_all(work / "copy");
         fs::remove(work / "tree.iso");
         copies.push_back(copy);
         images.push_back(image);
         written.push_back(copy.written / image.written);
-        on_disk.push_back(copy.on_disk / image.on_disk);
+        onDisk.push_back(copy.onDisk / image.onDisk);
         processor.push_back(copy.processor / image.processor);
     }
     fs::remove_all(work);
 
-    auto best_and_median = [](std::vector<double> v, bool larger_is_better) {
+    auto bestAndMedian = [](std::vector<double> v, bool largerIsBetter) {
         std::sort(v.begin(), v.end());
-        return std::pair<double, double>{ larger_is_better ? v.back() : v.front(), v[v.size() / 2] };
+        return std::pair<double, double>{ largerIsBetter ? v.back() : v.front(), v[v.size() / 2] };
     };
     auto times = [&](const char* name, const std::vector<Timing>& t) {
         std::vector<double> w, d, p;
         for (const Timing& x : t) {
             w.push_back(x.written);
-            d.push_back(x.on_disk);
+            d.push_back(x.onDisk);
             p.push_back(x.processor);
         }
-        auto [best_w, median_w] = best_and_median(w, false);
-        auto [best_d, median_d] = best_and_median(d, false);
-        auto [best_p, median_p] = best_and_median(p, false);
+        auto [bestW, medianW] = bestAndMedian(w, false);
+        auto [bestD, medianD] = bestAndMedian(d, false);
+        auto [bestP, medianP] = bestAndMedian(p, false);
         std::printf("%-8s written: best %.2f s, median %.2f s; on disk: best %.2f s, median %.2f s; "
-                    "processor: best %.2f s, median %.2f s\n", name, best_w, median_w, best_d, median_d, best_p, median_p);
+                    "processor: best %.2f s, median %.2f s\n", name, bestW, medianW, bestD, medianD, bestP, medianP);
     };
     std::printf("tree of %llu MB, %d rounds\n", static_cast<unsigned long long>(megabytes), kRounds);
     times("cp -r", copies);
     times("nx_udfc", images);
-    auto [best_w, median_w] = best_and_median(written, true);
-    auto [best_d, median_d] = best_and_median(on_disk, true);
-    auto [best_p, median_p] = best_and_median(processor, true);
+    auto [bestW, medianW] = bestAndMedian(written, true);
+    auto [bestD, medianD] = bestAndMedian(onDisk, true);
+    auto [bestP, medianP] = bestAndMedian(processor, true);
     std::printf("ratio (cp time / image time): written best %.2f median %.2f; on disk best %.2f median %.2f; "
-                "processor best %.2f median %.2f (aim: at least 0.95)\n", best_w, median_w, best_d, median_d, best_p, median_p);
+                "processor best %.2f median %.2f (aim: at least 0.95)\n", bestW, medianW, bestD, medianD, bestP, medianP);
     return 0;
 }

@@ -50,9 +50,9 @@ constexpr ProfileKey kProfileKeys[] = {
 // Written files carry Para before BeforePara; every other key keeps the read order.
 constexpr std::size_t WriteOrder(std::size_t i) { return i == 3 ? 4 : i == 4 ? 3 : i; }
 
-std::string ReadText(const std::string& path, const std::string& section, const char* key, std::size_t capacity)
+std::string ReadText(const platform::ini::Section& section, const char* key, std::size_t capacity)
 {
-    std::string value = platform::ini::ReadString(path, section, key, "");
+    std::string value = section.ReadString(key, "");
     if (value.size() > capacity - 1)
         value.resize(capacity - 1);
     return value;
@@ -113,20 +113,21 @@ std::vector<std::string> ListProfileFiles(const std::string& profileFolder)
 void ReadProfile(const std::string& section, ProfileSettings& s, const std::string& path)
 {
     SetText(s.profileName, section);
+    const platform::ini::Section keys(path, section);
     auto* record = reinterpret_cast<char*>(&s);
     for (const ProfileKey& key : kProfileKeys) {
         char* field = record + key.offset;
         switch (key.kind) {
         case KeyKind::Text:
-            SetText(field, key.capacity, ReadText(path, section, key.name, key.capacity));
+            SetText(field, key.capacity, ReadText(keys, key.name, key.capacity));
             break;
         case KeyKind::Integer: {
-            int32_t value = platform::ini::ReadInt(path, section, key.name, 0);
+            int32_t value = keys.ReadInt(key.name, 0);
             std::memcpy(field, &value, sizeof value);
             break;
         }
         case KeyKind::Real: {
-            float value = ParseReal(ReadText(path, section, key.name, 60));
+            float value = ParseReal(ReadText(keys, key.name, 60));
             std::memcpy(field, &value, sizeof value);
             break;
         }

@@ -86,11 +86,11 @@ std::vector<fuzz::Bytes> fuzz::Seeds()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto chars = nx_udf::decode_utf8(text);
+    const auto chars = nx_udf::DecodeUtf8(text);
     if (chars && Utf8(*chars) != text)
         fuzz::Broken("decoded UTF-8 does not encode back to the same bytes");
 
-    if (auto identifier = nx_udf::file_identifier(text)) {
+    if (auto identifier = nx_udf::FileIdentifier(text)) {
         if (!chars || identifier->size() > 255 || Uncompressed(identifier->data(), identifier->size()) != *chars)
             fuzz::Broken("a file identifier does not decode back to its name");
     }
@@ -99,10 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     nx_udf::VolumeFacts volume;
     volume.label = *chars;
-    ExpectLabelField(nx_udf::primary_volume_descriptor(volume), 24, 32, volume.label);
-    ExpectLabelField(nx_udf::implementation_use_volume_descriptor(volume), 116, 128, volume.label);
-    ExpectLabelField(nx_udf::logical_volume_descriptor(volume), 84, 128, volume.label);
-    const nx_udf::Block fileSet = nx_udf::file_set_descriptor(volume);
+    ExpectLabelField(nx_udf::PrimaryVolumeDescriptor(volume), 24, 32, volume.label);
+    ExpectLabelField(nx_udf::ImplementationUseVolumeDescriptor(volume), 116, 128, volume.label);
+    ExpectLabelField(nx_udf::LogicalVolumeDescriptor(volume), 84, 128, volume.label);
+    const nx_udf::Block fileSet = nx_udf::FileSetDescriptor(volume);
     ExpectLabelField(fileSet, 112, 128, volume.label);
     ExpectLabelField(fileSet, 304, 32, volume.label);
     return 0;

@@ -20,22 +20,22 @@ TEST(NxUdfFailure, MissingArgumentsAndSourceLeaveEverythingAlone)
 {
     TempFolder temp;
     fs::path image = temp / "old.iso";
-    write_file(image, "an older image");
+    WriteFile(image, "an older image");
     EXPECT_EQ(nx_udfc(nullptr, "BDMV", image.c_str(), nullptr), -1);
     EXPECT_EQ(nx_udfc(temp.path().c_str(), nullptr, image.c_str(), nullptr), -1);
     EXPECT_EQ(nx_udfc(temp.path().c_str(), "BDMV", nullptr, nullptr), -1);
     EXPECT_EQ(nx_udfc(temp.path().c_str(), "\xFF", image.c_str(), nullptr), -1); // a label that is not UTF-8
     EXPECT_EQ(build(temp / "no such folder", image), -1);
     EXPECT_EQ(build(image, temp / "new.iso"), -1); // a file is no folder
-    EXPECT_EQ(read_file(image), "an older image");
+    EXPECT_EQ(ReadFile(image), "an older image");
     EXPECT_FALSE(fs::exists(temp / "new.iso"));
 }
 
 TEST(NxUdfFailure, ImageThatCannotBeCreated)
 {
     TempFolder temp;
-    make_disc_root(temp / "disc");
-    write_file(temp / "plain", "x");
+    MakeDiscRoot(temp / "disc");
+    WriteFile(temp / "plain", "x");
     EXPECT_EQ(build(temp / "disc", temp / "missing folder/a.iso"), -1);
     EXPECT_EQ(build(temp / "disc", temp / "plain/a.iso"), -1);
     fs::create_directories(temp / "a folder/inside");
@@ -49,13 +49,13 @@ TEST(NxUdfFailure, ImageThatCannotBeCreated)
 TEST(NxUdfFailure, TreesThatCannotBeStored)
 {
     TempFolder temp;
-    write_file(temp / "long" / std::string(254, 'n'), "fits");
+    WriteFile(temp / "long" / std::string(254, 'n'), "fits");
     EXPECT_EQ(build(temp / "long", temp / "fits.iso"), 0);
-    write_file(temp / "long" / std::string(255, 'n'), "too long");
+    WriteFile(temp / "long" / std::string(255, 'n'), "too long");
     EXPECT_EQ(build(temp / "long", temp / "long.iso"), -1);
     EXPECT_FALSE(fs::exists(temp / "long.iso"));
 
-    write_file(temp / "bad name/caf\xE9", "latin-1 bytes are not UTF-8");
+    WriteFile(temp / "bad name/caf\xE9", "latin-1 bytes are not UTF-8");
     EXPECT_EQ(build(temp / "bad name", temp / "bad.iso"), -1);
 
     fs::create_directories(temp / "circle/inner");
@@ -68,26 +68,26 @@ TEST(NxUdfFailure, MetadataFileStaysBelowTheLargestExtent)
 {
     // Empty names take 40 directory bytes each: 3 blocks + the root directory + one entry per child.
     nx_udf::UdfTreeEntry root;
-    root.is_folder = true;
-    auto add_children = [&root](std::size_t count) {
+    root.isFolder = true;
+    auto AddChildren = [&root](std::size_t count) {
         while (root.children.size() < count)
             root.children.push_back(std::make_unique<nx_udf::UdfTreeEntry>());
     };
-    add_children(514209); // 524256 blocks: the largest whole allocation units below 2^30 bytes
-    auto layout = nx_udf::lay_out(root);
+    AddChildren(514209); // 524256 blocks: the largest whole allocation units below 2^30 bytes
+    auto layout = nx_udf::LayOut(root);
     ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->metadata_used, 524256u);
-    EXPECT_EQ(layout->metadata_blocks, 524256u);
-    EXPECT_LT(uint64_t(layout->metadata_blocks) * 2048, uint64_t(1) << 30);
+    EXPECT_EQ(layout->metadataUsed, 524256u);
+    EXPECT_EQ(layout->metadataBlocks, 524256u);
+    EXPECT_LT(uint64_t(layout->metadataBlocks) * 2048, uint64_t(1) << 30);
 
-    add_children(514210); // 524257 blocks would round up to exactly 2^30 bytes
-    EXPECT_FALSE(nx_udf::lay_out(root));
+    AddChildren(514210); // 524257 blocks would round up to exactly 2^30 bytes
+    EXPECT_FALSE(nx_udf::LayOut(root));
 }
 
 TEST(NxUdfFailure, OnlyFilesAndFoldersAreStored)
 {
     TempFolder temp;
-    write_file(temp / "src/real.txt", "real");
+    WriteFile(temp / "src/real.txt", "real");
     ASSERT_EQ(mkfifo((temp / "src/pipe").c_str(), 0644), 0); // reading it would wait forever
     fs::create_symlink("nowhere", temp / "src/broken");
     fs::create_symlink("real.txt", temp / "src/link.txt");
@@ -95,25 +95,25 @@ TEST(NxUdfFailure, OnlyFilesAndFoldersAreStored)
     ImageReader image((temp / "s.iso").string());
     auto root = image.directory(2);
     ASSERT_EQ(root.size(), 3u);
-    EXPECT_EQ(utf8_name(root[1].name), "link.txt");
-    EXPECT_EQ(utf8_name(root[2].name), "real.txt");
+    EXPECT_EQ(Utf8Name(root[1].name), "link.txt");
+    EXPECT_EQ(Utf8Name(root[2].name), "real.txt");
 }
 
 namespace {
 // What happens to the first file once the image has begun.
-fs::path g_changing;
-enum class Change { Shrink, Grow, Vanish, Unreadable } g_change;
-int32_t change_on_first_block(int32_t percent, const char*)
+fs::path changingFile;
+enum class Change { Shrink, Grow, Vanish, Unreadable } changeKind;
+int32_t ChangeOnFirstBlock(int32_t percent, const char*)
 {
-    if (percent != 0 || g_changing.empty())
+    if (percent != 0 || changingFile.empty())
         return 0;
-    switch (g_change) {
-    case Change::Shrink: fs::resize_file(g_changing, 3000); break;
-    case Change::Grow: fs::resize_file(g_changing, 20000); break;
-    case Change::Vanish: fs::remove(g_changing); break;
-    case Change::Unreadable: fs::permissions(g_changing, fs::perms::none); break;
+    switch (changeKind) {
+    case Change::Shrink: fs::resize_file(changingFile, 3000); break;
+    case Change::Grow: fs::resize_file(changingFile, 20000); break;
+    case Change::Vanish: fs::remove(changingFile); break;
+    case Change::Unreadable: fs::permissions(changingFile, fs::perms::none); break;
     }
-    g_changing.clear();
+    changingFile.clear();
     return 0;
 }
 } // namespace
@@ -126,13 +126,13 @@ TEST(NxUdfFailure, AFileThatChangesOrCannotBeReadFailsTheImage)
         if (change == Change::Unreadable && geteuid() == 0)
             continue; // root reads every file
         TempFolder temp;
-        write_file(temp / "src/a.bin", pattern(10000, 1));
-        write_file(temp / "src/b.bin", pattern(5000, 2));
+        WriteFile(temp / "src/a.bin", pattern(10000, 1));
+        WriteFile(temp / "src/b.bin", pattern(5000, 2));
         fs::path image = temp / "s.iso";
-        write_file(image, "an older image");
-        g_changing = temp / "src/a.bin";
-        g_change = change;
-        EXPECT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", image.c_str(), change_on_first_block), -1);
+        WriteFile(image, "an older image");
+        changingFile = temp / "src/a.bin";
+        changeKind = change;
+        EXPECT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", image.c_str(), ChangeOnFirstBlock), -1);
         EXPECT_FALSE(fs::exists(image));
     }
 }
@@ -140,7 +140,7 @@ TEST(NxUdfFailure, AFileThatChangesOrCannotBeReadFailsTheImage)
 TEST(NxUdfFailure, FullDiskRemovesThePartialImage)
 {
     TempFolder temp;
-    write_file(temp / "src/data.bin", pattern(3 << 20, 5));
+    WriteFile(temp / "src/data.bin", pattern(3 << 20, 5));
     fs::path image = temp / "full.iso";
     // The file size limit stands in for a full disk, in a child so that the limit stays there.
     pid_t child = fork();
@@ -161,11 +161,11 @@ TEST(NxUdfFailure, FullDiskRemovesThePartialImage)
 TEST(NxUdfFailure, ImageInsideTheSourceIsNotPackedIntoItself)
 {
     TempFolder temp;
-    write_file(temp / "src/a.txt", "a");
+    WriteFile(temp / "src/a.txt", "a");
     fs::path image = temp / "src/disc.iso";
     ASSERT_EQ(build(temp / "src", image), 0);
     ASSERT_EQ(build(temp / "src", image), 0);
     auto root = ImageReader(image.string()).directory(2);
     ASSERT_EQ(root.size(), 2u);
-    EXPECT_EQ(utf8_name(root[1].name), "a.txt");
+    EXPECT_EQ(Utf8Name(root[1].name), "a.txt");
 }

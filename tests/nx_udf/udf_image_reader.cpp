@@ -9,7 +9,7 @@ uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 uint32_t le32(const uint8_t* p) { return le16(p) | uint32_t(le16(p + 2)) << 16; }
 uint64_t le64(const uint8_t* p) { return le32(p) | uint64_t(le32(p + 4)) << 32; }
 
-uint16_t reference_crc(const uint8_t* data, std::size_t size)
+uint16_t ReferenceCrc(const uint8_t* data, std::size_t size)
 {
     uint32_t crc = 0;
     for (std::size_t i = 0; i < size; ++i) {
@@ -20,13 +20,13 @@ uint16_t reference_crc(const uint8_t* data, std::size_t size)
     return static_cast<uint16_t>(crc);
 }
 
-bool tag_verifies(const uint8_t* p)
+bool TagVerifies(const uint8_t* p)
 {
     uint8_t sum = 0;
     for (int i = 0; i < 16; ++i)
         if (i != 4)
             sum = static_cast<uint8_t>(sum + p[i]);
-    return sum == p[4] && le16(p + 8) == reference_crc(p + 16, le16(p + 10));
+    return sum == p[4] && le16(p + 8) == ReferenceCrc(p + 16, le16(p + 10));
 }
 
 ImageReader::ImageReader(const std::string& path) : path_(path)
@@ -44,19 +44,19 @@ Sector ImageReader::sector(uint64_t n) const
     return bytes;
 }
 
-uint32_t ImageReader::metadata_start() const
+uint32_t ImageReader::metadataStart() const
 {
-    Sector metadata_entry = sector(288);
-    uint32_t ea_length = le32(&metadata_entry[208]);
-    return le32(&metadata_entry[216 + ea_length + 4]);
+    Sector metadataEntry = sector(288);
+    uint32_t eaLength = le32(&metadataEntry[208]);
+    return le32(&metadataEntry[216 + eaLength + 4]);
 }
 
-std::vector<Identifier> ImageReader::directory(uint32_t entry_block) const
+std::vector<Identifier> ImageReader::directory(uint32_t entryBlock) const
 {
-    Sector folder = entry(entry_block);
-    uint32_t ea_length = le32(&folder[208]);
-    uint32_t length = le32(&folder[216 + ea_length]);
-    uint32_t first = le32(&folder[216 + ea_length + 4]);
+    Sector folder = entry(entryBlock);
+    uint32_t eaLength = le32(&folder[208]);
+    uint32_t length = le32(&folder[216 + eaLength]);
+    uint32_t first = le32(&folder[216 + eaLength + 4]);
     std::vector<uint8_t> bytes;
     for (uint32_t b = 0; b * 2048 < length; ++b) {
         Sector s = entry(first + b);
@@ -68,11 +68,11 @@ std::vector<Identifier> ImageReader::directory(uint32_t entry_block) const
         Identifier id;
         id.characteristics = p[18];
         id.name.assign(p + 38, p + 38 + p[19]);
-        id.entry_block = le32(p + 24);
+        id.entryBlock = le32(p + 24);
         id.partition = le16(p + 28);
-        id.unique_id = le32(p + 32);
-        id.tag_location = le32(p + 12);
-        id.verifies = le16(p) == 257 && tag_verifies(p) && id.tag_location == first + at / 2048;
+        id.uniqueId = le32(p + 32);
+        id.tagLocation = le32(p + 12);
+        id.verifies = le16(p) == 257 && TagVerifies(p) && id.tagLocation == first + at / 2048;
         id.length = (38 + p[19] + 3) & ~std::size_t(3);
         out.push_back(id);
         at += id.length;
@@ -80,7 +80,7 @@ std::vector<Identifier> ImageReader::directory(uint32_t entry_block) const
     return out;
 }
 
-std::string utf8_name(const std::vector<uint8_t>& identifier)
+std::string Utf8Name(const std::vector<uint8_t>& identifier)
 {
     std::string out;
     auto put = [&out](char32_t c) {

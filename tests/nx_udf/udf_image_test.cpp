@@ -17,21 +17,21 @@ using namespace udf_test;
 
 namespace {
 
-bool is_zero(const Sector& s) { return std::all_of(s.begin(), s.end(), [](uint8_t b) { return b == 0; }); }
+bool IsZero(const Sector& s) { return std::all_of(s.begin(), s.end(), [](uint8_t b) { return b == 0; }); }
 
-void expect_descriptor(const ImageReader& image, uint64_t sector, uint16_t id, uint32_t location)
+void ExpectDescriptor(const ImageReader& image, uint64_t sector, uint16_t id, uint32_t location)
 {
     Sector s = image.sector(sector);
     EXPECT_EQ(le16(&s[0]), id) << "sector " << sector;
     EXPECT_EQ(le32(&s[12]), location) << "sector " << sector;
-    EXPECT_TRUE(tag_verifies(s.data())) << "sector " << sector;
+    EXPECT_TRUE(TagVerifies(s.data())) << "sector " << sector;
 }
 
-std::vector<int> g_progress;
-int32_t record_progress(int32_t percent, const char* text)
+std::vector<int> progressCalls;
+int32_t RecordProgress(int32_t percent, const char* text)
 {
     EXPECT_STREQ(text, "UDF building...");
-    g_progress.push_back(percent);
+    progressCalls.push_back(percent);
     return -1; // ignored
 }
 
@@ -41,9 +41,9 @@ TEST(NxUdfImage, EmptyFolderGivesTheBareLayout)
 {
     TempFolder temp;
     fs::create_directory(temp / "src");
-    g_progress.clear();
-    ASSERT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", (temp / "a.iso").c_str(), record_progress), 0);
-    EXPECT_TRUE(g_progress.empty());
+    progressCalls.clear();
+    ASSERT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", (temp / "a.iso").c_str(), RecordProgress), 0);
+    EXPECT_TRUE(progressCalls.empty());
 
     ImageReader image((temp / "a.iso").string());
     ASSERT_EQ(image.size(), 851968u);
@@ -59,9 +59,9 @@ TEST(NxUdfImage, EmptyFolderGivesTheBareLayout)
             EXPECT_EQ(std::string(&s[1], &s[6]), structures[n - 16]);
             EXPECT_EQ(s[6], 1);
         } else if (tagged.count(n)) {
-            expect_descriptor(image, n, tagged[n].first, tagged[n].second);
+            ExpectDescriptor(image, n, tagged[n].first, tagged[n].second);
         } else {
-            EXPECT_TRUE(is_zero(image.sector(n))) << "sector " << n;
+            EXPECT_TRUE(IsZero(image.sector(n))) << "sector " << n;
         }
     }
     Sector metadata = image.sector(288);
@@ -71,28 +71,28 @@ TEST(NxUdfImage, EmptyFolderGivesTheBareLayout)
     EXPECT_EQ(le32(&metadata[220]), 32u);
     EXPECT_EQ(le32(&image.sector(34)[192]), 96u);
 
-    Sector root_dir = image.sector(323);
-    EXPECT_EQ(le16(&root_dir[10]), 24);
-    EXPECT_EQ(le32(&root_dir[24]), 2u);
-    EXPECT_TRUE(std::all_of(root_dir.begin() + 40, root_dir.end(), [](uint8_t b) { return b == 0; }));
+    Sector rootDir = image.sector(323);
+    EXPECT_EQ(le16(&rootDir[10]), 24);
+    EXPECT_EQ(le32(&rootDir[24]), 2u);
+    EXPECT_TRUE(std::all_of(rootDir.begin() + 40, rootDir.end(), [](uint8_t b) { return b == 0; }));
     EXPECT_EQ(le64(&image.sector(322)[56]), 40u);
 }
 
 TEST(NxUdfImage, DiscRootFillsMetadataBlocks0To40)
 {
     TempFolder temp;
-    make_disc_root(temp / "disc");
-    g_progress.clear();
-    ASSERT_EQ(nx_udfc((temp / "disc").c_str(), "BDMV", (temp / "disc.iso").c_str(), record_progress), 0);
+    MakeDiscRoot(temp / "disc");
+    progressCalls.clear();
+    ASSERT_EQ(nx_udfc((temp / "disc").c_str(), "BDMV", (temp / "disc.iso").c_str(), RecordProgress), 0);
     ImageReader image((temp / "disc.iso").string());
 
     for (uint32_t block = 0; block < 64; ++block) {
         Sector s = image.entry(block);
         if (block <= 40) {
-            EXPECT_TRUE(tag_verifies(s.data())) << "metadata block " << block;
+            EXPECT_TRUE(TagVerifies(s.data())) << "metadata block " << block;
             EXPECT_EQ(le32(&s[12]), block);
         } else {
-            EXPECT_TRUE(is_zero(s)) << "metadata block " << block;
+            EXPECT_TRUE(IsZero(s)) << "metadata block " << block;
         }
     }
     Sector lvid = image.sector(64);
@@ -101,32 +101,32 @@ TEST(NxUdfImage, DiscRootFillsMetadataBlocks0To40)
     EXPECT_EQ(le32(&lvid[132]), 15u);
 
     TreeCheck check;
-    check_tree(image, 2, temp / "disc", check);
+    CheckTree(image, 2, temp / "disc", check);
     EXPECT_EQ(check.files, 9);
     EXPECT_EQ(check.folders, 14);
-    EXPECT_EQ(*check.unique_ids.begin(), 16u);
-    EXPECT_EQ(*check.unique_ids.rbegin(), 38u);
+    EXPECT_EQ(*check.uniqueIds.begin(), 16u);
+    EXPECT_EQ(*check.uniqueIds.rbegin(), 38u);
     // The root's children are numbered depth first: CERTIFICATE follows all of BDMV.
     auto root = image.directory(2);
-    EXPECT_EQ(utf8_name(root[2].name), "CERTIFICATE");
-    EXPECT_EQ(root[2].unique_id, 37u);
+    EXPECT_EQ(Utf8Name(root[2].name), "CERTIFICATE");
+    EXPECT_EQ(root[2].uniqueId, 37u);
 
     // Data follows the metadata file, files of a folder before its sub-folders.
-    uint64_t data_blocks = 8 + 10; // eight small files, and the stream of 18532 bytes
-    EXPECT_EQ(le32(&image.sector(34)[192]), 96u + data_blocks);
-    expect_descriptor(image, 384 + data_blocks, 2, static_cast<uint32_t>(384 + data_blocks));
+    uint64_t dataBlocks = 8 + 10; // eight small files, and the stream of 18532 bytes
+    EXPECT_EQ(le32(&image.sector(34)[192]), 96u + dataBlocks);
+    ExpectDescriptor(image, 384 + dataBlocks, 2, static_cast<uint32_t>(384 + dataBlocks));
     EXPECT_EQ(image.size() % 65536, 0u);
 
-    ASSERT_EQ(g_progress.size(), data_blocks);
-    EXPECT_EQ(g_progress.front(), 0);
-    EXPECT_EQ(g_progress.back(), static_cast<int>(17 * 100 / 18));
-    EXPECT_TRUE(std::is_sorted(g_progress.begin(), g_progress.end()));
+    ASSERT_EQ(progressCalls.size(), dataBlocks);
+    EXPECT_EQ(progressCalls.front(), 0);
+    EXPECT_EQ(progressCalls.back(), static_cast<int>(17 * 100 / 18));
+    EXPECT_TRUE(std::is_sorted(progressCalls.begin(), progressCalls.end()));
 }
 
 TEST(NxUdfImage, TrailingSlashIsIgnored)
 {
     TempFolder temp;
-    make_disc_root(temp / "disc");
+    MakeDiscRoot(temp / "disc");
     ASSERT_EQ(build(temp / "disc", temp / "a.iso"), 0);
     ASSERT_EQ(nx_udfc(((temp / "disc").string() + "/").c_str(), "BDMV", (temp / "b.iso").c_str(), nullptr), 0);
     ImageReader a((temp / "a.iso").string()), b((temp / "b.iso").string());
@@ -145,26 +145,26 @@ TEST(NxUdfImage, LargeTreesGrowTheMetadataAndDirectories)
     TempFolder temp;
     fs::path src = temp / "src";
     for (int i = 0; i < 300; ++i)
-        write_file(src / "many" / ("clip_" + std::to_string(1000 + i) + "_with_a_long_name.m2ts"),
+        WriteFile(src / "many" / ("clip_" + std::to_string(1000 + i) + "_with_a_long_name.m2ts"),
                    pattern(static_cast<std::size_t>(i % 7) * 1000, i));
-    write_file(src / "last.txt", "after the metadata");
+    WriteFile(src / "last.txt", "after the metadata");
     ASSERT_EQ(build(src, temp / "big.iso"), 0);
     ImageReader image((temp / "big.iso").string());
 
     // 3 + root directory + 2 entries + 11 directory blocks of "many" + 300 entries = 317 blocks: 320.
-    uint32_t metadata_blocks = 320;
+    uint32_t metadataBlocks = 320;
     Sector metadata = image.sector(288);
-    EXPECT_EQ(le64(&metadata[56]), metadata_blocks * 2048u);
-    EXPECT_EQ(le64(&metadata[72]), metadata_blocks);
-    EXPECT_EQ(le32(&image.sector(64)[92]), metadata_blocks);
+    EXPECT_EQ(le64(&metadata[56]), metadataBlocks * 2048u);
+    EXPECT_EQ(le64(&metadata[72]), metadataBlocks);
+    EXPECT_EQ(le32(&image.sector(64)[92]), metadataBlocks);
     Sector last = image.entry(4);
-    EXPECT_EQ(le32(&last[216 + 132 + 4]), 32 + metadata_blocks); // the first file is the first data
+    EXPECT_EQ(le32(&last[216 + 132 + 4]), 32 + metadataBlocks); // the first file is the first data
     Sector many = image.entry(5);
     EXPECT_EQ(le64(&many[72]), 11u);
     EXPECT_GT(le64(&many[56]), 20480u);
 
     TreeCheck check;
-    check_tree(image, 2, src, check);
+    CheckTree(image, 2, src, check);
     EXPECT_EQ(check.files, 301);
     EXPECT_EQ(le64(&image.sector(64)[40]), 16u + 302);
 }
@@ -172,44 +172,44 @@ TEST(NxUdfImage, LargeTreesGrowTheMetadataAndDirectories)
 TEST(NxUdfImage, TimesCarryTheirZone)
 {
     TempFolder temp;
-    write_file(temp / "src/winter.txt", "w");
-    write_file(temp / "src/summer.txt", "s");
+    WriteFile(temp / "src/winter.txt", "w");
+    WriteFile(temp / "src/summer.txt", "s");
     auto at = [](int64_t seconds) { return timespec { static_cast<time_t>(seconds), 0 }; };
     timespec winter[2] = { at(1768478400), at(1768478400) }; // 2026-01-15 12:00:00 UTC
     timespec summer[2] = { at(1782907200), at(1782907200) }; // 2026-07-01 12:00:00 UTC
     ASSERT_EQ(utimensat(AT_FDCWD, (temp / "src/winter.txt").c_str(), winter, 0), 0);
     ASSERT_EQ(utimensat(AT_FDCWD, (temp / "src/summer.txt").c_str(), summer, 0), 0);
 
-    std::string old_tz = getenv("TZ") ? getenv("TZ") : "";
+    std::string oldTz = getenv("TZ") ? getenv("TZ") : "";
     setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
     tzset();
     int result = build(temp / "src", temp / "t.iso");
-    old_tz.empty() ? unsetenv("TZ") : setenv("TZ", old_tz.c_str(), 1);
+    oldTz.empty() ? unsetenv("TZ") : setenv("TZ", oldTz.c_str(), 1);
     tzset();
     ASSERT_EQ(result, 0);
 
     ImageReader image((temp / "t.iso").string());
-    Sector summer_entry = image.entry(4), winter_entry = image.entry(5); // sorted by name
-    EXPECT_EQ(summer_entry[98], 14); // hour
-    EXPECT_EQ(le16(&summer_entry[92]), 0x1000 + 120);
-    EXPECT_EQ(winter_entry[98], 13);
-    EXPECT_EQ(le16(&winter_entry[92]), 0x1000 + 60);
-    EXPECT_EQ(le16(&winter_entry[80]), 0x1000); // access field: the recording time in UTC
+    Sector summerEntry = image.entry(4), winterEntry = image.entry(5); // sorted by name
+    EXPECT_EQ(summerEntry[98], 14); // hour
+    EXPECT_EQ(le16(&summerEntry[92]), 0x1000 + 120);
+    EXPECT_EQ(winterEntry[98], 13);
+    EXPECT_EQ(le16(&winterEntry[92]), 0x1000 + 60);
+    EXPECT_EQ(le16(&winterEntry[80]), 0x1000); // access field: the recording time in UTC
     EXPECT_EQ(le16(&image.sector(32)[376]), 0x1000);
 }
 
 TEST(NxUdfImage, WideNamesAreStoredInSixteenBits)
 {
     TempFolder temp;
-    write_file(temp / "src/caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.txt", "nihon");
+    WriteFile(temp / "src/caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.txt", "nihon");
     ASSERT_EQ(build(temp / "src", temp / "w.iso"), 0);
     ImageReader image((temp / "w.iso").string());
     auto root = image.directory(2);
     ASSERT_EQ(root.size(), 2u);
     EXPECT_EQ(root[1].name, (std::vector<uint8_t> { 8, 'c', 'a', 'f', 0xE9 }));
-    auto inner = image.directory(root[1].entry_block);
+    auto inner = image.directory(root[1].entryBlock);
     ASSERT_EQ(inner.size(), 2u);
     EXPECT_EQ(inner[1].name[0], 16);
     TreeCheck check;
-    check_tree(image, 2, temp / "src", check);
+    CheckTree(image, 2, temp / "src", check);
 }

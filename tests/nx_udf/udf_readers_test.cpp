@@ -15,43 +15,43 @@ using namespace udf_test;
 namespace {
 
 // Plain files and empty folders, the ways a reader may trip: sorting, wide names, big folders.
-void make_mixed_tree(const fs::path& src)
+void MakeMixedTree(const fs::path& src)
 {
-    make_disc_root(src / "disc");
+    MakeDiscRoot(src / "disc");
     for (int folder = 0; folder < 8; ++folder)
         for (int file = 0; file < 40; ++file)
-            write_file(src / ("set" + std::to_string(folder)) / ("f" + std::to_string(file) + ".bin"),
+            WriteFile(src / ("set" + std::to_string(folder)) / ("f" + std::to_string(file) + ".bin"),
                        pattern(static_cast<std::size_t>(file * 97 + folder), file * 8 + folder));
     for (int i = 0; i < 300; ++i)
-        write_file(src / "three hundred" / ("entry number " + std::to_string(i)), std::to_string(i));
-    write_file(src / "caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt", "wide");
-    write_file(src / "\xF0\x9F\x8E\xAC clip.txt", "astral");
-    write_file(src / "empty", "");
-    write_file(src / "one byte", "x");
-    write_file(src / "exact block", pattern(2048, 99));
+        WriteFile(src / "three hundred" / ("entry number " + std::to_string(i)), std::to_string(i));
+    WriteFile(src / "caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt", "wide");
+    WriteFile(src / "\xF0\x9F\x8E\xAC clip.txt", "astral");
+    WriteFile(src / "empty", "");
+    WriteFile(src / "one byte", "x");
+    WriteFile(src / "exact block", pattern(2048, 99));
     fs::create_directories(src / "empty folder");
 }
 
 // Every folder and file of `a` is in `b` with the same bytes, and nothing else.
-void expect_same_tree(const fs::path& a, const fs::path& b)
+void ExpectSameTree(const fs::path& a, const fs::path& b)
 {
-    std::vector<fs::path> in_a, in_b;
+    std::vector<fs::path> inA, inB;
     for (const auto& e : fs::recursive_directory_iterator(a))
-        in_a.push_back(fs::relative(e.path(), a));
+        inA.push_back(fs::relative(e.path(), a));
     for (const auto& e : fs::recursive_directory_iterator(b))
-        in_b.push_back(fs::relative(e.path(), b));
-    std::sort(in_a.begin(), in_a.end());
-    std::sort(in_b.begin(), in_b.end());
-    ASSERT_EQ(in_a, in_b);
-    for (const auto& rel : in_a) {
+        inB.push_back(fs::relative(e.path(), b));
+    std::sort(inA.begin(), inA.end());
+    std::sort(inB.begin(), inB.end());
+    ASSERT_EQ(inA, inB);
+    for (const auto& rel : inA) {
         ASSERT_EQ(fs::is_directory(a / rel), fs::is_directory(b / rel)) << rel;
         if (!fs::is_directory(a / rel)) {
-            EXPECT_TRUE(read_file(a / rel) == read_file(b / rel)) << rel;
+            EXPECT_TRUE(ReadFile(a / rel) == ReadFile(b / rel)) << rel;
         }
     }
 }
 
-std::string read_udf_file(udfread* udf, const std::string& path)
+std::string ReadUdfFile(udfread* udf, const std::string& path)
 {
     UDFFILE* file = udfread_file_open(udf, path.c_str());
     if (!file)
@@ -63,7 +63,7 @@ std::string read_udf_file(udfread* udf, const std::string& path)
 }
 
 // The tree as libudfread sees it, compared with the source.
-void expect_udfread_tree(udfread* udf, const fs::path& source, const std::string& path, int& entries)
+void ExpectUdfreadTree(udfread* udf, const fs::path& source, const std::string& path, int& entries)
 {
     UDFDIR* dir = udfread_opendir(udf, path.c_str());
     ASSERT_NE(dir, nullptr) << path;
@@ -74,15 +74,15 @@ void expect_udfread_tree(udfread* udf, const fs::path& source, const std::string
         if (name == "." || name == "..")
             continue;
         names.push_back(name);
-        fs::path source_path = source / name;
-        std::string udf_path = path + "/" + name;
+        fs::path sourcePath = source / name;
+        std::string udfPath = path + "/" + name;
         ++entries;
         if (entry.d_type == UDF_DT_DIR) {
-            ASSERT_TRUE(fs::is_directory(source_path)) << udf_path;
-            expect_udfread_tree(udf, source_path, udf_path, entries);
+            ASSERT_TRUE(fs::is_directory(sourcePath)) << udfPath;
+            ExpectUdfreadTree(udf, sourcePath, udfPath, entries);
         } else {
-            ASSERT_TRUE(fs::is_regular_file(source_path)) << udf_path;
-            EXPECT_TRUE(read_udf_file(udf, udf_path) == read_file(source_path)) << udf_path;
+            ASSERT_TRUE(fs::is_regular_file(sourcePath)) << udfPath;
+            EXPECT_TRUE(ReadUdfFile(udf, udfPath) == ReadFile(sourcePath)) << udfPath;
         }
     }
     udfread_closedir(dir);
@@ -94,7 +94,7 @@ void expect_udfread_tree(udfread* udf, const fs::path& source, const std::string
 TEST(NxUdfReaders, SevenZipExtractsEveryFile)
 {
     TempFolder temp;
-    make_mixed_tree(temp / "src");
+    MakeMixedTree(temp / "src");
     ASSERT_EQ(build(temp / "src", temp / "mixed.iso"), 0);
     auto listing = platform::RunAndCapture("7zz", { "l", (temp / "mixed.iso").string() });
     ASSERT_TRUE(listing);
@@ -102,13 +102,13 @@ TEST(NxUdfReaders, SevenZipExtractsEveryFile)
     EXPECT_NE(listing->find("three hundred/entry number 299"), std::string::npos);
     ASSERT_TRUE(platform::RunAndCapture("7zz", { "x", "-bd", "-y", "-o" + (temp / "out").string(),
                                                  (temp / "mixed.iso").string() }));
-    expect_same_tree(temp / "src", temp / "out");
+    ExpectSameTree(temp / "src", temp / "out");
 }
 
 TEST(NxUdfReaders, LibudfreadReadsEveryFile)
 {
     TempFolder temp;
-    make_mixed_tree(temp / "src");
+    MakeMixedTree(temp / "src");
     // libudfread turns a surrogate pair into two three-byte sequences instead of one character.
     fs::remove(temp / "src/\xF0\x9F\x8E\xAC clip.txt");
     ASSERT_EQ(build(temp / "src", temp / "mixed.iso", "Caf\xC3\xA9 disc"), 0);
@@ -116,7 +116,7 @@ TEST(NxUdfReaders, LibudfreadReadsEveryFile)
     ASSERT_EQ(udfread_open(udf, (temp / "mixed.iso").c_str()), 0);
     EXPECT_STREQ(udfread_get_volume_id(udf), "Caf\xC3\xA9 disc");
     int entries = 0;
-    expect_udfread_tree(udf, temp / "src", "", entries);
+    ExpectUdfreadTree(udf, temp / "src", "", entries);
     EXPECT_GT(entries, 600);
     udfread_close(udf);
 }
@@ -137,7 +137,7 @@ TEST(NxUdfReaders, FileOverFourGigabytesStaysSparse)
             ASSERT_EQ(pwrite(fd, text.data(), text.size(), static_cast<off_t>(at)), static_cast<ssize_t>(text.size()));
         close(fd);
     }
-    write_file(temp / "src/small.txt", "after the huge one");
+    WriteFile(temp / "src/small.txt", "after the huge one");
     ASSERT_EQ(build(temp / "src", temp / "huge.iso"), 0);
 
     struct stat st {};
@@ -158,7 +158,7 @@ TEST(NxUdfReaders, FileOverFourGigabytesStaysSparse)
         EXPECT_NE(got.find(text), std::string::npos) << at;
     }
     udfread_file_close(file);
-    EXPECT_EQ(read_udf_file(udf, "/small.txt"), "after the huge one");
+    EXPECT_EQ(ReadUdfFile(udf, "/small.txt"), "after the huge one");
     udfread_close(udf);
 
     auto listing = platform::RunAndCapture("7zz", { "l", (temp / "huge.iso").string() });
@@ -166,5 +166,5 @@ TEST(NxUdfReaders, FileOverFourGigabytesStaysSparse)
     EXPECT_NE(listing->find(std::to_string(size)), std::string::npos) << *listing;
     ASSERT_TRUE(platform::RunAndCapture("7zz", { "x", "-bd", "-y", "-o" + (temp / "out").string(),
                                                  (temp / "huge.iso").string(), "small.txt" }));
-    EXPECT_EQ(read_file(temp / "out/small.txt"), "after the huge one");
+    EXPECT_EQ(ReadFile(temp / "out/small.txt"), "after the huge one");
 }

@@ -23,7 +23,7 @@ TempFolder::~TempFolder()
     fs::remove_all(path_, ignored);
 }
 
-void write_file(const fs::path& path, const std::string& content)
+void WriteFile(const fs::path& path, const std::string& content)
 {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << content;
@@ -38,7 +38,7 @@ std::string pattern(std::size_t size, uint32_t seed)
     return out;
 }
 
-std::string read_file(const fs::path& path)
+std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::stringstream content;
@@ -46,19 +46,19 @@ std::string read_file(const fs::path& path)
     return content.str();
 }
 
-void make_disc_root(const fs::path& root)
+void MakeDiscRoot(const fs::path& root)
 {
     for (const char* folder : { "BDMV/AUXDATA", "BDMV/BDJO", "BDMV/JAR", "BDMV/META", "BDMV/BACKUP/BDJO",
                                 "CERTIFICATE/BACKUP" })
         fs::create_directories(root / folder);
     uint32_t seed = 0;
     for (const char* base : { "BDMV/", "BDMV/BACKUP/" }) {
-        write_file(root / base / "index.bdmv", pattern(120, seed++));
-        write_file(root / base / "MovieObject.bdmv", pattern(278, seed++));
-        write_file(root / base / "PLAYLIST/00000.mpls", pattern(190, seed++));
-        write_file(root / base / "CLIPINF/00000.clpi", pattern(300, seed++));
+        WriteFile(root / base / "index.bdmv", pattern(120, seed++));
+        WriteFile(root / base / "MovieObject.bdmv", pattern(278, seed++));
+        WriteFile(root / base / "PLAYLIST/00000.mpls", pattern(190, seed++));
+        WriteFile(root / base / "CLIPINF/00000.clpi", pattern(300, seed++));
     }
-    write_file(root / "BDMV/STREAM/00000.m2ts", pattern(6144 * 3 + 100, seed));
+    WriteFile(root / "BDMV/STREAM/00000.m2ts", pattern(6144 * 3 + 100, seed));
 }
 
 int build(const fs::path& source, const fs::path& image, const char* label)

@@ -18,13 +18,13 @@ private:
     std::filesystem::path path_;
 };
 
-void write_file(const std::filesystem::path& path, const std::string& content);
+void WriteFile(const std::filesystem::path& path, const std::string& content);
 // Content that differs at every byte position, so that a misplaced block shows.
 std::string pattern(std::size_t size, uint32_t seed);
-std::string read_file(const std::filesystem::path& path);
+std::string ReadFile(const std::filesystem::path& path);
 
 // A disc root with one clip and one playlist: 15 folders with the root, 23 entries below it.
-void make_disc_root(const std::filesystem::path& root);
+void MakeDiscRoot(const std::filesystem::path& root);
 
 // Builds the image and returns nx_udfc's result.
 int build(const std::filesystem::path& source, const std::filesystem::path& image, const char* label = "BDMV");

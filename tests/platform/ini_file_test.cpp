@@ -58,6 +58,32 @@ TEST(IniRead, IntegersAreTheLeadingDecimalNumber)
     EXPECT_EQ(ReadInt(f, "S", "Missing", 99), 99);
 }
 
+// A section read once answers every key as the one-key reads do, from the file as it was read.
+TEST(IniRead, SectionReadOnceKeepsTheLookupRules)
+{
+    TempFolder t;
+    auto f = t.write("a.ini", "[Video]\nCodec=first\ncodec=second\nRate=-25fps\nName = abcdefghij \n"
+                              "[VIDEO]\nOnlyHere=x\n");
+    const Section video(f, "vIdEo");
+    EXPECT_EQ(video.ReadString("CODEC"), "first");
+    EXPECT_EQ(video.ReadString("OnlyHere", "dflt"), "dflt");
+    EXPECT_EQ(video.ReadInt("rate", 99), -25);
+    EXPECT_EQ(video.ReadInt("Missing", 99), 99);
+    char buffer[8];
+    std::memset(buffer, 'X', sizeof buffer);
+    EXPECT_EQ(video.ReadString("name", "", buffer, 5), 4u);
+    EXPECT_STREQ(buffer, "abcd");
+    EXPECT_EQ(buffer[5], 'X');
+    EXPECT_EQ(video.ReadString("Missing", "fallback", buffer, 4), 3u);
+    EXPECT_STREQ(buffer, "fal");
+
+    ASSERT_TRUE(WriteString(f, "Video", "Codec", "changed"));
+    EXPECT_EQ(video.ReadString("Codec"), "first");
+    EXPECT_EQ(Section(f, "Video").ReadString("Codec"), "changed");
+    EXPECT_EQ(Section(t.path("missing.ini"), "Video").ReadString("Codec", "none"), "none");
+    EXPECT_EQ(Section(f, "Audio").ReadInt("Rate", 7), 7);
+}
+
 TEST(IniWrite, KeepsEveryOtherLineAndTheLineEndings)
 {
     TempFolder t;
