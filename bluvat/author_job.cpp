@@ -101,8 +101,7 @@ bool makeTree(std::string& folder, int titles, bool& complete)
 // The files of one title, each beside its backup copy where it has one.
 std::vector<std::string> titleFiles(const std::string& folder, int title)
 {
-    return {folder + "BDMV/STREAM/" + numbered(title, "m2ts"),
-            folder + "BDMV/PLAYLIST/" + numbered(title, "mpls"),
+    return {folder + "BDMV/STREAM/" + numbered(title, "m2ts"), folder + "BDMV/PLAYLIST/" + numbered(title, "mpls"),
             folder + "BDMV/BACKUP/PLAYLIST/" + numbered(title, "mpls"),
             folder + "BDMV/CLIPINF/" + numbered(title, "clpi"),
             folder + "BDMV/BACKUP/CLIPINF/" + numbered(title, "clpi")};

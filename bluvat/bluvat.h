@@ -10,16 +10,16 @@ extern "C" {
 typedef void (*AuthorCallback)(int32_t kind, int32_t value, const char* text);
 
 typedef struct TrackEntry {
-    uint16_t pid;        /* 13-bit PID */
-    char name[50];       /* stream type name, NUL-terminated */
-    int32_t streamType;  /* program-map stream type, 0 when unknown */
-    int32_t selected;    /* > 0: written to the disc */
+    uint16_t pid;       /* 13-bit PID */
+    char name[50];      /* stream type name, NUL-terminated */
+    int32_t streamType; /* program-map stream type, 0 when unknown */
+    int32_t selected;   /* > 0: written to the disc */
 } TrackEntry;
 
 typedef struct TrackInfo {
     int32_t count;
-    float duration;      /* seconds, from the PCR range */
-    int32_t kind;        /* 1: 188-byte packets, 2: 192-byte packets, 8: Matroska */
+    float duration; /* seconds, from the PCR range */
+    int32_t kind;   /* 1: 188-byte packets, 2: 192-byte packets, 8: Matroska */
     TrackEntry** entries;
 } TrackInfo;
 

@@ -6,7 +6,10 @@ namespace {
 AuthorCallback g_callback = nullptr;
 }
 
-void setCallback(AuthorCallback callback) { g_callback = callback; }
+void setCallback(AuthorCallback callback)
+{
+    g_callback = callback;
+}
 
 void report(int32_t kind, int32_t value, const std::string& text)
 {

@@ -14,6 +14,9 @@ void setCallback(AuthorCallback callback);
 void report(int32_t kind, int32_t value, const std::string& text);
 
 // An input or output error: (1, 0, text).
-inline void reportError(const std::string& text) { report(1, 0, text); }
+inline void reportError(const std::string& text)
+{
+    report(1, 0, text);
+}
 
 } // namespace bluvat

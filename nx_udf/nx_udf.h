@@ -14,7 +14,7 @@ typedef int32_t (*UdfProgressCallback)(int32_t percent, const char* text);
 
 // Returns 0 when the image holds the whole folder; -1 otherwise, with no image left behind.
 NX_UDF_EXPORT int32_t nx_udfc(const char* sourceFolder, const char* volumeLabel, const char* imagePath,
-                             UdfProgressCallback progress);
+                              UdfProgressCallback progress);
 
 #ifdef __cplusplus
 }

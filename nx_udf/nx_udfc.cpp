@@ -10,8 +10,7 @@
 
 namespace {
 
-bool BuildImage(std::string source, const char* volumeLabel, const std::string& imagePath,
-                 UdfProgressCallback progress)
+bool BuildImage(std::string source, const char* volumeLabel, const std::string& imagePath, UdfProgressCallback progress)
 {
     if (source.size() > 1 && source.back() == '/')
         source.pop_back();

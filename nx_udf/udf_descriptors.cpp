@@ -12,9 +12,9 @@ namespace {
 using Writer = platform::LittleEndianWriter;
 
 constexpr uint32_t kPieceLength = 0x3FFFF800; // the largest whole-block extent below 2^30
-constexpr uint8_t kUdf250[] = { 0x50, 0x02 };
-constexpr uint8_t kDomainSuffix[] = { 0x50, 0x02, 0x03 }; // revision, hard and soft write-protect
-constexpr uint8_t kNoSuffix[] = { 0 };
+constexpr uint8_t kUdf250[] = {0x50, 0x02};
+constexpr uint8_t kDomainSuffix[] = {0x50, 0x02, 0x03}; // revision, hard and soft write-protect
+constexpr uint8_t kNoSuffix[] = {0};
 // Neither exists; both point at what they would duplicate, which readers accept in their place.
 constexpr uint32_t kReserveSequenceLocation = 32;
 constexpr uint32_t kMetadataMirrorLocation = 0;
@@ -52,7 +52,10 @@ void Entity(Writer& w, std::string_view identifier, const uint8_t (&suffix)[N])
     w.u8(0).text(identifier, 23).bytes(suffix, N).zeros(8 - N);
 }
 
-void CharacterSet(Writer& w) { w.u8(0).text("OSTA Compressed Unicode", 63); }
+void CharacterSet(Writer& w)
+{
+    w.u8(0).text("OSTA Compressed Unicode", 63);
+}
 
 // A fixed field of n bytes whose last byte holds the length used.
 void IdentifierString(Writer& w, const std::u32string& text, std::size_t n)
@@ -69,7 +72,12 @@ void Timestamp(Writer& w, const platform::CalendarTime& t)
 {
     constexpr uint32_t kLocalTime = 1u << 12;
     w.u16(kLocalTime | (static_cast<uint32_t>(t.offsetMinutes) & 0x0FFF))
-        .u16(static_cast<uint32_t>(t.year)).u8(t.month).u8(t.day).u8(t.hour).u8(t.minute).u8(t.second)
+        .u16(static_cast<uint32_t>(t.year))
+        .u8(t.month)
+        .u8(t.day)
+        .u8(t.hour)
+        .u8(t.minute)
+        .u8(t.second)
         .zeros(3);
 }
 
@@ -157,8 +165,15 @@ Block LogicalVolumeDescriptor(const VolumeFacts& volume)
     w.u8(1).u8(6).u16(1).u16(0); // the physical partition
     w.u8(2).u8(64).u16(0);       // the metadata partition on it
     Entity(w, "*UDF Metadata Partition", kUdf250);
-    w.u16(1).u16(0).u32(0).u32(kMetadataMirrorLocation).u32(0xFFFFFFFF).u32(kAllocationUnit).u16(kAllocationUnit)
-        .u8(1).zeros(5);
+    w.u16(1)
+        .u16(0)
+        .u32(0)
+        .u32(kMetadataMirrorLocation)
+        .u32(0xFFFFFFFF)
+        .u32(kAllocationUnit)
+        .u16(kAllocationUnit)
+        .u8(1)
+        .zeros(5);
     return SealedBlock(w);
 }
 
@@ -260,14 +275,14 @@ std::vector<uint8_t> FileAllocations(uint64_t size, uint32_t location)
     for (uint64_t i = 0; i < pieces; ++i) {
         uint64_t left = size - i * kPieceLength;
         LongAllocation(w, static_cast<uint32_t>(left < kPieceLength ? left : kPieceLength),
-                        static_cast<uint32_t>(location + i * (kPieceLength / kBlockSize)), 0);
+                       static_cast<uint32_t>(location + i * (kPieceLength / kBlockSize)), 0);
     }
     return w.take();
 }
 
 std::vector<uint8_t> FileIdentifierDescriptor(FileCharacteristics characteristics,
-                                                const std::vector<uint8_t>& identifier,
-                                                uint32_t entryBlock, uint64_t uniqueId, uint32_t location)
+                                              const std::vector<uint8_t>& identifier, uint32_t entryBlock,
+                                              uint64_t uniqueId, uint32_t location)
 {
     auto length = static_cast<uint32_t>((38 + identifier.size() + 3) & ~std::size_t(3));
     Writer w;

@@ -60,7 +60,7 @@ enum class FileCharacteristics : uint8_t { File = 0x00, Folder = 0x02, Parent = 
 
 // `identifier` is empty for the parent descriptor.
 std::vector<uint8_t> FileIdentifierDescriptor(FileCharacteristics characteristics,
-                                                const std::vector<uint8_t>& identifier,
-                                                uint32_t entryBlock, uint64_t uniqueId, uint32_t location);
+                                              const std::vector<uint8_t>& identifier, uint32_t entryBlock,
+                                              uint64_t uniqueId, uint32_t location);
 
 } // namespace nx_udf

@@ -72,12 +72,12 @@ FileEntryFacts MetadataFileFacts(const UdfLayout& layout, const platform::Calend
 // Descriptors are packed back to back, a descriptor may run over into the next block.
 void WriteDirectory(ImageWriter& image, const UdfTreeEntry& folder)
 {
-    std::vector<uint8_t> bytes = FileIdentifierDescriptor(
-        FileCharacteristics::Parent, {}, folder.parentEntryBlock, folder.parentUniqueId, folder.location);
+    std::vector<uint8_t> bytes = FileIdentifierDescriptor(FileCharacteristics::Parent, {}, folder.parentEntryBlock,
+                                                          folder.parentUniqueId, folder.location);
     for (const auto& child : folder.children) {
         auto block = static_cast<uint32_t>(folder.location + bytes.size() / kBlockSize);
         auto fid = FileIdentifierDescriptor(child->isFolder ? FileCharacteristics::Folder : FileCharacteristics::File,
-                                              child->identifier, child->entryBlock, child->uniqueId, block);
+                                            child->identifier, child->entryBlock, child->uniqueId, block);
         bytes.insert(bytes.end(), fid.begin(), fid.end());
     }
     bytes.resize(folder.directoryBlocks() * kBlockSize, 0);
@@ -164,7 +164,7 @@ bool WriteFileData(platform::RawOutputFile& out, const UdfTreeEntry& file, Progr
 } // namespace
 
 bool WriteImage(const UdfTreeEntry& root, const UdfLayout& layout, const VolumeFacts& volume,
-                 platform::RawOutputFile& out, UdfProgressCallback progress)
+                platform::RawOutputFile& out, UdfProgressCallback progress)
 {
     ImageWriter image(out);
     image.ZeroBlocks(16);

@@ -13,6 +13,6 @@ namespace nx_udf {
 // Whether every byte reached the file (the output records its own failure) and every source file
 // was read whole at the size the layout gave it.
 bool WriteImage(const UdfTreeEntry& root, const UdfLayout& layout, const VolumeFacts& volume,
-                 platform::RawOutputFile& out, UdfProgressCallback progress);
+                platform::RawOutputFile& out, UdfProgressCallback progress);
 
 } // namespace nx_udf

@@ -74,7 +74,8 @@ std::optional<UdfLayout> LayOut(UdfTreeEntry& root)
     }
     layout.metadataUsed = static_cast<uint32_t>(nextBlock);
     if (nextBlock > kSmallestMetadata)
-        layout.metadataBlocks = static_cast<uint32_t>((nextBlock + kAllocationUnit - 1) / kAllocationUnit * kAllocationUnit);
+        layout.metadataBlocks =
+            static_cast<uint32_t>((nextBlock + kAllocationUnit - 1) / kAllocationUnit * kAllocationUnit);
 
     uint64_t nextData = layout.dataStart();
     PlaceData(root, nextData, layout);

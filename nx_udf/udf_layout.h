@@ -21,8 +21,8 @@ struct UdfLayout {
     uint32_t partitionLength = 0;
     uint64_t dataBlocks = 0;
     uint64_t nextUniqueId = 0;
-    uint32_t files = 0;   // below the root
-    uint32_t folders = 0; // below the root
+    uint32_t files = 0;                             // below the root
+    uint32_t folders = 0;                           // below the root
     std::vector<UdfTreeEntry*> foldersBreadthFirst; // the root first
     std::vector<const UdfTreeEntry*> filesInDataOrder;
 

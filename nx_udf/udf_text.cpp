@@ -10,8 +10,11 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         auto lead = static_cast<uint8_t>(text[i]);
-        int extra = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1 : (lead & 0xF0) == 0xE0 ? 2
-                  : lead >= 0xF0 && lead <= 0xF4 ? 3 : -1;
+        int extra = lead < 0x80                    ? 0
+                    : lead >= 0xC2 && lead <= 0xDF ? 1
+                    : (lead & 0xF0) == 0xE0        ? 2
+                    : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                   : -1;
         if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size())
             return std::nullopt;
         char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
@@ -21,7 +24,7 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text)
                 return std::nullopt;
             c = (c << 6) | (next & 0x3F);
         }
-        static constexpr char32_t kSmallest[] = { 0, 0x80, 0x800, 0x10000 };
+        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
         if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             return std::nullopt;
         out.push_back(c);

@@ -20,8 +20,8 @@ uint64_t UdfTreeEntry::directoryBytes() const
 
 uint32_t UdfTreeEntry::childFolders() const
 {
-    return static_cast<uint32_t>(std::count_if(children.begin(), children.end(),
-                                               [](const auto& child) { return child->isFolder; }));
+    return static_cast<uint32_t>(
+        std::count_if(children.begin(), children.end(), [](const auto& child) { return child->isFolder; }));
 }
 
 namespace {
@@ -68,8 +68,8 @@ bool ReadFolder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs
             if (name == image.filename() && fs::equivalent(child->path, image, error))
                 continue; // the image being replaced
             child->size = fs::file_size(child->path, error);
-            if (error || !platform::RawInputFile(child->path).opened()
-                || !platform::ReadFileTimes(child->path, child->times))
+            if (error || !platform::RawInputFile(child->path).opened() ||
+                !platform::ReadFileTimes(child->path, child->times))
                 return false;
         } else {
             continue;

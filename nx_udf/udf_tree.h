@@ -15,7 +15,7 @@ struct UdfTreeEntry {
     std::string path;                // in the source tree
     std::vector<uint8_t> identifier; // the name in compressed Unicode
     bool isFolder = false;
-    uint64_t size = 0;               // files
+    uint64_t size = 0; // files
     platform::FileTimes times;
     std::vector<std::unique_ptr<UdfTreeEntry>> children; // sorted by name, byte order
 
@@ -23,7 +23,7 @@ struct UdfTreeEntry {
     uint64_t uniqueId = 0;
     uint64_t parentUniqueId = 0;
     uint32_t entryBlock = 0;       // metadata block of the extended file entry
-    uint32_t location = 0;          // folders: first directory block; files: first partition block
+    uint32_t location = 0;         // folders: first directory block; files: first partition block
     uint32_t parentEntryBlock = 0; // folders: the parent's extended file entry (the root's own)
 
     uint64_t dataBlocks() const { return (size + 2047) / 2048; }

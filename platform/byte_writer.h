@@ -18,13 +18,25 @@ public:
     ByteWriter() = default;
     explicit ByteWriter(std::size_t reserve) { bytes_.reserve(reserve); }
 
-    ByteWriter& u8(uint32_t v) { bytes_.push_back(static_cast<uint8_t>(v)); return *this; }
+    ByteWriter& u8(uint32_t v)
+    {
+        bytes_.push_back(static_cast<uint8_t>(v));
+        return *this;
+    }
     ByteWriter& u16(uint32_t v) { return put(v, 2); }
     ByteWriter& u24(uint32_t v) { return put(v, 3); }
     ByteWriter& u32(uint32_t v) { return put(v, 4); }
     ByteWriter& u64(uint64_t v) { return put(v, 8); }
-    ByteWriter& zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); return *this; }
-    ByteWriter& fill(std::size_t n, uint8_t value) { bytes_.insert(bytes_.end(), n, value); return *this; }
+    ByteWriter& zeros(std::size_t n)
+    {
+        bytes_.insert(bytes_.end(), n, 0);
+        return *this;
+    }
+    ByteWriter& fill(std::size_t n, uint8_t value)
+    {
+        bytes_.insert(bytes_.end(), n, value);
+        return *this;
+    }
     ByteWriter& bytes(const void* data, std::size_t n)
     {
         auto p = static_cast<const uint8_t*>(data);
@@ -84,12 +96,19 @@ public:
     uint64_t u64() { return get(8); }
     void skip(std::size_t n)
     {
-        if (n > size_ - pos_) { failed_ = true; pos_ = size_; return; }
+        if (n > size_ - pos_) {
+            failed_ = true;
+            pos_ = size_;
+            return;
+        }
         pos_ += n;
     }
     bool seek(std::size_t at)
     {
-        if (at > size_) { failed_ = true; return false; }
+        if (at > size_) {
+            failed_ = true;
+            return false;
+        }
         pos_ = at;
         return true;
     }
@@ -101,7 +120,11 @@ public:
 private:
     uint64_t get(int n)
     {
-        if (static_cast<std::size_t>(n) > size_ - pos_) { failed_ = true; pos_ = size_; return 0; }
+        if (static_cast<std::size_t>(n) > size_ - pos_) {
+            failed_ = true;
+            pos_ = size_;
+            return 0;
+        }
         uint64_t v = 0;
         for (int i = 0; i < n; ++i) {
             uint64_t b = data_[pos_ + i];

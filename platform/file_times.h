@@ -43,15 +43,15 @@ struct CalendarTime {
 namespace detail {
 inline CalendarTime MakeCalendarTime(const std::tm& t, long offsetSeconds)
 {
-    return { t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
-             static_cast<int>(offsetSeconds / 60) };
+    return {
+        t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, static_cast<int>(offsetSeconds / 60)};
 }
 } // namespace detail
 
 inline CalendarTime UtcTime(int64_t seconds)
 {
     std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts {};
+    std::tm parts{};
     gmtime_r(&t, &parts);
     return detail::MakeCalendarTime(parts, 0);
 }
@@ -60,7 +60,7 @@ inline CalendarTime UtcTime(int64_t seconds)
 inline CalendarTime LocalTime(int64_t seconds)
 {
     std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts {};
+    std::tm parts{};
     localtime_r(&t, &parts);
     return detail::MakeCalendarTime(parts, parts.tm_gmtoff);
 }

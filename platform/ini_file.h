@@ -40,14 +40,12 @@ std::string ReadString(const std::string& path, const std::string& section, cons
 
 // The decimal number at the start of the value (optional sign, then digits; none gives 0), or
 // `fallback` when the key is missing.
-int32_t ReadInt(const std::string& path, const std::string& section, const std::string& key,
-                int32_t fallback);
+int32_t ReadInt(const std::string& path, const std::string& section, const std::string& key, int32_t fallback);
 
 // Writes `key=value` into `section`: replaces the first matching key, else adds it at the end of
 // the first matching section, else appends the section. The file is replaced whole through a
 // temporary, so a failed write leaves the old file as it was. Returns false on failure.
-bool WriteString(const std::string& path, const std::string& section, const std::string& key,
-                 const std::string& value);
+bool WriteString(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
 
 // Section names in file order (duplicates included).
 std::vector<std::string> SectionNames(const std::string& path);

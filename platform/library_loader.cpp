@@ -8,14 +8,18 @@
 
 namespace platform {
 
-LibraryLoader::~LibraryLoader() { Unload(); }
+LibraryLoader::~LibraryLoader()
+{
+    Unload();
+}
 
 bool LibraryLoader::Load(const std::string& name, const std::vector<std::string>& exports)
 {
     return LoadFrom(ProgramFolder(), name, exports);
 }
 
-bool LibraryLoader::LoadFrom(const std::string& folder, const std::string& name, const std::vector<std::string>& exports)
+bool LibraryLoader::LoadFrom(const std::string& folder, const std::string& name,
+                             const std::vector<std::string>& exports)
 {
     Unload();
     std::string file = "lib" + name + ".so";

@@ -73,7 +73,8 @@ void ChildProcess::CloseAll()
     CloseFd(stderr_);
 }
 
-bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options)
+bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
+                         const ProcessOptions& options)
 {
     std::optional<std::string> resolved = FindProgram(program);
     if (!resolved) {
@@ -87,8 +88,8 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
                 if (p[i] >= 0)
                     ::close(p[i]);
     };
-    if ((options.pipeStdin && ::pipe2(in, O_CLOEXEC) != 0) || (options.pipeStdout && ::pipe2(out, O_CLOEXEC) != 0)
-        || (options.pipeStderr && ::pipe2(err, O_CLOEXEC) != 0)) {
+    if ((options.pipeStdin && ::pipe2(in, O_CLOEXEC) != 0) || (options.pipeStdout && ::pipe2(out, O_CLOEXEC) != 0) ||
+        (options.pipeStderr && ::pipe2(err, O_CLOEXEC) != 0)) {
         error_ = std::string("cannot create pipes: ") + std::strerror(errno);
         closePipes();
         return false;
@@ -146,7 +147,10 @@ bool ChildProcess::WriteStdin(const std::string& text)
     return stdin_ >= 0;
 }
 
-void ChildProcess::CloseStdin() { CloseFd(stdin_); }
+void ChildProcess::CloseStdin()
+{
+    CloseFd(stdin_);
+}
 
 bool ChildProcess::Signal(int signal) const
 {

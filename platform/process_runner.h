@@ -23,8 +23,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // `program` without a "/" is looked up on PATH. On failure returns false and sets error().
-    bool Start(const std::string& program, const std::vector<std::string>& args,
-               const ProcessOptions& options = {});
+    bool Start(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options = {});
 
     int stdinFd() const { return stdin_; }
     int stdoutFd() const { return stdout_; }

@@ -11,9 +11,13 @@ namespace {
 const char kSection[] = "Reelvane";
 }
 
-SettingsStore::SettingsStore() : path_(DefaultPath()) {}
+SettingsStore::SettingsStore() : path_(DefaultPath())
+{
+}
 
-SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
+SettingsStore::SettingsStore(std::string path) : path_(std::move(path))
+{
+}
 
 std::string SettingsStore::DefaultPath()
 {

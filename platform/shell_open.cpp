@@ -13,7 +13,8 @@ std::string FileUri(const std::string& path)
     static const char hex[] = "0123456789ABCDEF";
     std::string uri = "file://";
     for (unsigned char c : path) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' || c == '.' || c == '~')
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
+            c == '_' || c == '.' || c == '~')
             uri += static_cast<char>(c);
         else {
             uri += '%';
@@ -36,10 +37,10 @@ bool ShowInFileManager(const std::string& path)
     std::error_code ec;
     std::string absolute = std::filesystem::absolute(path, ec).string();
     if (FindProgram("dbus-send")) {
-        int rc = RunAndWait("dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
-                                          "--type=method_call", "/org/freedesktop/FileManager1",
-                                          "org.freedesktop.FileManager1.ShowItems",
-                                          "array:string:" + FileUri(absolute), "string:"});
+        int rc = RunAndWait("dbus-send",
+                            {"--session", "--print-reply", "--dest=org.freedesktop.FileManager1", "--type=method_call",
+                             "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1.ShowItems",
+                             "array:string:" + FileUri(absolute), "string:"});
         if (rc == 0)
             return true;
     }

@@ -19,7 +19,9 @@ std::atomic<unsigned> stagedCounter{0};
 
 } // namespace
 
-StagedFile::StagedFile(std::string target) : target_(std::move(target)) {}
+StagedFile::StagedFile(std::string target) : target_(std::move(target))
+{
+}
 
 StagedFile::~StagedFile()
 {
@@ -97,8 +99,7 @@ bool StagedFile::Commit(bool replace)
     return true;
 }
 
-bool WriteFileStaged(const std::string& path, const void* data, std::size_t size, bool replace,
-                     std::string* error)
+bool WriteFileStaged(const std::string& path, const void* data, std::size_t size, bool replace, std::string* error)
 {
     StagedFile file(path);
     bool ok = file.Open() && file.Write(data, size) && file.Commit(replace);

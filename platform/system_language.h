@@ -13,8 +13,17 @@ uint16_t SystemLanguageId();
 // 0 (neutral), an unknown country the language's default sublanguage.
 uint16_t LanguageIdFromLocale(const std::string& locale);
 
-constexpr uint16_t PrimaryLanguage(uint16_t langId) { return langId & 0x3FF; }
-constexpr uint16_t SubLanguage(uint16_t langId) { return langId >> 10; }
-constexpr uint16_t MakeLanguageId(uint16_t primary, uint16_t sub) { return static_cast<uint16_t>((sub << 10) | primary); }
+constexpr uint16_t PrimaryLanguage(uint16_t langId)
+{
+    return langId & 0x3FF;
+}
+constexpr uint16_t SubLanguage(uint16_t langId)
+{
+    return langId >> 10;
+}
+constexpr uint16_t MakeLanguageId(uint16_t primary, uint16_t sub)
+{
+    return static_cast<uint16_t>((sub << 10) | primary);
+}
 
 } // namespace platform

@@ -31,7 +31,9 @@ std::string VolumeLabel(const std::string& path)
     for (char c : fs::path(path).stem().string()) {
         if (label.size() == 32)
             break;
-        label += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : '_';
+        label += std::isalnum(static_cast<unsigned char>(c))
+                     ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
+                     : '_';
     }
     return label.empty() ? "DISC" : label;
 }
@@ -144,15 +146,16 @@ Plan MakePlan(const Options& options, const std::string& workFolder)
         // A control file, since dvdauthor takes the TV system of its menus on no command line.
         const std::string format = DvdVideoFormat(options.files.front());
         plan.controlFile = workFolder + "/dvd.xml";
-        plan.controlText = "<dvdauthor dest=\"" + XmlText(video) + "\">\n"
-                           "  <vmgm><menus><video format=\"" + format + "\"/></menus></vmgm>\n"
-                           "  <titleset>\n    <titles>\n      <video format=\"" + format + "\"/>\n";
+        plan.controlText = "<dvdauthor dest=\"" + XmlText(video) + "\">\n";
+        plan.controlText += "  <vmgm><menus><video format=\"" + format + "\"/></menus></vmgm>\n";
+        plan.controlText += "  <titleset>\n    <titles>\n      <video format=\"" + format + "\"/>\n";
         for (const std::string& file : options.files)
             plan.controlText += "      <pgc><vob file=\"" + XmlText(file) + "\"/></pgc>\n";
         plan.controlText += "    </titles>\n  </titleset>\n</dvdauthor>\n";
         plan.makeImage.push_back({"dvdauthor", {"-x", plan.controlFile}});
         // ISO 9660 with a UDF bridge, the layout DVD players read.
-        plan.makeImage.push_back({"genisoimage", {"-quiet", "-dvd-video", "-udf", "-V", label, "-o", plan.image, video}});
+        plan.makeImage.push_back(
+            {"genisoimage", {"-quiet", "-dvd-video", "-udf", "-V", label, "-o", plan.image, video}});
         return plan;
     }
     plan.kind = DiscKind::Data;
@@ -191,7 +194,8 @@ std::string CommandLine(const Command& command)
 {
     auto quote = [](const std::string& word) {
         bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("-_./=:,+").find(c) != std::string_view::npos;
+            return std::isalnum(static_cast<unsigned char>(c)) ||
+                   std::string_view("-_./=:,+").find(c) != std::string_view::npos;
         });
         if (plain)
             return word;

@@ -33,7 +33,7 @@ struct Command {
 
 struct Plan {
     DiscKind kind = DiscKind::Data;
-    std::string controlFile;        // written before the commands run, when not empty
+    std::string controlFile; // written before the commands run, when not empty
     std::string controlText;
     std::vector<Command> makeImage; // empty when the input is already an image
     std::string image;

@@ -127,7 +127,8 @@ int main(int argc, char** argv)
             std::printf("The image stays at %s\n", plan.image.c_str());
             return 1;
         }
-        std::optional<std::string> target = AskWhereToSave(fs::path(options.files.front()).replace_extension(".iso").string());
+        std::optional<std::string> target =
+            AskWhereToSave(fs::path(options.files.front()).replace_extension(".iso").string());
         if (!target)
             return 1;
         if (!SaveImage(plan.image, *target, false))

@@ -27,8 +27,8 @@ std::optional<std::string> AskWhereToSave(const std::string& suggestion)
     char name[] = "discora";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
-    if (QMessageBox::question(nullptr, "Discora", "No writable optical drive was found.\nSave the disc image instead?") !=
-        QMessageBox::Yes)
+    if (QMessageBox::question(nullptr, "Discora",
+                              "No writable optical drive was found.\nSave the disc image instead?") != QMessageBox::Yes)
         return std::nullopt;
     QString path = QFileDialog::getSaveFileName(nullptr, "Save the disc image", QString::fromStdString(suggestion),
                                                 "Disc images (*.iso)", nullptr, QFileDialog::DontConfirmOverwrite);

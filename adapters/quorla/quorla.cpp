@@ -82,7 +82,8 @@ int32_t ST_GetSubtitleStyleDialog(int32_t, QuorlaStyle* style, void* parentWindo
 {
     if (!initialised || !style || !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return -1;
-    const quorla::SubtitleStyle start = quorla::ReadStoredStyle(platform::SettingsStore()).value_or(quorla::SubtitleStyle());
+    const quorla::SubtitleStyle start =
+        quorla::ReadStoredStyle(platform::SettingsStore()).value_or(quorla::SubtitleStyle());
     quorla::StyleDialog dialog(start, &Text, static_cast<QWidget*>(parentWindow));
     if (dialog.exec() != QDialog::Accepted)
         return 1;

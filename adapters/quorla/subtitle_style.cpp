@@ -48,7 +48,8 @@ std::optional<SubtitleStyle> ReadStoredStyle(const platform::SettingsStore& stor
     style.fontSize = store.ReadInt("SubtitleFontSize").value_or(style.fontSize);
     style.bold = store.ReadInt("SubtitleBold").value_or(0) != 0;
     style.italic = store.ReadInt("SubtitleItalic").value_or(0) != 0;
-    style.textColor = static_cast<uint32_t>(store.ReadInt("SubtitleTextColor").value_or(static_cast<int32_t>(style.textColor)));
+    style.textColor =
+        static_cast<uint32_t>(store.ReadInt("SubtitleTextColor").value_or(static_cast<int32_t>(style.textColor)));
     style.outlineColor =
         static_cast<uint32_t>(store.ReadInt("SubtitleOutlineColor").value_or(static_cast<int32_t>(style.outlineColor)));
     style.outlineWidth = store.ReadInt("SubtitleOutlineWidth").value_or(style.outlineWidth);

@@ -14,10 +14,10 @@ struct SubtitleStyle {
     int32_t fontSize = 22;
     bool bold = false;
     bool italic = false;
-    uint32_t textColor = 0xFFFFFF;   // 0xRRGGBB
+    uint32_t textColor = 0xFFFFFF; // 0xRRGGBB
     uint32_t outlineColor = 0x000000;
     int32_t outlineWidth = 2;
-    int32_t position = 0;            // 0 bottom, 1 middle, 2 top
+    int32_t position = 0; // 0 bottom, 1 middle, 2 top
     int32_t margin = 16;
 };
 

@@ -49,8 +49,8 @@ void Remove(const std::string& path)
 std::string StagedName(const std::string& target, std::size_t index)
 {
     fs::path path(target);
-    return (path.parent_path() / (".trakkel-" + std::to_string(::getpid()) + "-" + std::to_string(index) + "-" +
-                                  path.filename().string()))
+    return (path.parent_path() /
+            (".trakkel-" + std::to_string(::getpid()) + "-" + std::to_string(index) + "-" + path.filename().string()))
         .string();
 }
 
@@ -159,10 +159,10 @@ bool ExtractTracks(const std::string& source, const std::vector<ExtractRequest>&
     for (Staged& item : staged) {
         if (!item.usable)
             continue;
-        bool whole = WrittenWhole(item.temporary) && (item.temporaryCompanion.empty() || WrittenWhole(item.temporaryCompanion));
-        bool moved = whole &&
-                     (item.temporaryCompanion.empty() ||
-                      platform::RenameNoReplace(item.temporaryCompanion, item.targetCompanion) == 0);
+        bool whole =
+            WrittenWhole(item.temporary) && (item.temporaryCompanion.empty() || WrittenWhole(item.temporaryCompanion));
+        bool moved = whole && (item.temporaryCompanion.empty() ||
+                               platform::RenameNoReplace(item.temporaryCompanion, item.targetCompanion) == 0);
         if (moved && platform::RenameNoReplace(item.temporary, item.target) != 0) {
             Remove(item.targetCompanion);
             moved = false;

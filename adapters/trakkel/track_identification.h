@@ -8,9 +8,9 @@
 namespace trakkel {
 
 struct TrackFacts {
-    int64_t id;          // MKVToolNix's own track id, as mkvextract takes it
-    int64_t number;      // the Matroska track number
-    int32_t kind;        // TRAKKEL_KIND_*
+    int64_t id;     // MKVToolNix's own track id, as mkvextract takes it
+    int64_t number; // the Matroska track number
+    int32_t kind;   // TRAKKEL_KIND_*
     std::string codecId;
 };
 

@@ -13,12 +13,7 @@ extern "C" {
 #define TRAKKEL_EXPORT __attribute__((visibility("default")))
 
 /* Track kinds. */
-enum {
-    TRAKKEL_KIND_VIDEO = 0,
-    TRAKKEL_KIND_AUDIO = 1,
-    TRAKKEL_KIND_SUBTITLE = 2,
-    TRAKKEL_KIND_OTHER = 3
-};
+enum { TRAKKEL_KIND_VIDEO = 0, TRAKKEL_KIND_AUDIO = 1, TRAKKEL_KIND_SUBTITLE = 2, TRAKKEL_KIND_OTHER = 3 };
 
 #define TRAKKEL_CODEC_TEXT_SIZE 64
 

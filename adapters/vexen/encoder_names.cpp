@@ -63,7 +63,8 @@ EncoderChoice FindEncoder(std::string_view codecName, CodecKind kind)
         // An experimental encoder only when the codec has no settled one.
         const AVCodec* settled = EncoderForCodec(name, kind);
         bool experimental = codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL;
-        return Chosen(experimental && settled && !(settled->capabilities & AV_CODEC_CAP_EXPERIMENTAL) ? *settled : *codec);
+        return Chosen(experimental && settled && !(settled->capabilities & AV_CODEC_CAP_EXPERIMENTAL) ? *settled
+                                                                                                      : *codec);
     }
     for (const Alias& alias : kAliases) {
         if (alias.name != name)
@@ -75,7 +76,9 @@ EncoderChoice FindEncoder(std::string_view codecName, CodecKind kind)
     if (const AVCodec* codec = EncoderForCodec(name, kind))
         return Chosen(*codec);
     const char* what = kind == CodecKind::Audio ? "audio" : "video";
-    return {{}, false, "There is no " + std::string(what) + " encoder for the codec \"" + std::string(codecName) + "\"."};
+    return {{},
+            false,
+            "There is no " + std::string(what) + " encoder for the codec \"" + std::string(codecName) + "\"."};
 }
 
 std::string DefaultVideoEncoder(const std::string& formatName, const std::string& outputPath)

@@ -87,8 +87,8 @@ extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback call
         platform::DebugOutput("vexen: " + line);
 
         std::error_code error;
-        bool outputExisted = std::filesystem::symlink_status(translation.output, error).type() !=
-                             std::filesystem::file_type::not_found;
+        bool outputExisted =
+            std::filesystem::symlink_status(translation.output, error).type() != std::filesystem::file_type::not_found;
         auto progress = [callback](double seconds) { return callback ? callback("", seconds) : 0; };
         vexen::RunReport report = vexen::RunFfmpeg(*program, translation.arguments, progress);
         switch (report.outcome) {

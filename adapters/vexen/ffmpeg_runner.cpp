@@ -63,8 +63,8 @@ RunReport RunFfmpeg(const std::string& program, const std::vector<std::string>& 
                     const std::function<int(double)>& progress)
 {
     // -n: an existing file is never overwritten, even when a profile asks for -y.
-    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-n", "-nostats", "-loglevel", "error",
-                                     "-progress", "pipe:1", "-stats_period", "0.25"};
+    std::vector<std::string> args = {"-hide_banner", "-nostdin",  "-n",     "-nostats",      "-loglevel",
+                                     "error",        "-progress", "pipe:1", "-stats_period", "0.25"};
     args.insert(args.end(), arguments.begin(), arguments.end());
 
     platform::ChildProcess child;
@@ -72,7 +72,8 @@ RunReport RunFfmpeg(const std::string& program, const std::vector<std::string>& 
     options.pipeStdout = true;
     options.pipeStderr = true;
     if (!child.Start(program, args, options))
-        return {RunOutcome::Failed, "The conversion program \"" + program + "\" could not be started: " + child.error()};
+        return {RunOutcome::Failed,
+                "The conversion program \"" + program + "\" could not be started: " + child.error()};
 
     double seconds = 0.0;
     std::deque<std::string> errorLines;

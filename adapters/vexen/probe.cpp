@@ -111,7 +111,9 @@ extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Strea
 }
 
 // The probe keeps no demuxer open, so the record holds nothing to release.
-extern "C" void FreeContext(MediaFileInfo* /*info*/) {}
+extern "C" void FreeContext(MediaFileInfo* /*info*/)
+{
+}
 
 extern "C" void FreeStreamInfo(StreamInfo* streams)
 {

@@ -24,12 +24,11 @@ namespace {
 const std::map<std::string_view, int>& KnownOptions()
 {
     static const std::map<std::string_view, int> known = {
-        {"-an", 0}, {"-vn", 0}, {"-hq", 0}, {"-newaudio", 0},
-        {"-i", 1}, {"-ivs", 1}, {"-ias", 1}, {"-vhook", 1},
-        {"-ar", 1}, {"-ac", 1}, {"-vol", 1}, {"-ab", 1}, {"-r", 1}, {"-b", 1},
-        {"-acodec", 1}, {"-vcodec", 1}, {"-s", 1}, {"-aspect", 1}, {"-map", 1}, {"-fs", 1},
-        {"-croptop", 1}, {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1},
-        {"-padtop", 1}, {"-padbottom", 1}, {"-padleft", 1}, {"-padright", 1}, {"-padcolor", 1},
+        {"-an", 0},     {"-vn", 0},        {"-hq", 0},      {"-newaudio", 0},   {"-i", 1},        {"-ivs", 1},
+        {"-ias", 1},    {"-vhook", 1},     {"-ar", 1},      {"-ac", 1},         {"-vol", 1},      {"-ab", 1},
+        {"-r", 1},      {"-b", 1},         {"-acodec", 1},  {"-vcodec", 1},     {"-s", 1},        {"-aspect", 1},
+        {"-map", 1},    {"-fs", 1},        {"-croptop", 1}, {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1},
+        {"-padtop", 1}, {"-padbottom", 1}, {"-padleft", 1}, {"-padright", 1},   {"-padcolor", 1},
     };
     return known;
 }
@@ -326,7 +325,10 @@ void Translator::TakeOption(std::size_t& i)
             sides.emplace();
         std::string_view side = std::string_view(option).substr(option.starts_with("-crop") ? 5 : 4);
         long pixels = static_cast<long>(*amount);
-        (side == "top" ? sides->top : side == "bottom" ? sides->bottom : side == "left" ? sides->left : sides->right) = pixels;
+        (side == "top"      ? sides->top
+         : side == "bottom" ? sides->bottom
+         : side == "left"   ? sides->left
+                            : sides->right) = pixels;
         if (pixels < 0)
             Fail("The value " + value + " of " + option + " is negative.");
     } else if (option == "-s") {

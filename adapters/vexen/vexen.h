@@ -25,14 +25,14 @@ enum {
 /* 4-byte packing keeps the record at its 556 bytes. */
 #pragma pack(push, 4)
 typedef struct MediaFileInfo {
-    char fileName[256];     /* the path as the engine opened it */
-    int64_t duration;       /* microseconds, 0 when unknown */
-    int64_t startTime;      /* microseconds, 0 when unknown */
-    int32_t bitRate;        /* bits per second */
-    int32_t streamCount;    /* entries of the stream array; 0 when the file is unreadable */
+    char fileName[256];  /* the path as the engine opened it */
+    int64_t duration;    /* microseconds, 0 when unknown */
+    int64_t startTime;   /* microseconds, 0 when unknown */
+    int32_t bitRate;     /* bits per second */
+    int32_t streamCount; /* entries of the stream array; 0 when the file is unreadable */
     int32_t audioCount;
-    char formatName[256];   /* container format, as libavformat names it */
-    int32_t videoIndex;     /* the video stream to map, -1 when there is none */
+    char formatName[256]; /* container format, as libavformat names it */
+    int32_t videoIndex;   /* the video stream to map, -1 when there is none */
     char reserved[12];
 } MediaFileInfo;
 #pragma pack(pop)
@@ -42,7 +42,7 @@ typedef struct StreamInfo {
     char description[256];
     int32_t height;
     int32_t width;
-    float aspect;           /* display width / height, 0 when unknown */
+    float aspect; /* display width / height, 0 when unknown */
     char reserved[12];
 } StreamInfo;
 

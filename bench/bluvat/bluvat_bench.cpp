@@ -61,7 +61,9 @@ void warm(const std::string& path)
     }
 }
 
-void quiet(int32_t, int32_t, const char*) {}
+void quiet(int32_t, int32_t, const char*)
+{
+}
 
 } // namespace
 
@@ -75,9 +77,13 @@ int main(int argc, char** argv)
 
     // Ten seconds of 1080p H.264 (about 12 Mbit/s) with AC-3, looped to the size asked for.
     std::printf("making the source stream...\n");
-    if (!run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=25:duration=10",
-              "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=10", "-c:v", "libx264", "-preset",
-              "ultrafast", "-b:v", "12M", "-g", "25", "-c:a", "ac3", "-f", "mpegts", piece})) {
+    if (!run({"ffmpeg", "-v",      "error",   "-y",
+              "-f",     "lavfi",   "-i",      "testsrc2=size=1920x1080:rate=25:duration=10",
+              "-f",     "lavfi",   "-i",      "sine=frequency=440:sample_rate=48000:duration=10",
+              "-c:v",   "libx264", "-preset", "ultrafast",
+              "-b:v",   "12M",     "-g",      "25",
+              "-c:a",   "ac3",     "-f",      "mpegts",
+              piece})) {
         std::fprintf(stderr, "ffmpeg could not make the source\n");
         return 1;
     }
@@ -106,7 +112,8 @@ int main(int argc, char** argv)
 
         warm(source);
         ffmpeg.push_back(measure([&] {
-            run({"ffmpeg", "-v", "error", "-y", "-i", source, "-map", "0", "-c", "copy", "-f", "mpegts", "-mpegts_m2ts_mode", "1", remuxed});
+            run({"ffmpeg", "-v", "error", "-y", "-i", source, "-map", "0", "-c", "copy", "-f", "mpegts",
+                 "-mpegts_m2ts_mode", "1", remuxed});
         }));
         fs::remove(remuxed);
 
@@ -141,8 +148,9 @@ int main(int argc, char** argv)
         }
         auto [bestWall, medianWall] = bestAndMedian(wall);
         auto [bestCpu, medianCpu] = bestAndMedian(cpu);
-        std::printf("speed vs %-12s: wall best %.2fx median %.2fx, processor best %.2fx median %.2fx (%d rounds; aim: %s)\n",
-                    name, bestWall, medianWall, bestCpu, medianCpu, kRounds, aim);
+        std::printf(
+            "speed vs %-12s: wall best %.2fx median %.2fx, processor best %.2fx median %.2fx (%d rounds; aim: %s)\n",
+            name, bestWall, medianWall, bestCpu, medianCpu, kRounds, aim);
     };
     ratios(ffmpeg, "FFmpeg remux", "above 1");
     ratios(cp, "cp", "at least 0.8");

@@ -18,7 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double seconds(const std::chrono::steady_clock::duration& d) { return std::chrono::duration<double>(d).count(); }
+double seconds(const std::chrono::steady_clock::duration& d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 bool ffmpeg(const std::vector<std::string>& args)
 {
@@ -31,10 +34,13 @@ bool ffmpeg(const std::vector<std::string>& args)
 bool makeSource(const fs::path& folder, const std::string& source)
 {
     std::string piece = (folder / "piece.mkv").string();
-    return ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=10", "-f", "lavfi", "-i",
-                   "sine=frequency=440:sample_rate=48000:duration=10", "-c:v", "libx264", "-preset", "ultrafast",
-                   "-crf", "8", "-g", "25", "-c:a", "ac3", "-b:a", "448k", piece})
-        && ffmpeg({"-stream_loop", "59", "-i", piece, "-c", "copy", source});
+    return ffmpeg({"-f",   "lavfi",   "-i",      "testsrc2=size=1280x720:rate=25:duration=10",
+                   "-f",   "lavfi",   "-i",      "sine=frequency=440:sample_rate=48000:duration=10",
+                   "-c:v", "libx264", "-preset", "ultrafast",
+                   "-crf", "8",       "-g",      "25",
+                   "-c:a", "ac3",     "-b:a",    "448k",
+                   piece}) &&
+           ffmpeg({"-stream_loop", "59", "-i", piece, "-c", "copy", source});
 }
 
 void warmCache(const std::string& path)
@@ -45,7 +51,9 @@ void warmCache(const std::string& path)
         ;
 }
 
-void quiet(int32_t, int32_t, const char*) {}
+void quiet(int32_t, int32_t, const char*)
+{
+}
 
 } // namespace
 

@@ -48,8 +48,8 @@ void MakeTree(const fs::path& root, uint64_t megabytes)
 double ProcessorSeconds()
 {
     double total = 0;
-    for (int who : { RUSAGE_SELF, RUSAGE_CHILDREN }) {
-        rusage u {};
+    for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage u{};
         getrusage(who, &u);
         total += double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
     }
@@ -58,7 +58,7 @@ double ProcessorSeconds()
 
 struct Timing {
     double written = 0; // seconds for the work
-    double onDisk = 0; // and for the flush of everything it left to write on that disk
+    double onDisk = 0;  // and for the flush of everything it left to write on that disk
     double processor = 0;
 };
 
@@ -75,8 +75,8 @@ Timing Timed(const fs::path& onDisk, Work work)
     ::syncfs(fd);
     auto flushed = std::chrono::steady_clock::now();
     ::close(fd);
-    return { std::chrono::duration<double>(worked - start).count(),
-             std::chrono::duration<double>(flushed - start).count(), processor };
+    return {std::chrono::duration<double>(worked - start).count(),
+            std::chrono::duration<double>(flushed - start).count(), processor};
 }
 
 } // namespace
@@ -100,7 +100,7 @@ int main(int argc, char** argv)
     for (int round = 0; round < kRounds; ++round) {
         auto copyTree = [&] {
             return Timed(work, [&] {
-                if (platform::RunAndWait("cp", { "-r", (work / "tree").string(), (work / "copy").string() }) != 0)
+                if (platform::RunAndWait("cp", {"-r", (work / "tree").string(), (work / "copy").string()}) != 0)
                     std::fprintf(stderr, "cp failed\n");
             });
         };
@@ -130,7 +130,7 @@ int main(int argc, char** argv)
 
     auto bestAndMedian = [](std::vector<double> v, bool largerIsBetter) {
         std::sort(v.begin(), v.end());
-        return std::pair<double, double>{ largerIsBetter ? v.back() : v.front(), v[v.size() / 2] };
+        return std::pair<double, double>{largerIsBetter ? v.back() : v.front(), v[v.size() / 2]};
     };
     auto times = [&](const char* name, const std::vector<Timing>& t) {
         std::vector<double> w, d, p;
@@ -143,7 +143,8 @@ int main(int argc, char** argv)
         auto [bestD, medianD] = bestAndMedian(d, false);
         auto [bestP, medianP] = bestAndMedian(p, false);
         std::printf("%-8s written: best %.2f s, median %.2f s; on disk: best %.2f s, median %.2f s; "
-                    "processor: best %.2f s, median %.2f s\n", name, bestW, medianW, bestD, medianD, bestP, medianP);
+                    "processor: best %.2f s, median %.2f s\n",
+                    name, bestW, medianW, bestD, medianD, bestP, medianP);
     };
     std::printf("tree of %llu MB, %d rounds\n", static_cast<unsigned long long>(megabytes), kRounds);
     times("cp -r", copies);
@@ -152,6 +153,7 @@ int main(int argc, char** argv)
     auto [bestD, medianD] = bestAndMedian(onDisk, true);
     auto [bestP, medianP] = bestAndMedian(processor, true);
     std::printf("ratio (cp time / image time): written best %.2f median %.2f; on disk best %.2f median %.2f; "
-                "processor best %.2f median %.2f (aim: at least 0.95)\n", bestW, medianW, bestD, medianD, bestP, medianP);
+                "processor best %.2f median %.2f (aim: at least 0.95)\n",
+                bestW, medianW, bestD, medianD, bestP, medianP);
     return 0;
 }

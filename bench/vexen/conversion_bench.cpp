@@ -26,8 +26,8 @@ int32_t Quiet(const char* message, double value)
 
 std::vector<std::string> Vector(const std::string& source, const std::string& output)
 {
-    return {"ffmain", "-i", source, "-vcodec", "mpeg4", "-b", "800", "-acodec", "ac3", "-ab", "192", "-s", "320x240",
-            "-threads", "1", output};
+    return {"ffmain", "-i",  source, "-vcodec", "mpeg4",   "-b",       "800", "-acodec",
+            "ac3",    "-ab", "192",  "-s",      "320x240", "-threads", "1",   output};
 }
 
 double ThroughEngine(const std::string& source, const std::string& output)

@@ -41,8 +41,8 @@ int main(int argc, char** argv)
     int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     VCInit();
     std::vector<std::string> files;
-    for (Clip clip : {Clip::MatroskaTracks, Clip::Standard4x3, Clip::Wide16x9, Clip::Anamorphic,
-                      Clip::TransportStream, Clip::Wmv, Clip::AudioOnly, Clip::CoverArt})
+    for (Clip clip : {Clip::MatroskaTracks, Clip::Standard4x3, Clip::Wide16x9, Clip::Anamorphic, Clip::TransportStream,
+                      Clip::Wmv, Clip::AudioOnly, Clip::CoverArt})
         files.push_back(testmedia::ClipPath(clip));
 
     double engine = 0, ffprobe = 0;

@@ -50,9 +50,9 @@ bool splitNals(std::span<const uint8_t> frame, unsigned lengthSize, std::vector<
 std::optional<AvcDecoderConfig> parseAvcDecoderConfig(std::span<const uint8_t> record)
 {
     platform::BigEndianReader r(record.data(), record.size());
-    if (r.u8() != 1)  // configurationVersion
+    if (r.u8() != 1) // configurationVersion
         return std::nullopt;
-    r.skip(3);  // profile, compatibility, level
+    r.skip(3); // profile, compatibility, level
     AvcDecoderConfig config;
     config.lengthSize = (r.u8() & 3) + 1;
     unsigned spsCount = r.u8() & 0x1F;

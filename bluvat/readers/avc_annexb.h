@@ -11,7 +11,7 @@ namespace bluvat {
 
 struct AvcDecoderConfig {
     unsigned lengthSize = 4;
-    std::vector<uint8_t> parameterSets;  // every SPS and PPS, each after a 4-byte start code
+    std::vector<uint8_t> parameterSets; // every SPS and PPS, each after a 4-byte start code
 };
 
 // The AVCDecoderConfigurationRecord; nullopt when it does not fit its own counts.

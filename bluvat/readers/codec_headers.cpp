@@ -78,8 +78,16 @@ void setIfKnown(uint8_t& field, uint8_t value)
 void hdmvVideoDescriptor(ProgramEntry& e)
 {
     const StreamAttributes& a = e.attributes;
-    e.descriptors = {0x05, 0x08, 'H', 'D', 'M', 'V', 0xFF, e.streamType,
-                     uint8_t(a.format * 16 + a.rate), uint8_t(a.aspect * 16 + 0x0F)};
+    e.descriptors = {0x05,
+                     0x08,
+                     'H',
+                     'D',
+                     'M',
+                     'V',
+                     0xFF,
+                     e.streamType,
+                     uint8_t(a.format * 16 + a.rate),
+                     uint8_t(a.aspect * 16 + 0x0F)};
 }
 
 void readMpeg2Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
@@ -137,8 +145,10 @@ void skipScalingList(BitReader& r, int size)
 // The frame-rate code of a rate given as numerator / denominator frames per second, or 0.
 uint8_t frameRateCode(uint64_t numerator, uint64_t denominator)
 {
-    static constexpr struct { uint64_t n, d; uint8_t code; } kRates[] = {
-        {24000, 1001, 1}, {24, 1, 2}, {25, 1, 3}, {30000, 1001, 4}, {50, 1, 6}, {60000, 1001, 7}};
+    static constexpr struct {
+        uint64_t n, d;
+        uint8_t code;
+    } kRates[] = {{24000, 1001, 1}, {24, 1, 2}, {25, 1, 3}, {30000, 1001, 4}, {50, 1, 6}, {60000, 1001, 7}};
     for (const auto& r : kRates)
         if (denominator != 0 && numerator * r.d == r.n * denominator)
             return r.code;
@@ -149,7 +159,8 @@ uint8_t frameRateCode(uint64_t numerator, uint64_t denominator)
 uint8_t videoFormatCode(uint32_t height, bool interlaced)
 {
     switch (height) {
-    case 1080: case 1088: return interlaced ? 4 : 6;
+    case 1080:
+    case 1088: return interlaced ? 4 : 6;
     case 720: return interlaced ? 0 : 5;
     case 576: return interlaced ? 2 : 7;
     case 480: return interlaced ? 1 : 3;
@@ -283,7 +294,9 @@ void readVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
             if (code == 15)
                 r.bits(16);
             if (code == 1)
-                aspect = (width == 1920 && height == 1080) || (width == 1280 && height == 720) ? 3 : (width == 640 && height == 480) ? 2 : 0;
+                aspect = (width == 1920 && height == 1080) || (width == 1280 && height == 720) ? 3
+                         : (width == 640 && height == 480)                                     ? 2
+                                                                                               : 0;
             else if ((code >= 2 && code <= 5) || code == 10 || code == 11)
                 aspect = 2;
             else if ((code >= 6 && code <= 9) || code == 12 || code == 13)
@@ -291,19 +304,29 @@ void readVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
         }
         if (r.bit() && r.bit() == 0) {
             uint32_t nr = r.bits(8), dr = r.bits(4);
-            if (nr == 1 && dr == 2) rate = 1;
-            else if (nr == 1 && dr == 1) rate = 2;
-            else if (nr == 2 && dr == 1) rate = 3;
-            else if (nr == 3 && dr == 2) rate = 4;
-            else if (nr == 4 && dr == 1) rate = 6;
-            else if (nr == 5 && dr == 2) rate = 7;
+            if (nr == 1 && dr == 2)
+                rate = 1;
+            else if (nr == 1 && dr == 1)
+                rate = 2;
+            else if (nr == 2 && dr == 1)
+                rate = 3;
+            else if (nr == 3 && dr == 2)
+                rate = 4;
+            else if (nr == 4 && dr == 1)
+                rate = 6;
+            else if (nr == 5 && dr == 2)
+                rate = 7;
         }
     }
     uint8_t format = 0;
-    if (height == 480) format = interlaced ? 1 : 3;
-    else if (height == 576) format = interlaced ? 2 : 7;
-    else if (height == 720 && !interlaced) format = 5;
-    else if (height == 1080) format = interlaced ? 4 : 6;
+    if (height == 480)
+        format = interlaced ? 1 : 3;
+    else if (height == 576)
+        format = interlaced ? 2 : 7;
+    else if (height == 720 && !interlaced)
+        format = 5;
+    else if (height == 1080)
+        format = interlaced ? 4 : 6;
     setIfKnown(e.attributes.format, format);
     setIfKnown(e.attributes.rate, rate);
     setIfKnown(e.attributes.aspect, aspect);
@@ -335,7 +358,16 @@ void readAc3Audio(ProgramEntry& e, const uint8_t* p, std::size_t n)
         e.streamType = kEac3Audio;
     if (e.descriptors.empty()) {
         unsigned serviceMode = bsid == 16 ? 0 : f[5] & 7;
-        e.descriptors = {0x05, 0x04, 'A', 'C', '-', '3', 0x81, 0x03, uint8_t(fscod * 32 + bsid), 0xC8,
+        e.descriptors = {0x05,
+                         0x04,
+                         'A',
+                         'C',
+                         '-',
+                         '3',
+                         0x81,
+                         0x03,
+                         uint8_t(fscod * 32 + bsid),
+                         0xC8,
                          uint8_t(((serviceMode * 16) + acmod) * 2 + 1)};
     }
 }
@@ -417,8 +449,11 @@ void readCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
     case kAvcVideo: readAvcVideo(e, p, n); break;
     case kVc1Video: readVc1Video(e, p, n); break;
     case kLpcmAudio: readLpcmAudio(e, p, n); break;
-    case kAc3Audio: case kEac3Audio: readAc3Audio(e, p, n); break;
-    case kDtsAudio: case kDtsHdAudio: case kDtsHdMasterAudio: readDtsAudio(e, p, n); break;
+    case kAc3Audio:
+    case kEac3Audio: readAc3Audio(e, p, n); break;
+    case kDtsAudio:
+    case kDtsHdAudio:
+    case kDtsHdMasterAudio: readDtsAudio(e, p, n); break;
     case kTrueHdAudio: readTrueHdAudio(e, p, n); break;
     }
 }

@@ -34,5 +34,4 @@ void forEachStartCode(const uint8_t* p, std::size_t n, Visit visit)
     }
 }
 
-
 } // namespace bluvat

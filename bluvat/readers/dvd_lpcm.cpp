@@ -21,7 +21,7 @@ bool DvdLpcmRepacker::push(std::span<const uint8_t> payload, std::optional<uint6
     bits_ = quantization == 0 ? 16 : 24;
     rate_ = frequency == 0 ? 48000 : 96000;
     if (!nextPts_ && !pts)
-        return true;  // no time for these samples yet
+        return true; // no time for these samples yet
     if (!nextPts_)
         nextPts_ = pts;
 
@@ -44,17 +44,17 @@ bool DvdLpcmRepacker::push(std::span<const uint8_t> payload, std::optional<uint6
     }
     group_.erase(group_.begin(), group_.begin() + static_cast<std::ptrdiff_t>(whole));
 
-    const std::size_t samplesPerFrame = rate_ / 200;  // 5 ms
+    const std::size_t samplesPerFrame = rate_ / 200; // 5 ms
     const std::size_t frameBytes = samplesPerFrame * kChannels * (bits_ / 8);
     std::size_t used = 0;
     while (samples_.size() - used >= frameBytes) {
         platform::BigEndianWriter w(4 + frameBytes);
         w.u16(static_cast<uint32_t>(frameBytes));
-        w.u8((3 << 4) | (rate_ == 48000 ? 1 : 4));  // stereo; 48 or 96 kHz
+        w.u8((3 << 4) | (rate_ == 48000 ? 1 : 4)); // stereo; 48 or 96 kHz
         w.u8((bits_ == 16 ? 1 : 3) << 6);
         w.bytes(&samples_[used], frameBytes);
         frames.push_back({*nextPts_, w.take()});
-        *nextPts_ += 450;  // 5 ms at 90 kHz
+        *nextPts_ += 450; // 5 ms at 90 kHz
         used += frameBytes;
     }
     samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(used));

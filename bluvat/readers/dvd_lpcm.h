@@ -12,8 +12,8 @@ namespace bluvat {
 class DvdLpcmRepacker {
 public:
     struct Frame {
-        uint64_t pts = 0;             // 90 kHz
-        std::vector<uint8_t> bytes;   // header and samples
+        uint64_t pts = 0;           // 90 kHz
+        std::vector<uint8_t> bytes; // header and samples
     };
 
     // `payload` starts at the sub-stream id. False when the format has no Blu-ray form here
@@ -23,8 +23,8 @@ public:
 private:
     unsigned bits_ = 0;
     unsigned rate_ = 0;
-    std::vector<uint8_t> samples_;  // converted, not yet framed
-    std::vector<uint8_t> group_;    // DVD bytes of an incomplete sample group
+    std::vector<uint8_t> samples_; // converted, not yet framed
+    std::vector<uint8_t> group_;   // DVD bytes of an incomplete sample group
     std::optional<uint64_t> nextPts_;
 };
 

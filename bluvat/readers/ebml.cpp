@@ -83,11 +83,15 @@ std::optional<uint64_t> readUnsigned(std::span<const uint8_t> data)
 bool isSegmentChildId(uint32_t i)
 {
     switch (i) {
-    case id::SeekHead: case id::Info: case id::Cluster: case id::Tracks: case id::Cues:
-    case id::Chapters: case id::Tags: case id::Attachments:
-        return true;
-    default:
-        return false;
+    case id::SeekHead:
+    case id::Info:
+    case id::Cluster:
+    case id::Tracks:
+    case id::Cues:
+    case id::Chapters:
+    case id::Tags:
+    case id::Attachments: return true;
+    default: return false;
     }
 }
 

@@ -11,8 +11,8 @@ namespace bluvat::ebml {
 
 struct Varint {
     uint64_t value = 0;
-    unsigned length = 0;   // bytes used
-    bool allOnes = false;  // every value bit set (an unknown size)
+    unsigned length = 0;  // bytes used
+    bool allOnes = false; // every value bit set (an unknown size)
 };
 
 // Length from the leading zero bits of the first byte; nullopt when invalid or cut short.
@@ -22,17 +22,17 @@ std::optional<Varint> readVarint(std::span<const uint8_t> bytes, unsigned maxLen
 std::optional<int64_t> readSignedVarint(std::span<const uint8_t> bytes, unsigned& length);
 
 struct Header {
-    uint32_t id = 0;        // the raw ID bytes, marker bit kept
+    uint32_t id = 0; // the raw ID bytes, marker bit kept
     uint64_t size = 0;
     bool unknownSize = false;
-    unsigned length = 0;    // bytes of ID and size together
+    unsigned length = 0; // bytes of ID and size together
 };
 
 std::optional<Header> readHeader(std::span<const uint8_t> bytes);
 
 struct Element {
     uint32_t id = 0;
-    uint64_t offset = 0;    // of the data, relative to whatever the caller measures from
+    uint64_t offset = 0; // of the data, relative to whatever the caller measures from
     uint64_t size = 0;
     uint64_t end() const { return offset + size; }
 };

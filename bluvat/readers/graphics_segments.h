@@ -15,8 +15,8 @@ constexpr std::size_t kGraphicsHeader = 13;
 struct GraphicsSegment {
     uint32_t pts = 0;
     uint32_t dts = 0;
-    std::span<const uint8_t> segment;  // type, size and body
-    std::size_t length = 0;            // header and segment
+    std::span<const uint8_t> segment; // type, size and body
+    std::size_t length = 0;           // header and segment
 };
 
 bool isGraphicsMagic(const uint8_t* p);

@@ -11,12 +11,17 @@ namespace {
 constexpr uint64_t kLargestFile = 1u << 30;
 
 // The stamps count in the 90 kHz clock of the PES packets the segments came from.
-uint64_t clockOf(uint32_t stamp) { return uint64_t{stamp} * 300; }
+uint64_t clockOf(uint32_t stamp)
+{
+    return uint64_t{stamp} * 300;
+}
 
 } // namespace
 
 GraphicsStreamReader::GraphicsStreamReader(std::string path)
-    : SourceReader(SourceKind::GraphicsStream), path_(std::move(path)) {}
+    : SourceReader(SourceKind::GraphicsStream), path_(std::move(path))
+{
+}
 
 bool GraphicsStreamReader::scan()
 {
@@ -53,7 +58,7 @@ bool GraphicsStreamReader::nextGroup(std::vector<PesPacket>& group)
         auto s = isGraphicsMagic(&data_[pos_]) ? parseGraphicsSegment(std::span<const uint8_t>(data_).subspan(pos_))
                                                : std::nullopt;
         if (!s) {
-            ++pos_;  // not at a segment: look for the next "PG"
+            ++pos_; // not at a segment: look for the next "PG"
             continue;
         }
         pos_ += s->length;

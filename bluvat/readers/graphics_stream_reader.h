@@ -23,7 +23,7 @@ public:
 private:
     std::string path_;
     RandomAccessFile file_;
-    std::vector<uint8_t> data_;  // segment files are small: held whole
+    std::vector<uint8_t> data_; // segment files are small: held whole
     std::size_t pos_ = 0;
     uint64_t clock_ = 0;
 };

@@ -13,10 +13,9 @@ struct CodePair {
     const char* terminology;
 };
 constexpr CodePair kBibliographic[] = {
-    {"alb", "sqi"}, {"arm", "hye"}, {"baq", "eus"}, {"bur", "mya"}, {"chi", "zho"}, {"cze", "ces"},
-    {"dut", "nld"}, {"fre", "fra"}, {"geo", "kat"}, {"ger", "deu"}, {"gre", "ell"}, {"ice", "isl"},
-    {"mac", "mkd"}, {"mao", "mri"}, {"may", "msa"}, {"per", "fas"}, {"rum", "ron"}, {"slo", "slk"},
-    {"tib", "bod"}, {"wel", "cym"},
+    {"alb", "sqi"}, {"arm", "hye"}, {"baq", "eus"}, {"bur", "mya"}, {"chi", "zho"}, {"cze", "ces"}, {"dut", "nld"},
+    {"fre", "fra"}, {"geo", "kat"}, {"ger", "deu"}, {"gre", "ell"}, {"ice", "isl"}, {"mac", "mkd"}, {"mao", "mri"},
+    {"may", "msa"}, {"per", "fas"}, {"rum", "ron"}, {"slo", "slk"}, {"tib", "bod"}, {"wel", "cym"},
 };
 // Codes that say the language is not known or not one language.
 constexpr const char* kNoLanguage[] = {"und", "mul", "mis", "zxx"};

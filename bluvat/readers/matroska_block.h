@@ -12,10 +12,10 @@ struct MatroskaBlock {
     uint64_t track = 0;
     int16_t relativeTime = 0;
     uint8_t flags = 0;
-    unsigned lacing = 0;  // 0 none, 1 Xiph, 2 fixed-size, 3 EBML
+    unsigned lacing = 0; // 0 none, 1 Xiph, 2 fixed-size, 3 EBML
     std::vector<std::span<const uint8_t>> frames;
 
-    bool keyFlag() const { return flags & 0x80; }  // meaningful for SimpleBlock only
+    bool keyFlag() const { return flags & 0x80; } // meaningful for SimpleBlock only
 };
 
 // nullopt when the header or the lace sizes do not fit the bytes at hand.

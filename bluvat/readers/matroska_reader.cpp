@@ -13,11 +13,11 @@ namespace bluvat {
 namespace {
 
 constexpr uint64_t kSegmentSearchLimit = 18481152;
-constexpr std::size_t kHeaderBytes = 12;              // longest ID (4) + longest size (8)
-constexpr uint64_t kLargestCluster = 256u << 20;      // larger is a corrupt size, not a cluster
+constexpr std::size_t kHeaderBytes = 12;         // longest ID (4) + longest size (8)
+constexpr uint64_t kLargestCluster = 256u << 20; // larger is a corrupt size, not a cluster
 constexpr uint64_t kLargestTracks = 16u << 20;
 constexpr uint32_t kTimecodeScaleId = 0x2AD7B1;
-constexpr int64_t kGroupSpan = 9000;                  // 100 ms of blocks per group, in 90 kHz
+constexpr int64_t kGroupSpan = 9000; // 100 ms of blocks per group, in 90 kHz
 constexpr uint64_t kPtsMask = (uint64_t{1} << 33) - 1;
 
 std::span<const uint8_t> dataOf(const std::vector<uint8_t>& bytes, const ebml::Element& e)
@@ -34,7 +34,9 @@ int64_t matroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t t
     return static_cast<int64_t>(static_cast<__int128>(ticks) * static_cast<__int128>(timescaleNs) * 9 / 100000);
 }
 
-MatroskaReader::MatroskaReader(std::string path) : SourceReader(SourceKind::Matroska), path_(std::move(path)) {}
+MatroskaReader::MatroskaReader(std::string path) : SourceReader(SourceKind::Matroska), path_(std::move(path))
+{
+}
 
 void MatroskaReader::reportCorrupt()
 {
@@ -67,7 +69,7 @@ bool MatroskaReader::scan()
     if (!segment->unknownSize && segment->size <= end - std::min(begin, end))
         end = begin + segment->size;
     else if (!segment->unknownSize)
-        reportCorrupt();  // truncated: what is there is still read
+        reportCorrupt(); // truncated: what is there is still read
     walkSegment(begin, end);
 
     // Clusters play in time order; clusters with equal times keep their file order.
@@ -105,7 +107,8 @@ void MatroskaReader::walkSegment(uint64_t pos, uint64_t end)
     while (pos < end) {
         reportOpenProgress(static_cast<int>(pos * 50 / std::max<uint64_t>(end, 1)));
         file_.readAt(pos, kHeaderBytes, bytes);
-        auto h = ebml::readHeader(std::span<const uint8_t>(bytes).first(std::min<std::size_t>(bytes.size(), end - pos)));
+        auto h =
+            ebml::readHeader(std::span<const uint8_t>(bytes).first(std::min<std::size_t>(bytes.size(), end - pos)));
         if (!h) {
             reportCorrupt();
             return;
@@ -138,7 +141,7 @@ void MatroskaReader::walkSegment(uint64_t pos, uint64_t end)
             });
             trackByNumber_.clear();
             for (std::size_t i = 0; i < tracks_.size(); ++i)
-                trackByNumber_.emplace(tracks_[i].number, i);  // the first track of a number wins
+                trackByNumber_.emplace(tracks_[i].number, i); // the first track of a number wins
         } else if (h->id == ebml::id::Info && size <= kLargestTracks) {
             file_.readAt(data, size, bytes);
             bool corrupt = false;
@@ -288,7 +291,7 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     frame.track = track->second;
     uint64_t pts = static_cast<uint64_t>(frame.time + static_cast<int64_t>(kMatroskaPresentationLead)) & kPtsMask;
     std::vector<std::vector<uint8_t>> restored;
-    restored.reserve(block->frames.size());  // the frames point into it
+    restored.reserve(block->frames.size()); // the frames point into it
     if (!t.strippedHeader.empty()) {
         for (auto& f : block->frames) {
             restored.emplace_back(t.strippedHeader);
@@ -299,7 +302,7 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     bool intact = true;
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;
-    frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio;  // audio: the core substream
+    frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio; // audio: the core substream
     frame.packet.bytes = matroskaFramePes(t, pts, key, block->frames, intact);
     if (!intact)
         reportCorrupt();
@@ -334,8 +337,11 @@ void MatroskaReader::seek(uint64_t pcr)
     nextCluster_ = 0;
     if (pcr == kNoClock)
         return;
-    while (nextCluster_ + 1 < clusters_.size()
-           && static_cast<uint64_t>(std::max<int64_t>(matroskaBlockTime(clusters_[nextCluster_ + 1].timecode, 0, timescaleNs_), 0)) * 300 <= pcr)
+    while (nextCluster_ + 1 < clusters_.size() &&
+           static_cast<uint64_t>(
+               std::max<int64_t>(matroskaBlockTime(clusters_[nextCluster_ + 1].timecode, 0, timescaleNs_), 0)) *
+                   300 <=
+               pcr)
         ++nextCluster_;
 }
 

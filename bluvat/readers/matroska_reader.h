@@ -32,13 +32,13 @@ public:
 
 private:
     struct Cluster {
-        uint64_t offset = 0;    // of its data
+        uint64_t offset = 0; // of its data
         uint64_t size = 0;
         uint64_t timecode = 0;
     };
     struct Frame {
-        int64_t time = 0;       // 90 kHz, without the presentation lead
-        std::size_t track = 0;  // index in the track table
+        int64_t time = 0;      // 90 kHz, without the presentation lead
+        std::size_t track = 0; // index in the track table
         PesPacket packet;
     };
 
@@ -56,7 +56,7 @@ private:
     RandomAccessFile file_;
     uint64_t timescaleNs_ = 1000000;
     std::vector<MatroskaTrack> tracks_;
-    std::vector<int64_t> reorderDelays_;  // per track, from the opening clusters
+    std::vector<int64_t> reorderDelays_; // per track, from the opening clusters
     std::unordered_map<uint64_t, std::size_t> trackByNumber_;
     std::vector<Cluster> clusters_;
     std::size_t nextCluster_ = 0;

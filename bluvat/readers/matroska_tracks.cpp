@@ -54,10 +54,10 @@ std::optional<std::vector<uint8_t>> strippedHeader(std::span<const uint8_t> enco
             }
         }
         if (!(scope & 1))
-            continue;  // only the codec private data is encoded
+            continue; // only the codec private data is encoded
         if (type != 0 || algo != kHeaderStripping)
             return std::nullopt;
-        header.insert(header.begin(), settings.begin(), settings.end());  // the last encoding is undone first
+        header.insert(header.begin(), settings.begin(), settings.end()); // the last encoding is undone first
     }
     return header;
 }
@@ -100,7 +100,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
                 track.number = ebml::readUnsigned(bytes).value_or(0);
             } else if (f.id == ebml::id::CodecId) {
                 codecId.assign(bytes.begin(), bytes.end());
-                codecId.resize(std::strlen(codecId.c_str()));  // the string may carry NUL padding
+                codecId.resize(std::strlen(codecId.c_str())); // the string may carry NUL padding
             } else if (f.id == ebml::id::CodecPrivate) {
                 track.codecPrivate.assign(bytes.begin(), bytes.end());
             } else if (f.id == kLanguage) {

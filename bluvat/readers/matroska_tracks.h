@@ -13,13 +13,13 @@
 namespace bluvat {
 
 struct MatroskaTrack {
-    uint64_t number = 0;       // as blocks name it
+    uint64_t number = 0; // as blocks name it
     uint8_t streamType = 0;
-    uint16_t pid = 0;          // ordinal among the taken tracks, from 1
+    uint16_t pid = 0; // ordinal among the taken tracks, from 1
     std::vector<uint8_t> codecPrivate;
-    AvcDecoderConfig avc;  // H.264 tracks only
-    std::vector<uint8_t> strippedHeader;  // put back in front of every frame
-    std::string language;                 // ISO 639-2 code, empty when the track names none
+    AvcDecoderConfig avc;                // H.264 tracks only
+    std::vector<uint8_t> strippedHeader; // put back in front of every frame
+    std::string language;                // ISO 639-2 code, empty when the track names none
 };
 
 // Stream type for a codec ID, or 0 when the track is not taken.

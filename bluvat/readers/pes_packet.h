@@ -9,9 +9,9 @@
 namespace bluvat {
 
 struct PesPacket {
-    uint16_t pid = 0;        // PID of its stream's program-map entry
-    bool priority = false;   // transport-priority bit of its first transport packet
-    bool keyFrame = false;   // a random-access point as the container marks it (adaptation field, Matroska flag)
+    uint16_t pid = 0;           // PID of its stream's program-map entry
+    bool priority = false;      // transport-priority bit of its first transport packet
+    bool keyFrame = false;      // a random-access point as the container marks it (adaptation field, Matroska flag)
     std::vector<uint8_t> bytes; // from the 00 00 01 prefix to the end of the packet
 };
 
@@ -28,8 +28,8 @@ inline std::size_t pesHeaderLength(const uint8_t* p, std::size_t n)
 
 inline uint64_t readTimestamp(const uint8_t* t)
 {
-    return (uint64_t(t[0] >> 1 & 0x07) << 30) | (uint64_t(t[1]) << 22) | (uint64_t(t[2] >> 1) << 15)
-        | (uint64_t(t[3]) << 7) | (t[4] >> 1);
+    return (uint64_t(t[0] >> 1 & 0x07) << 30) | (uint64_t(t[1]) << 22) | (uint64_t(t[2] >> 1) << 15) |
+           (uint64_t(t[3]) << 7) | (t[4] >> 1);
 }
 
 // Keeps the four prefix bits and sets every marker bit.

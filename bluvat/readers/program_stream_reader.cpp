@@ -16,7 +16,10 @@ constexpr std::size_t kLargestUnit = 6 + 65535;
 // Bytes of the DVD sub-stream header before the audio frames: id, frame count, first access unit.
 constexpr std::size_t kSubStreamHeader = 4;
 
-bool isDvdLpcm(uint8_t id) { return id >= 0xA0 && id <= 0xA7; }
+bool isDvdLpcm(uint8_t id)
+{
+    return id >= 0xA0 && id <= 0xA7;
+}
 
 bool carriedSubStream(uint8_t id)
 {
@@ -49,7 +52,7 @@ PesPacket rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, s
     w.patch_u16(4, pesLengthField(w.size()));
     PesPacket packet;
     packet.pid = pid;
-    packet.priority = (streamId & 0xF0) != 0xE0;  // audio: the core substream
+    packet.priority = (streamId & 0xF0) != 0xE0; // audio: the core substream
     packet.bytes = w.take();
     return packet;
 }
@@ -57,7 +60,9 @@ PesPacket rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, s
 } // namespace
 
 ProgramStreamReader::ProgramStreamReader(std::string path)
-    : SourceReader(SourceKind::ProgramStream), path_(std::move(path)) {}
+    : SourceReader(SourceKind::ProgramStream), path_(std::move(path))
+{
+}
 
 bool ProgramStreamReader::scan()
 {
@@ -94,7 +99,8 @@ void ProgramStreamReader::findLastClock()
     std::vector<uint8_t> tail;
     file_.readAt(from, size - from, tail);
     for (std::size_t i = tail.size(); i-- > 0;) {
-        if (i + 4 <= tail.size() && tail[i] == 0 && tail[i + 1] == 0 && tail[i + 2] == 1 && tail[i + 3] == kPackStartId) {
+        if (i + 4 <= tail.size() && tail[i] == 0 && tail[i + 1] == 0 && tail[i + 2] == 1 &&
+            tail[i + 3] == kPackStartId) {
             if (auto pack = parsePackHeader(std::span<const uint8_t>(tail).subspan(i))) {
                 lastPcr_ = pack->scr;
                 return;
@@ -122,7 +128,7 @@ bool ProgramStreamReader::nextGroup(std::vector<PesPacket>& group)
 {
     while (const uint8_t* p = peek(4)) {
         if (!(p[0] == 0 && p[1] == 0 && p[2] == 1 && p[3] >= kProgramEndId)) {
-            ++pos_;  // lost sync: look for the next start code
+            ++pos_; // lost sync: look for the next start code
             continue;
         }
         if (p[3] == kProgramEndId) {

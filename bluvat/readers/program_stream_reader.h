@@ -34,7 +34,7 @@ private:
     std::vector<uint8_t> window_;
     uint64_t windowStart_ = 0;
     std::size_t pos_ = 0;
-    std::map<uint16_t, PesPacket> video_;  // per PID, the access units gathered since its last PTS
+    std::map<uint16_t, PesPacket> video_; // per PID, the access units gathered since its last PTS
     std::map<uint16_t, DvdLpcmRepacker> lpcm_;
 };
 

@@ -12,11 +12,12 @@ std::optional<PackHeader> parsePackHeader(std::span<const uint8_t> d)
     if (d.size() < 12)
         return std::nullopt;
     PackHeader h;
-    if ((d[4] & 0xC0) == 0x40) {  // MPEG-2: 33-bit base and 9-bit extension
+    if ((d[4] & 0xC0) == 0x40) { // MPEG-2: 33-bit base and 9-bit extension
         if (d.size() < 14)
             return std::nullopt;
-        uint64_t base = (uint64_t{d[4] >> 3 & 7u} << 30) | (uint64_t{d[4] & 3u} << 28) | (uint64_t{d[5]} << 20)
-            | (uint64_t{d[6] >> 3 & 0x1Fu} << 15) | (uint64_t{d[6] & 3u} << 13) | (uint64_t{d[7]} << 5) | (d[8] >> 3);
+        uint64_t base = (uint64_t{d[4] >> 3 & 7u} << 30) | (uint64_t{d[4] & 3u} << 28) | (uint64_t{d[5]} << 20) |
+                        (uint64_t{d[6] >> 3 & 0x1Fu} << 15) | (uint64_t{d[6] & 3u} << 13) | (uint64_t{d[7]} << 5) |
+                        (d[8] >> 3);
         uint64_t ext = (uint64_t{d[8] & 3u} << 7) | (d[9] >> 1);
         h.scr = base * 300 + ext;
         h.length = 14 + (d[13] & 7);
@@ -24,7 +25,7 @@ std::optional<PackHeader> parsePackHeader(std::span<const uint8_t> d)
             return std::nullopt;
         return h;
     }
-    if ((d[4] & 0xF0) == 0x20) {  // MPEG-1: a 90 kHz reference
+    if ((d[4] & 0xF0) == 0x20) { // MPEG-1: a 90 kHz reference
         h.scr = readTimestamp(&d[4]) * 300;
         h.length = 12;
         return h;
@@ -81,12 +82,18 @@ namespace {
 
 uint8_t privateStreamType(uint8_t id)
 {
-    if (id >= 0x20 && id <= 0x3F) return kPresentationGraphics;
-    if (id >= 0x80 && id <= 0x87) return kAc3Audio;
-    if (id >= 0x88 && id <= 0x8F) return kDtsHdAudio;
-    if (id >= 0xA0 && id <= 0xA7) return kLpcmAudio;
-    if (id >= 0xB0 && id <= 0xB7) return kTrueHdAudio;
-    if (id >= 0xC0 && id <= 0xCF) return kEac3Audio;
+    if (id >= 0x20 && id <= 0x3F)
+        return kPresentationGraphics;
+    if (id >= 0x80 && id <= 0x87)
+        return kAc3Audio;
+    if (id >= 0x88 && id <= 0x8F)
+        return kDtsHdAudio;
+    if (id >= 0xA0 && id <= 0xA7)
+        return kLpcmAudio;
+    if (id >= 0xB0 && id <= 0xB7)
+        return kTrueHdAudio;
+    if (id >= 0xC0 && id <= 0xCF)
+        return kEac3Audio;
     return 0;
 }
 
@@ -98,24 +105,29 @@ uint8_t streamIdExtension(std::span<const uint8_t> d, std::size_t s)
         return 0;
     std::size_t pos = s + 6;
     uint8_t flags = d[s + 4];
-    if (flags & 0x80) pos += 5;
-    if (flags & 0x40) pos += 5;
-    if (flags & 0x20) pos += 6;
-    if (flags & 0x10) pos += 3;
-    if (flags & 0x08) pos += 1;
-    if (flags & 0x04) pos += 2;
+    if (flags & 0x80)
+        pos += 5;
+    if (flags & 0x40)
+        pos += 5;
+    if (flags & 0x20)
+        pos += 6;
+    if (flags & 0x10)
+        pos += 3;
+    if (flags & 0x08)
+        pos += 1;
+    if (flags & 0x04)
+        pos += 2;
     if (pos + 3 >= d.size())
         return 0;
     uint8_t ext = d[pos];
-    if (!(ext & 0x01) || d[pos + 1] != 0x81)  // second extension flag, field length byte
+    if (!(ext & 0x01) || d[pos + 1] != 0x81) // second extension flag, field length byte
         return 0;
     return d[pos + 2] & 0x7F;
 }
 
 } // namespace
 
-std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> d,
-                                                   const std::function<void(int)>& progress)
+std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> d, const std::function<void(int)>& progress)
 {
     std::vector<ProgramEntry> entries;
     auto known = [&](uint16_t id) {

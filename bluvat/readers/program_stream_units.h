@@ -18,8 +18,8 @@ constexpr uint8_t kProgramEndId = 0xB9;
 constexpr uint8_t kPrivateStream1 = 0xBD;
 
 struct PackHeader {
-    std::size_t length = 0;  // including stuffing
-    uint64_t scr = 0;        // 27 MHz
+    std::size_t length = 0; // including stuffing
+    uint64_t scr = 0;       // 27 MHz
 };
 
 // `data` starts at 00 00 01 BA; nullopt when cut short or neither MPEG-1 nor MPEG-2 form.
@@ -27,9 +27,9 @@ std::optional<PackHeader> parsePackHeader(std::span<const uint8_t> data);
 
 struct ProgramStreamPes {
     uint8_t streamId = 0;
-    std::optional<uint64_t> pts, dts;  // 90 kHz
+    std::optional<uint64_t> pts, dts; // 90 kHz
     std::span<const uint8_t> payload;
-    std::size_t length = 0;  // the whole unit: 6 + its length field
+    std::size_t length = 0; // the whole unit: 6 + its length field
 };
 
 // `data` starts at 00 00 01 <stream id>; nullopt when the unit does not fit the data.

@@ -28,7 +28,8 @@ void adoptDiscConventions(ProgramEntry& e)
     forEachDescriptor(e.descriptors, [&](uint8_t tag, const uint8_t* data, std::size_t n) {
         if (tag == kLanguageTag && n >= 3 && e.language.empty())
             e.language = discLanguage(std::string_view(reinterpret_cast<const char*>(data), 3));
-        else if (tag == kRegistrationTag && n >= 4 && std::string_view(reinterpret_cast<const char*>(data), 4) == "EAC3")
+        else if (tag == kRegistrationTag && n >= 4 &&
+                 std::string_view(reinterpret_cast<const char*>(data), 4) == "EAC3")
             dolby = 0x84;
         else if (tag == kEac3Tag)
             dolby = 0x84;

@@ -81,23 +81,12 @@ std::unique_ptr<SourceReader> openSource(const std::string& path)
     std::unique_ptr<SourceReader> reader;
     switch (kind) {
     case SourceKind::TransportStream:
-    case SourceKind::SourcePackets:
-        reader = std::make_unique<TsReader>(kind, path);
-        break;
-    case SourceKind::ProgramStream:
-        reader = std::make_unique<ProgramStreamReader>(path);
-        break;
-    case SourceKind::GraphicsStream:
-        reader = std::make_unique<GraphicsStreamReader>(path);
-        break;
-    case SourceKind::Matroska:
-        reader = std::make_unique<MatroskaReader>(path);
-        break;
-    case SourceKind::Unknown:
-        reportError("The specified file is not a valid file");
-        return nullptr;
-    default:
-        return nullptr; // the readers of these kinds are built here as they arrive
+    case SourceKind::SourcePackets: reader = std::make_unique<TsReader>(kind, path); break;
+    case SourceKind::ProgramStream: reader = std::make_unique<ProgramStreamReader>(path); break;
+    case SourceKind::GraphicsStream: reader = std::make_unique<GraphicsStreamReader>(path); break;
+    case SourceKind::Matroska: reader = std::make_unique<MatroskaReader>(path); break;
+    case SourceKind::Unknown: reportError("The specified file is not a valid file"); return nullptr;
+    default: return nullptr; // the readers of these kinds are built here as they arrive
     }
     if (!reader->scan())
         return nullptr;

@@ -15,14 +15,14 @@ namespace bluvat {
 
 enum class SourceKind : int32_t {
     Unknown = 0,
-    TransportStream = 1,    // 188-byte packets
-    SourcePackets = 2,      // 192-byte packets: 4-byte header + 188-byte packet
+    TransportStream = 1, // 188-byte packets
+    SourcePackets = 2,   // 192-byte packets: 4-byte header + 188-byte packet
     ProgramStream = 3,
-    GraphicsStream = 6,     // presentation-graphics segments starting with "PG"
+    GraphicsStream = 6, // presentation-graphics segments starting with "PG"
     Matroska = 8,
 };
 
-constexpr uint64_t kNoClock = ~uint64_t(0);         // unknown PCR, or "seek to the start"
+constexpr uint64_t kNoClock = ~uint64_t(0);              // unknown PCR, or "seek to the start"
 constexpr uint64_t kPcrWrap = (uint64_t(1) << 33) * 300; // 27 MHz clock period
 
 // Ticks of the 27 MHz clock from `from` forward to `to`, across a wrap.
@@ -34,7 +34,7 @@ inline uint64_t ClockDistance(uint64_t from, uint64_t to)
 // Coding attributes of a stream, the codes of the clip information's stream attributes.
 struct StreamAttributes {
     uint8_t format = 0; // video: video format (1 480i .. 7 576p); audio: presentation type (1 mono, 3 stereo, 6 multi)
-    uint8_t rate = 0;   // video: frame-rate code (1 23.976 .. 7 59.94); audio: sampling frequency (1 48 kHz, 4 96, 5 192)
+    uint8_t rate = 0; // video: frame-rate code (1 23.976 .. 7 59.94); audio: sampling frequency (1 48 kHz, 4 96, 5 192)
     uint8_t aspect = 0; // video: 2 = 4:3, 3 = 16:9; audio: unused
 };
 
@@ -49,7 +49,7 @@ struct ProgramEntry {
 
 class SourceReader {
 public:
-    using ClockHook = std::function<void(uint64_t pcr)>;            // 27 MHz
+    using ClockHook = std::function<void(uint64_t pcr)>;             // 27 MHz
     using PtsHook = std::function<void(uint64_t pts, uint16_t pid)>; // 90 kHz
 
     explicit SourceReader(SourceKind kind) : kind_(kind) {}
@@ -82,8 +82,16 @@ public:
     void reportOpenProgress(int percent);
 
 protected:
-    void passClock(uint64_t pcr) { if (clockHook_) clockHook_(pcr); }
-    void passPts(uint64_t pts, uint16_t pid) { if (ptsHook_) ptsHook_(pts, pid); }
+    void passClock(uint64_t pcr)
+    {
+        if (clockHook_)
+            clockHook_(pcr);
+    }
+    void passPts(uint64_t pts, uint16_t pid)
+    {
+        if (ptsHook_)
+            ptsHook_(pts, pid);
+    }
 
     SourceKind kind_;
     uint64_t firstPcr_ = kNoClock;

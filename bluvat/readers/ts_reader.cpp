@@ -69,7 +69,8 @@ bool packetPcr(const uint8_t* p, uint64_t& pcr)
 {
     if (!(p[3] & 0x20) || p[4] < 7 || !(p[5] & 0x10))
         return false;
-    uint64_t base = (uint64_t(p[6]) << 25) | (uint64_t(p[7]) << 17) | (uint64_t(p[8]) << 9) | (uint64_t(p[9]) << 1) | (p[10] >> 7);
+    uint64_t base =
+        (uint64_t(p[6]) << 25) | (uint64_t(p[7]) << 17) | (uint64_t(p[8]) << 9) | (uint64_t(p[9]) << 1) | (p[10] >> 7);
     uint64_t ext = (uint64_t(p[10] & 1) << 8) | p[11];
     pcr = base * 300 + ext;
     return true;

@@ -24,7 +24,6 @@ private:
         PesPacket pes;
         bool active = false;
         std::size_t lastSize = 0; // of the last packet handed out, plus some room
-
     };
 
     const uint8_t* fetchPacket();
@@ -51,6 +50,9 @@ private:
 bool packetPcr(const uint8_t* packet, uint64_t& pcr);
 // Payload of a 188-byte packet; size 0 when it has none.
 const uint8_t* packetPayload(const uint8_t* packet, std::size_t& size);
-inline uint16_t packetPid(const uint8_t* p) { return static_cast<uint16_t>(((p[1] & 0x1F) << 8) | p[2]); }
+inline uint16_t packetPid(const uint8_t* p)
+{
+    return static_cast<uint16_t>(((p[1] & 0x1F) << 8) | p[2]);
+}
 
 } // namespace bluvat

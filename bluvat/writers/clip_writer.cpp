@@ -13,7 +13,10 @@ namespace bluvat {
 namespace {
 using Writer = platform::BigEndianWriter;
 
-bool isListed(uint8_t type) { return isVideoType(type) || isAudioType(type) || type == kPresentationGraphics; }
+bool isListed(uint8_t type)
+{
+    return isVideoType(type) || isAudioType(type) || type == kPresentationGraphics;
+}
 
 std::string TitleName(int title)
 {
@@ -23,7 +26,10 @@ std::string TitleName(int title)
 }
 
 // A stream whose source names no language is labelled English.
-std::string languageOf(const OutputStream& s) { return s.language.size() == 3 ? s.language : "eng"; }
+std::string languageOf(const OutputStream& s)
+{
+    return s.language.size() == 3 ? s.language : "eng";
+}
 
 void StreamEntry(Writer& w, uint16_t pid)
 {

@@ -13,7 +13,7 @@ struct ClipInput {
     std::vector<EntryPoint> entryPoints;
     std::vector<OutputStream> streams; // in program-map order
     uint32_t packetCount = 0;
-    uint64_t presentationEnd = 0;      // 90 kHz: end of the last video frame
+    uint64_t presentationEnd = 0; // 90 kHz: end of the last video frame
 };
 
 // IN and OUT in 45 kHz: the first entry point, and the end of the last frame; both 0 without entries.

@@ -17,7 +17,7 @@ constexpr std::size_t kOutputBuffer = 1 << 20; // small enough to stay in the pr
 constexpr uint64_t kPtsWrap = uint64_t(1) << 33;
 constexpr uint64_t kAtsWrap = uint64_t(1) << 30;
 constexpr uint64_t kOneSecond = 27000000;
-constexpr int64_t kPtsJump = 360000; // 4 s at 90 kHz
+constexpr int64_t kPtsJump = 360000;                      // 4 s at 90 kHz
 constexpr uint64_t kClockJump = uint64_t(kPtsJump) * 300; // the same jump on the 27 MHz clock
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 constexpr std::size_t kMostHeldAudio = 16u << 20; // far more than the audio of a second
@@ -114,10 +114,16 @@ int64_t PtsDifference(uint64_t from, uint64_t to)
 std::vector<uint8_t> M2tsWriter::PatPacket()
 {
     platform::BigEndianWriter s;
-    s.u8(0x00).u16(0xB000 | 17)       // table id, section length
-        .u16(0x0001).u8(0xC1).u8(0).u8(0) // transport stream 1, version 0 current, section 0 of 0
-        .u16(0x0000).u16(0xE000 | 0x001F) // program 0 -> network information
-        .u16(0x0001).u16(0xE000 | kPmtPid);
+    s.u8(0x00)
+        .u16(0xB000 | 17) // table id, section length
+        .u16(0x0001)
+        .u8(0xC1)
+        .u8(0)
+        .u8(0) // transport stream 1, version 0 current, section 0 of 0
+        .u16(0x0000)
+        .u16(0xE000 | 0x001F) // program 0 -> network information
+        .u16(0x0001)
+        .u16(0xE000 | kPmtPid);
     AppendCrc(s);
     return SectionPackets(s.data(), 0x0000);
 }
@@ -125,12 +131,23 @@ std::vector<uint8_t> M2tsWriter::PatPacket()
 std::vector<uint8_t> M2tsWriter::PmtPacket() const
 {
     platform::BigEndianWriter s;
-    s.u8(0x02).u16(0xB000) // length patched below
-        .u16(0x0001).u8(0xC1).u8(0).u8(0)
+    s.u8(0x02)
+        .u16(0xB000) // length patched below
+        .u16(0x0001)
+        .u8(0xC1)
+        .u8(0)
+        .u8(0)
         .u16(0xE000 | kPcrPid)
         .u16(0xF000 | 12)
-        .u8(0x88).u8(0x04).u8(0x0F).u8(0xFF).u8(0x84).u8(0xFC) // DTCP
-        .u8(0x05).u8(0x04).text("HDMV");                      // registration
+        .u8(0x88)
+        .u8(0x04)
+        .u8(0x0F)
+        .u8(0xFF)
+        .u8(0x84)
+        .u8(0xFC) // DTCP
+        .u8(0x05)
+        .u8(0x04)
+        .text("HDMV"); // registration
     for (const OutputStream& o : streams_) {
         s.u8(o.streamType).u16(0xE000 | o.pid).u16(0xF000 | uint32_t(o.descriptors.size()));
         s.bytes(o.descriptors);
@@ -446,7 +463,8 @@ void M2tsWriter::EmitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pt
     Packetize(work_.data(), work_.size(), out.pid, priority);
 }
 
-void M2tsWriter::RepackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts, std::size_t slot)
+void M2tsWriter::RepackFrames(const uint8_t* payload, std::size_t n, const std::optional<uint64_t>& pts,
+                              std::size_t slot)
 {
     const OutputStream& out = streams_[slot];
     AudioCarry& carry = carries_[slot];
@@ -515,12 +533,8 @@ void M2tsWriter::WriteRaw(const PesPacket& pes, std::size_t header)
 {
     const std::vector<uint8_t>& b = pes.bytes;
     switch (mode_) {
-    case M2tsMode::Elementary:
-        file_.write(b.data() + header, b.size() - header);
-        break;
-    case M2tsMode::Pes:
-        file_.write(b.data(), b.size());
-        break;
+    case M2tsMode::Elementary: file_.write(b.data() + header, b.size() - header); break;
+    case M2tsMode::Pes: file_.write(b.data(), b.size()); break;
     case M2tsMode::GraphicsFrames:
         if (auto pts = pesPts(b)) {
             platform::BigEndianWriter h(10);
@@ -529,8 +543,7 @@ void M2tsWriter::WriteRaw(const PesPacket& pes, std::size_t header)
             file_.write(b.data() + header, b.size() - header);
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -590,15 +603,18 @@ void M2tsWriter::WriteStream(PesPacket& pes, std::size_t slot, std::size_t heade
     const uint8_t* payload = b.data() + header;
     std::size_t n = b.size() - header;
     switch (out.streamType) {
-    case kMpeg1Audio: case kMpeg2Audio: case kLpcmAudio:
+    case kMpeg1Audio:
+    case kMpeg2Audio:
+    case kLpcmAudio:
         if (auto pts = pesPts(b); pts && BeforeInTime(*pts))
             break;
         Packetize(b.data(), b.size(), out.pid, true);
         break;
-    case kAc3Audio: case kEac3Audio: case kDtsAudio:
-        RepackFrames(payload, n, pesPts(b), slot);
-        break;
-    case kDtsHdAudio: case kDtsHdMasterAudio:
+    case kAc3Audio:
+    case kEac3Audio:
+    case kDtsAudio: RepackFrames(payload, n, pesPts(b), slot); break;
+    case kDtsHdAudio:
+    case kDtsHdMasterAudio:
         // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
         // data. Muxers that do not mark it still start the core's PES with its sync word.
         if (pes.priority || (n >= 4 && isDtsSync(payload)))
@@ -611,9 +627,7 @@ void M2tsWriter::WriteStream(PesPacket& pes, std::size_t slot, std::size_t heade
         EmitAudioFrame(payload, n, t, out);
         break;
     }
-    default:
-        Packetize(b.data(), b.size(), out.pid, pes.priority);
-        break;
+    default: Packetize(b.data(), b.size(), out.pid, pes.priority); break;
     }
 }
 

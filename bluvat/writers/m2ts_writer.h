@@ -92,21 +92,21 @@ private:
     FileSink file_;
     M2tsMode mode_ = M2tsMode::Bluray;
     std::vector<OutputStream> streams_;
-    std::vector<int16_t> slotOfPid_;          // source PID -> index into streams_
-    std::array<uint8_t, 8192> continuity_{};  // per output PID
-    std::vector<AudioCarry> carries_;         // per output stream
-    std::vector<uint64_t> lastAudioPts_;      // per output stream
-    std::vector<uint8_t> pending_;            // packets since the last PCR, in slots
+    std::vector<int16_t> slotOfPid_;         // source PID -> index into streams_
+    std::array<uint8_t, 8192> continuity_{}; // per output PID
+    std::vector<AudioCarry> carries_;        // per output stream
+    std::vector<uint64_t> lastAudioPts_;     // per output stream
+    std::vector<uint8_t> pending_;           // packets since the last PCR, in slots
     std::size_t pendingBytes_ = 0;
     std::vector<uint8_t> work_;
     uint8_t mainVideoType_ = 0; // the first video stream's, given PID 0x1011
     int mainVideoSlot_ = -1;
 
     bool haveClock_ = false;
-    uint64_t prevPcr_ = 0;   // on the output clock
+    uint64_t prevPcr_ = 0; // on the output clock
     uint64_t lastInterval_ = 0;
-    uint64_t clockGap_ = 0;  // source clock jumps taken out of the output clock
-    uint64_t step_ = 0;      // ticks between packets
+    uint64_t clockGap_ = 0; // source clock jumps taken out of the output clock
+    uint64_t step_ = 0;     // ticks between packets
     uint8_t pcrContinuity_ = 0;
     uint32_t total_ = 0;
 

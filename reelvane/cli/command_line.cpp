@@ -199,9 +199,7 @@ int Convert(const Arguments& a)
         split = *chosen;
     }
 
-    std::string output = a.output.empty()
-                             ? startup.outputFolder
-                             : a.output;
+    std::string output = a.output.empty() ? startup.outputFolder : a.output;
     if (output.back() != '/')
         output += '/';
     std::error_code ec;

@@ -47,7 +47,9 @@ void TerminalObserver::EndBar()
     barShown_ = false;
 }
 
-void TerminalObserver::ShowStatus(int, const std::string&) {}
+void TerminalObserver::ShowStatus(int, const std::string&)
+{
+}
 
 void TerminalObserver::ShowMessage(const std::string&, const std::string& text)
 {
@@ -73,10 +75,14 @@ bool TerminalObserver::AskYesNo(const std::string&, const std::string& question)
 void TerminalObserver::ShowProgress(const RunProgress& p)
 {
     if (json_) {
-        PrintJson({{"event", "progress"}, {"task", p.taskIndex + 1}, {"tasks", p.taskCount},
-                   {"output", Text(p.output)}, {"percent", p.taskPercent},
+        PrintJson({{"event", "progress"},
+                   {"task", p.taskIndex + 1},
+                   {"tasks", p.taskCount},
+                   {"output", Text(p.output)},
+                   {"percent", p.taskPercent},
                    {"secondsLeft", static_cast<qint64>(p.taskMillisecondsLeft / 1000)},
-                   {"runPercent", p.runPercent}, {"runSecondsLeft", static_cast<qint64>(p.runMillisecondsLeft / 1000)}});
+                   {"runPercent", p.runPercent},
+                   {"runSecondsLeft", static_cast<qint64>(p.runMillisecondsLeft / 1000)}});
         return;
     }
     if (!terminal_)
@@ -94,7 +100,9 @@ void TerminalObserver::ShowProgress(const RunProgress& p)
 void TerminalObserver::TaskFinished(const TaskReport& report)
 {
     if (json_) {
-        QJsonObject object{{"event", "task"}, {"task", report.taskIndex + 1}, {"state", StateName(report.state)},
+        QJsonObject object{{"event", "task"},
+                           {"task", report.taskIndex + 1},
+                           {"state", StateName(report.state)},
                            {"source", Text(report.source)}};
         if (!report.output.empty())
             object.insert("output", Text(report.output));
@@ -120,7 +128,10 @@ void TerminalObserver::ShowOutput(const std::string& path)
 void TerminalObserver::Finish(int exitCode, int finished, int failed, bool cancelled, const std::string& disc)
 {
     if (json_) {
-        QJsonObject object{{"event", "end"}, {"exitCode", exitCode}, {"finished", finished}, {"failed", failed},
+        QJsonObject object{{"event", "end"},
+                           {"exitCode", exitCode},
+                           {"finished", finished},
+                           {"failed", failed},
                            {"cancelled", cancelled}};
         if (!disc.empty())
             object.insert("disc", Text(disc));

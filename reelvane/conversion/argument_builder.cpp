@@ -29,9 +29,9 @@ struct NamedSize {
 
 // Indexed by nVideoRiszeOption; option 9 is the custom size.
 constexpr NamedSize kSizes[] = {
-    {nullptr, 0, 0},         {"sqcif", 128, 96},     {"qcif", 176, 144},     {"cif", 352, 288},
-    {"4cif", 704, 576},      {"320x240", 320, 240},  {"640x480", 640, 480},  {"720x480", 720, 480},
-    {"720x576", 720, 576},   {nullptr, 0, 0},        {"1280x768", 1280, 768}, {"1920x1080", 1920, 1080},
+    {nullptr, 0, 0},       {"sqcif", 128, 96},    {"qcif", 176, 144},      {"cif", 352, 288},
+    {"4cif", 704, 576},    {"320x240", 320, 240}, {"640x480", 640, 480},   {"720x480", 720, 480},
+    {"720x576", 720, 576}, {nullptr, 0, 0},       {"1280x768", 1280, 768}, {"1920x1080", 1920, 1080},
 };
 
 std::string FrameSizeText(const ProfileSettings& s)
@@ -66,13 +66,14 @@ std::string SplitValue(const SplitRule& split)
         const char* choice;
         int64_t kilobytes;
     };
-    constexpr DiscSize kDiscs[] = {{"DVD-5 (4.7GB)", 4200000}, {"DVD-9 (8.5GB)", 8000000},
-                                   {"BD-25 (25GB)", 23000000}, {"BD-50 (50GB)", 46000000}};
+    constexpr DiscSize kDiscs[] = {
+        {"DVD-5 (4.7GB)", 4200000}, {"DVD-9 (8.5GB)", 8000000}, {"BD-25 (25GB)", 23000000}, {"BD-50 (50GB)", 46000000}};
     if (split.currentChoice == "Custom")
         return std::to_string(split.customMegabytes * 1000);
     std::string profile = ProfileFileName(split.currentProfilePath);
-    bool reduce = split.perFileRun && (Contains(profile, "avchd") || Contains(profile, "dvd") ||
-                                       Contains(profile, "blu-ray") || (Contains(profile, "divxavi") && split.sharedProfile));
+    bool reduce =
+        split.perFileRun && (Contains(profile, "avchd") || Contains(profile, "dvd") || Contains(profile, "blu-ray") ||
+                             (Contains(profile, "divxavi") && split.sharedProfile));
     for (const DiscSize& disc : kDiscs) {
         if (split.currentChoice != disc.choice)
             continue;

@@ -13,13 +13,13 @@ namespace reelvane {
 
 // The split-size selector and the run's size budget, as the split marker "-fs" in Para needs them.
 struct SplitRule {
-    std::string runChoice;           // selector text when the run started
-    std::string currentChoice;       // selector text now
-    int64_t customMegabytes = 0;     // for "Custom"
-    std::string currentProfilePath;  // iniPath of the main window's current profile
+    std::string runChoice;          // selector text when the run started
+    std::string currentChoice;      // selector text now
+    int64_t customMegabytes = 0;    // for "Custom"
+    std::string currentProfilePath; // iniPath of the main window's current profile
     bool perFileRun = true;
-    bool sharedProfile = true;       // every task uses the same profile file
-    int64_t writtenKilobytes = 0;    // outputs written so far in this per-file run
+    bool sharedProfile = true;    // every task uses the same profile file
+    int64_t writtenKilobytes = 0; // outputs written so far in this per-file run
 };
 
 // What the per-file vector reads from one task.
@@ -28,8 +28,8 @@ struct PerFileTask {
     const ProbedSource& probed;
     std::string sourcePath{};
     std::string destinationPath{}; // already made unique by the run
-    std::string subtitlePath{};  // empty: no subtitle
-    int32_t fromStart = 1;       // trim flags and times, microseconds in the file's time base
+    std::string subtitlePath{};    // empty: no subtitle
+    int32_t fromStart = 1;         // trim flags and times, microseconds in the file's time base
     int64_t trimStart = 0;
     int32_t toEnd = 1;
     int64_t trimEnd = 0;

@@ -68,7 +68,8 @@ private:
 
 int RunSummary::Count(TaskState state) const
 {
-    return static_cast<int>(std::count_if(tasks.begin(), tasks.end(), [state](const TaskReport& t) { return t.state == state; }));
+    return static_cast<int>(
+        std::count_if(tasks.begin(), tasks.end(), [state](const TaskReport& t) { return t.state == state; }));
 }
 
 bool RunSummary::Succeeded() const
@@ -162,8 +163,8 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             observer_.ShowMessage(kTitle, report.message);
         } else {
             split.sharedProfile = sharedProfile_;
-            PerFileTask input{task.settings, task.probed, task.sourcePath, partial, task.subtitlePath,
-                              task.fromStart, task.trimStart, task.toEnd, task.trimEnd};
+            PerFileTask input{task.settings,  task.probed,    task.sourcePath, partial,     task.subtitlePath,
+                              task.fromStart, task.trimStart, task.toEnd,      task.trimEnd};
             EngineArguments arguments = BuildPerFileArguments(input, split);
             divisorSeconds_ = task.probed.mediaInfo.duration * 1e-6;
             report = Convert(arguments, partial, task.destinationPath, baseName, task.usePlatformReader);
@@ -224,8 +225,8 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     TaskReport report;
     if (!fits || !PathFitsEngine(partial)) {
         report.state = TaskState::Failed;
-        report.message = Fill(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
-                              {destination});
+        report.message =
+            Fill(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"), {destination});
         observer_.ShowMessage(kTitle, report.message);
     } else {
         arguments.SetPath(arguments.size() - 1, partial);
@@ -354,13 +355,12 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
     if (!summary.cancelled && !runBurnType_.empty() && !outputsToAuthor_.empty()) {
         summary.discStep = true;
         // Without an output folder the disc goes beside the last output, never into the working folder.
-        std::string folder = request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/"
-                                                          : request.outputFolder;
+        std::string folder =
+            request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/" : request.outputFolder;
         DiscJob job{runBurnType_, outputsToAuthor_, folder, currentOutput_, request.programFolder};
         discPhase_ = true;
-        DiscResult disc = RunDiscOutput(job, observer_, [this](int percent, const std::string& text) {
-            StatusUpdate(percent, text);
-        });
+        DiscResult disc = RunDiscOutput(job, observer_,
+                                        [this](int percent, const std::string& text) { StatusUpdate(percent, text); });
         discPhase_ = false;
         summary.discOk = disc.ok;
         summary.discResult = disc.result;

@@ -17,17 +17,17 @@
 namespace reelvane {
 
 struct RunRequest {
-    std::vector<ConversionTask> tasks; // copies: the list may change while the run goes on
+    std::vector<ConversionTask> tasks;                       // copies: the list may change while the run goes on
     ProfileSettings currentProfile = EmptyProfileSettings(); // the window's current profile
     std::string splitChoice = "No split";
     int64_t customSplitMegabytes = 0;
-    std::string outputFolder;  // ends with "/"
+    std::string outputFolder; // ends with "/"
     bool merge = false;
     std::string programFolder; // libraries, burner, "./" of post-process commands; empty: this program's
 };
 
 struct RunSummary {
-    bool started = false;   // false when the disc-size or merge check refused the run
+    bool started = false; // false when the disc-size or merge check refused the run
     bool cancelled = false;
     std::vector<TaskReport> tasks;
     bool discStep = false;

@@ -117,8 +117,7 @@ private:
                         JoinedOutputs());
         bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(&DiscPhase::OnAuthor));
 
-        const std::string folder =
-            FreePath(job_.outputFolder, fs::path(job_.currentOutput).stem().string(), "");
+        const std::string folder = FreePath(job_.outputFolder, fs::path(job_.currentOutput).stem().string(), "");
         std::error_code ec;
         if (!fs::create_directories(folder, ec))
             return Fail(Format(RunText("strFolderFailedInfo", "The folder %s could not be created."), folder) + "\n" +

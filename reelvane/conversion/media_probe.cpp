@@ -33,8 +33,8 @@ std::string InformationHeading(const MediaFileInfo& info)
     const float duration = static_cast<float>(info.duration * 1e-6);
     const float startTime = static_cast<float>(info.startTime * 1e-6);
     // The pack's format is data: it is used only when it takes exactly these arguments.
-    std::string format = CheckedFormat(LookupText("CONVERSION_INFO", "strFormatInfo", kDefaultFormat), "sddffd",
-                                       kDefaultFormat);
+    std::string format =
+        CheckedFormat(LookupText("CONVERSION_INFO", "strFormatInfo", kDefaultFormat), "sddffd", kDefaultFormat);
     int hours = static_cast<int>(duration * 0.00027777778);
     int wholeMinutes = static_cast<int>(duration) / 60;
     double seconds = duration - wholeMinutes * 60.0;

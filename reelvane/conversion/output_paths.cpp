@@ -40,9 +40,9 @@ std::string PartialOutputPath(const std::string& destination)
 {
     const fs::path target(destination);
     for (;;) {
-        fs::path candidate = target.parent_path() /
-                             ("." + target.stem().string() + ".partial-" + std::to_string(::getpid()) + "-" +
-                              std::to_string(partialCounter++) + target.extension().string());
+        fs::path candidate =
+            target.parent_path() / ("." + target.stem().string() + ".partial-" + std::to_string(::getpid()) + "-" +
+                                    std::to_string(partialCounter++) + target.extension().string());
         if (!Exists(candidate))
             return candidate.string();
     }

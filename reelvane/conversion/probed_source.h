@@ -11,7 +11,7 @@
 namespace reelvane {
 
 struct AudioTrackEntry {
-    int32_t position;     // in the audio track list; the n-th entry is the n-th audio stream
+    int32_t position; // in the audio track list; the n-th entry is the n-th audio stream
     int32_t selected;
     char description[128];
 };
@@ -20,10 +20,10 @@ struct ProbedSource {
     MediaFileInfo mediaInfo{};
     // Every stream of the file in the file's order, so that a position is the number for "-map".
     std::vector<StreamInfo> streams;
-    int32_t bitRate = 0;      // units of 1024 bit/s
-    float startTime = 0.0f;   // seconds
-    float duration = 0.0f;    // seconds
-    int32_t sourceWidth = 0;  // from the last video stream
+    int32_t bitRate = 0;     // units of 1024 bit/s
+    float startTime = 0.0f;  // seconds
+    float duration = 0.0f;   // seconds
+    int32_t sourceWidth = 0; // from the last video stream
     int32_t sourceHeight = 0;
     float sourceAspect = 0.0f;
     std::string informationText; // at most 1023 characters

@@ -14,7 +14,10 @@
 namespace reelvane {
 namespace {
 
-QString Text(const char* key, const char* builtin) { return QString::fromStdString(LookupText("FILEINFO_DLG", key, builtin)); }
+QString Text(const char* key, const char* builtin)
+{
+    return QString::fromStdString(LookupText("FILEINFO_DLG", key, builtin));
+}
 
 QPlainTextEdit* ReadOnlyText(const QString& text, const QString& name, QWidget* parent)
 {
@@ -54,7 +57,8 @@ PropertiesDialog::PropertiesDialog(const ConversionTask& task, QWidget* parent) 
     auto* length = new QLineEdit(LengthText(task.probed.duration), this);
     length->setReadOnly(true);
     length->setObjectName("length");
-    auto* video = ReadOnlyText(QString::fromStdString(task.probed.videoText).trimmed(), Text("strVideoInfo", "Video Infomation:"), this);
+    auto* video = ReadOnlyText(QString::fromStdString(task.probed.videoText).trimmed(),
+                               Text("strVideoInfo", "Video Infomation:"), this);
     video->setObjectName("video");
     auto* audio = ReadOnlyText(AudioText(task).trimmed(), Text("strAudioInfo", "Audio Infomation:"), this);
     audio->setObjectName("audio");

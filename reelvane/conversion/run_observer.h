@@ -23,7 +23,7 @@ enum class TaskState { Finished, Failed, Cancelled, NotStarted };
 struct TaskReport {
     int taskIndex = 0;
     std::string source;
-    std::string output;  // the finished file; empty unless Finished
+    std::string output; // the finished file; empty unless Finished
     TaskState state = TaskState::NotStarted;
     std::string message; // why it failed
 };

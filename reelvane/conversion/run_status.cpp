@@ -68,8 +68,8 @@ std::optional<std::string> DiscSizeProblem(const std::string& profileFileName, b
         const char* choice;
         double megabytes;
     };
-    constexpr Medium kMedia[] = {{"DVD-5 (4.7GB)", 4200}, {"DVD-9 (8.5GB)", 8000}, {"BD-25 (25GB)", 23000},
-                                 {"BD-50 (50GB)", 46000}};
+    constexpr Medium kMedia[] = {
+        {"DVD-5 (4.7GB)", 4200}, {"DVD-9 (8.5GB)", 8000}, {"BD-25 (25GB)", 23000}, {"BD-50 (50GB)", 46000}};
     for (const Medium& medium : kMedia)
         if (splitChoice == medium.choice && estimatedMegabytes > medium.megabytes)
             return LookupText("RUN_INFO", "strMediaTooSmallInfo",

@@ -94,7 +94,9 @@ std::string ExtractedSubtitlePath(const std::string& outputFolder, const std::st
     if (std::size_t dot = base.rfind('.'); dot != std::string::npos)
         base.resize(dot);
     base += "_" + std::to_string(index);
-    auto taken = [&](const std::string& path) { return Exists(path) || (extension == ".idx" && Exists(SubCompanion(path))); };
+    auto taken = [&](const std::string& path) {
+        return Exists(path) || (extension == ".idx" && Exists(SubCompanion(path)));
+    };
     std::string candidate = outputFolder + base + extension;
     for (int n = 1; taken(candidate); ++n)
         candidate = outputFolder + base + " (" + std::to_string(n) + ")" + extension;
@@ -114,8 +116,9 @@ int PrepareSubtitleTracks(ConversionTask& task, const TrakkelBinding& trakkel, c
     MkvTrackList* tracks = nullptr;
     if (trakkel.GetTrackInfo(task.sourcePath, &tracks) != 0 || !tracks)
         return 0;
-    std::unique_ptr<MkvTrackList, std::function<void(MkvTrackList*)>> owned(
-        tracks, [&trakkel](MkvTrackList* list) { trakkel.FreeTrackInfo(list); });
+    std::unique_ptr<MkvTrackList, std::function<void(MkvTrackList*)>> owned(tracks, [&trakkel](MkvTrackList* list) {
+        trakkel.FreeTrackInfo(list);
+    });
 
     std::vector<const MkvTrackEntry*> subtitles;
     for (int32_t i = 0; i < tracks->count; ++i)

@@ -55,10 +55,11 @@ AudioOptionsPage::AudioOptionsPage(QWidget* parent) : QWidget(parent)
     sampleRateChoice_ = new QButtonGroup(this);
     sampleRate_ = NumberField();
     sampleRate_->setObjectName("sampleRate");
-    auto* sampleRateBox = ChoiceGroup(Text(kSection, "btnSampleRateInfo", "Sampling rate"),
-                                      Text(kSection, "btnOrginalFrameRateInfo", "Original frame rate (or system default)"),
-                                      Text(kSection, "btnCustomFrameRateInfo", "Custom"), sampleRate_,
-                                      Text(kSection, "strFrameRateLabelInfo", "frames / second"), sampleRateChoice_);
+    auto* sampleRateBox =
+        ChoiceGroup(Text(kSection, "btnSampleRateInfo", "Sampling rate"),
+                    Text(kSection, "btnOrginalFrameRateInfo", "Original frame rate (or system default)"),
+                    Text(kSection, "btnCustomFrameRateInfo", "Custom"), sampleRate_,
+                    Text(kSection, "strFrameRateLabelInfo", "frames / second"), sampleRateChoice_);
     bitRateChoice_ = new QButtonGroup(this);
     bitRate_ = NumberField(true);
     bitRate_->setObjectName("audioBitRate");

@@ -20,7 +20,8 @@ AudioTrackDialog::AudioTrackDialog(const ConversionTask& task, QWidget* parent) 
     tracks_ = new QListWidget;
     tracks_->setObjectName("tracks");
     for (const AudioTrackEntry& entry : task.probed.audioTracks) {
-        auto* line = new QListWidgetItem(QString::fromUtf8(entry.description, strnlen(entry.description, sizeof entry.description)));
+        auto* line = new QListWidgetItem(
+            QString::fromUtf8(entry.description, strnlen(entry.description, sizeof entry.description)));
         line->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         line->setCheckState(entry.selected ? Qt::Checked : Qt::Unchecked);
         tracks_->addItem(line);

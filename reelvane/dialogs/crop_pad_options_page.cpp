@@ -40,8 +40,9 @@ CropPadOptionsPage::CropPadOptionsPage(QWidget* parent) : QWidget(parent)
 {
     crop_ = new QCheckBox(Text(kSection, "btnEnableCropInfo", "Enable crop"));
     crop_->setObjectName("enableCrop");
-    const QString cropNames[4] = {Text(kSection, "strCropLeftInfo", "Left"), Text(kSection, "strCropRightInfo", "Right"),
-                                  Text(kSection, "strCropTopInfo", "Top"), Text(kSection, "strCropBottomInfo", "Bottom")};
+    const QString cropNames[4] = {Text(kSection, "strCropLeftInfo", "Left"),
+                                  Text(kSection, "strCropRightInfo", "Right"), Text(kSection, "strCropTopInfo", "Top"),
+                                  Text(kSection, "strCropBottomInfo", "Bottom")};
     auto* cropBox = SidesGroup(Text(kSection, "btnCropInfo", "Crop"), crop_, cropSides_, cropNames, "crop");
 
     pad_ = new QCheckBox(Text(kSection, "btnEnablePadInfo", "Enable pad"));

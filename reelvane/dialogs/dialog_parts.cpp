@@ -94,7 +94,8 @@ void RefuseRange(QWidget* field, double low, double high)
 {
     // The page holding the field comes to the front first.
     for (QWidget* child = field; child && child->parentWidget(); child = child->parentWidget())
-        if (auto* tabs = qobject_cast<QTabWidget*>(child->parentWidget()->parentWidget()); tabs && tabs->indexOf(child) >= 0)
+        if (auto* tabs = qobject_cast<QTabWidget*>(child->parentWidget()->parentWidget());
+            tabs && tabs->indexOf(child) >= 0)
             tabs->setCurrentWidget(child);
     QString text = Text("OPTION_DLG", "strRangeInfo", "Please enter a number between %s and %s.");
     for (double value : {low, high})

@@ -51,7 +51,9 @@ OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* p
     cropPad_ = new CropPadOptionsPage;
     tabs_ = new QTabWidget;
     // Tab titles carry no mnemonics: an "&" in them is shown as it is.
-    auto tabTitle = [](const char* key, const char* builtin) { return Text(kSection, key, builtin).replace("&", "&&"); };
+    auto tabTitle = [](const char* key, const char* builtin) {
+        return Text(kSection, key, builtin).replace("&", "&&");
+    };
     tabs_->addTab(audio_, tabTitle("tabAudioPageInfo", "Audio"));
     tabs_->addTab(video_, tabTitle("tabVideoPageInfo", "Video"));
     tabs_->addTab(resize_, tabTitle("tabResizePageInfo", "Resize"));
@@ -116,7 +118,8 @@ void OptionSheetDialog::Confirm(SaveChoice choice)
 bool RunOptionSheet(QWidget* parent, ConversionTask* task, ProfileSettings& current)
 {
     if (!task) {
-        QMessageBox::information(parent, QString(), Text("MAIN_DLG", "strNoItemSelectedInfo", "No items were selected!"));
+        QMessageBox::information(parent, QString(),
+                                 Text("MAIN_DLG", "strNoItemSelectedInfo", "No items were selected!"));
         return false;
     }
     current.nSourceWidth = task->settings.nSourceWidth;

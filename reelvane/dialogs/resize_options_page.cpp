@@ -21,10 +21,18 @@ constexpr int kCustomSize = 9;
 
 ResizeOptionsPage::ResizeOptionsPage(QWidget* parent) : QWidget(parent)
 {
-    const QString names[12] = {Text(kSection, "btnOriginalSizeInfo", "Original size"), "SQCIF (128 x 96)",
-                               "QCIF (176 x 144)", "CIF (352 x 288)", "4CIF (704 x 576)", "320 x 240", "640 x 480",
-                               "720 x 480", "720 x 576", Text(kSection, "btnCustomSizeInfo", "Custom size"),
-                               "1280 x 768", "1920 x 1080"};
+    const QString names[12] = {Text(kSection, "btnOriginalSizeInfo", "Original size"),
+                               "SQCIF (128 x 96)",
+                               "QCIF (176 x 144)",
+                               "CIF (352 x 288)",
+                               "4CIF (704 x 576)",
+                               "320 x 240",
+                               "640 x 480",
+                               "720 x 480",
+                               "720 x 576",
+                               Text(kSection, "btnCustomSizeInfo", "Custom size"),
+                               "1280 x 768",
+                               "1920 x 1080"};
     auto* sizeBox = new QGroupBox(Text(kSection, "btnResizeInfo", "Resize (Width x Height)"));
     auto* grid = new QGridLayout(sizeBox);
     size_ = new QButtonGroup(this);

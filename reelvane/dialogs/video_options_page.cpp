@@ -33,7 +33,8 @@ VideoOptionsPage::VideoOptionsPage(std::function<FrameSize()> outputFrame, QWidg
 
     auto* frameRateBox = new QGroupBox(Text(kSection, "btnVideoFramerateInfo", "Frame rate"));
     frameRateChoice_ = new QButtonGroup(this);
-    auto* originalRate = new QRadioButton(Text(kSection, "btnVideoFramerateOriginalInfo", "Original frame rate (or system default)"));
+    auto* originalRate =
+        new QRadioButton(Text(kSection, "btnVideoFramerateOriginalInfo", "Original frame rate (or system default)"));
     auto* customRate = new QRadioButton(Text(kSection, "btnVideoFramerateCustomInfo", "Custom"));
     frameRateChoice_->addButton(originalRate, 0);
     frameRateChoice_->addButton(customRate, 1);
@@ -49,7 +50,8 @@ VideoOptionsPage::VideoOptionsPage(std::function<FrameSize()> outputFrame, QWidg
 
     auto* bitRateBox = new QGroupBox(Text(kSection, "btnVideoBitrateInfo", "Bit rate"));
     bitRateChoice_ = new QButtonGroup(this);
-    auto* originalBitRate = new QRadioButton(Text(kSection, "btnOriginalBitrateInfo", "Original video bit rate (or system default)"));
+    auto* originalBitRate =
+        new QRadioButton(Text(kSection, "btnOriginalBitrateInfo", "Original video bit rate (or system default)"));
     auto* customBitRate = new QRadioButton(Text(kSection, "btnCustomBitrateInfo", "Custom"));
     bitRateChoice_->addButton(originalBitRate, 0);
     bitRateChoice_->addButton(customBitRate, 1);

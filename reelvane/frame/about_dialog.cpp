@@ -13,9 +13,15 @@
 namespace reelvane {
 namespace {
 
-QString Text(const char* key, const char* builtin) { return QString::fromStdString(LookupText("ABOUT_DLG", key, builtin)); }
+QString Text(const char* key, const char* builtin)
+{
+    return QString::fromStdString(LookupText("ABOUT_DLG", key, builtin));
+}
 
-QString WithMaker(const QString& pattern) { return QString(pattern).replace("%s", kMakerShortName); }
+QString WithMaker(const QString& pattern)
+{
+    return QString(pattern).replace("%s", kMakerShortName);
+}
 
 } // namespace
 
@@ -32,7 +38,8 @@ AboutDialog::AboutDialog(const QString& programFolder, std::function<void(const 
     picture->setAlignment(Qt::AlignTop);
     grid->addWidget(picture, 0, 0, 5, 1);
 
-    auto* title = new QLabel(QString("<b style='font-size:14pt'>%1</b>&nbsp;&nbsp;%2").arg(kProductTitle, kVersionText), this);
+    auto* title =
+        new QLabel(QString("<b style='font-size:14pt'>%1</b>&nbsp;&nbsp;%2").arg(kProductTitle, kVersionText), this);
     title->setObjectName("title");
     grid->addWidget(title, 0, 1, 1, 2);
 
@@ -46,16 +53,20 @@ AboutDialog::AboutDialog(const QString& programFolder, std::function<void(const 
         QString shown;
     } links[] = {
         {"strWebsiteInfo", "Website:", "strWebTextTooltip", "Click here to go %s website",
-         QUrl::fromLocalFile(QString::fromStdString(ProductPage(folder.toStdString()))).toString(), "Reelvane product page"},
+         QUrl::fromLocalFile(QString::fromStdString(ProductPage(folder.toStdString()))).toString(),
+         "Reelvane product page"},
         {"strForumInfo", "Forum:", "strForumTooltip", "Click here to go %s forum",
-         QUrl::fromLocalFile(QString::fromStdString(SupportPage(folder.toStdString()))).toString(), "Reelvane support page"},
+         QUrl::fromLocalFile(QString::fromStdString(SupportPage(folder.toStdString()))).toString(),
+         "Reelvane support page"},
         {"strEmailInfo", "E-mail:", "strEmailTooltip", "Click here to e-mail me...", kSupportMailAddress,
          QString(kSupportMailAddress).mid(7)},
     };
     int row = 1;
     for (const auto& link : links) {
         auto* label = new QLabel(Text(link.labelKey, link.labelText), this);
-        auto* value = new QLabel(QString("<a href=\"%1\">%2</a>").arg(link.target.toHtmlEscaped(), link.shown.toHtmlEscaped()), this);
+        auto* value =
+            new QLabel(QString("<a href=\"%1\">%2</a>").arg(link.target.toHtmlEscaped(), link.shown.toHtmlEscaped()),
+                       this);
         value->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
         value->setToolTip(WithMaker(Text(link.tipKey, link.tipText)));
         value->setAccessibleName(label->text());

@@ -35,9 +35,8 @@ namespace {
 // are offered as it is added.
 void ConnectTaskDialogs(MainWindow& window, const TrakkelBinding& trakkel)
 {
-    window.SetTrackPreparation([&window, &trakkel](ConversionTask& task) {
-        PrepareAddedTask(&window, task, trakkel, window.outputFolder());
-    });
+    window.SetTrackPreparation(
+        [&window, &trakkel](ConversionTask& task) { PrepareAddedTask(&window, task, trakkel, window.outputFolder()); });
     QObject::connect(&window, &MainWindow::optionsRequested, &window, [&window](int row) {
         if (RunOptionSheet(&window, window.tasks().Get(row), window.currentProfile()))
             window.RefreshRows();
@@ -70,7 +69,8 @@ int RunApplication(int argc, char** argv)
     const std::string programFolder = platform::ProgramFolder();
     platform::SettingsStore settings;
     WindowSetup setup{programFolder, settings,
-                      LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId()), TaskListStore()};
+                      LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId()),
+                      TaskListStore()};
     DesktopHost host;
     MainWindow window(std::move(setup), host);
     new RunController(window, host, programFolder);
@@ -78,7 +78,8 @@ int RunApplication(int argc, char** argv)
     window.show();
     if (!trakkelLoaded) {
         // Shown without blocking: start-up goes on and the track features report for themselves.
-        auto* box = new QMessageBox(QMessageBox::Warning, kProductTitle, "trakkel dll load failed", QMessageBox::Ok, &window);
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, kProductTitle, "trakkel dll load failed", QMessageBox::Ok, &window);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }

@@ -78,7 +78,8 @@ std::string LanguageTable::DefaultLanguageName(uint16_t languageId) const
     return "English";
 }
 
-std::string LanguageTable::LookupText(const std::string& section, const std::string& key, const std::string& builtin) const
+std::string LanguageTable::LookupText(const std::string& section, const std::string& key,
+                                      const std::string& builtin) const
 {
     if (currentFile_.empty())
         return ReplaceLanguageEscapes(builtin);

@@ -11,7 +11,13 @@ inline constexpr char kMakerShortName[] = "Quillon";
 inline constexpr char kSupportMailAddress[] = "mailto:reelvane@quillon.example";
 
 // The help pages ship in the program folder so that they open offline.
-inline std::string ProductPage(const std::string& programFolder) { return programFolder + "/help/product.html"; }
-inline std::string SupportPage(const std::string& programFolder) { return programFolder + "/help/support.html"; }
+inline std::string ProductPage(const std::string& programFolder)
+{
+    return programFolder + "/help/product.html";
+}
+inline std::string SupportPage(const std::string& programFolder)
+{
+    return programFolder + "/help/support.html";
+}
 
 } // namespace reelvane

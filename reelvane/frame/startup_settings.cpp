@@ -16,7 +16,8 @@ bool MakeWritableFolder(const std::string& folder)
     return std::filesystem::is_directory(folder, error) && access(folder.c_str(), W_OK) == 0;
 }
 
-std::string ReadOrWriteBack(const platform::SettingsStore& settings, const std::string& name, const std::string& fallback)
+std::string ReadOrWriteBack(const platform::SettingsStore& settings, const std::string& name,
+                            const std::string& fallback)
 {
     if (std::optional<std::string> value = settings.ReadString(name))
         return *value;

@@ -29,20 +29,25 @@ void ReportFailedSave(const std::string& path, OptionSaveUi& ui)
 const std::vector<std::string>& AudioCodecChoices()
 {
     static const std::vector<std::string> choices = {
-        "auto", "aac", "ac3", "amr_nb", "amr_wb", "gsm", "mp2", "mp3", "vorbis", "adpcm_ima_qt", "adpcm_ima_wav",
-        "adpcm_ima_dk3", "adpcm_ima_dk4", "adpcm_ima_ws", "adpcm_ima_smjpeg", "adpcm_ms", "adpcm_4xm", "adpcm_xa",
-        "adpcm_adx", "adpcm_ea", "adpcm_g726", "adpcm_ct", "adpcm_swf", "adpcm_yamaha", "pcm_s32le", "pcm_s32be",
-        "pcm_u32le", "pcm_u32be", "pcm_s24le", "pcm_s24be", "pcm_u24le", "pcm_u24be", "pcm_s24daud", "pcm_s16le",
-        "pcm_s16be", "pcm_u16le", "pcm_u16be", "pcm_s8", "pcm_u8", "pcm_alaw", "pcm_mulaw"};
+        "auto",          "aac",           "ac3",           "amr_nb",       "amr_wb",
+        "gsm",           "mp2",           "mp3",           "vorbis",       "adpcm_ima_qt",
+        "adpcm_ima_wav", "adpcm_ima_dk3", "adpcm_ima_dk4", "adpcm_ima_ws", "adpcm_ima_smjpeg",
+        "adpcm_ms",      "adpcm_4xm",     "adpcm_xa",      "adpcm_adx",    "adpcm_ea",
+        "adpcm_g726",    "adpcm_ct",      "adpcm_swf",     "adpcm_yamaha", "pcm_s32le",
+        "pcm_s32be",     "pcm_u32le",     "pcm_u32be",     "pcm_s24le",    "pcm_s24be",
+        "pcm_u24le",     "pcm_u24be",     "pcm_s24daud",   "pcm_s16le",    "pcm_s16be",
+        "pcm_u16le",     "pcm_u16be",     "pcm_s8",        "pcm_u8",       "pcm_alaw",
+        "pcm_mulaw"};
     return choices;
 }
 
 const std::vector<std::string>& VideoCodecChoices()
 {
     static const std::vector<std::string> choices = {
-        "auto", "dvvideo", "h261", "h263", "h263p", "h264", "huffyuv", "flv", "ljpeg", "mjpeg", "mpeg1video",
-        "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4", "rawvideo", "rv10", "rv20", "svq1", "wmv1",
-        "wmv2", "xvid", "asv1", "asv2", "zlib", "pam", "pbm", "pgm", "pgmyuv", "png", "ppm"};
+        "auto",     "dvvideo", "h261",       "h263",       "h263p", "h264",      "huffyuv",   "flv",
+        "ljpeg",    "mjpeg",   "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4",
+        "rawvideo", "rv10",    "rv20",       "svq1",       "wmv1",  "wmv2",      "xvid",      "asv1",
+        "asv2",     "zlib",    "pam",        "pbm",        "pgm",   "pgmyuv",    "png",       "ppm"};
     return choices;
 }
 

@@ -97,7 +97,10 @@ static_assert(std::size(kCatalogue) == 87);
 
 } // namespace
 
-std::span<const ProfileCatalogueRow> ProfileCatalogue() { return kCatalogue; }
+std::span<const ProfileCatalogueRow> ProfileCatalogue()
+{
+    return kCatalogue;
+}
 
 ProfileCategory CategoryOfProfileFile(const std::string& fileName)
 {

@@ -21,25 +21,62 @@ struct ProfileKey {
     std::size_t capacity; // text keys: bytes read, NUL included
 };
 
-#define PROFILE_TEXT(field, capacity) {#field, KeyKind::Text, offsetof(ProfileSettings, field), capacity}
-#define PROFILE_INT(field) {#field, KeyKind::Integer, offsetof(ProfileSettings, field), 0}
-#define PROFILE_REAL(field) {#field, KeyKind::Real, offsetof(ProfileSettings, field), 0}
+#define PROFILE_TEXT(field, capacity)                                                                                  \
+    {                                                                                                                  \
+#field, KeyKind::Text, offsetof(ProfileSettings, field), capacity                                              \
+    }
+#define PROFILE_INT(field)                                                                                             \
+    {                                                                                                                  \
+#field, KeyKind::Integer, offsetof(ProfileSettings, field), 0                                                  \
+    }
+#define PROFILE_REAL(field)                                                                                            \
+    {                                                                                                                  \
+#field, KeyKind::Real, offsetof(ProfileSettings, field), 0                                                     \
+    }
 
 // Every key of a profile section, in the order they are read.
 constexpr ProfileKey kProfileKeys[] = {
-    PROFILE_TEXT(FormatName, 128), PROFILE_TEXT(FormatHint, 128), PROFILE_TEXT(TargetType, 20),
-    PROFILE_TEXT(BeforePara, 1024), PROFILE_TEXT(Para, 1024), PROFILE_TEXT(PostProcess, 1024),
-    PROFILE_INT(bDisableAudio), PROFILE_INT(bAudioCustomSampleRate), PROFILE_INT(nAudioCustomSampleRate),
-    PROFILE_INT(bAudioCustomBitRate), PROFILE_REAL(nAudioCustomBitRate), PROFILE_INT(nAudioChannel),
-    PROFILE_INT(bAudioCustomVolume), PROFILE_INT(nAudioVolume), PROFILE_TEXT(cAudioCodec, 20),
-    PROFILE_INT(bDisableVideo), PROFILE_INT(bVideoHighQuality), PROFILE_INT(bVideoCustomFrameRate),
-    PROFILE_REAL(nVideoCustomFrameRate), PROFILE_REAL(nVideoBitRateLevel), PROFILE_REAL(nVideoBitRateLevel2),
-    PROFILE_REAL(nVideoBitRateLevel3), PROFILE_INT(bVideoCustomBitRate), PROFILE_INT(nVideoCustomBitRate),
-    PROFILE_TEXT(cVideoCodec, 20), PROFILE_INT(bVideoEnableCrop), PROFILE_INT(nVideoCropLeft),
-    PROFILE_INT(nVideoCropRight), PROFILE_INT(nVideoCropTop), PROFILE_INT(nVideoCropBottom),
-    PROFILE_INT(bVideoEnablePad), PROFILE_INT(nVideoPadLeft), PROFILE_INT(nVideoPadRight), PROFILE_INT(nVideoPadTop),
-    PROFILE_INT(nVideoPadBottom), PROFILE_INT(nVideoPadColor), PROFILE_INT(nVideoRiszeOption),
-    PROFILE_INT(nVideoCustomSizeX), PROFILE_INT(nVideoCustomSizeY), PROFILE_INT(nAspect), PROFILE_INT(bCanBurn),
+    PROFILE_TEXT(FormatName, 128),
+    PROFILE_TEXT(FormatHint, 128),
+    PROFILE_TEXT(TargetType, 20),
+    PROFILE_TEXT(BeforePara, 1024),
+    PROFILE_TEXT(Para, 1024),
+    PROFILE_TEXT(PostProcess, 1024),
+    PROFILE_INT(bDisableAudio),
+    PROFILE_INT(bAudioCustomSampleRate),
+    PROFILE_INT(nAudioCustomSampleRate),
+    PROFILE_INT(bAudioCustomBitRate),
+    PROFILE_REAL(nAudioCustomBitRate),
+    PROFILE_INT(nAudioChannel),
+    PROFILE_INT(bAudioCustomVolume),
+    PROFILE_INT(nAudioVolume),
+    PROFILE_TEXT(cAudioCodec, 20),
+    PROFILE_INT(bDisableVideo),
+    PROFILE_INT(bVideoHighQuality),
+    PROFILE_INT(bVideoCustomFrameRate),
+    PROFILE_REAL(nVideoCustomFrameRate),
+    PROFILE_REAL(nVideoBitRateLevel),
+    PROFILE_REAL(nVideoBitRateLevel2),
+    PROFILE_REAL(nVideoBitRateLevel3),
+    PROFILE_INT(bVideoCustomBitRate),
+    PROFILE_INT(nVideoCustomBitRate),
+    PROFILE_TEXT(cVideoCodec, 20),
+    PROFILE_INT(bVideoEnableCrop),
+    PROFILE_INT(nVideoCropLeft),
+    PROFILE_INT(nVideoCropRight),
+    PROFILE_INT(nVideoCropTop),
+    PROFILE_INT(nVideoCropBottom),
+    PROFILE_INT(bVideoEnablePad),
+    PROFILE_INT(nVideoPadLeft),
+    PROFILE_INT(nVideoPadRight),
+    PROFILE_INT(nVideoPadTop),
+    PROFILE_INT(nVideoPadBottom),
+    PROFILE_INT(nVideoPadColor),
+    PROFILE_INT(nVideoRiszeOption),
+    PROFILE_INT(nVideoCustomSizeX),
+    PROFILE_INT(nVideoCustomSizeY),
+    PROFILE_INT(nAspect),
+    PROFILE_INT(bCanBurn),
     PROFILE_TEXT(BurnType, 10),
 };
 
@@ -48,7 +85,10 @@ constexpr ProfileKey kProfileKeys[] = {
 #undef PROFILE_REAL
 
 // Written files carry Para before BeforePara; every other key keeps the read order.
-constexpr std::size_t WriteOrder(std::size_t i) { return i == 3 ? 4 : i == 4 ? 3 : i; }
+constexpr std::size_t WriteOrder(std::size_t i)
+{
+    return i == 3 ? 4 : i == 4 ? 3 : i;
+}
 
 std::string ReadText(const platform::ini::Section& section, const char* key, std::size_t capacity)
 {
@@ -95,11 +135,15 @@ float ParseReal(const std::string& text)
 std::string FormatReal(float value)
 {
     char buffer[128];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, 6);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, 6);
     return std::string(buffer, result.ptr);
 }
 
-std::string ProfileFolder() { return platform::ProgramFolder() + "/ini/"; }
+std::string ProfileFolder()
+{
+    return platform::ProgramFolder() + "/ini/";
+}
 
 std::vector<std::string> ListProfileFiles(const std::string& profileFolder)
 {
@@ -118,9 +162,7 @@ void ReadProfile(const std::string& section, ProfileSettings& s, const std::stri
     for (const ProfileKey& key : kProfileKeys) {
         char* field = record + key.offset;
         switch (key.kind) {
-        case KeyKind::Text:
-            SetText(field, key.capacity, ReadText(keys, key.name, key.capacity));
-            break;
+        case KeyKind::Text: SetText(field, key.capacity, ReadText(keys, key.name, key.capacity)); break;
         case KeyKind::Integer: {
             int32_t value = keys.ReadInt(key.name, 0);
             std::memcpy(field, &value, sizeof value);

@@ -47,7 +47,8 @@ struct OutputDefault {
     int32_t calcAspect;
 };
 
-void RememberSavedProfile(const std::string& profileFolder, const std::string& fileName, const std::string& profileName);
+void RememberSavedProfile(const std::string& profileFolder, const std::string& fileName,
+                          const std::string& profileName);
 OutputDefault ReadOutputDefault(const std::string& profileFolder);
 void WriteOutputDefault(const std::string& profileFolder, const std::string& fileName, const std::string& profileName,
                         int32_t calcAspect);

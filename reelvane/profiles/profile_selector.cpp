@@ -75,7 +75,8 @@ void ProfilePopup::SetCategories(ProfileCategories categories)
     categories_ = std::move(categories);
     categoryList_->clear();
     for (const CategoryEntry& category : categories_.categories())
-        categoryList_->addItem(new QListWidgetItem(CataloguePicture(category.image), QString::fromStdString(category.name)));
+        categoryList_->addItem(
+            new QListWidgetItem(CataloguePicture(category.image), QString::fromStdString(category.name)));
     SetConfirmed(-1, -1);
 }
 
@@ -146,10 +147,13 @@ bool ProfilePopup::eventFilter(QObject* watched, QEvent* event)
         }
         if (watched == categoryList_ && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
             bool handled = QFrame::eventFilter(watched, event);
-            QMetaObject::invokeMethod(this, [this] {
-                if (categoryList_->currentRow() != shownCategory_)
-                    FillProfiles(categoryList_->currentRow());
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (categoryList_->currentRow() != shownCategory_)
+                        FillProfiles(categoryList_->currentRow());
+                },
+                Qt::QueuedConnection);
             return handled;
         }
     }
@@ -170,7 +174,8 @@ ProfileSelector::ProfileSelector(QWidget* parent) : QWidget(parent), popup_(new 
     connect(popup_, &ProfilePopup::confirmed, this, [this](int index) {
         setFocus();
         update();
-        QMetaObject::invokeMethod(this, [this, index] { emit profilePicked(index); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, index] { emit profilePicked(index); }, Qt::QueuedConnection);
     });
 }
 
@@ -236,7 +241,8 @@ void ProfileSelector::paintEvent(QPaintEvent*)
     QRect textRect = area.adjusted(pictureRect.width() + 8, 1, -1, -1);
     const QString name = QString::fromStdString(current.profileName);
     if (hasFocus()) {
-        const QRect filled(textRect.left() - 2, textRect.top(), fontMetrics().horizontalAdvance(name) + 4, textRect.height());
+        const QRect filled(textRect.left() - 2, textRect.top(), fontMetrics().horizontalAdvance(name) + 4,
+                           textRect.height());
         painter.fillRect(filled, palette().highlight());
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
@@ -246,7 +252,8 @@ void ProfileSelector::paintEvent(QPaintEvent*)
     } else {
         painter.setPen(palette().text().color());
     }
-    painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, fontMetrics().elidedText(name, Qt::ElideRight, textRect.width()));
+    painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+                     fontMetrics().elidedText(name, Qt::ElideRight, textRect.width()));
 }
 
 void ProfileSelector::mousePressEvent(QMouseEvent* event)

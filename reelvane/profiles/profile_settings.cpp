@@ -5,7 +5,10 @@
 namespace reelvane {
 namespace {
 
-int32_t RoundUp16(int32_t v) { return (v + 15) / 16 * 16; }
+int32_t RoundUp16(int32_t v)
+{
+    return (v + 15) / 16 * 16;
+}
 
 } // namespace
 
@@ -29,8 +32,8 @@ FrameSize OutputFrameSize(const ProfileSettings& s)
 
 void DeriveDefaultBitRate(ProfileSettings& s)
 {
-    s.nVideoDefaultBitRate = DefaultBitRateFor(s.nVideoBitRateLevel, s.nVideoBitRateLevel2, s.nVideoBitRateLevel3,
-                                               OutputFrameSize(s));
+    s.nVideoDefaultBitRate =
+        DefaultBitRateFor(s.nVideoBitRateLevel, s.nVideoBitRateLevel2, s.nVideoBitRateLevel3, OutputFrameSize(s));
 }
 
 int32_t DefaultBitRateFor(float level1, float level2, float level3, FrameSize frame)

@@ -14,16 +14,16 @@ namespace reelvane {
 struct ConversionTask {
     std::string sourcePath;
     std::string destinationPath;
-    int32_t calcAspect = -1;          // from the remembered choice; 0 or more corrects the aspect
+    int32_t calcAspect = -1; // from the remembered choice; 0 or more corrects the aspect
     ProfileSettings settings = EmptyProfileSettings();
     int32_t usePlatformReader = 0;
-    int32_t fromStart = 1;            // tasks are created without trim
-    int64_t trimStart = 0;            // microseconds
+    int32_t fromStart = 1; // tasks are created without trim
+    int64_t trimStart = 0; // microseconds
     int32_t toEnd = 1;
     int64_t trimEnd = 0;
-    ProbedSource probed;              // media facts, streams, information text, audio track list
+    ProbedSource probed;                         // media facts, streams, information text, audio track list
     std::vector<std::string> subtitleCandidates; // subtitle files extracted from the source
-    std::string subtitlePath;         // empty: no subtitle is burnt in
+    std::string subtitlePath;                    // empty: no subtitle is burnt in
 };
 
 } // namespace reelvane

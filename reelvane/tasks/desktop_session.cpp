@@ -26,15 +26,16 @@ QDBusMessage Call(const QDBusConnection& bus, const QString& service, const QStr
 
 SleepInhibitor::SleepInhibitor(const QString& reason)
 {
-    QDBusMessage logind = Call(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
-                               QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
-                               QStringLiteral("Inhibit"),
-                               {QStringLiteral("sleep:idle"), kApplication, reason, QStringLiteral("block")});
+    QDBusMessage logind =
+        Call(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
+             QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
+             QStringLiteral("Inhibit"), {QStringLiteral("sleep:idle"), kApplication, reason, QStringLiteral("block")});
     if (logind.type() == QDBusMessage::ReplyMessage && !logind.arguments().isEmpty())
         lock_ = qvariant_cast<QDBusUnixFileDescriptor>(logind.arguments().first());
 
-    QDBusMessage saver = Call(QDBusConnection::sessionBus(), kScreenSaver, QStringLiteral("/org/freedesktop/ScreenSaver"),
-                              kScreenSaver, QStringLiteral("Inhibit"), {kApplication, reason});
+    QDBusMessage saver =
+        Call(QDBusConnection::sessionBus(), kScreenSaver, QStringLiteral("/org/freedesktop/ScreenSaver"), kScreenSaver,
+             QStringLiteral("Inhibit"), {kApplication, reason});
     if (saver.type() == QDBusMessage::ReplyMessage && !saver.arguments().isEmpty())
         cookie_ = saver.arguments().first().toUInt();
 }

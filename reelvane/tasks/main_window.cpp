@@ -37,9 +37,15 @@
 namespace reelvane {
 namespace {
 
-QString Main(const char* key, const char* builtin) { return QString::fromStdString(LookupText("MAIN_DLG", key, builtin)); }
+QString Main(const char* key, const char* builtin)
+{
+    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
+}
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // A tooltip is also what a screen reader says for a control without a caption.
 void Caption(QWidget* widget, const QString& tooltip)
@@ -190,10 +196,11 @@ void MainWindow::BuildControls()
     layout->addLayout(progressRow);
 
     // Tab follows the layout, row by row.
-    const QList<QWidget*> order = {banner_, updateButton_, settingsButton_, selector_, optionsButton_, applyAllBox_,
-                                   view_, audioButton_, subtitleButton_, addButton_, convertButton_, removeButton_,
-                                   upButton_, downButton_, outputField_, changeFolderButton_, openFolderButton_,
-                                   mergeBox_, discSize_};
+    const QList<QWidget*> order = {banner_,           updateButton_, settingsButton_, selector_,
+                                   optionsButton_,    applyAllBox_,  view_,           audioButton_,
+                                   subtitleButton_,   addButton_,    convertButton_,  removeButton_,
+                                   upButton_,         downButton_,   outputField_,    changeFolderButton_,
+                                   openFolderButton_, mergeBox_,     discSize_};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QToolButton* button : {banner_, updateButton_, settingsButton_})
@@ -212,7 +219,8 @@ void MainWindow::BuildControls()
     connect(upButton_, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
     connect(downButton_, &QPushButton::clicked, this, [this] { MoveSelected(1); });
     connect(changeFolderButton_, &QPushButton::clicked, this, &MainWindow::ChangeOutputFolder);
-    connect(openFolderButton_, &QPushButton::clicked, this, [this] { host_.OpenExternal(Q(setup_.startup.outputFolder)); });
+    connect(openFolderButton_, &QPushButton::clicked, this,
+            [this] { host_.OpenExternal(Q(setup_.startup.outputFolder)); });
     connect(discSize_, &QComboBox::activated, this, &MainWindow::SplitChoiceActivated);
     connect(view_, &TaskListView::filesDropped, this, &MainWindow::DropFiles);
     connect(view_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { ShowProperties(index.row()); });
@@ -243,10 +251,13 @@ void MainWindow::BuildMenus()
     listRemoveAllAction_ = contextMenu_->addAction(QString(), this, &MainWindow::RemoveAll);
     contextMenu_->addSeparator();
     listConvertAction_ = contextMenu_->addAction(QString(), this, &MainWindow::ConvertClicked);
-    listProfileAction_ = contextMenu_->addAction(QString(), this, [this] { emit optionsRequested(SingleSelectedRow()); });
+    listProfileAction_ =
+        contextMenu_->addAction(QString(), this, [this] { emit optionsRequested(SingleSelectedRow()); });
     listPropertiesAction_ = contextMenu_->addAction(QString(), this, [this] { ShowProperties(SingleSelectedRow()); });
-    listAudioAction_ = contextMenu_->addAction(QString(), this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
-    listSubtitleAction_ = contextMenu_->addAction(QString(), this, [this] { emit subtitleRequested(SingleSelectedRow()); });
+    listAudioAction_ =
+        contextMenu_->addAction(QString(), this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
+    listSubtitleAction_ =
+        contextMenu_->addAction(QString(), this, [this] { emit subtitleRequested(SingleSelectedRow()); });
 
     removeMenu_ = new QMenu(this);
     removeMenu_->setObjectName("removeMenu");
@@ -257,14 +268,17 @@ void MainWindow::BuildMenus()
 
     settingsMenu_ = new QMenu(this);
     settingsMenu_->setObjectName("settingsMenu");
-    helpAction_ = settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.programFolder))); });
+    helpAction_ =
+        settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.programFolder))); });
     helpAction_->setShortcut(Qt::Key_F1);
     settingsMenu_->addSeparator();
     languageMenu_ = settingsMenu_->addMenu(QString());
     languageMenu_->setObjectName("languageMenu");
-    discoraAction_ = settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/discora")); });
+    discoraAction_ =
+        settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/discora")); });
     discoraAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-    playerAction_ = settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/qlm")); });
+    playerAction_ =
+        settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/qlm")); });
     playerAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     settingsMenu_->addSeparator();
     aboutAction_ = settingsMenu_->addAction(QString(), this, &MainWindow::ShowAbout);
@@ -324,7 +338,8 @@ void MainWindow::ApplyTexts()
         {removeButton_, "btnRemoveInfo", "&Delete", "btnRemoveTooltip", "Remove files in the list"},
         {upButton_, "btnUpInfo", "&Up", "btnUpTooltip", "Move Up"},
         {downButton_, "btnDownInfo", "&Down", "btnDownTooltip", "Move Down"},
-        {changeFolderButton_, "btnChangeOutputFolderInfo", "...", "btnChangeOutputFolderTooltip", "Change output folder"},
+        {changeFolderButton_, "btnChangeOutputFolderInfo", "...", "btnChangeOutputFolderTooltip",
+         "Change output folder"},
         {openFolderButton_, "btnOpenOutputFolderInfo", "&Open", "btnOpenOutputFolderTooltip", "Open output folder"},
     };
     for (const auto& b : buttons) {
@@ -456,7 +471,8 @@ void MainWindow::AddFiles(const QStringList& paths)
 void MainWindow::AddFilesCommand()
 {
     const QString filter = "MKV files (*.mkv *.mka)";
-    const QStringList files = host_.ChooseFiles(this, Main("strAddFileInfo", "Add file(s)..."), rememberedFolder_, filter);
+    const QStringList files =
+        host_.ChooseFiles(this, Main("strAddFileInfo", "Add file(s)..."), rememberedFolder_, filter);
     if (files.isEmpty())
         return;
     rememberedFolder_ = QFileInfo(files.first()).absolutePath();
@@ -465,8 +481,8 @@ void MainWindow::AddFilesCommand()
 
 void MainWindow::AddFolderCommand()
 {
-    const QString folder = host_.ChooseFolder(this, Main("strAddFolderSpecInfo", "Choose a directory to add files"),
-                                              rememberedFolder_);
+    const QString folder =
+        host_.ChooseFolder(this, Main("strAddFolderSpecInfo", "Choose a directory to add files"), rememberedFolder_);
     if (folder.isEmpty())
         return;
     const bool recurse = host_.AskYesNo(this, Main("strSearchSubFolderInfo", "Do you want search sub folder?"));
@@ -666,9 +682,9 @@ void MainWindow::SetCancelAllowed(bool allowed)
 
 void MainWindow::UpdateConvertControls()
 {
-    const QList<QWidget*> locked = {addButton_, optionsButton_, audioButton_, subtitleButton_, removeButton_,
-                                    upButton_, downButton_, applyAllBox_, mergeBox_, selector_, changeFolderButton_,
-                                    discSize_};
+    const QList<QWidget*> locked = {addButton_,    optionsButton_, audioButton_,        subtitleButton_,
+                                    removeButton_, upButton_,      downButton_,         applyAllBox_,
+                                    mergeBox_,     selector_,      changeFolderButton_, discSize_};
     if (converting_) {
         convertButton_->setText(Main("btnConvert2Info", "&Cancel"));
         convertButton_->setToolTip(Main("btnConvert2Tooltip", "Cancel"));
@@ -685,7 +701,8 @@ void MainWindow::UpdateConvertControls()
         widget->setEnabled(true);
     const int count = tasks_.Count();
     if (count == 0) {
-        for (QWidget* widget : {convertButton_, removeButton_, upButton_, downButton_, optionsButton_, audioButton_, subtitleButton_})
+        for (QWidget* widget :
+             {convertButton_, removeButton_, upButton_, downButton_, optionsButton_, audioButton_, subtitleButton_})
             widget->setEnabled(false);
         view_->viewport()->update();
         return;
@@ -719,11 +736,20 @@ void MainWindow::RefreshStatus()
     progress_->SetText(Q(status.text));
 }
 
-QString MainWindow::splitChoice() const { return discSize_->currentData().toString(); }
+QString MainWindow::splitChoice() const
+{
+    return discSize_->currentData().toString();
+}
 
-int MainWindow::customSplitMegabytes() const { return splitDialog_->megabytes(); }
+int MainWindow::customSplitMegabytes() const
+{
+    return splitDialog_->megabytes();
+}
 
-double MainWindow::estimatedTotalMegabytes() const { return EstimatedTotalMegabytes(tasks_); }
+double MainWindow::estimatedTotalMegabytes() const
+{
+    return EstimatedTotalMegabytes(tasks_);
+}
 
 void MainWindow::SplitChoiceActivated()
 {
@@ -734,8 +760,9 @@ void MainWindow::SplitChoiceActivated()
 
 void MainWindow::ChangeOutputFolder()
 {
-    const QString chosen = host_.ChooseFolder(this, Main("strFolderDescInfo", "Choose a directory for saving output files"),
-                                              Q(setup_.startup.outputFolder));
+    const QString chosen =
+        host_.ChooseFolder(this, Main("strFolderDescInfo", "Choose a directory for saving output files"),
+                           Q(setup_.startup.outputFolder));
     if (chosen.isEmpty())
         return;
     const std::string folder = WithTrailingSlash(chosen.toStdString());
@@ -765,7 +792,8 @@ void MainWindow::ShowProperties(int row)
 
 void MainWindow::ShowAbout()
 {
-    AboutDialog about(Q(setup_.programFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
+    AboutDialog about(
+        Q(setup_.programFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
     about.exec();
 }
 
@@ -777,7 +805,8 @@ void MainWindow::ShowContextMenu(const QPoint& position)
     for (QAction* action : {listAddAction_, listAddFolderAction_})
         action->setEnabled(!converting_);
     const bool one = rows.size() == 1;
-    for (QAction* action : {listRemoveAction_, listRemoveAllAction_, listConvertAction_, listProfileAction_, listPropertiesAction_})
+    for (QAction* action :
+         {listRemoveAction_, listRemoveAllAction_, listConvertAction_, listProfileAction_, listPropertiesAction_})
         action->setEnabled(one && !converting_);
     for (QAction* action : {listAudioAction_, listSubtitleAction_})
         action->setEnabled(one);
@@ -787,8 +816,9 @@ void MainWindow::ShowContextMenu(const QPoint& position)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (converting_) {
-        host_.ShowMessage(this, Q(LookupText("WINDOW_INFO", "strCloseRefusedInfo",
-                                             "Please cancel the conversion process, then try to close the application again.")));
+        host_.ShowMessage(
+            this, Q(LookupText("WINDOW_INFO", "strCloseRefusedInfo",
+                               "Please cancel the conversion process, then try to close the application again.")));
         event->ignore();
         return;
     }

@@ -13,7 +13,9 @@ QString Text(const std::string& text)
 
 } // namespace
 
-RunWorker::RunWorker(RunRequest request, QObject* parent) : QObject(parent), request_(std::move(request)) {}
+RunWorker::RunWorker(RunRequest request, QObject* parent) : QObject(parent), request_(std::move(request))
+{
+}
 
 void RunWorker::Run()
 {

@@ -54,7 +54,9 @@ IdleStatus IdleStatusFor(const TaskList& tasks, const std::string& splitChoice, 
     const struct {
         const char* choice;
         double share;
-    } discs[] = {{"DVD-5 (4.7GB)", 0.023809524}, {"DVD-9 (8.5GB)", 0.0125}, {"BD-25 (25GB)", 0.004347826},
+    } discs[] = {{"DVD-5 (4.7GB)", 0.023809524},
+                 {"DVD-9 (8.5GB)", 0.0125},
+                 {"BD-25 (25GB)", 0.004347826},
                  {"BD-50 (50GB)", 0.002173913}};
     for (const auto& disc : discs)
         if (splitChoice == disc.choice) {
@@ -66,12 +68,13 @@ IdleStatus IdleStatusFor(const TaskList& tasks, const std::string& splitChoice, 
                        std::to_string(customSplitMegabytes).c_str());
 
     const auto tenths = static_cast<long long>(seconds * 10);
-    status.text = LookupText("MAIN_DLG", "strTotalInfo", "Total") + Format(": %d | ", tasks.Count()) +
-                  LookupText("MAIN_DLG", "strLengthInfo", "Length") +
-                  Format(": %02d:%02d:%02d.%01d | ", static_cast<int>(tenths / 36000), static_cast<int>(tenths / 600 % 60),
-                         static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10)) +
-                  LookupText("MAIN_DLG", "strTotalSizeInfo", "Total Size") + Format(": %0.2f MB | ", total) +
-                  LookupText("MAIN_DLG", "strMediaType", "") + media;
+    status.text =
+        LookupText("MAIN_DLG", "strTotalInfo", "Total") + Format(": %d | ", tasks.Count()) +
+        LookupText("MAIN_DLG", "strLengthInfo", "Length") +
+        Format(": %02d:%02d:%02d.%01d | ", static_cast<int>(tenths / 36000), static_cast<int>(tenths / 600 % 60),
+               static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10)) +
+        LookupText("MAIN_DLG", "strTotalSizeInfo", "Total Size") + Format(": %0.2f MB | ", total) +
+        LookupText("MAIN_DLG", "strMediaType", "") + media;
     return status;
 }
 

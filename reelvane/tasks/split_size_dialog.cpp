@@ -36,14 +36,21 @@ SplitSizeDialog::SplitSizeDialog(QWidget* parent) : QDialog(parent)
     QLM_AddFilterHook(this);
 }
 
-int SplitSizeDialog::megabytes() const { return field_->value(); }
+int SplitSizeDialog::megabytes() const
+{
+    return field_->value();
+}
 
-void SplitSizeDialog::SetMegabytes(int value) { field_->setValue(value); }
+void SplitSizeDialog::SetMegabytes(int value)
+{
+    field_->setValue(value);
+}
 
 void SplitSizeDialog::ApplyTexts()
 {
     setWindowTitle(QString::fromStdString(LookupText("OPTION_GENERAL_DLG", "btnSplitCustomInfo", "Custom Split Size")));
-    prompt_->setText(QString::fromStdString(LookupText("WINDOW_INFO", "strSplitSizeInfo", "Please enter the split size:")));
+    prompt_->setText(
+        QString::fromStdString(LookupText("WINDOW_INFO", "strSplitSizeInfo", "Please enter the split size:")));
     unit_->setText(QString::fromStdString(LookupText("WINDOW_INFO", "strSplitUnitInfo", "MB")));
     field_->setAccessibleName(prompt_->text());
 }

@@ -17,8 +17,14 @@ namespace {
 
 constexpr int kFormatVersion = 1;
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-std::string Text(const QJsonValue& value) { return value.toString().toStdString(); }
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+std::string Text(const QJsonValue& value)
+{
+    return value.toString().toStdString();
+}
 
 QJsonObject SaveSettings(const ProfileSettings& s)
 {
@@ -98,9 +104,13 @@ std::unique_ptr<ConversionTask> LoadTask(const QJsonObject& object)
 
 } // namespace
 
-TaskListStore::TaskListStore() : path_(platform::UserStateFolder() + "/quillon/tasks.json") {}
+TaskListStore::TaskListStore() : path_(platform::UserStateFolder() + "/quillon/tasks.json")
+{
+}
 
-TaskListStore::TaskListStore(std::string path) : path_(std::move(path)) {}
+TaskListStore::TaskListStore(std::string path) : path_(std::move(path))
+{
+}
 
 bool TaskListStore::Save(const TaskList& tasks) const
 {

@@ -101,8 +101,8 @@ double EstimatedSizeMegabytes(const ConversionTask& task)
     return (video + audio * tracks) * task.probed.duration * 1000.0 / 8388608.0;
 }
 
-std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current,
-                                           int32_t calcAspect, const std::string& outputFolder)
+std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current, int32_t calcAspect,
+                                           const std::string& outputFolder)
 {
     auto task = std::make_unique<ConversionTask>();
     task->sourcePath = path;

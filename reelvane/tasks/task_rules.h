@@ -37,8 +37,8 @@ double EstimatedSizeMegabytes(const ConversionTask& task);
 
 // Probes the file (a failed probe still gives a task), puts the current profile in with the
 // source's size and aspect, and names the destination. Track preparation is the caller's.
-std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current,
-                                           int32_t calcAspect, const std::string& outputFolder);
+std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current, int32_t calcAspect,
+                                           const std::string& outputFolder);
 
 // Puts the current profile into a task; `outputFolder` not empty names the destination again.
 void ApplyProfileToTask(ConversionTask& task, const ProfileSettings& current, const std::string& outputFolder = {});

@@ -5,11 +5,19 @@
 
 namespace reelvane {
 
-TaskTableModel::TaskTableModel(TaskList& tasks, QObject* parent) : QAbstractTableModel(parent), tasks_(tasks) {}
+TaskTableModel::TaskTableModel(TaskList& tasks, QObject* parent) : QAbstractTableModel(parent), tasks_(tasks)
+{
+}
 
-int TaskTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : tasks_.Count(); }
+int TaskTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : tasks_.Count();
+}
 
-int TaskTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int TaskTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant TaskTableModel::data(const QModelIndex& index, int role) const
 {
@@ -20,26 +28,19 @@ QVariant TaskTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case SourceColumn:
-            return QString::fromStdString(FileNamePart(task->sourcePath));
+        case SourceColumn: return QString::fromStdString(FileNamePart(task->sourcePath));
         case OriginalLengthColumn:
-        case TrimmedLengthColumn:
-            return QString::fromStdString(FormatLength(task->probed.duration));
-        case EstimatedSizeColumn:
-            return QString::asprintf("%.2f MB", size);
-        case DestinationColumn:
-            return QString::fromStdString(FileNamePart(task->destinationPath));
+        case TrimmedLengthColumn: return QString::fromStdString(FormatLength(task->probed.duration));
+        case EstimatedSizeColumn: return QString::asprintf("%.2f MB", size);
+        case DestinationColumn: return QString::fromStdString(FileNamePart(task->destinationPath));
         }
         break;
     case RawRole:
         switch (index.column()) {
         case OriginalLengthColumn:
-        case TrimmedLengthColumn:
-            return static_cast<double>(task->probed.duration);
-        case EstimatedSizeColumn:
-            return size;
-        default:
-            return data(index, Qt::DisplayRole);
+        case TrimmedLengthColumn: return static_cast<double>(task->probed.duration);
+        case EstimatedSizeColumn: return size;
+        default: return data(index, Qt::DisplayRole);
         }
     case Qt::ToolTipRole:
         if (index.column() == SourceColumn)
@@ -115,6 +116,9 @@ void TaskTableModel::RefreshRows()
     emit tasksChanged();
 }
 
-void TaskTableModel::RetranslateHeaders() { emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1); }
+void TaskTableModel::RetranslateHeaders()
+{
+    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+}
 
 } // namespace reelvane

@@ -13,7 +13,14 @@ namespace reelvane {
 class TaskTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { SourceColumn, OriginalLengthColumn, TrimmedLengthColumn, EstimatedSizeColumn, DestinationColumn, ColumnCount };
+    enum Column {
+        SourceColumn,
+        OriginalLengthColumn,
+        TrimmedLengthColumn,
+        EstimatedSizeColumn,
+        DestinationColumn,
+        ColumnCount
+    };
     // The number behind a cell (seconds, megabytes) for sorting and painting.
     static constexpr int RawRole = Qt::UserRole + 1;
 

@@ -16,9 +16,13 @@ bool DesktopHost::AskYesNo(QWidget* parent, const QString& question)
     return box.exec() == QMessageBox::Yes;
 }
 
-void DesktopHost::ShowMessage(QWidget* parent, const QString& text) { QMessageBox::information(parent, kProductTitle, text); }
+void DesktopHost::ShowMessage(QWidget* parent, const QString& text)
+{
+    QMessageBox::information(parent, kProductTitle, text);
+}
 
-QStringList DesktopHost::ChooseFiles(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
+QStringList DesktopHost::ChooseFiles(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& filter)
 {
     return QFileDialog::getOpenFileNames(parent, title, folder, filter);
 }

@@ -15,7 +15,8 @@ public:
     virtual bool AskYesNo(QWidget* parent, const QString& question) = 0;
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
     // Existing files, several at once; empty when cancelled.
-    virtual QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& folder, const QString& filter) = 0;
+    virtual QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& folder,
+                                    const QString& filter) = 0;
     // Empty when cancelled.
     virtual QString ChooseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
     // A page, folder or file with the desktop's handler.
@@ -31,7 +32,8 @@ class DesktopHost : public WindowHost {
 public:
     bool AskYesNo(QWidget* parent, const QString& question) override;
     void ShowMessage(QWidget* parent, const QString& text) override;
-    QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& folder, const QString& filter) override;
+    QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& folder,
+                            const QString& filter) override;
     QString ChooseFolder(QWidget* parent, const QString& title, const QString& start) override;
     void OpenExternal(const QString& target) override;
     void StartProgram(const QString& program) override;

@@ -5,7 +5,10 @@
 #include <QSvgRenderer>
 
 // The pictures are compiled into a static library; this keeps the linker from dropping them.
-static void InitPictureResources() { Q_INIT_RESOURCE(pictures); }
+static void InitPictureResources()
+{
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace reelvane {
 namespace {
@@ -29,9 +32,18 @@ QPixmap Render(const QString& path, QSize size)
 
 } // namespace
 
-QIcon ProgramIcon() { return QIcon(Picture("reelvane.svg")); }
-QIcon UpdatePicture() { return QIcon(Picture("update.svg")); }
-QIcon SettingsPicture() { return QIcon(Picture("settings.svg")); }
+QIcon ProgramIcon()
+{
+    return QIcon(Picture("reelvane.svg"));
+}
+QIcon UpdatePicture()
+{
+    return QIcon(Picture("update.svg"));
+}
+QIcon SettingsPicture()
+{
+    return QIcon(Picture("settings.svg"));
+}
 
 QPixmap BannerPicture(int height)
 {
@@ -40,7 +52,10 @@ QPixmap BannerPicture(int height)
     return Render(path, {natural.width() * height / natural.height(), height});
 }
 
-QPixmap EmptyListPicture(int size) { return Render(Picture("empty_list.svg"), {size, size}); }
+QPixmap EmptyListPicture(int size)
+{
+    return Render(Picture("empty_list.svg"), {size, size});
+}
 
 QIcon CataloguePicture(int imageNumber)
 {

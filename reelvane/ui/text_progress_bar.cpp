@@ -28,7 +28,10 @@ void TextProgressBar::SetText(const QString& text)
     update();
 }
 
-QSize TextProgressBar::sizeHint() const { return {300, fontMetrics().height() + 10}; }
+QSize TextProgressBar::sizeHint() const
+{
+    return {300, fontMetrics().height() + 10};
+}
 
 void TextProgressBar::paintEvent(QPaintEvent*)
 {

@@ -25,7 +25,10 @@ std::vector<std::string> unexpected(const std::vector<std::string>& messages)
     return left;
 }
 
-std::string folderFor(const std::string& name) { return scratchFolder() + "/" + name; }
+std::string folderFor(const std::string& name)
+{
+    return scratchFolder() + "/" + name;
+}
 
 struct Expect {
     std::vector<uint16_t> video = {0x1011};
@@ -68,7 +71,8 @@ void checkTitle(const std::string& folder, int title, const std::string& source,
     for (const ProbedStream& s : out.streams)
         EXPECT_TRUE(s.dtsRising) << s.codec;
 
-    std::vector<std::string> files = {"CLIPINF/" + std::string(name) + ".clpi", "PLAYLIST/" + std::string(name) + ".mpls"};
+    std::vector<std::string> files = {"CLIPINF/" + std::string(name) + ".clpi",
+                                      "PLAYLIST/" + std::string(name) + ".mpls"};
     if (withBackup)
         files.insert(files.end(), {"BACKUP/" + files[0], "BACKUP/" + files[1]});
     for (const std::string& file : files)
@@ -90,17 +94,35 @@ void authorOne(const std::string& name, const std::string& source, const Expect&
 
 } // namespace
 
-TEST(BluvatAuthor, H264WithAc3) { authorOne("h264_ac3", h264Ac3(), {}); }
+TEST(BluvatAuthor, H264WithAc3)
+{
+    authorOne("h264_ac3", h264Ac3(), {});
+}
 
-TEST(BluvatAuthor, Mpeg2VideoWithAc3) { authorOne("mpeg2_ac3", mpeg2Ac3(), {}); }
+TEST(BluvatAuthor, Mpeg2VideoWithAc3)
+{
+    authorOne("mpeg2_ac3", mpeg2Ac3(), {});
+}
 
-TEST(BluvatAuthor, H264WithTwoAudioTracks) { authorOne("two_audio", h264TwoAudio(), {{0x1011}, {0x1100, 0x1101}}); }
+TEST(BluvatAuthor, H264WithTwoAudioTracks)
+{
+    authorOne("two_audio", h264TwoAudio(), {{0x1011}, {0x1100, 0x1101}});
+}
 
-TEST(BluvatAuthor, SourceOf192BytePackets) { authorOne("packets192", h264Ac3Packets192(), {}); }
+TEST(BluvatAuthor, SourceOf192BytePackets)
+{
+    authorOne("packets192", h264Ac3Packets192(), {});
+}
 
-TEST(BluvatAuthor, SourceWhoseClockWraps) { authorOne("clock_wrap", h264Ac3ClockWrap(), {}); }
+TEST(BluvatAuthor, SourceWhoseClockWraps)
+{
+    authorOne("clock_wrap", h264Ac3ClockWrap(), {});
+}
 
-TEST(BluvatAuthor, PatWithNetworkProgramAndTwoPacketMap) { authorOne("two_programs", twoProgramPat(), {}); }
+TEST(BluvatAuthor, PatWithNetworkProgramAndTwoPacketMap)
+{
+    authorOne("two_programs", twoProgramPat(), {});
+}
 
 TEST(BluvatAuthor, ThreeTitlesKeepTheirNumbersAndReadWithoutBackups)
 {
@@ -169,7 +191,8 @@ TEST(BluvatAuthor, AnEarlierDiscIsReplacedAndTheUsersFilesStay)
     EXPECT_FALSE(fs::exists(folder + "/CERTIFICATE/id.bdmv"));
     EXPECT_EQ(readFile(folder + "/mine/notes.txt"), (std::vector<uint8_t>{5, 6}));
     EXPECT_EQ(readFile(folder + "/beside.ts"), readFile(h264Ac3()));
-    for (const char* dir : {"BDMV/AUXDATA", "BDMV/BACKUP/BDJO", "BDMV/BDJO", "BDMV/JAR", "BDMV/META", "CERTIFICATE/BACKUP"})
+    for (const char* dir :
+         {"BDMV/AUXDATA", "BDMV/BACKUP/BDJO", "BDMV/BDJO", "BDMV/JAR", "BDMV/META", "CERTIFICATE/BACKUP"})
         EXPECT_TRUE(fs::is_directory(folder + "/" + dir)) << dir;
     EXPECT_EQ(readDisc(folder).titles.size(), 1u);
 

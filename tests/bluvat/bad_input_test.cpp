@@ -48,8 +48,8 @@ JobResult badThenGood(const std::string& name, const std::string& bad)
 TEST(BluvatBadInput, EmptyFile)
 {
     JobResult job = badThenGood("empty", badFile("empty.ts", {}));
-    EXPECT_EQ(job.errors(), (std::vector<std::string>{"The specified file is too short", "The specified file is not a valid file",
-                                                       "Open file error"}));
+    EXPECT_EQ(job.errors(), (std::vector<std::string>{"The specified file is too short",
+                                                      "The specified file is not a valid file", "Open file error"}));
 }
 
 TEST(BluvatBadInput, RandomBytes)
@@ -147,7 +147,8 @@ TEST(BluvatBadInput, FolderThatCannotBeMade)
     std::string blocker = badFile("blocker", {1});
     JobResult job = runJob(blocker + "/disc", {{h264Ac3(), {}}});
     EXPECT_EQ(job.result, -1);
-    for (const char* text : {"create index.bdmv error", "create MovieObject.bdmv error", "create mpls error", "create clpi error"})
+    for (const char* text :
+         {"create index.bdmv error", "create MovieObject.bdmv error", "create mpls error", "create clpi error"})
         EXPECT_TRUE(job.has(1, text)) << text;
     EXPECT_EQ(readFile(blocker), std::vector<uint8_t>{1});
 }
@@ -203,8 +204,8 @@ TEST(BluvatBadInput, AFailedBackupCopyIsReportedLikeAFailedWrite)
         struct rlimit limit = {rlim_t(fd) + 1, rlim_t(fd) + 1};
         ::setrlimit(RLIMIT_NOFILE, &limit);
         JobResult job = runJob(folder, {{source, {}}});
-        return job.result == -1 && job.has(1, "write index.bdmv error") && job.has(1, "write MovieObject.bdmv error")
-            && !job.has(1, "create index.bdmv error");
+        return job.result == -1 && job.has(1, "write index.bdmv error") && job.has(1, "write MovieObject.bdmv error") &&
+               !job.has(1, "create index.bdmv error");
     }));
     EXPECT_TRUE(fs::exists(folder + "/BDMV/index.bdmv"));
     EXPECT_FALSE(fs::exists(folder + "/BDMV/BACKUP/index.bdmv"));

@@ -19,8 +19,14 @@ uint32_t be32(const std::vector<uint8_t>& b, std::size_t at)
 {
     return (uint32_t(b.at(at)) << 24) | (uint32_t(b.at(at + 1)) << 16) | (uint32_t(b.at(at + 2)) << 8) | b.at(at + 3);
 }
-uint16_t be16(const std::vector<uint8_t>& b, std::size_t at) { return uint16_t((b.at(at) << 8) | b.at(at + 1)); }
-std::string text(const std::vector<uint8_t>& b, std::size_t at, std::size_t n) { return std::string(b.begin() + at, b.begin() + at + n); }
+uint16_t be16(const std::vector<uint8_t>& b, std::size_t at)
+{
+    return uint16_t((b.at(at) << 8) | b.at(at + 1));
+}
+std::string text(const std::vector<uint8_t>& b, std::size_t at, std::size_t n)
+{
+    return std::string(b.begin() + at, b.begin() + at + n);
+}
 
 OutputStream stream(uint8_t type, uint16_t pid, StreamAttributes a = {})
 {
@@ -53,20 +59,20 @@ TEST(BluvatIndexFile, OneTitleHasTheDocumentedLayout)
     EXPECT_EQ(be32(b, 40), 34u);
     EXPECT_EQ(text(b, 46, 7), "KORBANE");
     EXPECT_EQ(be32(b, 78), 38u);
-    EXPECT_EQ(be32(b, 82), 0x40000000u);  // first play: movie object 0
-    EXPECT_EQ(be32(b, 98), 0x40000000u);  // top menu: interactive
+    EXPECT_EQ(be32(b, 82), 0x40000000u); // first play: movie object 0
+    EXPECT_EQ(be32(b, 98), 0x40000000u); // top menu: interactive
     EXPECT_EQ(be16(b, 106), 1u);
     EXPECT_EQ(be32(b, 108), 0x40000000u);
-    EXPECT_EQ(be32(b, 112), 0u);          // title 0 runs object 0
-    EXPECT_EQ(be32(b, 120), 402u);        // extension length
+    EXPECT_EQ(be32(b, 112), 0u);   // title 0 runs object 0
+    EXPECT_EQ(be32(b, 120), 402u); // extension length
     EXPECT_EQ(be32(b, 124), 24u);
     EXPECT_EQ(be32(b, 132), 0x10000100u);
-    EXPECT_EQ(be32(b, 140), 382u);        // entry length
+    EXPECT_EQ(be32(b, 140), 382u); // entry length
     EXPECT_EQ(text(b, 144, 4), "IDEX");
     EXPECT_EQ(be32(b, 144 + 8), 354u);
     EXPECT_EQ(text(b, 144 + 90, 2), "TS");
     EXPECT_EQ(text(b, 144 + 95, 10), "QX 2.0.0.0");
-    EXPECT_EQ(be32(b, 498), 24u);         // playlist table length
+    EXPECT_EQ(be32(b, 498), 24u); // playlist table length
     EXPECT_EQ(be32(b, 512), 1u);
     EXPECT_EQ(text(b, 516, 5), "00000");
     EXPECT_EQ(b[521], 0x01);
@@ -122,9 +128,9 @@ TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
     EXPECT_EQ(text(b, 0, 8), "MPLS0100");
     EXPECT_EQ(be32(b, 8), 58u);
     EXPECT_EQ(be32(b, 12), 150u);
-    EXPECT_EQ(be32(b, 58), 88u);    // PlayList length
-    EXPECT_EQ(be16(b, 64), 1u);     // one play item
-    EXPECT_EQ(be16(b, 68), 80u);    // play item length
+    EXPECT_EQ(be32(b, 58), 88u); // PlayList length
+    EXPECT_EQ(be16(b, 64), 1u);  // one play item
+    EXPECT_EQ(be16(b, 68), 80u); // play item length
     EXPECT_EQ(text(b, 70, 9), "00007M2TS");
     EXPECT_EQ(be32(b, 82), 45000u); // IN: first entry point
     EXPECT_EQ(be32(b, 86), 91800u); // OUT: end of the last frame
@@ -147,8 +153,8 @@ TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
 TEST(BluvatPlaylist, OnlyTheLastVideoAndNoInteractiveOrTextStreams)
 {
     ClipInput clip = avcAc3Clip();
-    clip.streams = {stream(0x1B, 0x1011), stream(0x02, 0x1012), stream(0x81, 0x1100), stream(0x91, 0x1400),
-                    stream(0x92, 0x1800), stream(0x90, 0x1200)};
+    clip.streams = {stream(0x1B, 0x1011), stream(0x02, 0x1012), stream(0x81, 0x1100),
+                    stream(0x91, 0x1400), stream(0x92, 0x1800), stream(0x90, 0x1200)};
     std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
     EXPECT_EQ(b[107], 1);
     EXPECT_EQ(b[108], 1);
@@ -216,11 +222,11 @@ TEST(BluvatEntryPointMap, EntriesInOneWindowShareOneCoarseEntry)
     std::vector<uint8_t> m = BuildEntryPointMap(ep);
     EXPECT_EQ(be16(m, 2), 0x1011u);
     uint64_t counts = (uint64_t(be16(m, 4)) << 32) | be32(m, 6);
-    EXPECT_EQ(counts >> 34, 1u);             // entry-point stream type
-    EXPECT_EQ((counts >> 18) & 0xFFFF, 1u);  // coarse
-    EXPECT_EQ(counts & 0x3FFFF, 5u);         // fine
+    EXPECT_EQ(counts >> 34, 1u);            // entry-point stream type
+    EXPECT_EQ((counts >> 18) & 0xFFFF, 1u); // coarse
+    EXPECT_EQ(counts & 0x3FFFF, 5u);        // fine
     EXPECT_EQ(be32(m, 10), 14u);
-    EXPECT_EQ(be32(m, 14), 12u);             // fine table, counted from this field
+    EXPECT_EQ(be32(m, 14), 12u); // fine table, counted from this field
     EXPECT_EQ(be32(m, 18), (0u << 14) | 0u);
     EXPECT_EQ(be32(m, 22), 100u);
     for (uint32_t k = 0; k < 5; ++k) {
@@ -233,7 +239,8 @@ TEST(BluvatEntryPointMap, EntriesInOneWindowShareOneCoarseEntry)
 
 TEST(BluvatEntryPointMap, WrappingFineFieldsStartCoarseEntries)
 {
-    std::vector<EntryPoint> ep = {{2047u << 9, 5}, {2048u << 9, 10}, {2049u << 9, 0x20010}, {(2049u << 9) + 512, 0x20020}};
+    std::vector<EntryPoint> ep = {
+        {2047u << 9, 5}, {2048u << 9, 10}, {2049u << 9, 0x20010}, {(2049u << 9) + 512, 0x20020}};
     std::vector<uint8_t> m = BuildEntryPointMap(ep);
     uint64_t counts = (uint64_t(be16(m, 4)) << 32) | be32(m, 6);
     // The first entry always has one; the second wraps its fine PTS; the third moves to the next
@@ -258,8 +265,8 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 28), 0u);
 
     std::vector<uint8_t> pat = M2tsWriter::PatPacket();
-    const std::vector<uint8_t> patHead = {0x47, 0x40, 0x00, 0x11, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x01, 0xC1, 0x00, 0x00,
-                                          0x00, 0x00, 0xE0, 0x1F, 0x00, 0x01, 0xE1, 0x00};
+    const std::vector<uint8_t> patHead = {0x47, 0x40, 0x00, 0x11, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x01, 0xC1,
+                                          0x00, 0x00, 0x00, 0x00, 0xE0, 0x1F, 0x00, 0x01, 0xE1, 0x00};
     ASSERT_EQ(pat.size(), 188u);
     EXPECT_EQ(std::vector<uint8_t>(pat.begin(), pat.begin() + 21), patHead);
     EXPECT_EQ(be32(pat, 21), bluvat_test::referenceCrc(pat.data() + 5, 16));
@@ -281,8 +288,10 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     EXPECT_EQ(be16(pmt, 13), 0xF001u); // PCR PID 0x1001
     EXPECT_EQ(std::vector<uint8_t>(pmt.begin() + 17, pmt.begin() + 29),
               (std::vector<uint8_t>{0x88, 0x04, 0x0F, 0xFF, 0x84, 0xFC, 0x05, 0x04, 'H', 'D', 'M', 'V'}));
-    EXPECT_EQ(std::vector<uint8_t>(pmt.begin() + 29, pmt.begin() + 34), (std::vector<uint8_t>{0x1B, 0xF0, 0x11, 0xF0, 0x00}));
-    EXPECT_EQ(std::vector<uint8_t>(pmt.begin() + 34, pmt.begin() + 39), (std::vector<uint8_t>{0x81, 0xF1, 0x00, 0xF0, 0x06}));
+    EXPECT_EQ(std::vector<uint8_t>(pmt.begin() + 29, pmt.begin() + 34),
+              (std::vector<uint8_t>{0x1B, 0xF0, 0x11, 0xF0, 0x00}));
+    EXPECT_EQ(std::vector<uint8_t>(pmt.begin() + 34, pmt.begin() + 39),
+              (std::vector<uint8_t>{0x81, 0xF1, 0x00, 0xF0, 0x06}));
     EXPECT_EQ(be32(pmt, 5 + 3 + length - 4), bluvat_test::referenceCrc(pmt.data() + 5, 3 + length - 4));
     writer.finish();
 }

@@ -15,7 +15,8 @@ int main(int argc, char** argv)
 {
     int count = argc > 1 ? std::atoi(argv[1]) : 200;
     int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
-    const std::vector<uint8_t> seeds[] = {readFile(h264Ac3()), readFile(h264Ac3Packets192()), readFile(twoProgramPat())};
+    const std::vector<uint8_t> seeds[] = {readFile(h264Ac3()), readFile(h264Ac3Packets192()),
+                                          readFile(twoProgramPat())};
     for (const auto& s : seeds)
         if (s.empty()) {
             std::fprintf(stderr, "no seed stream\n");
@@ -41,7 +42,8 @@ int main(int argc, char** argv)
         if (random() % 4 == 0 && data.size() > 2) // splice a range over another
             for (int k = 0; k < 8; ++k) {
                 std::size_t from = random() % data.size(), to = random() % data.size();
-                std::size_t n = std::min<std::size_t>({std::size_t(random() % 400), data.size() - from, data.size() - to});
+                std::size_t n =
+                    std::min<std::size_t>({std::size_t(random() % 400), data.size() - from, data.size() - to});
                 std::copy_n(data.begin() + std::ptrdiff_t(from), n, data.begin() + std::ptrdiff_t(to));
             }
         if (random() % 4 == 0) // cut anywhere, mid-packet included

@@ -58,7 +58,10 @@ std::vector<Packet> packetsOf(const std::vector<uint8_t>& file)
     return out;
 }
 
-std::string outPath(const std::string& name) { return bluvat_test::scratchFolder() + "/" + name; }
+std::string outPath(const std::string& name)
+{
+    return bluvat_test::scratchFolder() + "/" + name;
+}
 
 std::vector<std::vector<uint8_t>> pesOfPid(const std::vector<uint8_t>& file, uint16_t pid)
 {
@@ -284,7 +287,8 @@ TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
     M2tsWriter w;
     ASSERT_TRUE(w.open(outPath("eos.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
     w.clock(1000);
-    std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB3, 0x14, 0x00, 0xF0, 0x13, 0x11, 0x22, 0x00, 0x00, 0x01, 0xB7, 0x55};
+    std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB3, 0x14, 0x00, 0xF0, 0x13,
+                                    0x11, 0x22, 0x00, 0x00, 0x01, 0xB7, 0x55};
     PesPacket p = pes(0x100, 0, 90000, payload);
     w.write(p);
     ASSERT_TRUE(w.finish());
@@ -301,14 +305,15 @@ TEST(BluvatM2tsWriter, EndCodeFollowedByANewSequenceInOnePes)
     M2tsWriter w;
     ASSERT_TRUE(w.open(outPath("eos2.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
     w.clock(1000);
-    std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB7, 0x00, 0x00, 0x01, 0xB3, 0x14, 0x00, 0xF0, 0x13,
-                                    0x00, 0x00, 0x01, 0x00, 0x01, 0x02};
+    std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB7, 0x00, 0x00, 0x01, 0xB3, 0x14,
+                                    0x00, 0xF0, 0x13, 0x00, 0x00, 0x01, 0x00, 0x01, 0x02};
     PesPacket p = pes(0x100, 0, 90000, payload);
     w.write(p);
     ASSERT_TRUE(w.finish());
     auto all = pesOfPid(readFile(outPath("eos2.m2ts")), kMainVideoPid);
     ASSERT_EQ(all.size(), 1u);
-    EXPECT_EQ(std::vector<uint8_t>(all[0].begin() + 14, all[0].end()), std::vector<uint8_t>(payload.begin() + 4, payload.end()));
+    EXPECT_EQ(std::vector<uint8_t>(all[0].begin() + 14, all[0].end()),
+              std::vector<uint8_t>(payload.begin() + 4, payload.end()));
     EXPECT_EQ(w.entryPoints().size(), 1u); // the sequence header after the end code still counts
 }
 
@@ -410,6 +415,7 @@ TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
     std::vector<uint8_t> stamped = writeIn(M2tsMode::Timestamped, "mode2.m2ts");
     ASSERT_EQ(stamped.size(), 192u);
     EXPECT_EQ(packetPid(stamped.data() + 4), 0x100);
-    uint32_t ats = (uint32_t(stamped[0] & 0x3F) << 24) | (uint32_t(stamped[1]) << 16) | (uint32_t(stamped[2]) << 8) | stamped[3];
+    uint32_t ats =
+        (uint32_t(stamped[0] & 0x3F) << 24) | (uint32_t(stamped[1]) << 16) | (uint32_t(stamped[2]) << 8) | stamped[3];
     EXPECT_EQ(ats, (27000000u + 2700000u) % (1u << 30));
 }

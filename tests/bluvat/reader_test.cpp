@@ -179,16 +179,15 @@ TEST(BluvatSections, MalformedTablesAreReportedNotOverread)
     EXPECT_FALSE(parsePmt(notPmt.data(), notPmt.size(), map));
     EXPECT_TRUE(errors.has("packet does not contain a valid PMT table ID"));
     // An entry whose descriptor claims more bytes than the entry holds.
-    std::vector<uint8_t> pmt = {0x02, 0xB0, 0x00, 0, 1, 0xC1, 0, 0, 0xE1, 0, 0xF0, 0,
-                                0x1B, 0xE1, 0x00, 0xF0, 0x03, 0x05, 0x40, 0x00,
-                                0x81, 0xE1, 0x01, 0xF0, 0x00, 0, 0, 0, 0};
+    std::vector<uint8_t> pmt = {0x02, 0xB0, 0x00, 0,    1,    0xC1, 0,    0,    0xE1, 0,    0xF0, 0, 0x1B, 0xE1, 0x00,
+                                0xF0, 0x03, 0x05, 0x40, 0x00, 0x81, 0xE1, 0x01, 0xF0, 0x00, 0,    0, 0,    0};
     pmt[2] = uint8_t(pmt.size() - 3);
     EXPECT_TRUE(parsePmt(pmt.data(), pmt.size(), map));
     EXPECT_TRUE(errors.has("Invalid descriptor"));
     ASSERT_EQ(map.entries.size(), 2u);
     EXPECT_TRUE(map.entries[0].descriptors.empty());
-    std::vector<uint8_t> hugeInfo = {0x02, 0xB0, 0x12, 0, 1, 0xC1, 0, 0, 0xE1, 0, 0xF0, 0,
-                                     0x1B, 0xE1, 0x00, 0xF0, 0xC8, 0, 0, 0, 0};
+    std::vector<uint8_t> hugeInfo = {0x02, 0xB0, 0x12, 0,    1,    0xC1, 0, 0, 0xE1, 0, 0xF0,
+                                     0,    0x1B, 0xE1, 0x00, 0xF0, 0xC8, 0, 0, 0,    0};
     EXPECT_TRUE(parsePmt(hugeInfo.data(), hugeInfo.size(), map));
     EXPECT_TRUE(errors.has("descriptors data too long"));
 }
@@ -212,8 +211,8 @@ TEST(BluvatSections, DtcpDescriptorChecks)
     EXPECT_TRUE(checkDtcpDescriptor(good, sizeof good));
 
     // A map keeps the program's DTCP descriptor.
-    std::vector<uint8_t> pmt = {0x02, 0xB0, 0x00, 0, 1, 0xC1, 0, 0, 0xE1, 0, 0xF0, 6, 0x88, 0x04, 0x0F, 0xFF, 0x84, 0xFC,
-                                0x1B, 0xE1, 0x00, 0xF0, 0x00, 0, 0, 0, 0};
+    std::vector<uint8_t> pmt = {0x02, 0xB0, 0x00, 0,    1,    0xC1, 0,    0,    0xE1, 0, 0xF0, 6, 0x88, 0x04,
+                                0x0F, 0xFF, 0x84, 0xFC, 0x1B, 0xE1, 0x00, 0xF0, 0x00, 0, 0,    0, 0};
     pmt[2] = uint8_t(pmt.size() - 3);
     ProgramMap map;
     ASSERT_TRUE(parsePmt(pmt.data(), pmt.size(), map));

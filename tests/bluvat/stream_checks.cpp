@@ -113,8 +113,9 @@ ProbeFacts probeFile(const std::string& path)
             facts.streams.resize(index + 1);
         facts.streams[index] = {row[2], row[1], std::atol(row[3].c_str()), true};
     }
-    facts.warnings += runCollectingErrors({"-v", "warning", "-show_entries", "packet=stream_index,dts", "-of", "csv=p=0", path},
-                                          packetsCsv);
+    facts.warnings +=
+        runCollectingErrors({"-v", "warning", "-show_entries", "packet=stream_index,dts", "-of", "csv=p=0", path},
+                            packetsCsv);
     std::map<std::size_t, long long> lastDts;
     for (const auto& row : csvLines(packetsCsv)) {
         if (row.size() < 2 || row[1] == "N/A")

@@ -11,10 +11,10 @@ namespace bluvat_test {
 struct M2tsFacts {
     uint64_t bytes = 0;
     uint64_t packets = 0;
-    bool wholeUnits = false;      // a whole number of 6144-byte units
-    bool syncEverywhere = true;   // 0x47 after every 4-byte header
-    bool atsRising = true;        // modulo 2^30
-    int continuityErrors = 0;     // per PID, packets with payload
+    bool wholeUnits = false;    // a whole number of 6144-byte units
+    bool syncEverywhere = true; // 0x47 after every 4-byte header
+    bool atsRising = true;      // modulo 2^30
+    int continuityErrors = 0;   // per PID, packets with payload
     int pcrCount = 0;
     std::map<uint16_t, uint64_t> packetsPerPid;
     std::vector<uint32_t> ats;
@@ -44,8 +44,8 @@ struct DiscTitle {
 };
 struct DiscFacts {
     bool opened = false;
-    std::vector<DiscTitle> titles;          // in title order
-    uint32_t playlists = 0;                 // as libbluray lists them
+    std::vector<DiscTitle> titles; // in title order
+    uint32_t playlists = 0;        // as libbluray lists them
     std::vector<std::string> criticalMessages;
 };
 DiscFacts readDisc(const std::string& folder);

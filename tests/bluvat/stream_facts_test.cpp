@@ -98,7 +98,8 @@ std::vector<std::string> picture(const std::string& size, const std::string& rat
     return {"-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=" + rate + ":duration=0.48"};
 }
 const std::vector<std::string> kTone = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=0.48"};
-const std::vector<std::string> kFastH264 = {"-c:v", "libx264", "-preset", "ultrafast", "-g", "6", "-pix_fmt", "yuv420p"};
+const std::vector<std::string> kFastH264 = {"-c:v", "libx264", "-preset",  "ultrafast",
+                                            "-g",   "6",       "-pix_fmt", "yuv420p"};
 const std::vector<std::string> kAc3 = {"-c:a", "ac3", "-b:a", "128k"};
 
 } // namespace
@@ -116,15 +117,23 @@ TEST(BluvatStreamFacts, VideoIsAnnouncedWithTheRateAndScanTheStreamHas)
         {"h264_720p50", picture("1280x720", "50"), kFastH264, 0x1B, BLURAY_VIDEO_FORMAT_720P, BLURAY_VIDEO_RATE_50},
         {"h264_1080i25", picture("1920x1080", "25"), args({kFastH264, {"-flags", "+ilme+ildct", "-x264opts", "tff=1"}}),
          0x1B, BLURAY_VIDEO_FORMAT_1080I, BLURAY_VIDEO_RATE_25},
-        {"mpeg2_1080i25", picture("1920x1080", "25"),
-         {"-c:v", "mpeg2video", "-b:v", "8M", "-g", "6", "-flags", "+ilme+ildct", "-top", "1"}, 0x02,
-         BLURAY_VIDEO_FORMAT_1080I, BLURAY_VIDEO_RATE_25},
-        {"mpeg2_720p5994", picture("1280x720", "60000/1001"), {"-c:v", "mpeg2video", "-b:v", "6M", "-g", "6"}, 0x02,
-         BLURAY_VIDEO_FORMAT_720P, BLURAY_VIDEO_RATE_60000_1001},
+        {"mpeg2_1080i25",
+         picture("1920x1080", "25"),
+         {"-c:v", "mpeg2video", "-b:v", "8M", "-g", "6", "-flags", "+ilme+ildct", "-top", "1"},
+         0x02,
+         BLURAY_VIDEO_FORMAT_1080I,
+         BLURAY_VIDEO_RATE_25},
+        {"mpeg2_720p5994",
+         picture("1280x720", "60000/1001"),
+         {"-c:v", "mpeg2video", "-b:v", "6M", "-g", "6"},
+         0x02,
+         BLURAY_VIDEO_FORMAT_720P,
+         BLURAY_VIDEO_RATE_60000_1001},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string source = makeStream(std::string(c.name) + ".ts", args({c.video, kTone, c.codec, kAc3, {"-f", "mpegts"}}));
+        std::string source =
+            makeStream(std::string(c.name) + ".ts", args({c.video, kTone, c.codec, kAc3, {"-f", "mpegts"}}));
         TitleFacts t = authorAndRead(c.name, source);
         ASSERT_EQ(t.video.size(), 1u);
         EXPECT_EQ(t.video[0].codingType, c.codingType);
@@ -140,10 +149,36 @@ TEST(BluvatStreamFacts, EveryAudioStreamOfAPlainTransportStreamIsCarriedOrNamed)
 {
     // E-AC-3 as a plain transport stream types it (0x87, "EAC3"), in French; AC-3 in German under
     // its older code; AC-3 without a language; and AAC, which a disc cannot carry.
-    std::string source = makeStream("four_audio.ts", args({picture("320x240", "25"), kTone, kTone, kTone, kTone,
-        kFastH264, {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:a", "-map", "4:a",
-                    "-c:a:0", "eac3", "-c:a:1", "ac3", "-c:a:2", "ac3", "-c:a:3", "aac",
-                    "-metadata:s:a:0", "language=fra", "-metadata:s:a:1", "language=ger", "-f", "mpegts"}}));
+    std::string source = makeStream("four_audio.ts", args({picture("320x240", "25"),
+                                                           kTone,
+                                                           kTone,
+                                                           kTone,
+                                                           kTone,
+                                                           kFastH264,
+                                                           {"-map",
+                                                            "0:v",
+                                                            "-map",
+                                                            "1:a",
+                                                            "-map",
+                                                            "2:a",
+                                                            "-map",
+                                                            "3:a",
+                                                            "-map",
+                                                            "4:a",
+                                                            "-c:a:0",
+                                                            "eac3",
+                                                            "-c:a:1",
+                                                            "ac3",
+                                                            "-c:a:2",
+                                                            "ac3",
+                                                            "-c:a:3",
+                                                            "aac",
+                                                            "-metadata:s:a:0",
+                                                            "language=fra",
+                                                            "-metadata:s:a:1",
+                                                            "language=ger",
+                                                            "-f",
+                                                            "mpegts"}}));
     JobResult job;
     TitleFacts t = authorAndRead("four_audio", source, &job);
     EXPECT_EQ(job.errors(), std::vector<std::string>{"Stream 0x0104 of type 0x0F is left out: a disc cannot carry it"});
@@ -168,9 +203,14 @@ TEST(BluvatStreamFacts, EveryAudioStreamOfAPlainTransportStreamIsCarriedOrNamed)
 
 TEST(BluvatStreamFacts, MatroskaTrackLanguagesAndLeftOutTracks)
 {
-    std::string source = makeStream("languages.mkv", args({picture("320x240", "25"), kTone, kTone, kTone, kFastH264,
-        {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:a", "-c:a:0", "eac3", "-c:a:1", "ac3", "-c:a:2", "aac",
-         "-metadata:s:a:0", "language=fre"}}));
+    std::string source =
+        makeStream("languages.mkv", args({picture("320x240", "25"),
+                                          kTone,
+                                          kTone,
+                                          kTone,
+                                          kFastH264,
+                                          {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:a", "-c:a:0", "eac3",
+                                           "-c:a:1", "ac3", "-c:a:2", "aac", "-metadata:s:a:0", "language=fre"}}));
     JobResult job;
     TitleFacts t = authorAndRead("languages_mkv", source, &job);
     EXPECT_EQ(job.errors(), std::vector<std::string>{"Track 4 (A_AAC) is left out: a disc cannot carry it"});
@@ -189,9 +229,11 @@ TEST(BluvatStreamFacts, MatroskaTrackLanguagesAndLeftOutTracks)
 
 TEST(BluvatStreamFacts, LinearPcmCarriesItsChannelsAndRate)
 {
-    std::string source = makeStream("lpcm.m2ts", args({picture("320x240", "25"),
-        {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=96000:duration=0.48"}, kFastH264,
-        {"-c:a", "pcm_bluray", "-ac", "2", "-f", "mpegts", "-mpegts_m2ts_mode", "1"}}));
+    std::string source =
+        makeStream("lpcm.m2ts", args({picture("320x240", "25"),
+                                      {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=96000:duration=0.48"},
+                                      kFastH264,
+                                      {"-c:a", "pcm_bluray", "-ac", "2", "-f", "mpegts", "-mpegts_m2ts_mode", "1"}}));
     TitleFacts t = authorAndRead("lpcm", source);
     ASSERT_EQ(t.audio.size(), 1u);
     EXPECT_EQ(t.audio[0].codingType, 0x80);
@@ -206,13 +248,25 @@ TEST(BluvatStreamFacts, AudioAheadOfTheVideoLetsFfmpegReadTheTitleWhole)
     // ffmpeg's Blu-ray reader lists titles of 180 s and more only. In a Matroska file ffmpeg starts
     // the AC-3 a few milliseconds before the pictures; in the transport stream the video comes 20 ms late.
     const std::vector<std::string> sources = {
-        makeStream("early_audio.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=181", "-f", "lavfi",
-                                       "-i", "sine=frequency=440:sample_rate=48000:duration=181", "-c:v", "libx264",
-                                       "-preset", "ultrafast", "-g", "20", "-b:v", "100k", "-c:a", "ac3", "-b:a", "64k"}),
-        makeStream("early_audio.ts", {"-itsoffset", "0.02", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=181",
-                                      "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=181", "-c:v",
-                                      "libx264", "-preset", "ultrafast", "-g", "20", "-bf", "0", "-b:v", "100k", "-c:a",
-                                      "ac3", "-b:a", "64k", "-f", "mpegts"}),
+        makeStream("early_audio.mkv",
+                   {"-f",   "lavfi",   "-i",      "testsrc=size=320x240:rate=10:duration=181",
+                    "-f",   "lavfi",   "-i",      "sine=frequency=440:sample_rate=48000:duration=181",
+                    "-c:v", "libx264", "-preset", "ultrafast",
+                    "-g",   "20",      "-b:v",    "100k",
+                    "-c:a", "ac3",     "-b:a",    "64k"}),
+        makeStream("early_audio.ts", {"-itsoffset", "0.02",
+                                      "-f",         "lavfi",
+                                      "-i",         "testsrc=size=320x240:rate=10:duration=181",
+                                      "-f",         "lavfi",
+                                      "-i",         "sine=frequency=440:sample_rate=48000:duration=181",
+                                      "-c:v",       "libx264",
+                                      "-preset",    "ultrafast",
+                                      "-g",         "20",
+                                      "-bf",        "0",
+                                      "-b:v",       "100k",
+                                      "-c:a",       "ac3",
+                                      "-b:a",       "64k",
+                                      "-f",         "mpegts"}),
     };
     for (const std::string& source : sources) {
         SCOPED_TRACE(source);
@@ -220,8 +274,8 @@ TEST(BluvatStreamFacts, AudioAheadOfTheVideoLetsFfmpegReadTheTitleWhole)
         std::string folder = scratchFolder() + "/facts_" + fs::path(source).filename().string();
         ASSERT_EQ(runJob(folder, {{source, {}}}).result, 0);
         EXPECT_EQ(audioFramesBeforeVideo(folder + "/BDMV/STREAM/00000.m2ts"), 0);
-        int status = platform::RunAndWait("ffmpeg", {"-v", "quiet", "-nostdin", "-playlist", "0", "-i", "bluray:" + folder,
-                                                     "-map", "0", "-c", "copy", "-f", "null", "-"});
+        int status = platform::RunAndWait("ffmpeg", {"-v", "quiet", "-nostdin", "-playlist", "0", "-i",
+                                                     "bluray:" + folder, "-map", "0", "-c", "copy", "-f", "null", "-"});
         EXPECT_EQ(status, 0);
     }
 }

@@ -45,7 +45,8 @@ std::string ffmpeg(const std::string& name, std::vector<std::string> args)
 const std::vector<std::string> kVideo = {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=2"};
 const std::vector<std::string> kTone = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2"};
 const std::vector<std::string> kTone2 = {"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=48000:duration=2"};
-const std::vector<std::string> kH264 = {"-c:v", "libx264", "-preset", "ultrafast", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"};
+const std::vector<std::string> kH264 = {"-c:v", "libx264", "-preset", "ultrafast", "-g",
+                                        "12",   "-bf",     "2",       "-pix_fmt",  "yuv420p"};
 const std::vector<std::string> kAc3 = {"-c:a", "ac3", "-b:a", "128k"};
 
 std::vector<std::string> join(std::initializer_list<std::vector<std::string>> parts)
@@ -66,8 +67,8 @@ std::vector<uint8_t> withTwoPacketMap(const std::vector<uint8_t>& ts)
             s.push_back(uint8_t(crc >> (8 * i)));
         return s;
     };
-    std::vector<uint8_t> pat = section({0x00, 0xB0, 17, 0x00, 0x01, 0xC1, 0x00, 0x00,
-                                        0x00, 0x00, 0xE0, 0x1F, 0x00, 0x01, 0xE1, 0x00});
+    std::vector<uint8_t> pat =
+        section({0x00, 0xB0, 17, 0x00, 0x01, 0xC1, 0x00, 0x00, 0x00, 0x00, 0xE0, 0x1F, 0x00, 0x01, 0xE1, 0x00});
     std::vector<uint8_t> pmt = {0x02, 0xB0, 0x00, 0x00, 0x01, 0xC1, 0x00, 0x00, 0xE1, 0x00};
     std::vector<uint8_t> info = {0x88, 0x04, 0x0F, 0xFF, 0x84, 0xFC};
     for (int d = 0; d < 2; ++d) { // two private descriptors of 100 bytes push the section past one packet
@@ -94,7 +95,8 @@ std::vector<uint8_t> withTwoPacketMap(const std::vector<uint8_t>& ts)
         std::vector<uint8_t> out;
         std::size_t at = 0;
         for (int k = 0; at < s.size(); ++k) {
-            std::vector<uint8_t> p = {0x47, uint8_t((k == 0 ? 0x40 : 0) | (pid >> 8)), uint8_t(pid), uint8_t(0x10 | (k & 0x0F))};
+            std::vector<uint8_t> p = {0x47, uint8_t((k == 0 ? 0x40 : 0) | (pid >> 8)), uint8_t(pid),
+                                      uint8_t(0x10 | (k & 0x0F))};
             if (k == 0)
                 p.push_back(0);
             std::size_t take = std::min(s.size() - at, 188 - p.size());
@@ -139,27 +141,33 @@ const std::string& h264Ac3()
 
 const std::string& mpeg2Ac3()
 {
-    static std::string path = ffmpeg("mpeg2_ac3.ts", join({kVideo, kTone, {"-c:v", "mpeg2video", "-g", "12", "-bf", "2"}, kAc3, {"-f", "mpegts"}}));
+    static std::string path =
+        ffmpeg("mpeg2_ac3.ts",
+               join({kVideo, kTone, {"-c:v", "mpeg2video", "-g", "12", "-bf", "2"}, kAc3, {"-f", "mpegts"}}));
     return path;
 }
 
 const std::string& h264TwoAudio()
 {
-    static std::string path = ffmpeg("h264_two_audio.ts", join({kVideo, kTone, kTone2, kH264, kAc3,
-                                                               {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-f", "mpegts"}}));
+    static std::string path = ffmpeg(
+        "h264_two_audio.ts",
+        join({kVideo, kTone, kTone2, kH264, kAc3, {"-map", "0:v", "-map", "1:a", "-map", "2:a", "-f", "mpegts"}}));
     return path;
 }
 
 const std::string& h264Ac3ClockWrap()
 {
     // 2^33 / 90 kHz is 95443.7 s: the source's clock wraps a second into the stream.
-    static std::string path = ffmpeg("h264_ac3_wrap.ts", join({kVideo, kTone, kH264, kAc3, {"-output_ts_offset", "95441.3", "-f", "mpegts"}}));
+    static std::string path =
+        ffmpeg("h264_ac3_wrap.ts",
+               join({kVideo, kTone, kH264, kAc3, {"-output_ts_offset", "95441.3", "-f", "mpegts"}}));
     return path;
 }
 
 const std::string& h264Ac3Packets192()
 {
-    static std::string path = ffmpeg("h264_ac3_192.m2ts", join({kVideo, kTone, kH264, kAc3, {"-f", "mpegts", "-mpegts_m2ts_mode", "1"}}));
+    static std::string path =
+        ffmpeg("h264_ac3_192.m2ts", join({kVideo, kTone, kH264, kAc3, {"-f", "mpegts", "-mpegts_m2ts_mode", "1"}}));
     return path;
 }
 
@@ -168,7 +176,8 @@ const std::string& twoProgramPat()
     static std::string path = [] {
         std::string p = scratchFolder() + "/two_program_pat.ts";
         // Streams from 0x200, so that the map can take 0x0100.
-        std::string plain = ffmpeg("streams_from_0x200.ts", join({kVideo, kTone, kH264, kAc3, {"-mpegts_start_pid", "0x200", "-f", "mpegts"}}));
+        std::string plain = ffmpeg("streams_from_0x200.ts",
+                                   join({kVideo, kTone, kH264, kAc3, {"-mpegts_start_pid", "0x200", "-f", "mpegts"}}));
         writeFile(p, withTwoPacketMap(readFile(plain)));
         return p;
     }();
@@ -261,7 +270,8 @@ JobResult runJob(const std::string& folder, const std::vector<JobItem>& items)
 
 double probeDuration(const std::string& path)
 {
-    auto out = platform::RunAndCapture("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+    auto out =
+        platform::RunAndCapture("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
     return out ? std::atof(out->c_str()) : -1.0;
 }
 

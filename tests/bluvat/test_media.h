@@ -14,9 +14,9 @@ namespace bluvat_test {
 const std::string& scratchFolder();
 
 // Transport streams of two seconds, 320x240 at 25 frames per second.
-const std::string& h264Ac3();        // H.264 + AC-3
-const std::string& mpeg2Ac3();       // MPEG-2 video + AC-3
-const std::string& h264TwoAudio();   // H.264 + two AC-3 tracks
+const std::string& h264Ac3();           // H.264 + AC-3
+const std::string& mpeg2Ac3();          // MPEG-2 video + AC-3
+const std::string& h264TwoAudio();      // H.264 + two AC-3 tracks
 const std::string& h264Ac3Packets192(); // the same streams in 192-byte packets
 const std::string& h264Ac3ClockWrap();  // H.264 + AC-3 whose clock wraps within the stream
 // H.264 + AC-3 whose PAT lists 0 -> 0x001F and 1 -> 0x0100, with the map over two packets.

@@ -19,7 +19,7 @@ struct Title {
     double seconds = 0;
     int video = 0, audio = 0, graphics = 0;
     std::vector<int> audioTypes;
-    std::string stream;  // the .m2ts
+    std::string stream; // the .m2ts
 };
 
 // Authors one source into its own folder and reads the title back with libbluray.
@@ -39,8 +39,12 @@ std::optional<Title> authorAndRead(const std::string& source)
         if (BLURAY_TITLE_INFO* info = bd_get_title_info(bd, 0, 0)) {
             if (info->clip_count == 1) {
                 const BLURAY_CLIP_INFO& clip = info->clips[0];
-                title = Title{info->duration / 90000.0, clip.video_stream_count, clip.audio_stream_count,
-                              clip.pg_stream_count, {}, folder + "BDMV/STREAM/00000.m2ts"};
+                title = Title{info->duration / 90000.0,
+                              clip.video_stream_count,
+                              clip.audio_stream_count,
+                              clip.pg_stream_count,
+                              {},
+                              folder + "BDMV/STREAM/00000.m2ts"};
                 for (int i = 0; i < clip.audio_stream_count; ++i)
                     title->audioTypes.push_back(clip.audio_streams[i].coding_type);
             }
@@ -53,15 +57,15 @@ std::optional<Title> authorAndRead(const std::string& source)
 
 double durationOf(const std::string& path)
 {
-    auto out = platform::RunAndCapture("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
-                                                   "csv=p=0", path});
+    auto out =
+        platform::RunAndCapture("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
     return out ? std::stod(*out) : 0;
 }
 
 std::vector<std::string> lavfi(const std::string& video)
 {
-    return {"-f", "lavfi", "-i", video + "=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
-            "sine=frequency=440:sample_rate=48000:duration=2"};
+    return {"-f", "lavfi", "-i", video + "=size=320x240:rate=25:duration=2",
+            "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2"};
 }
 
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
@@ -74,7 +78,8 @@ const std::vector<std::string> kH264 = {"-c:v", "libx264", "-preset", "ultrafast
 
 // The title plays the source's streams for the source's time, every video frame is in the stream,
 // and every audio frame but those that start before the title does.
-void expectFaithful(const std::string& source, int audioType, const std::string& videoCodec, const std::string& audioCodec)
+void expectFaithful(const std::string& source, int audioType, const std::string& videoCodec,
+                    const std::string& audioCodec)
 {
     ASSERT_FALSE(source.empty());
     auto title = authorAndRead(source);
@@ -100,23 +105,25 @@ TEST(MatroskaAuthoring, H264Ac3WithSubtitleAndAacTracks)
     std::string srt = scratchFolder() + "/title.srt";
     std::string text = "1\n00:00:00,200 --> 00:00:01,000\nHello\n\n";
     writeFile(srt, std::vector<uint8_t>(text.begin(), text.end()));
-    std::string mkv = makeMedia("title_h264_ac3.mkv", lavfi("testsrc") + std::vector<std::string>{
-        "-f", "lavfi", "-i", "sine=frequency=880:duration=2", "-i", srt, "-map", "0", "-map", "1", "-map", "2",
-        "-map", "3"} + kH264 + std::vector<std::string>{"-c:a:0", "ac3", "-c:a:1", "aac", "-c:s", "srt"});
+    std::string mkv = makeMedia("title_h264_ac3.mkv",
+                                lavfi("testsrc") +
+                                    std::vector<std::string>{"-f", "lavfi", "-i", "sine=frequency=880:duration=2", "-i",
+                                                             srt, "-map", "0", "-map", "1", "-map", "2", "-map", "3"} +
+                                    kH264 + std::vector<std::string>{"-c:a:0", "ac3", "-c:a:1", "aac", "-c:s", "srt"});
     expectFaithful(mkv, 0x81, "h264", "ac3");
 }
 
 TEST(MatroskaAuthoring, Mpeg2VideoWithAc3)
 {
-    expectFaithful(makeMedia("title_mpeg2.mkv", lavfi("testsrc") + std::vector<std::string>{
-                       "-c:v", "mpeg2video", "-c:a", "ac3"}),
+    expectFaithful(makeMedia("title_mpeg2.mkv",
+                             lavfi("testsrc") + std::vector<std::string>{"-c:v", "mpeg2video", "-c:a", "ac3"}),
                    0x81, "mpeg2video", "ac3");
 }
 
 TEST(MatroskaAuthoring, H264WithDts)
 {
-    expectFaithful(makeMedia("title_dts.mkv", lavfi("testsrc") + kH264 + std::vector<std::string>{
-                       "-c:a", "dca", "-strict", "-2"}),
+    expectFaithful(makeMedia("title_dts.mkv",
+                             lavfi("testsrc") + kH264 + std::vector<std::string>{"-c:a", "dca", "-strict", "-2"}),
                    0x82, "h264", "dts");
 }
 
@@ -139,8 +146,9 @@ TEST(MatroskaAuthoring, LacedAudioInEveryLacing)
 
 TEST(MatroskaAuthoring, BFramesGetDecodeTimesThatRunForward)
 {
-    std::string mkv = makeMedia("title_bframes.mkv", lavfi("testsrc") + std::vector<std::string>{
-        "-c:v", "libx264", "-preset", "veryfast", "-bf", "3", "-g", "12", "-c:a", "ac3"});
+    std::string mkv = makeMedia("title_bframes.mkv",
+                                lavfi("testsrc") + std::vector<std::string>{"-c:v", "libx264", "-preset", "veryfast",
+                                                                            "-bf", "3", "-g", "12", "-c:a", "ac3"});
     expectFaithful(mkv, 0x81, "h264", "ac3");
     auto title = authorAndRead(mkv);
     ASSERT_TRUE(title);
@@ -161,19 +169,19 @@ TEST(MatroskaAuthoring, BFramesGetDecodeTimesThatRunForward)
         previous = dts;
         ++count;
     }
-    EXPECT_EQ(count, 50);  // every frame carries its decode time
+    EXPECT_EQ(count, 50); // every frame carries its decode time
     EXPECT_GT(reordered, 0);
 }
 
 TEST(ProgramStreamAuthoring, DvdProgramStreamDecodesWhole)
 {
     std::string vob = makeMedia("title.vob", {"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25:duration=2", "-f",
-                                              "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2",
-                                              "-c:v", "mpeg2video", "-c:a", "ac3", "-f", "vob"});
+                                              "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2", "-c:v",
+                                              "mpeg2video", "-c:a", "ac3", "-f", "vob"});
     expectFaithful(vob, 0x81, "mpeg2video", "ac3");
-    std::string dvd = makeMedia("title_dvd.mpg", {"-f", "lavfi", "-i", "testsrc=size=720x576:rate=25:duration=1", "-f",
-                                                  "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=1",
-                                                  "-target", "pal-dvd"});
+    std::string dvd =
+        makeMedia("title_dvd.mpg", {"-f", "lavfi", "-i", "testsrc=size=720x576:rate=25:duration=1", "-f", "lavfi", "-i",
+                                    "sine=frequency=440:sample_rate=48000:duration=1", "-target", "pal-dvd"});
     expectFaithful(dvd, 0x81, "mpeg2video", "ac3");
 }
 
@@ -184,9 +192,9 @@ TEST(ProgramStreamAuthoring, DvdLinearPcmPlaysBackSampleForSample)
     };
     for (std::string format : {"s16", "s32"}) {
         std::string vob = makeMedia("title_lpcm_" + format + ".vob",
-            {"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25:duration=1", "-f", "lavfi", "-i",
-             "sine=frequency=440:sample_rate=48000:duration=1", "-ac", "2", "-c:v", "mpeg2video", "-c:a", "pcm_dvd",
-             "-sample_fmt", format, "-f", "vob"});
+                                    {"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25:duration=1", "-f", "lavfi",
+                                     "-i", "sine=frequency=440:sample_rate=48000:duration=1", "-ac", "2", "-c:v",
+                                     "mpeg2video", "-c:a", "pcm_dvd", "-sample_fmt", format, "-f", "vob"});
         ASSERT_FALSE(vob.empty());
         auto title = authorAndRead(vob);
         ASSERT_TRUE(title);

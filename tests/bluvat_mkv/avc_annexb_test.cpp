@@ -70,14 +70,14 @@ TEST(AvcAnnexB, KeyFramesGetDelimiterAndParameterSets)
 {
     auto config = *parseAvcDecoderConfig(record());
     Bytes out;
-    EXPECT_TRUE(appendAnnexB(prefixed({kSei, kIdr}), config, false, out));  // an IDR makes it a key frame
+    EXPECT_TRUE(appendAnnexB(prefixed({kSei, kIdr}), config, false, out)); // an IDR makes it a key frame
     EXPECT_EQ(out, startCoded({kAud, kSps, kPps, kSei, kIdr}));
 
     out.clear();
     EXPECT_TRUE(appendAnnexB(prefixed({kSlice}), config, false, out));
     EXPECT_EQ(out, startCoded({kAud, kSlice}));
 
-    out.clear();  // its own delimiter stays first; its own SPS means none are added
+    out.clear(); // its own delimiter stays first; its own SPS means none are added
     EXPECT_TRUE(appendAnnexB(prefixed({kAud, kSps, kPps, kIdr}), config, true, out));
     EXPECT_EQ(out, startCoded({kAud, kSps, kPps, kIdr}));
 
@@ -116,12 +116,12 @@ TEST(MatroskaPes, HeadersByStreamType)
     MatroskaTrack ac3;
     ac3.streamType = 0x81;
     Bytes a = {0x0B, 0x77, 1, 2}, b = {0x0B, 0x77, 3, 4};
-    pes = matroskaFramePes(ac3, (uint64_t{1} << 33) + 5, true, {a, b}, intact);  // laced frames in one packet
+    pes = matroskaFramePes(ac3, (uint64_t{1} << 33) + 5, true, {a, b}, intact); // laced frames in one packet
     ASSERT_EQ(pes.size(), 17u + 8u);
     EXPECT_EQ(pes[3], 0xBD);
     EXPECT_EQ(Bytes(pes.begin() + 6, pes.begin() + 9), (Bytes{0x84, 0x81, 0x08}));
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.begin() + 17), (Bytes{0x01, 0x81, 0x71}));
-    EXPECT_EQ(pesPts(pes), 5u);  // modulo 2^33
+    EXPECT_EQ(pesPts(pes), 5u); // modulo 2^33
     EXPECT_EQ(Bytes(pes.begin() + 17, pes.end()), (Bytes{0x0B, 0x77, 1, 2, 0x0B, 0x77, 3, 4}));
 
     MatroskaTrack vc1;
@@ -132,7 +132,7 @@ TEST(MatroskaPes, HeadersByStreamType)
 
     Bytes big(70000, 0);
     pes = matroskaFramePes(ac3, 0, false, {big}, intact);
-    EXPECT_EQ(pes[4], 0);  // too long for the length field
+    EXPECT_EQ(pes[4], 0); // too long for the length field
     EXPECT_EQ(pes[5], 0);
 }
 

@@ -20,7 +20,7 @@ TEST(Ebml, VarintsByLeadingZeros)
     EXPECT_FALSE(ebml::readVarint(Bytes{0x20, 0x01}));          // three bytes announced, two at hand
     EXPECT_FALSE(ebml::readVarint(Bytes{0x08, 0, 0, 0, 0}, 4)); // longer than an ID may be
     unsigned length = 0;
-    EXPECT_EQ(*ebml::readSignedVarint(Bytes{0xBF}, length), 0);  // 63 - 63
+    EXPECT_EQ(*ebml::readSignedVarint(Bytes{0xBF}, length), 0); // 63 - 63
     EXPECT_EQ(*ebml::readSignedVarint(Bytes{0x80}, length), -63);
 }
 
@@ -40,7 +40,7 @@ TEST(Ebml, HeadersAndChildrenStayInsideTheirParent)
     EXPECT_FALSE(corrupt);
     EXPECT_EQ(list[1].offset, 5u);
 
-    Bytes overrun = {0xE7, 0x81, 0x05, 0xA3, 0x88, 0x01, 0x02};  // claims 8 bytes, has 2
+    Bytes overrun = {0xE7, 0x81, 0x05, 0xA3, 0x88, 0x01, 0x02}; // claims 8 bytes, has 2
     list = ebml::children(overrun, corrupt);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_TRUE(corrupt);
@@ -107,6 +107,6 @@ TEST(MatroskaBlock, RelativeTimeCountsFromTheCluster)
 {
     EXPECT_EQ(matroskaBlockTime(1000, -40, 1000000), 86400);
     EXPECT_EQ(matroskaBlockTime(0, -40, 1000000), -3600);
-    EXPECT_EQ(matroskaBlockTime(1000, 0, 100000), 9000);  // a 0.1 ms time scale
+    EXPECT_EQ(matroskaBlockTime(1000, 0, 100000), 9000); // a 0.1 ms time scale
     EXPECT_EQ(matroskaBlockTime(uint64_t{1} << 40, 0, 1000000), int64_t{90} << 40);
 }

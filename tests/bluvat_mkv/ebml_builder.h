@@ -37,7 +37,10 @@ inline Bytes unsignedElement(uint32_t elementId, uint64_t v, int width = 2)
     return element(elementId, d);
 }
 
-inline Bytes text(uint32_t elementId, const std::string& s) { return element(elementId, Bytes(s.begin(), s.end())); }
+inline Bytes text(uint32_t elementId, const std::string& s)
+{
+    return element(elementId, Bytes(s.begin(), s.end()));
+}
 
 inline Bytes cat(std::initializer_list<Bytes> parts)
 {

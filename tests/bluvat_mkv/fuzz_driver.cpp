@@ -26,18 +26,20 @@ Bytes readWhole(const std::string& path)
 
 std::vector<Bytes> seeds()
 {
-    const std::vector<std::string> av = {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-f", "lavfi",
-                                         "-i", "sine=frequency=440:sample_rate=48000:duration=1"};
+    const std::vector<std::string> av = {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1",
+                                         "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=1"};
     auto with = [&](std::vector<std::string> extra) {
         std::vector<std::string> a = av;
         a.insert(a.end(), extra.begin(), extra.end());
         return a;
     };
-    std::string mkv = makeMedia("seed.mkv", with({"-c:v", "libx264", "-preset", "ultrafast", "-g", "5", "-c:a", "ac3"}));
+    std::string mkv =
+        makeMedia("seed.mkv", with({"-c:v", "libx264", "-preset", "ultrafast", "-g", "5", "-c:a", "ac3"}));
     std::string mpeg2 = makeMedia("seed_mpeg2.mkv", with({"-c:v", "mpeg2video", "-c:a", "ac3"}));
     std::string vob = makeMedia("seed.vob", with({"-c:v", "mpeg2video", "-c:a", "ac3", "-f", "vob"}));
-    std::string lpcm = makeMedia("seed_lpcm.vob", with({"-ac", "2", "-c:v", "mpeg2video", "-c:a", "pcm_dvd", "-sample_fmt",
-                                                         "s32", "-f", "vob"}));
+    std::string lpcm =
+        makeMedia("seed_lpcm.vob",
+                  with({"-ac", "2", "-c:v", "mpeg2video", "-c:a", "pcm_dvd", "-sample_fmt", "s32", "-f", "vob"}));
     std::string laced = scratchFolder() + "/seed_laced.mkv";
     platform::RunAndWait("mkvmerge", {"-q", "-o", laced, "--engage", "lacing_ebml", mpeg2});
     Bytes sup;
@@ -74,7 +76,7 @@ int main(int argc, char** argv)
             std::size_t span = random() % 3 == 0 ? data.size() : std::min<std::size_t>(data.size(), 2048);
             data[random() % span] ^= static_cast<uint8_t>(1u << (random() % 8));
         }
-        if (random() % 4 == 0 && data.size() > 16) {  // a size varint made huge or tiny
+        if (random() % 4 == 0 && data.size() > 16) { // a size varint made huge or tiny
             std::size_t at = random() % data.size();
             data[at] = random() % 2 ? 0x01 : 0x80;
             if (at + 1 < data.size())
@@ -84,7 +86,8 @@ int main(int argc, char** argv)
             for (int k = 0; k < 6; ++k) {
                 std::size_t from = random() % data.size(), to = random() % data.size();
                 std::size_t n = std::min<std::size_t>({random() % 300, data.size() - from, data.size() - to});
-                std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), n, data.begin() + static_cast<std::ptrdiff_t>(to));
+                std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), n,
+                            data.begin() + static_cast<std::ptrdiff_t>(to));
             }
         }
         if (random() % 3 == 0)

@@ -33,7 +33,7 @@ TEST(GraphicsSegments, PesCarriesTheSegmentWithItsStamps)
     ASSERT_TRUE(s);
     auto pes = graphicsSegmentPes(*s);
     EXPECT_EQ(Bytes(pes.begin(), pes.begin() + 9), (Bytes{0, 0, 1, 0xBD, 0, 14, 0x81, 0x80, 5}));
-    EXPECT_EQ(pesPts(pes), 90000u);  // the 90 kHz stamp as it is
+    EXPECT_EQ(pesPts(pes), 90000u); // the 90 kHz stamp as it is
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), (Bytes{0x16, 0, 3, 1, 2, 3}));
 
     Bytes withDts = segment(180000, 170000, 0x14, {});
@@ -50,13 +50,13 @@ TEST(GraphicsSegments, PesCarriesTheSegmentWithItsStamps)
 
 TEST(GraphicsStreamReader, ReadsSegmentsInOrderAndSkipsWhatIsNotOne)
 {
-    Bytes file = segment(90000, 0, 0x16, {0x50, 0x47});  // "PG" inside a body is not a segment
+    Bytes file = segment(90000, 0, 0x16, {0x50, 0x47}); // "PG" inside a body is not a segment
     Bytes junk = {0x00, 0x13, 0x37};
     file.insert(file.end(), junk.begin(), junk.end());
     Bytes second = segment(270000, 0, 0x80, {});
     file.insert(file.end(), second.begin(), second.end());
     Bytes cut = segment(360000, 0, 0x15, {9, 9, 9});
-    file.insert(file.end(), cut.begin(), cut.end() - 1);  // the last segment is cut short
+    file.insert(file.end(), cut.begin(), cut.end() - 1); // the last segment is cut short
     std::string path = scratchFolder() + "/subs.sup";
     writeFile(path, file);
 

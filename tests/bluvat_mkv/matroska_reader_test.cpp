@@ -21,7 +21,10 @@ std::string writeMatroska(const std::string& name, const Bytes& segment)
     return path;
 }
 
-Bytes ac3Track(uint64_t number) { return track(number, "A_AC3"); }
+Bytes ac3Track(uint64_t number)
+{
+    return track(number, "A_AC3");
+}
 
 std::vector<PesPacket> readAll(MatroskaReader& reader)
 {
@@ -43,9 +46,9 @@ std::string srtFile()
 TEST(MatroskaReader, TracksTakeOrdinalPidsAndBlocksFindTheirTrackByNumber)
 {
     Bytes tracks = element(0x1654AE6B, cat({ac3Track(7), track(4, "A_AAC"), ac3Track(3)}));
-    Bytes segment = cat({tracks, cluster(0, {simpleBlock(3, 0, 0x80, {0x0B, 0x77, 0x33}),
-                                             simpleBlock(4, 0, 0x80, {0x55}),
-                                             simpleBlock(7, 0, 0x80, {0x0B, 0x77, 0x77})})});
+    Bytes segment =
+        cat({tracks, cluster(0, {simpleBlock(3, 0, 0x80, {0x0B, 0x77, 0x33}), simpleBlock(4, 0, 0x80, {0x55}),
+                                 simpleBlock(7, 0, 0x80, {0x0B, 0x77, 0x77})})});
     MatroskaReader reader(writeMatroska("numbers.mkv", segment));
     ASSERT_TRUE(reader.scan());
     ASSERT_EQ(reader.entries().size(), 2u);
@@ -53,8 +56,8 @@ TEST(MatroskaReader, TracksTakeOrdinalPidsAndBlocksFindTheirTrackByNumber)
     EXPECT_EQ(reader.entries()[1].pid, 2);
     EXPECT_EQ(reader.entries()[0].streamType, 0x81);
     auto packets = readAll(reader);
-    ASSERT_EQ(packets.size(), 2u);  // the AAC block is dropped
-    EXPECT_EQ(packets[0].pid, 2);   // track 3 is the second taken track
+    ASSERT_EQ(packets.size(), 2u); // the AAC block is dropped
+    EXPECT_EQ(packets[0].pid, 2);  // track 3 is the second taken track
     EXPECT_EQ(packets[0].bytes.back(), 0x33);
     EXPECT_EQ(packets[1].pid, 1);
     EXPECT_EQ(packets[1].bytes.back(), 0x77);
@@ -64,10 +67,9 @@ TEST(MatroskaReader, TracksTakeOrdinalPidsAndBlocksFindTheirTrackByNumber)
 TEST(MatroskaReader, ClustersPlayInTimeOrderAndEqualTimesKeepFileOrder)
 {
     Bytes tracks = element(0x1654AE6B, ac3Track(1));
-    Bytes segment = cat({tracks,
-                         cluster(2000, {simpleBlock(1, 0, 0x80, {0xC})}),
-                         cluster(1000, {simpleBlock(1, -40, 0x80, {0xA})}),
-                         cluster(1000, {simpleBlock(1, 0, 0x80, {0xB})})});
+    Bytes segment =
+        cat({tracks, cluster(2000, {simpleBlock(1, 0, 0x80, {0xC})}), cluster(1000, {simpleBlock(1, -40, 0x80, {0xA})}),
+             cluster(1000, {simpleBlock(1, 0, 0x80, {0xB})})});
     MatroskaReader reader(writeMatroska("order.mkv", segment));
     ASSERT_TRUE(reader.scan());
     EXPECT_EQ(reader.firstPcr(), 1000u * 27000);
@@ -121,7 +123,7 @@ TEST(MatroskaReader, CorruptAndTruncatedFilesReportAndStayInBounds)
 
     // a block whose size runs past its cluster, and a cluster without a time code
     Bytes badBlock = simpleBlock(1, 0, 0x80, {0x0B, 0x77, 9});
-    badBlock[8] = 0x40;  // the last size byte: 64 bytes claimed
+    badBlock[8] = 0x40; // the last size byte: 64 bytes claimed
     Bytes noTime = element(0x1F43B675, simpleBlock(1, 0, 0x80, {1}));
     CallbackTexts texts;
     MatroskaReader reader(writeMatroska("bad.mkv", cat({tracks, cluster(0, {badBlock}), noTime})));
@@ -156,10 +158,15 @@ TEST(MatroskaReader, FfmpegFileGivesVideoAndAc3WithTheSourcesFrames)
 {
     std::string srt = srtFile();
     std::string mkv = makeMedia("h264_ac3_sub.mkv",
-        {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
-         "sine=frequency=440:sample_rate=48000:duration=2", "-f", "lavfi", "-i", "sine=frequency=880:duration=2",
-         "-i", srt, "-map", "0", "-map", "1", "-map", "2", "-map", "3", "-c:v", "libx264", "-preset", "ultrafast",
-         "-g", "12", "-c:a:0", "ac3", "-c:a:1", "aac", "-c:s", "srt"});
+                                {"-f",      "lavfi",     "-i",     "testsrc=size=320x240:rate=25:duration=2",
+                                 "-f",      "lavfi",     "-i",     "sine=frequency=440:sample_rate=48000:duration=2",
+                                 "-f",      "lavfi",     "-i",     "sine=frequency=880:duration=2",
+                                 "-i",      srt,         "-map",   "0",
+                                 "-map",    "1",         "-map",   "2",
+                                 "-map",    "3",         "-c:v",   "libx264",
+                                 "-preset", "ultrafast", "-g",     "12",
+                                 "-c:a:0",  "ac3",       "-c:a:1", "aac",
+                                 "-c:s",    "srt"});
     ASSERT_FALSE(mkv.empty());
     auto source = countFrames(mkv);
     ASSERT_EQ(source["h264"], 50);
@@ -170,8 +177,8 @@ TEST(MatroskaReader, FfmpegFileGivesVideoAndAc3WithTheSourcesFrames)
     ASSERT_EQ(reader.entries().size(), 2u);
     EXPECT_EQ(reader.entries()[0].streamType, 0x1B);
     EXPECT_EQ(reader.entries()[1].streamType, 0x81);
-    EXPECT_NE(reader.entries()[0].attributes.format, 0);  // the SPS was found in the converted frames
-    EXPECT_EQ(reader.entries()[1].attributes.rate, 1);     // 48 kHz
+    EXPECT_NE(reader.entries()[0].attributes.format, 0); // the SPS was found in the converted frames
+    EXPECT_EQ(reader.entries()[1].attributes.rate, 1);   // 48 kHz
     EXPECT_NEAR(static_cast<double>(reader.lastPcr() - reader.firstPcr()) / 27e6, 2.0, 0.1);
 
     auto streams = readElementaryStreams(reader);
@@ -191,9 +198,9 @@ TEST(MatroskaReader, UnknownSizedSegmentAndClustersAsLiveMuxersWriteThem)
         return element;
     };
     Bytes tracks = element(0x1654AE6B, ac3Track(1));
-    Bytes segment = unknownSized(element(0x18538067, cat({tracks,
-        unknownSized(cluster(0, {simpleBlock(1, 0, 0x80, {0xA})})),
-        unknownSized(cluster(40, {simpleBlock(1, 0, 0x80, {0xB})}))})));
+    Bytes segment =
+        unknownSized(element(0x18538067, cat({tracks, unknownSized(cluster(0, {simpleBlock(1, 0, 0x80, {0xA})})),
+                                              unknownSized(cluster(40, {simpleBlock(1, 0, 0x80, {0xB})}))})));
     std::string path = scratchFolder() + "/live.mkv";
     writeFile(path, cat({element(0x1A45DFA3, text(0x4282, "matroska")), segment}));
     CallbackTexts texts;

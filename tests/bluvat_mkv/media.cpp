@@ -32,7 +32,11 @@ std::string scratchFolder()
         std::filesystem::create_directories(p);
         static struct Cleanup {
             std::filesystem::path path;
-            ~Cleanup() { std::error_code ec; std::filesystem::remove_all(path, ec); }
+            ~Cleanup()
+            {
+                std::error_code ec;
+                std::filesystem::remove_all(path, ec);
+            }
         } cleanup{p};
         return p.string();
     }();
@@ -56,8 +60,8 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 std::map<std::string, long> countFrames(const std::string& path, const std::string& format)
 {
-    std::vector<std::string> args = {"-v", "error", "-count_frames", "-show_entries", "stream=codec_name,nb_read_frames",
-                                     "-of", "csv=p=0"};
+    std::vector<std::string> args = {
+        "-v", "error", "-count_frames", "-show_entries", "stream=codec_name,nb_read_frames", "-of", "csv=p=0"};
     if (!format.empty()) {
         args.push_back("-f");
         args.push_back(format);
@@ -87,7 +91,10 @@ std::map<uint16_t, std::vector<uint8_t>> readElementaryStreams(bluvat::SourceRea
 {
     std::map<uint16_t, std::vector<uint8_t>> streams;
     reader.seek(bluvat::kNoClock);
-    reader.setClockHook([clocks](uint64_t c) { if (clocks) clocks->push_back(c); });
+    reader.setClockHook([clocks](uint64_t c) {
+        if (clocks)
+            clocks->push_back(c);
+    });
     std::vector<bluvat::PesPacket> group;
     bool more = true;
     while (more) {
@@ -112,7 +119,10 @@ CallbackTexts::CallbackTexts()
     bluvat::setCallback(collect);
 }
 
-CallbackTexts::~CallbackTexts() { bluvat::setCallback(nullptr); }
+CallbackTexts::~CallbackTexts()
+{
+    bluvat::setCallback(nullptr);
+}
 
 std::vector<std::string> CallbackTexts::errors() const
 {

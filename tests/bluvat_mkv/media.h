@@ -32,7 +32,7 @@ std::map<uint16_t, std::vector<uint8_t>> readElementaryStreams(bluvat::SourceRea
 struct CallbackTexts {
     CallbackTexts();
     ~CallbackTexts();
-    std::vector<std::string> errors() const;  // kind 1, value 0
+    std::vector<std::string> errors() const; // kind 1, value 0
     bool has(const std::string& text) const;
 };
 

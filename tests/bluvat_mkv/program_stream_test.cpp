@@ -15,14 +15,20 @@ namespace {
 // MPEG-2 pack header with SCR base b and extension e, and `stuffing` bytes.
 Bytes pack(uint64_t b, unsigned e, unsigned stuffing = 0)
 {
-    Bytes p = {0, 0, 1, 0xBA,
+    Bytes p = {0,
+               0,
+               1,
+               0xBA,
                static_cast<uint8_t>(0x44 | ((b >> 30) & 7) << 3 | ((b >> 28) & 3)),
                static_cast<uint8_t>(b >> 20),
                static_cast<uint8_t>(((b >> 15) & 0x1F) << 3 | 4 | ((b >> 13) & 3)),
                static_cast<uint8_t>(b >> 5),
                static_cast<uint8_t>((b & 0x1F) << 3 | 4 | ((e >> 7) & 3)),
                static_cast<uint8_t>((e & 0x7F) << 1 | 1),
-               0x01, 0x89, 0xC3, static_cast<uint8_t>(0xF8 | stuffing)};
+               0x01,
+               0x89,
+               0xC3,
+               static_cast<uint8_t>(0xF8 | stuffing)};
     p.insert(p.end(), stuffing, 0xFF);
     return p;
 }
@@ -57,8 +63,8 @@ Bytes cat(std::initializer_list<Bytes> parts)
 
 std::string pal(const std::string& name, const std::vector<std::string>& extra)
 {
-    std::vector<std::string> args = {"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25:duration=2", "-f", "lavfi",
-                                     "-i", "sine=frequency=440:sample_rate=48000:duration=2"};
+    std::vector<std::string> args = {"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25:duration=2",
+                                     "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2"};
     args.insert(args.end(), extra.begin(), extra.end());
     return makeMedia(name, args);
 }
@@ -93,7 +99,7 @@ TEST(ProgramStreamUnits, PesInBothForms)
     EXPECT_EQ(pes->pts, 1234u);
     EXPECT_EQ(pes->payload.size(), 2u);
 
-    Bytes mpeg1 = {0, 0, 1, 0xC0, 0, 0, 0xFF, 0xFF, 0x40, 0x20};  // stuffing, buffer size, then PTS
+    Bytes mpeg1 = {0, 0, 1, 0xC0, 0, 0, 0xFF, 0xFF, 0x40, 0x20}; // stuffing, buffer size, then PTS
     putStamp(mpeg1, 2, 777);
     mpeg1.push_back(0xCC);
     mpeg1[5] = static_cast<uint8_t>(mpeg1.size() - 6);
@@ -107,7 +113,7 @@ TEST(ProgramStreamUnits, PesInBothForms)
     cut.pop_back();
     EXPECT_FALSE(parseProgramStreamPes(cut));
     Bytes badHeader = pes2(0xE0, std::nullopt, {});
-    badHeader[8] = 40;  // header longer than the packet
+    badHeader[8] = 40; // header longer than the packet
     EXPECT_FALSE(parseProgramStreamPes(badHeader));
 }
 
@@ -146,7 +152,7 @@ TEST(ProgramStreamReader, DvdStyleStreamGivesWholeVideoAndAc3)
     EXPECT_EQ(reader.entries()[0].streamType, 0x02);
     EXPECT_EQ(reader.entries()[1].pid, 0x80);
     EXPECT_EQ(reader.entries()[1].streamType, 0x81);
-    EXPECT_EQ(reader.entries()[0].attributes.rate, 3);  // 25 frames a second
+    EXPECT_EQ(reader.entries()[0].attributes.rate, 3); // 25 frames a second
     EXPECT_NE(reader.firstPcr(), kNoClock);
     EXPECT_GT(reader.lastPcr(), reader.firstPcr());
 
@@ -157,9 +163,9 @@ TEST(ProgramStreamReader, DvdStyleStreamGivesWholeVideoAndAc3)
     EXPECT_EQ(clocks.front(), reader.firstPcr());
     EXPECT_EQ(clocks.back(), reader.lastPcr());
     for (const PesPacket& p : packets) {
-        EXPECT_EQ(p.bytes[6] & 0xC0, 0x80);  // MPEG-2 PES headers throughout
+        EXPECT_EQ(p.bytes[6] & 0xC0, 0x80); // MPEG-2 PES headers throughout
         if (p.pid == 0xE0)
-            EXPECT_TRUE(pesPts(p.bytes));    // one PES per time-stamped picture
+            EXPECT_TRUE(pesPts(p.bytes)); // one PES per time-stamped picture
         else
             EXPECT_EQ(p.bytes[3], 0xBD);
     }

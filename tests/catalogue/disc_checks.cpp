@@ -84,9 +84,9 @@ VideoTiming ReadVideoTiming(const std::string& path)
 {
     VideoTiming timing;
     // Decoded pictures: program streams leave the time out of some packets.
-    auto text = platform::RunAndCapture("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                                                    "frame=key_frame,best_effort_timestamp_time", "-of",
-                                                    "compact=p=0", path});
+    auto text =
+        platform::RunAndCapture("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                            "frame=key_frame,best_effort_timestamp_time", "-of", "compact=p=0", path});
     if (!text)
         return timing;
     constexpr std::string_view kTime = "best_effort_timestamp_time=";

@@ -21,16 +21,33 @@ struct Container {
 const std::map<std::string, Container>& Containers()
 {
     static const std::map<std::string, Container> containers = {
-        {"mp4", {"mov,mp4,m4a,3gp,3g2,mj2", "isom"}}, {"mov", {"mov,mp4,m4a,3gp,3g2,mj2", "qt  "}},
-        {"ipod", {"mov,mp4,m4a,3gp,3g2,mj2", "M4A "}}, {"psp", {"mov,mp4,m4a,3gp,3g2,mj2", "MSNV"}},
-        {"3gp", {"mov,mp4,m4a,3gp,3g2,mj2", "3gp"}},   {"3g2", {"mov,mp4,m4a,3gp,3g2,mj2", "3g2"}},
-        {"avi", {"avi", ""}},       {"asf", {"asf", ""}},       {"matroska", {"matroska,webm", ""}},
-        {"mpeg", {"mpeg", ""}},     {"vob", {"mpeg", ""}},      {"dvd", {"mpeg", ""}},
-        {"svcd", {"mpeg", ""}},     {"vcd", {"mpeg", ""}},      {"mpegts", {"mpegts", ""}},
-        {"flv", {"flv", ""}},       {"swf", {"swf", ""}},       {"gif", {"gif", ""}},
-        {"adts", {"aac", ""}},      {"ac3", {"ac3", ""}},       {"amr", {"amr", ""}},
-        {"au", {"au", ""}},         {"flac", {"flac", ""}},     {"mmf", {"mmf", ""}},
-        {"mp2", {"mp3", ""}},       {"mp3", {"mp3", ""}},       {"ogg", {"ogg", ""}},
+        {"mp4", {"mov,mp4,m4a,3gp,3g2,mj2", "isom"}},
+        {"mov", {"mov,mp4,m4a,3gp,3g2,mj2", "qt  "}},
+        {"ipod", {"mov,mp4,m4a,3gp,3g2,mj2", "M4A "}},
+        {"psp", {"mov,mp4,m4a,3gp,3g2,mj2", "MSNV"}},
+        {"3gp", {"mov,mp4,m4a,3gp,3g2,mj2", "3gp"}},
+        {"3g2", {"mov,mp4,m4a,3gp,3g2,mj2", "3g2"}},
+        {"avi", {"avi", ""}},
+        {"asf", {"asf", ""}},
+        {"matroska", {"matroska,webm", ""}},
+        {"mpeg", {"mpeg", ""}},
+        {"vob", {"mpeg", ""}},
+        {"dvd", {"mpeg", ""}},
+        {"svcd", {"mpeg", ""}},
+        {"vcd", {"mpeg", ""}},
+        {"mpegts", {"mpegts", ""}},
+        {"flv", {"flv", ""}},
+        {"swf", {"swf", ""}},
+        {"gif", {"gif", ""}},
+        {"adts", {"aac", ""}},
+        {"ac3", {"ac3", ""}},
+        {"amr", {"amr", ""}},
+        {"au", {"au", ""}},
+        {"flac", {"flac", ""}},
+        {"mmf", {"mmf", ""}},
+        {"mp2", {"mp3", ""}},
+        {"mp3", {"mp3", ""}},
+        {"ogg", {"ogg", ""}},
         {"wav", {"wav", ""}},
     };
     return containers;
@@ -39,8 +56,9 @@ const std::map<std::string, Container>& Containers()
 // Profile codec names that ffprobe reports under another name.
 std::string ProbedCodecName(const std::string& profileCodec)
 {
-    static const std::map<std::string, std::string> renamed = {
-        {"xvid", "mpeg4"}, {"msmpeg4", "msmpeg4v3"}, {"flv", "flv1"}};
+    static const std::map<std::string, std::string> renamed = {{"xvid", "mpeg4"},
+                                                               {"msmpeg4", "msmpeg4v3"},
+                                                               {"flv", "flv1"}};
     auto found = renamed.find(profileCodec);
     return found == renamed.end() ? profileCodec : found->second;
 }

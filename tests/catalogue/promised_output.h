@@ -11,11 +11,11 @@
 namespace catalogue {
 
 struct PromisedOutput {
-    std::string muxer;       // the word after "-f" in Para
-    std::string formatName;  // ffprobe's format_name for that muxer
-    std::string majorBrand;  // ISO files only: the brand that tells MP4, MOV, 3GP, ... apart
-    std::string videoCodec;  // ffprobe codec_name; empty: no video stream
-    std::string audioCodec;  // empty: no audio stream
+    std::string muxer;      // the word after "-f" in Para
+    std::string formatName; // ffprobe's format_name for that muxer
+    std::string majorBrand; // ISO files only: the brand that tells MP4, MOV, 3GP, ... apart
+    std::string videoCodec; // ffprobe codec_name; empty: no video stream
+    std::string audioCodec; // empty: no audio stream
     int width = 0;
     int height = 0;
     int sampleRate = 0;

@@ -151,7 +151,8 @@ TEST(CommandLine, ListsTheCatalogueAndAnswersHelpAndVersion)
     for (const auto& entry : fs::directory_iterator(PROFILE_SOURCE_FOLDER)) {
         const std::string file = entry.path().filename().string();
         if (file != "tvcdef.ini") {
-            EXPECT_NE(("\n" + list.out).find("\n" + file + ":"), std::string::npos) << file << " missing from\n" << list.out;
+            EXPECT_NE(("\n" + list.out).find("\n" + file + ":"), std::string::npos) << file << " missing from\n"
+                                                                                    << list.out;
         }
     }
     EXPECT_NE(list.out.find("mp4.ini:MP4 Video\t"), std::string::npos);

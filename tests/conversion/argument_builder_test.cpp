@@ -144,10 +144,12 @@ TEST(ConversionBuilder, EngineOptionsTable)
     EngineArguments a;
     std::size_t next = BuildEngineOptions(a, s);
     EXPECT_EQ(next, a.size());
-    EXPECT_EQ(Entries(a), (Words{"ffmain", "-an", "-vol", "300", "-vn", "-hq", "-r", "29.970", "-b", "1500",
-                                 "-vcodec", "mpeg4", "-croptop", "1", "-cropbottom", "2", "-cropleft", "3",
-                                 "-cropright", "4", "-padtop", "8", "-padbottom", "8", "-padleft", "16", "-padright",
-                                 "16", "-padcolor", "0x60606", "-s", "672x560", "-aspect", "4:3"}));
+    EXPECT_EQ(Entries(a),
+              (Words{"ffmain",      "-an",        "-vol",      "300",      "-vn",        "-hq",       "-r",
+                     "29.970",      "-b",         "1500",      "-vcodec",  "mpeg4",      "-croptop",  "1",
+                     "-cropbottom", "2",          "-cropleft", "3",        "-cropright", "4",         "-padtop",
+                     "8",           "-padbottom", "8",         "-padleft", "16",         "-padright", "16",
+                     "-padcolor",   "0x60606",    "-s",        "672x560",  "-aspect",    "4:3"}));
 }
 
 TEST(ConversionBuilder, FrameSizesByOption)
@@ -253,9 +255,28 @@ TEST(ConversionBuilder, MergedVectorJoinsEveryTask)
     SplitRule split;
     split.runChoice = split.currentChoice = "No split";
     EngineArguments a = BuildMergedArguments({{"/a.mkv", 0}, {"/b.wmv", 1}}, s, split, "/out/", 4711);
-    EXPECT_EQ(Entries(a), (Words{"ffmain", "-threads", "1", "-ivs", "&new &file /a.mkv", "-ias", "&file /a.mkv", "-ivs",
-                                 "&new &dshow &file /b.wmv", "-ias", "&file /b.wmv", "-ar", "48000", "-ac", "2", "-ab",
-                                 "128.000000", "-b", "900", "-s", "640x480", "/out/Compound4711.mp4"}));
+    EXPECT_EQ(Entries(a), (Words{"ffmain",
+                                 "-threads",
+                                 "1",
+                                 "-ivs",
+                                 "&new &file /a.mkv",
+                                 "-ias",
+                                 "&file /a.mkv",
+                                 "-ivs",
+                                 "&new &dshow &file /b.wmv",
+                                 "-ias",
+                                 "&file /b.wmv",
+                                 "-ar",
+                                 "48000",
+                                 "-ac",
+                                 "2",
+                                 "-ab",
+                                 "128.000000",
+                                 "-b",
+                                 "900",
+                                 "-s",
+                                 "640x480",
+                                 "/out/Compound4711.mp4"}));
 }
 
 TEST(ConversionBuilder, VectorGrowsAndEntriesKeepTheirBound)

@@ -108,7 +108,7 @@ TEST(ConversionAspect, LetterboxPadsRoundHalvesToEven)
 {
     ProfileSettings s = EmptyProfileSettings();
     SetLetterboxPads(s, 10, 12);
-    EXPECT_EQ(s.nVideoPadLeft, 6);  // 5 is odd
+    EXPECT_EQ(s.nVideoPadLeft, 6); // 5 is odd
     EXPECT_EQ(s.nVideoPadRight, 6);
     EXPECT_EQ(s.nVideoPadTop, 6);
     SetLetterboxPads(s, 9, -1);

@@ -80,8 +80,9 @@ TEST(ConversionWorkedExample, SelectedTracksTrimAndSubtitle)
     probed.audioTracks[1].selected = 1;
     ProfileSettings s = WorkedExample();
     s.nVideoRiszeOption = 5;
-    PerFileTask task{s, probed, source, folder.path("tracks.mkv"),
-                     testmedia::ClipPath(testmedia::Clip::SubtitleText), 0, 500000, 0, 1500000};
+    PerFileTask task{
+        s,      probed, source, folder.path("tracks.mkv"), testmedia::ClipPath(testmedia::Clip::SubtitleText), 0,
+        500000, 0,      1500000};
     EngineArguments arguments = BuildPerFileArguments(task, NoSplit());
     ASSERT_EQ(RunEngine(arguments), 0) << (messages.empty() ? "" : messages[0]);
     auto facts = testmedia::ProbeFile(folder.path("tracks.mkv"));

@@ -222,7 +222,8 @@ private slots:
         QCOMPARE(saved.nAudioVolume, 400);
         QCOMPARE(std::string(saved.cVideoCodec), std::string("h264"));
         QCOMPARE(platform::ini::ReadString(profilePath_, "New MP4", "nAudioVolume"), std::string("256"));
-        QCOMPARE(platform::ini::ReadString(folder_.path("tvcdef.ini"), "default", "mp4.ini"), std::string("Louder MP4"));
+        QCOMPARE(platform::ini::ReadString(folder_.path("tvcdef.ini"), "default", "mp4.ini"),
+                 std::string("Louder MP4"));
     }
 
     void padColorRoundTripAndChooser()
@@ -314,8 +315,8 @@ private:
     {
         SplitRule split;
         split.runChoice = split.currentChoice = "No split";
-        return BuildPerFileArguments({task.settings, task.probed, task.sourcePath, task.destinationPath, task.subtitlePath},
-                                     split)
+        return BuildPerFileArguments(
+                   {task.settings, task.probed, task.sourcePath, task.destinationPath, task.subtitlePath}, split)
             .entries();
     }
 

@@ -48,7 +48,8 @@ private slots:
 
     void uncheckingEveryTrackAndCancellingStillClearsTheFlags()
     {
-        auto task = CreateTask(testmedia::ClipPath(testmedia::Clip::MatroskaTracks), current_, -1, folder_.path("out/"));
+        auto task =
+            CreateTask(testmedia::ClipPath(testmedia::Clip::MatroskaTracks), current_, -1, folder_.path("out/"));
         QCOMPARE(task->probed.audioTracks.size(), std::size_t(2));
         WhenShown<AudioTrackDialog>([](AudioTrackDialog* dialog) {
             QCOMPARE(dialog->findChild<QListWidget*>("tracks")->item(0)->checkState(), Qt::Checked);
@@ -64,13 +65,16 @@ private slots:
     void keepingTracksOneAndTwoGivesExactlyThoseTwoStreams()
     {
         const std::string clip = folder_.path("three.mkv");
-        QCOMPARE(platform::RunAndWait("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                                 "testsrc2=size=160x120:rate=25:duration=1", "-f", "lavfi", "-i",
-                                                 "sine=frequency=300:duration=1", "-f", "lavfi", "-i",
-                                                 "sine=frequency=500:duration=1", "-f", "lavfi", "-i",
-                                                 "sine=frequency=700:duration=1", "-map", "0", "-map", "1", "-map",
-                                                 "2", "-map", "3", "-c:v", "libx264", "-preset", "ultrafast",
-                                                 "-c:a", "aac", clip}),
+        QCOMPARE(platform::RunAndWait("ffmpeg",
+                                      {"-v",   "error",   "-nostdin", "-y",
+                                       "-f",   "lavfi",   "-i",       "testsrc2=size=160x120:rate=25:duration=1",
+                                       "-f",   "lavfi",   "-i",       "sine=frequency=300:duration=1",
+                                       "-f",   "lavfi",   "-i",       "sine=frequency=500:duration=1",
+                                       "-f",   "lavfi",   "-i",       "sine=frequency=700:duration=1",
+                                       "-map", "0",       "-map",     "1",
+                                       "-map", "2",       "-map",     "3",
+                                       "-c:v", "libx264", "-preset",  "ultrafast",
+                                       "-c:a", "aac",     clip}),
                  0);
         auto task = CreateTask(clip, current_, -1, folder_.path("out/"));
         QCOMPARE(task->probed.audioTracks.size(), std::size_t(3));
@@ -168,7 +172,8 @@ private slots:
     {
         TrakkelBinding trakkel;
         QVERIFY(trakkel.Load());
-        auto task = CreateTask(testmedia::ClipPath(testmedia::Clip::MatroskaTracks), current_, -1, folder_.path("out/"));
+        auto task =
+            CreateTask(testmedia::ClipPath(testmedia::Clip::MatroskaTracks), current_, -1, folder_.path("out/"));
         QMainWindow window;
         window.show();
         QString question;

@@ -30,10 +30,10 @@ std::pair<int, std::string> RunDiscora(const std::vector<std::string>& arguments
 std::string MakeDvdStream(const TempFolder& folder, const std::string& name)
 {
     const std::string path = folder.path(name);
-    int rc = platform::RunAndWait("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-f", "lavfi", "-i",
-                                             "testsrc2=size=720x576:rate=25:duration=1", "-f", "lavfi", "-i",
-                                             "sine=frequency=440:sample_rate=48000:duration=1", "-target", "pal-dvd",
-                                             path});
+    int rc =
+        platform::RunAndWait("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-f", "lavfi", "-i",
+                                        "testsrc2=size=720x576:rate=25:duration=1", "-f", "lavfi", "-i",
+                                        "sine=frequency=440:sample_rate=48000:duration=1", "-target", "pal-dvd", path});
     return rc == 0 ? path : std::string();
 }
 
@@ -84,7 +84,8 @@ TEST(Discora, DryRunPrintsThePlanForEachKindOfDisc)
 
     auto [imageCode, burn] = RunDiscora({"--dry-run", "--device", "/dev/sr7", "burn", "-f", iso, "-t", "DVD"});
     EXPECT_EQ(imageCode, 0);
-    EXPECT_NE(burn.find("xorriso -as cdrecord -v dev=/dev/sr7 blank=as_needed -eject " + iso), std::string::npos) << burn;
+    EXPECT_NE(burn.find("xorriso -as cdrecord -v dev=/dev/sr7 blank=as_needed -eject " + iso), std::string::npos)
+        << burn;
     EXPECT_FALSE(fs::exists(folder.path("a.iso")));
 }
 

@@ -107,7 +107,8 @@ TEST(ferrixCopy, SecondRunLeavesTheFirstCopiesUntouched)
     EXPECT_EQ(cards.folder.read("player/MP_ROOT/VIDEO/clip.mp4"), "video");
     EXPECT_EQ(cards.folder.read("player/MP_ROOT/VIDEO/clip.THM"), "thumbnail");
     // No temporary is left beside them.
-    EXPECT_EQ(std::distance(fs::directory_iterator(cards.folder.path("player/MP_ROOT/VIDEO")), fs::directory_iterator()), 2);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(cards.folder.path("player/MP_ROOT/VIDEO")), fs::directory_iterator()), 2);
 }
 
 TEST(ferrixCopy, FolderDestinationIsMadeOneLevelDeepOnly)

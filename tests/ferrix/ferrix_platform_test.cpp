@@ -13,9 +13,8 @@ namespace fs = std::filesystem;
 
 TEST(ferrixRemovableDrives, MountTableFieldsAreDecoded)
 {
-    const auto entries = platform::ParseMountTable(
-        "/dev/sdb1 /media/u/MY\\040CARD vfat rw 0 0\n"
-        "proc /proc proc rw 0 0\n");
+    const auto entries = platform::ParseMountTable("/dev/sdb1 /media/u/MY\\040CARD vfat rw 0 0\n"
+                                                   "proc /proc proc rw 0 0\n");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].device, "/dev/sdb1");
     EXPECT_EQ(entries[0].mountPoint, "/media/u/MY CARD");

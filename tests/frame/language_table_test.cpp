@@ -34,10 +34,10 @@ TEST(LanguageTable, PacksAreListedInNameOrderAndNamelessFilesSkipped)
     std::vector<std::string> names;
     for (const LanguagePack& pack : p.table.ListLanguages())
         names.push_back(pack.name + "|" + pack.fileName);
-    EXPECT_EQ(names, (std::vector<std::string>{"English|a_english.ini", "Deutsch (German)|b_german.ini",
-                                               "Deutsch (German)|d_german_copy.ini",
-                                               "Deutsch (German (Swiss))|e_swiss.ini",
-                                               "日本語 (Japanese)|f_japanese.ini"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"English|a_english.ini", "Deutsch (German)|b_german.ini",
+                                        "Deutsch (German)|d_german_copy.ini", "Deutsch (German (Swiss))|e_swiss.ini",
+                                        "日本語 (Japanese)|f_japanese.ini"}));
     p.table.SetLanguageFolder(""); // ignored
     EXPECT_EQ(p.table.ListLanguages().size(), 5u);
 }

@@ -56,7 +56,8 @@ TEST(StartupSettings, AnUnwritableProgramFolderSendsOutputToTheVideosFolder)
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes anywhere";
     TempFolder program;
-    std::filesystem::permissions(program.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(program.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_NE(DefaultOutputFolder(program.path()).find("/Reelvane/"), std::string::npos);
     std::filesystem::permissions(program.path(), std::filesystem::perms::owner_all);
 }

@@ -34,8 +34,9 @@ std::unique_ptr<bluvat::SourceReader> ReaderOfKind(const std::string& path)
 
 std::vector<std::string> Lavfi(const std::string& video, const std::string& audio)
 {
-    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-f", "lavfi", "-i",
-            "sine=frequency=440:sample_rate=48000:duration=1", "-c:v", video, "-c:a", audio};
+    return {"-f",   "lavfi", "-i",   "testsrc=size=160x120:rate=25:duration=1",
+            "-f",   "lavfi", "-i",   "sine=frequency=440:sample_rate=48000:duration=1",
+            "-c:v", video,   "-c:a", audio};
 }
 
 std::vector<std::string> With(std::vector<std::string> base, const std::vector<std::string>& more)
@@ -48,8 +49,9 @@ std::vector<std::string> With(std::vector<std::string> base, const std::vector<s
 void AddDisplaySet(Bytes& out, uint32_t pts, bool shown)
 {
     auto segment = [&](uint8_t type, const Bytes& body) {
-        const Bytes header = {'P', 'G', uint8_t(pts >> 24), uint8_t(pts >> 16), uint8_t(pts >> 8), uint8_t(pts), 0, 0, 0, 0,
-                              type, uint8_t(body.size() >> 8), uint8_t(body.size())};
+        const Bytes header = {
+            'P', 'G',  uint8_t(pts >> 24),        uint8_t(pts >> 16),  uint8_t(pts >> 8), uint8_t(pts), 0, 0, 0,
+            0,   type, uint8_t(body.size() >> 8), uint8_t(body.size())};
         out.insert(out.end(), header.begin(), header.end());
         out.insert(out.end(), body.begin(), body.end());
     };
@@ -80,7 +82,8 @@ std::vector<Bytes> fuzz::Seeds()
         add(MediaSeed("aac.ts", With(Lavfi("libx264", "aac"), x264), kSeedBytes));
         break;
     case SourceKind::SourcePackets:
-        add(MediaSeed("h264.m2ts", With(Lavfi("libx264", "ac3"), With(x264, {"-f", "mpegts", "-mpegts_m2ts_mode", "1"})),
+        add(MediaSeed("h264.m2ts",
+                      With(Lavfi("libx264", "ac3"), With(x264, {"-f", "mpegts", "-mpegts_m2ts_mode", "1"})),
                       kSeedBytes));
         add(MediaSeed("lpcm.m2ts", With(Lavfi("mpeg2video", "pcm_bluray"), {"-f", "mpegts", "-mpegts_m2ts_mode", "1"}),
                       kSeedBytes));

@@ -18,9 +18,10 @@ public:
     {
         std::error_code ec;
         const char* chosen = std::getenv("TMPDIR");
-        const std::filesystem::path base = chosen && *chosen                         ? chosen
-                                           : std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm"
-                                                                                       : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = chosen && *chosen ? chosen
+                                           : std::filesystem::is_directory("/dev/shm", ec)
+                                               ? "/dev/shm"
+                                               : std::filesystem::temp_directory_path();
         std::string pattern = (base / "reelvane-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             Broken("cannot make a scratch folder under " + base.string());

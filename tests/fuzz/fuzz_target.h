@@ -22,7 +22,10 @@ std::string Scratch(const std::string& name);
 
 Bytes ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const uint8_t* data, std::size_t size);
-inline void WriteFile(const std::string& path, const Bytes& bytes) { WriteFile(path, bytes.data(), bytes.size()); }
+inline void WriteFile(const std::string& path, const Bytes& bytes)
+{
+    WriteFile(path, bytes.data(), bytes.size());
+}
 
 // The first `keep` bytes of a file the ffmpeg program makes from `arguments` (the output path is
 // added); nothing when ffmpeg failed.

@@ -18,8 +18,9 @@ std::vector<fuzz::Bytes> fuzz::Seeds()
         if (!pack.empty())
             seeds.push_back(std::move(pack));
     }
-    const std::string small = "[Info]\nLanguage=Deutsch (German)\n[CONVERSION_INFO]\n"
-                              "strFormatInfo=%-20s#13%+05d:%02d:%#08.3f %.3f %d %%\n[MAIN_DLG]\nstrAddFileInfo=#17#19#1\n";
+    const std::string small =
+        "[Info]\nLanguage=Deutsch (German)\n[CONVERSION_INFO]\n"
+        "strFormatInfo=%-20s#13%+05d:%02d:%#08.3f %.3f %d %%\n[MAIN_DLG]\nstrAddFileInfo=#17#19#1\n";
     seeds.emplace_back(small.begin(), small.end());
     return seeds;
 }

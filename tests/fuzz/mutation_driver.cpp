@@ -42,7 +42,10 @@ private:
     std::size_t Below(std::size_t n) { return n == 0 ? 0 : random_() % n; }
 
     // Places near the head, where headers and tables sit, are picked more often.
-    std::size_t Place(const Bytes& data) { return Below(random_() % 3 ? std::min<std::size_t>(data.size(), 2048) : data.size()); }
+    std::size_t Place(const Bytes& data)
+    {
+        return Below(random_() % 3 ? std::min<std::size_t>(data.size(), 2048) : data.size());
+    }
 
     void Mutate(Bytes& data)
     {
@@ -64,7 +67,8 @@ private:
             if (data.size() > 2) {
                 std::size_t from = Below(data.size()), to = Place(data);
                 std::size_t n = std::min({Below(512), data.size() - from, data.size() - to});
-                std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), n, data.begin() + static_cast<std::ptrdiff_t>(to));
+                std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), n,
+                            data.begin() + static_cast<std::ptrdiff_t>(to));
             }
             break;
         case 3: { // insert a range, repeating part of the input or bringing in another seed
@@ -79,7 +83,8 @@ private:
             if (!data.empty()) {
                 std::size_t at = Place(data);
                 std::size_t n = std::min(Below(256) + 1, data.size() - at);
-                data.erase(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + n));
+                data.erase(data.begin() + static_cast<std::ptrdiff_t>(at),
+                           data.begin() + static_cast<std::ptrdiff_t>(at + n));
             }
             break;
         case 5: // cut anywhere
@@ -96,7 +101,8 @@ private:
     {
         std::size_t from = Below(source.size());
         std::size_t n = std::min(Below(512) + 1, source.size() - from);
-        return Bytes(source.begin() + static_cast<std::ptrdiff_t>(from), source.begin() + static_cast<std::ptrdiff_t>(from + n));
+        return Bytes(source.begin() + static_cast<std::ptrdiff_t>(from),
+                     source.begin() + static_cast<std::ptrdiff_t>(from + n));
     }
 
     const std::vector<Bytes>& seeds_;
@@ -209,7 +215,8 @@ int main(int argc, char** argv)
     if (mode == "seeds" && argc == 3)
         return WriteSeeds(argv[2]);
     if (mode == "run" && argc >= 4)
-        return RunMutations(argv[0], std::atol(argv[2]), std::atoi(argv[3]), std::vector<std::string>(argv + 4, argv + argc));
+        return RunMutations(argv[0], std::atol(argv[2]), std::atoi(argv[3]),
+                            std::vector<std::string>(argv + 4, argv + argc));
     std::fprintf(stderr, "usage: %s seeds FOLDER | run COUNT SECONDS [FOUND_FOLDER...]\n", argv[0]);
     return 2;
 }

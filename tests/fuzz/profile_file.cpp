@@ -24,7 +24,8 @@ bool HeldAsIs(std::string_view text)
 {
     if (text.empty())
         return true;
-    const bool quoted = text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
+    const bool quoted =
+        text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
     return !Blank(text.front()) && !Blank(text.back()) && !quoted;
 }
 
@@ -40,10 +41,15 @@ bool SameReal(float a, float b)
 
 void ExpectSavedAsRead(const ProfileSettings& read, const ProfileSettings& again)
 {
-    const std::pair<std::string_view, std::string_view> texts[] = {
-        {read.FormatName, again.FormatName}, {read.FormatHint, again.FormatHint}, {read.TargetType, again.TargetType},
-        {read.BeforePara, again.BeforePara}, {read.Para, again.Para},             {read.PostProcess, again.PostProcess},
-        {read.cAudioCodec, again.cAudioCodec}, {read.cVideoCodec, again.cVideoCodec}, {read.BurnType, again.BurnType}};
+    const std::pair<std::string_view, std::string_view> texts[] = {{read.FormatName, again.FormatName},
+                                                                   {read.FormatHint, again.FormatHint},
+                                                                   {read.TargetType, again.TargetType},
+                                                                   {read.BeforePara, again.BeforePara},
+                                                                   {read.Para, again.Para},
+                                                                   {read.PostProcess, again.PostProcess},
+                                                                   {read.cAudioCodec, again.cAudioCodec},
+                                                                   {read.cVideoCodec, again.cVideoCodec},
+                                                                   {read.BurnType, again.BurnType}};
     for (const auto& [before, after] : texts)
         if (HeldAsIs(before) && before != after)
             fuzz::Broken("a saved text reads back differently");
@@ -52,9 +58,10 @@ void ExpectSavedAsRead(const ProfileSettings& read, const ProfileSettings& again
                        &ProfileSettings::nVideoBitRateLevel3})
         if (!SameReal(read.*field, again.*field))
             fuzz::Broken("a saved real reads back differently");
-    for (auto field : {&ProfileSettings::bDisableAudio, &ProfileSettings::nAudioCustomSampleRate, &ProfileSettings::nAudioVolume,
-                       &ProfileSettings::nVideoCustomBitRate, &ProfileSettings::nVideoCropLeft, &ProfileSettings::nVideoPadColor,
-                       &ProfileSettings::nVideoCustomSizeY, &ProfileSettings::nAspect, &ProfileSettings::bCanBurn})
+    for (auto field :
+         {&ProfileSettings::bDisableAudio, &ProfileSettings::nAudioCustomSampleRate, &ProfileSettings::nAudioVolume,
+          &ProfileSettings::nVideoCustomBitRate, &ProfileSettings::nVideoCropLeft, &ProfileSettings::nVideoPadColor,
+          &ProfileSettings::nVideoCustomSizeY, &ProfileSettings::nAspect, &ProfileSettings::bCanBurn})
         if (read.*field != again.*field)
             fuzz::Broken("a saved number reads back differently");
 }

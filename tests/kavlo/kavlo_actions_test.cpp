@@ -45,7 +45,8 @@ TEST(kavloActions, ConvertNowWritesNewFileBesideTheTargetAndEnds)
     EXPECT_EQ(ui.progress.front(), 0);
     EXPECT_EQ(ui.progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
-    EXPECT_EQ(Names(folder.path("")), (std::vector<std::string>{"camera.mov", "clip.mov", "new_clip.mov", kTemplateName}));
+    EXPECT_EQ(Names(folder.path("")),
+              (std::vector<std::string>{"camera.mov", "clip.mov", "new_clip.mov", kTemplateName}));
     EXPECT_EQ(ReadBytes(folder.path("clip.mov")), target);
     EXPECT_EQ(TopLevel(ReadBytes(folder.path("new_clip.mov"))).front().type, "skip");
 }
@@ -68,7 +69,8 @@ TEST(kavloActions, RefusedConversionLeavesAnEarlierOutputAndNoTemporaryFiles)
     EXPECT_EQ(kavlo::ConvertChosen(folder.path(""), "clip.mov", kTemplateName, ui), kavlo::Outcome::StayOpen);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kavlo::kSampleSizeNotOne}));
     EXPECT_EQ(folder.read("new_clip.mov"), "earlier output");
-    EXPECT_EQ(Names(folder.path("")), (std::vector<std::string>{"camera.mov", "clip.mov", "new_clip.mov", kTemplateName}));
+    EXPECT_EQ(Names(folder.path("")),
+              (std::vector<std::string>{"camera.mov", "clip.mov", "new_clip.mov", kTemplateName}));
 
     // A finished conversion replaces the earlier output.
     CopyInto(folder, Media().target, "clip.mov");
@@ -94,7 +96,8 @@ TEST(kavloActions, BatchPathsThatCannotBeUsedShowWhyAndWriteNothing)
         {folder.path("gone.mov"), templ, output, kavlo::kCannotRead + folder.path("gone.mov")},
         {target, broken, output, kavlo::kTemplateDamaged},
         {broken, templ, output, kavlo::kTargetDamaged},
-        {target, templ, folder.path("no/such/folder/out.mov"), kavlo::kCannotWrite + folder.path("no/such/folder/out.mov")},
+        {target, templ, folder.path("no/such/folder/out.mov"),
+         kavlo::kCannotWrite + folder.path("no/such/folder/out.mov")},
     };
     const Bytes before = ReadBytes(target);
     for (const Case& c : cases) {
@@ -104,5 +107,6 @@ TEST(kavloActions, BatchPathsThatCannotBeUsedShowWhyAndWriteNothing)
     }
     EXPECT_EQ(ReadBytes(target), before);
     EXPECT_FALSE(std::filesystem::exists(output));
-    EXPECT_EQ(Names(folder.path("")), (std::vector<std::string>{"broken.mov", "camera.mov", "clip.mov", kTemplateName}));
+    EXPECT_EQ(Names(folder.path("")),
+              (std::vector<std::string>{"broken.mov", "camera.mov", "clip.mov", kTemplateName}));
 }

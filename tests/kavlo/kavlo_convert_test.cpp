@@ -91,12 +91,14 @@ void ExpectRebuilt(const Bytes& out, const Bytes& target, const kavlo::CameraTem
     // Audio: chunks of the given size, the last one holding what is left, after each video chunk.
     const Bytes samples = Concatenated(targetAudio);
     const uint32_t chunks = (samples.size() + audioSamplesPerChunk - 1) / audioSamplesPerChunk;
-    const uint32_t last = samples.size() % audioSamplesPerChunk ? samples.size() % audioSamplesPerChunk : audioSamplesPerChunk;
+    const uint32_t last =
+        samples.size() % audioSamplesPerChunk ? samples.size() % audioSamplesPerChunk : audioSamplesPerChunk;
     EXPECT_EQ(TableEntries(out, *Child(out, audio, "stsc")),
               (std::vector<uint32_t>{1, audioSamplesPerChunk, 1, chunks, last, 1}));
     const std::vector<uint32_t> audioChunks = TableEntries(out, *Child(out, audio, "stco"));
     ASSERT_EQ(audioChunks.size(), chunks);
-    EXPECT_EQ(audioChunks[0], videoChunks[0] + 18 + targetFrames[0].size() + targetFrames[1].size() + targetFrames[2].size());
+    EXPECT_EQ(audioChunks[0],
+              videoChunks[0] + 18 + targetFrames[0].size() + targetFrames[1].size() + targetFrames[2].size());
     EXPECT_EQ(Concatenated(Samples(out, audio)), samples);
     EXPECT_EQ(Bytes_(out, *Child(out, audio, "stsd")), camera.audioStsd);
 
@@ -127,8 +129,9 @@ void ExpectSkipPatch(const Bytes& out, const kavlo::CameraTemplate& camera)
 void ExpectPlayable(const std::string& path, int frames, long samples)
 {
     EXPECT_EQ(platform::RunAndWait("ffmpeg", {"-v", "error", "-xerror", "-i", path, "-f", "null", "-"}), 0);
-    auto videoFrames = platform::RunAndCapture("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0",
-                                                           "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", path});
+    auto videoFrames =
+        platform::RunAndCapture("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                                            "stream=nb_read_frames", "-of", "csv=p=0", path});
     ASSERT_TRUE(videoFrames);
     EXPECT_EQ(std::stoi(*videoFrames), frames);
     auto audioFrames = platform::RunAndCapture("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
@@ -158,7 +161,8 @@ TEST(kavloConvert, RebuildsConvertedClipInCameraLayoutForEitherTrackOrder)
         ExpectSkipPatch(out, camera);
         TempFolder folder;
         WriteBytes(folder.path("out.mov"), out);
-        ExpectPlayable(folder.path("out.mov"), 10, static_cast<long>(Concatenated(Samples(target, *SampleTable(target, "soun"))).size()));
+        ExpectPlayable(folder.path("out.mov"), 10,
+                       static_cast<long>(Concatenated(Samples(target, *SampleTable(target, "soun"))).size()));
     }
 }
 

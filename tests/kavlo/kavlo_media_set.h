@@ -12,13 +12,13 @@ namespace kavlo_test {
 
 struct MediaSet {
     TempFolder folder;
-    std::string target;            // 30 fps, 10 frames, video track first
-    std::string targetAudioFirst;  // the same with the audio track first
+    std::string target;             // 30 fps, 10 frames, video track first
+    std::string targetAudioFirst;   // the same with the audio track first
     std::string targetAtCameraRate; // 15 fps like the camera, 10 frames
-    std::string stereo;            // u-law, 2 channels: 2-byte samples
-    std::string wideband;          // u-law at 16000 Hz
-    std::string linearPcm;         // 16-bit PCM instead of u-law
-    std::string cameraClip;        // camera layout, 15 fps, made from a converted clip
+    std::string stereo;             // u-law, 2 channels: 2-byte samples
+    std::string wideband;           // u-law at 16000 Hz
+    std::string linearPcm;          // 16-bit PCM instead of u-law
+    std::string cameraClip;         // camera layout, 15 fps, made from a converted clip
 };
 
 // Built on first use; every path is under one folder that is removed at exit.

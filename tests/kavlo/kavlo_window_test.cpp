@@ -23,10 +23,7 @@ const QString kTemplateName = QString::fromUtf8(kavlo::kTemplatePrefix) + "camer
 
 class WindowDriver {
 public:
-    WindowDriver() : window([this](const QString& text) { messages << text; })
-    {
-        window.show();
-    }
+    WindowDriver() : window([this](const QString& text) { messages << text; }) { window.show(); }
 
     QStringList Items(const char* list)
     {

@@ -14,16 +14,25 @@ bool MakeMov(const std::string& path, const MovSpec& spec)
     std::ostringstream duration;
     duration << std::fixed << std::setprecision(6) << static_cast<double>(spec.frames) / spec.framesPerSecond;
     std::vector<std::string> args = {
-        "-hide_banner", "-loglevel", "error", "-y",
-        "-f", "lavfi", "-i", "testsrc=size=320x240:rate=" + std::to_string(spec.framesPerSecond),
-        "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=" + std::to_string(spec.sampleRate) + ":duration=" + duration.str(),
+        "-hide_banner",
+        "-loglevel",
+        "error",
+        "-y",
+        "-f",
+        "lavfi",
+        "-i",
+        "testsrc=size=320x240:rate=" + std::to_string(spec.framesPerSecond),
+        "-f",
+        "lavfi",
+        "-i",
+        "sine=frequency=440:sample_rate=" + std::to_string(spec.sampleRate) + ":duration=" + duration.str(),
     };
     if (spec.audioFirst)
         args.insert(args.end(), {"-map", "1:a", "-map", "0:v"});
     else
         args.insert(args.end(), {"-map", "0:v", "-map", "1:a"});
-    args.insert(args.end(), {"-frames:v", std::to_string(spec.frames), "-c:v", "mpeg4", "-c:a", spec.audioCodec,
-                             "-ac", std::to_string(spec.channels), path});
+    args.insert(args.end(), {"-frames:v", std::to_string(spec.frames), "-c:v", "mpeg4", "-c:a", spec.audioCodec, "-ac",
+                             std::to_string(spec.channels), path});
     return platform::RunAndWait("ffmpeg", args) == 0;
 }
 
@@ -35,8 +44,8 @@ Bytes ReadBytes(const std::string& path)
 
 void WriteBytes(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 uint32_t U32(const Bytes& bytes, std::size_t at)
@@ -94,8 +103,8 @@ namespace {
 
 bool IsContainer(const std::string& type)
 {
-    return type == "moov" || type == "trak" || type == "mdia" || type == "minf" || type == "stbl" ||
-           type == "edts" || type == "dinf";
+    return type == "moov" || type == "trak" || type == "mdia" || type == "minf" || type == "stbl" || type == "edts" ||
+           type == "dinf";
 }
 
 bool Fills(const Bytes& bytes, const Box& box)

@@ -68,10 +68,17 @@ std::string Translation(const std::string& file, const std::string& section, con
 
 TEST(LanguagePacks, FolderHoldsTheShippedPacks)
 {
-    const std::vector<std::string> expected = {
-        "chinese_simplified.ini", "chinese_traditional.ini", "english.ini", "french.ini",
-        "german.ini", "italian.ini", "japanese.ini", "korean.ini", "portuguese_brazil.ini",
-        "russian.ini", "spanish.ini"};
+    const std::vector<std::string> expected = {"chinese_simplified.ini",
+                                               "chinese_traditional.ini",
+                                               "english.ini",
+                                               "french.ini",
+                                               "german.ini",
+                                               "italian.ini",
+                                               "japanese.ini",
+                                               "korean.ini",
+                                               "portuguese_brazil.ini",
+                                               "russian.ini",
+                                               "spanish.ini"};
     EXPECT_EQ(PackFiles(), expected);
 }
 
@@ -88,12 +95,25 @@ TEST(LanguagePacks, FilesAreUtf8WithoutByteOrderMark)
 
 TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
 {
-    const std::vector<std::pair<std::string, std::size_t>> expected = {
-        {"Info", 1}, {"COMMON_INFO", 1}, {"CONVERSION_INFO", 3}, {"MAIN_DLG", 75}, {"OPTION_DLG", 11},
-        {"OPTION_AUDIO_DLG", 14}, {"OPTION_VIDEO_DLG", 13}, {"OPTION_RESIZE_DLG", 5},
-        {"OPTION_CROPPAD_DLG", 15}, {"OPTION_GENERAL_DLG", 2}, {"NEWPROFILE_DLG", 6}, {"AUDIO_DLG", 3},
-        {"SUBTITLE_DLG", 11}, {"FILEINFO_DLG", 7}, {"ABOUT_DLG", 7}, {"WINDOW_INFO", 7}, {"RUN_INFO", 15},
-        {"EXTRACT_DLG", 1}, {"SUBTITLE_STYLE_DLG", 18}};
+    const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
+                                                                       {"COMMON_INFO", 1},
+                                                                       {"CONVERSION_INFO", 3},
+                                                                       {"MAIN_DLG", 75},
+                                                                       {"OPTION_DLG", 11},
+                                                                       {"OPTION_AUDIO_DLG", 14},
+                                                                       {"OPTION_VIDEO_DLG", 13},
+                                                                       {"OPTION_RESIZE_DLG", 5},
+                                                                       {"OPTION_CROPPAD_DLG", 15},
+                                                                       {"OPTION_GENERAL_DLG", 2},
+                                                                       {"NEWPROFILE_DLG", 6},
+                                                                       {"AUDIO_DLG", 3},
+                                                                       {"SUBTITLE_DLG", 11},
+                                                                       {"FILEINFO_DLG", 7},
+                                                                       {"ABOUT_DLG", 7},
+                                                                       {"WINDOW_INFO", 7},
+                                                                       {"RUN_INFO", 15},
+                                                                       {"EXTRACT_DLG", 1},
+                                                                       {"SUBTITLE_STYLE_DLG", 18}};
     std::vector<std::pair<std::string, std::size_t>> actual;
     for (const auto& [section, keys] : ReadPack("english.ini"))
         actual.push_back({section, keys.size()});
@@ -158,7 +178,8 @@ TEST(LanguagePacks, EveryPackHasExactlyTheEnglishSectionsAndKeys)
                     continue;
                 // The reader takes the first of two equal keys; a second one is silently lost.
                 EXPECT_TRUE(seen.insert({section, key}).second) << file << ": " << section << "/" << key << " twice";
-                EXPECT_TRUE(english.count({section, key})) << file << ": " << section << "/" << key << " is not an English key";
+                EXPECT_TRUE(english.count({section, key}))
+                    << file << ": " << section << "/" << key << " is not an English key";
             }
         }
         for (const auto& where : english)
@@ -215,7 +236,8 @@ TEST(LanguagePacks, TextsAreWholeAndFitTheReadCapacity)
             // An empty value is not a missing one: it would blank out the built-in text.
             EXPECT_EQ(text.empty(), english.empty()) << at;
             // The reader drops quotes around a value; the text must read back as written.
-            EXPECT_NE(bytes.find(where.second + "=" + text + "\n"), std::string::npos) << at << " does not read back as written";
+            EXPECT_NE(bytes.find(where.second + "=" + text + "\n"), std::string::npos)
+                << at << " does not read back as written";
         }
     }
 }

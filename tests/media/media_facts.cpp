@@ -38,8 +38,8 @@ const StreamFacts* FileFacts::First(const std::string& type) const
 
 std::optional<FileFacts> ProbeFile(const std::string& path)
 {
-    auto text = platform::RunAndCapture(
-        "ffprobe", {"-v", "error", "-show_format", "-show_streams", "-of", "json", path});
+    auto text =
+        platform::RunAndCapture("ffprobe", {"-v", "error", "-show_format", "-show_streams", "-of", "json", path});
     if (!text)
         return std::nullopt;
     nlohmann::json json = nlohmann::json::parse(*text, nullptr, false);
@@ -83,9 +83,9 @@ Picture GrabFrame(const std::string& path, double seconds)
     const StreamFacts* video = facts ? facts->First("video") : nullptr;
     if (!video)
         return picture;
-    auto bytes = platform::RunAndCapture(
-        "ffmpeg", {"-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path, "-frames:v", "1",
-                   "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    auto bytes =
+        platform::RunAndCapture("ffmpeg", {"-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path,
+                                           "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     std::size_t expected = static_cast<std::size_t>(video->width) * video->height * 3;
     if (!bytes || bytes->size() != expected)
         return picture;

@@ -15,7 +15,7 @@ struct StreamFacts {
     int height = 0;
     int sampleRate = 0;
     int channels = 0;
-    int64_t bitRate = 0; // 0 when not reported
+    int64_t bitRate = 0;       // 0 when not reported
     std::string displayAspect; // "16:9"
     std::string frameRate;     // average, "25/1"
     int level = 0;             // codec level as ffprobe reports it (H.264: 41 for 4.1)

@@ -46,8 +46,8 @@ void WriteText(const fs::path& path, const std::string& text)
 // Writes under a temporary name and renames, so concurrent test processes never see half a clip.
 void Make(const fs::path& target, const Args& argsWithoutOutput, const std::string& extension)
 {
-    fs::path temporary = target.parent_path() / (".making-" + std::to_string(::getpid()) + "-" +
-                                                 target.filename().string() + extension);
+    fs::path temporary =
+        target.parent_path() / (".making-" + std::to_string(::getpid()) + "-" + target.filename().string() + extension);
     Args args = argsWithoutOutput;
     args.push_back(temporary.string());
     if (platform::RunAndWait("ffmpeg", args) != 0) {
@@ -59,7 +59,8 @@ void Make(const fs::path& target, const Args& argsWithoutOutput, const std::stri
 
 void WriteTextOnce(const fs::path& target, const std::string& text)
 {
-    fs::path temporary = target.parent_path() / (".making-" + std::to_string(::getpid()) + "-" + target.filename().string());
+    fs::path temporary =
+        target.parent_path() / (".making-" + std::to_string(::getpid()) + "-" + target.filename().string());
     WriteText(temporary, text);
     fs::rename(temporary, target);
 }
@@ -79,8 +80,12 @@ void MakeClip(Clip clip, const fs::path& path)
                        "Format: Layer, Start, End, Style, Text\n"
                        "Dialogue: 0,0:00:00.20,0:00:01.50,Default,Styled line\n");
         Make(path,
-             Join({Video("320x240"), Tone(440, 48000), Tone(880, 44100), {"-i", srt.string(), "-i", ass.string()},
-                   {"-map", "0", "-map", "1", "-map", "2", "-map", "3", "-map", "4"}, kH264,
+             Join({Video("320x240"),
+                   Tone(440, 48000),
+                   Tone(880, 44100),
+                   {"-i", srt.string(), "-i", ass.string()},
+                   {"-map", "0", "-map", "1", "-map", "2", "-map", "3", "-map", "4"},
+                   kH264,
                    {"-c:a:0", "ac3", "-ac:a:0", "2", "-c:a:1", "aac", "-c:s:0", "srt", "-c:s:1", "ass",
                     "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ger"}}),
              ".mkv");
@@ -91,33 +96,27 @@ void MakeClip(Clip clip, const fs::path& path)
     case Clip::Standard4x3:
         Make(path, Join({Video("320x240"), Tone(440, 44100), kH264, {"-c:a", "aac"}}), ".mp4");
         return;
-    case Clip::Wide16x9:
-        Make(path, Join({Video("320x180"), Tone(440, 44100), kH264, {"-c:a", "aac"}}), ".mp4");
-        return;
+    case Clip::Wide16x9: Make(path, Join({Video("320x180"), Tone(440, 44100), kH264, {"-c:a", "aac"}}), ".mp4"); return;
     case Clip::Anamorphic:
         Make(path, Join({Video("352x288"), Tone(440, 48000), {"-vf", "setsar=16/11"}, kH264, {"-c:a", "aac"}}), ".mkv");
         return;
     case Clip::TransportStream:
-        Make(path, Join({Video("320x240"), Tone(440, 48000), {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpegts"}}), ".ts");
+        Make(path, Join({Video("320x240"), Tone(440, 48000), {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpegts"}}),
+             ".ts");
         return;
     case Clip::Wmv:
         Make(path, Join({Video("320x240"), Tone(440, 44100), {"-c:v", "wmv2", "-c:a", "wmav2", "-f", "asf"}}), ".wmv");
         return;
-    case Clip::AudioOnly:
-        Make(path, Join({Tone(660, 44100), {"-c:a", "aac"}}), ".mka");
-        return;
+    case Clip::AudioOnly: Make(path, Join({Tone(660, 44100), {"-c:a", "aac"}}), ".mka"); return;
     case Clip::CoverArt:
         Make(path,
-             Join({Tone(440, 44100, 1), {"-f", "lavfi", "-i", "color=red:size=64x64:duration=0.04"},
+             Join({Tone(440, 44100, 1),
+                   {"-f", "lavfi", "-i", "color=red:size=64x64:duration=0.04"},
                    {"-map", "0", "-map", "1", "-c:a", "aac", "-c:v", "png", "-disposition:v:0", "attached_pic"}}),
              ".mp4");
         return;
-    case Clip::NotMedia:
-        WriteTextOnce(path, "This is a text file, not a movie.\n");
-        return;
-    case Clip::SubtitleText:
-        WriteTextOnce(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n");
-        return;
+    case Clip::NotMedia: WriteTextOnce(path, "This is a text file, not a movie.\n"); return;
+    case Clip::SubtitleText: WriteTextOnce(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n"); return;
     }
 }
 

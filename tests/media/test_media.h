@@ -7,16 +7,16 @@
 namespace testmedia {
 
 enum class Clip {
-    MatroskaTracks, // H.264 320x240, AC-3 (eng) and AAC (ger) audio, SRT and ASS subtitles, 2 s
-    Standard4x3,    // MP4, H.264 320x240 + AAC, 2 s
-    Wide16x9,       // MP4, H.264 320x180 + AAC, 2 s
-    Anamorphic,     // Matroska, H.264 352x288 stored with a 16:11 sample aspect (16:9 shown), 2 s
-    TransportStream,// MPEG-TS, MPEG-2 video 320x240 + MP2, 2 s
-    Wmv,            // ASF, WMV2 320x240 + WMA2, 2 s
-    AudioOnly,      // Matroska audio, AAC, 2 s
-    CoverArt,       // MP4, AAC with a PNG cover picture (an attached picture), 1 s
-    NotMedia,       // a text file named .mkv
-    SubtitleText,   // SRT: one cue "SUBTITLE" from 0.5 s to 1.2 s
+    MatroskaTracks,  // H.264 320x240, AC-3 (eng) and AAC (ger) audio, SRT and ASS subtitles, 2 s
+    Standard4x3,     // MP4, H.264 320x240 + AAC, 2 s
+    Wide16x9,        // MP4, H.264 320x180 + AAC, 2 s
+    Anamorphic,      // Matroska, H.264 352x288 stored with a 16:11 sample aspect (16:9 shown), 2 s
+    TransportStream, // MPEG-TS, MPEG-2 video 320x240 + MP2, 2 s
+    Wmv,             // ASF, WMV2 320x240 + WMA2, 2 s
+    AudioOnly,       // Matroska audio, AAC, 2 s
+    CoverArt,        // MP4, AAC with a PNG cover picture (an attached picture), 1 s
+    NotMedia,        // a text file named .mkv
+    SubtitleText,    // SRT: one cue "SUBTITLE" from 0.5 s to 1.2 s
 };
 
 // The folder the clips are made in (created when missing).

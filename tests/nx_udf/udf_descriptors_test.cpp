@@ -19,7 +19,7 @@ VolumeFacts volume(const char* label)
 {
     VolumeFacts facts;
     facts.label = *DecodeUtf8(label);
-    facts.recorded = { 2026, 12, 8, 14, 30, 59, 0 };
+    facts.recorded = {2026, 12, 8, 14, 30, 59, 0};
     facts.partitionLength = 96;
     facts.metadataBlocks = 64;
     facts.nextUniqueId = 39;
@@ -28,7 +28,10 @@ VolumeFacts volume(const char* label)
     return facts;
 }
 
-std::vector<uint8_t> bytes(const Block& b, std::size_t at, std::size_t n) { return { b.begin() + at, b.begin() + at + n }; }
+std::vector<uint8_t> bytes(const Block& b, std::size_t at, std::size_t n)
+{
+    return {b.begin() + at, b.begin() + at + n};
+}
 
 } // namespace
 
@@ -45,8 +48,11 @@ TEST(NxUdfDescriptors, LabelBdmvIdentifiers)
 {
     VolumeFacts facts = volume("BDMV");
     std::vector<uint8_t> shortId(32, 0), longId(128, 0);
-    for (auto* id : { &shortId, &longId }) {
-        std::memcpy(id->data(), "\x08" "BDMV", 5);
+    for (auto* id : {&shortId, &longId}) {
+        std::memcpy(id->data(),
+                    "\x08"
+                    "BDMV",
+                    5);
         id->back() = 5;
     }
     Block pvd = PrimaryVolumeDescriptor(facts);
@@ -62,7 +68,7 @@ TEST(NxUdfDescriptors, LabelBdmvIdentifiers)
     EXPECT_EQ(pvd[199], 17);
     EXPECT_EQ(std::string(&pvd[201], &pvd[224]), "OSTA Compressed Unicode");
     // Recording time in UTC: type 1, offset 0.
-    EXPECT_EQ(bytes(pvd, 376, 12), (std::vector<uint8_t> { 0x00, 0x10, 0xEA, 0x07, 12, 8, 14, 30, 59, 0, 0, 0 }));
+    EXPECT_EQ(bytes(pvd, 376, 12), (std::vector<uint8_t>{0x00, 0x10, 0xEA, 0x07, 12, 8, 14, 30, 59, 0, 0, 0}));
 }
 
 TEST(NxUdfDescriptors, LongAndWideLabelsAreCut)
@@ -93,12 +99,12 @@ TEST(NxUdfDescriptors, VolumeDescriptorsHoldTheirNumbers)
     EXPECT_EQ(le16(&lvd[10]), 494);
     EXPECT_EQ(le32(&lvd[212]), 2048u);
     EXPECT_EQ(std::string(&lvd[217], &lvd[236]), "*OSTA UDF Compliant");
-    EXPECT_EQ(bytes(lvd, 240, 3), (std::vector<uint8_t> { 0x50, 0x02, 0x03 }));
+    EXPECT_EQ(bytes(lvd, 240, 3), (std::vector<uint8_t>{0x50, 0x02, 0x03}));
     EXPECT_EQ(le32(&lvd[248]), 4096u);
     EXPECT_EQ(le16(&lvd[256]), 1);
     EXPECT_EQ(le32(&lvd[264]), 70u);
     EXPECT_EQ(le32(&lvd[436]), 64u);
-    EXPECT_EQ(bytes(lvd, 440, 6), (std::vector<uint8_t> { 1, 6, 1, 0, 0, 0 }));
+    EXPECT_EQ(bytes(lvd, 440, 6), (std::vector<uint8_t>{1, 6, 1, 0, 0, 0}));
     EXPECT_EQ(lvd[446], 2);
     EXPECT_EQ(std::string(&lvd[451], &lvd[474]), "*UDF Metadata Partition");
     EXPECT_EQ(le32(&lvd[494]), 0xFFFFFFFFu);
@@ -123,9 +129,9 @@ TEST(NxUdfDescriptors, VolumeDescriptorsHoldTheirNumbers)
     EXPECT_EQ(le32(&anchor[20]), 32u);
     EXPECT_EQ(le32(&anchor[24]), 32768u);
 
-    for (const Block& b : { PrimaryVolumeDescriptor(facts), ImplementationUseVolumeDescriptor(facts), pd, lvd,
-                            UnallocatedSpaceDescriptor(), TerminatingDescriptor(37), lvid, anchor,
-                            FileSetDescriptor(facts) }) {
+    for (const Block& b :
+         {PrimaryVolumeDescriptor(facts), ImplementationUseVolumeDescriptor(facts), pd, lvd,
+          UnallocatedSpaceDescriptor(), TerminatingDescriptor(37), lvid, anchor, FileSetDescriptor(facts)}) {
         EXPECT_EQ(b.size(), 2048u);
         EXPECT_TRUE(TagVerifies(b.data())) << "tag " << le16(b.data());
         EXPECT_EQ(le16(&b[2]), 3);
@@ -168,8 +174,8 @@ TEST(NxUdfDescriptors, ThreeGigabyteFileHasThreePieces)
     EXPECT_EQ(le16(&efe[10]), 380);
     EXPECT_EQ(le16(&efe[34]), 0x0231);
     const uint8_t* ad = &efe[348];
-    uint32_t lengths[] = { 1073739776, 1073739776, 852520448 };
-    uint32_t blocks[] = { 96, 96 + 524287, 96 + 1048574 };
+    uint32_t lengths[] = {1073739776, 1073739776, 852520448};
+    uint32_t blocks[] = {96, 96 + 524287, 96 + 1048574};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(le32(ad + 16 * i), lengths[i]);
         EXPECT_EQ(le32(ad + 16 * i + 4), blocks[i]);
@@ -195,9 +201,9 @@ TEST(NxUdfDescriptors, EntryTimesCarryTheirZone)
 {
     FileEntryFacts entry;
     entry.type = FileType::Folder;
-    entry.access = { 2026, 1, 2, 3, 4, 5, 0 };
-    entry.modification = { 2026, 7, 1, 12, 0, 0, 120 };
-    entry.creation = { 1999, 12, 31, 23, 59, 59, -300 };
+    entry.access = {2026, 1, 2, 3, 4, 5, 0};
+    entry.modification = {2026, 7, 1, 12, 0, 0, 120};
+    entry.creation = {1999, 12, 31, 23, 59, 59, -300};
     entry.allocationDescriptors = ShortAllocation(40, 3);
     Block efe = ExtendedFileEntry(entry);
     EXPECT_EQ(le16(&efe[80]), 0x1000);

@@ -147,7 +147,7 @@ TEST(NxUdfFailure, FullDiskRemovesThePartialImage)
     ASSERT_GE(child, 0);
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
-        rlimit limit { 2 << 20, 2 << 20 };
+        rlimit limit{2 << 20, 2 << 20};
         setrlimit(RLIMIT_FSIZE, &limit);
         _exit(build(temp / "src", image) == -1 ? 0 : 1);
     }

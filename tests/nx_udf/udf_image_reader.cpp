@@ -5,9 +5,18 @@
 
 namespace udf_test {
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return le16(p) | uint32_t(le16(p + 2)) << 16; }
-uint64_t le64(const uint8_t* p) { return le32(p) | uint64_t(le32(p + 4)) << 32; }
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+uint32_t le32(const uint8_t* p)
+{
+    return le16(p) | uint32_t(le16(p + 2)) << 16;
+}
+uint64_t le64(const uint8_t* p)
+{
+    return le32(p) | uint64_t(le32(p + 4)) << 32;
+}
 
 uint16_t ReferenceCrc(const uint8_t* data, std::size_t size)
 {

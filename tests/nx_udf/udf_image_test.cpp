@@ -17,7 +17,10 @@ using namespace udf_test;
 
 namespace {
 
-bool IsZero(const Sector& s) { return std::all_of(s.begin(), s.end(), [](uint8_t b) { return b == 0; }); }
+bool IsZero(const Sector& s)
+{
+    return std::all_of(s.begin(), s.end(), [](uint8_t b) { return b == 0; });
+}
 
 void ExpectDescriptor(const ImageReader& image, uint64_t sector, uint16_t id, uint32_t location)
 {
@@ -48,11 +51,11 @@ TEST(NxUdfImage, EmptyFolderGivesTheBareLayout)
     ImageReader image((temp / "a.iso").string());
     ASSERT_EQ(image.size(), 851968u);
     std::map<uint64_t, std::pair<uint16_t, uint32_t>> tagged = {
-        { 32, { 1, 32 } },   { 33, { 4, 33 } },   { 34, { 5, 34 } }, { 35, { 6, 35 } }, { 36, { 7, 36 } },
-        { 37, { 8, 37 } },   { 64, { 9, 64 } },   { 65, { 8, 65 } }, { 256, { 2, 256 } }, { 288, { 266, 0 } },
-        { 320, { 256, 0 } }, { 321, { 8, 1 } }, { 322, { 266, 2 } }, { 323, { 257, 3 } }, { 384, { 2, 384 } },
+        {32, {1, 32}},   {33, {4, 33}}, {34, {5, 34}},   {35, {6, 35}},   {36, {7, 36}},
+        {37, {8, 37}},   {64, {9, 64}}, {65, {8, 65}},   {256, {2, 256}}, {288, {266, 0}},
+        {320, {256, 0}}, {321, {8, 1}}, {322, {266, 2}}, {323, {257, 3}}, {384, {2, 384}},
     };
-    const char* structures[] = { "BEA01", "NSR03", "TEA01" };
+    const char* structures[] = {"BEA01", "NSR03", "TEA01"};
     for (uint64_t n = 0; n < 416; ++n) {
         if (n >= 16 && n <= 18) {
             Sector s = image.sector(n);
@@ -146,7 +149,7 @@ TEST(NxUdfImage, LargeTreesGrowTheMetadataAndDirectories)
     fs::path src = temp / "src";
     for (int i = 0; i < 300; ++i)
         WriteFile(src / "many" / ("clip_" + std::to_string(1000 + i) + "_with_a_long_name.m2ts"),
-                   pattern(static_cast<std::size_t>(i % 7) * 1000, i));
+                  pattern(static_cast<std::size_t>(i % 7) * 1000, i));
     WriteFile(src / "last.txt", "after the metadata");
     ASSERT_EQ(build(src, temp / "big.iso"), 0);
     ImageReader image((temp / "big.iso").string());
@@ -174,9 +177,9 @@ TEST(NxUdfImage, TimesCarryTheirZone)
     TempFolder temp;
     WriteFile(temp / "src/winter.txt", "w");
     WriteFile(temp / "src/summer.txt", "s");
-    auto at = [](int64_t seconds) { return timespec { static_cast<time_t>(seconds), 0 }; };
-    timespec winter[2] = { at(1768478400), at(1768478400) }; // 2026-01-15 12:00:00 UTC
-    timespec summer[2] = { at(1782907200), at(1782907200) }; // 2026-07-01 12:00:00 UTC
+    auto at = [](int64_t seconds) { return timespec{static_cast<time_t>(seconds), 0}; };
+    timespec winter[2] = {at(1768478400), at(1768478400)}; // 2026-01-15 12:00:00 UTC
+    timespec summer[2] = {at(1782907200), at(1782907200)}; // 2026-07-01 12:00:00 UTC
     ASSERT_EQ(utimensat(AT_FDCWD, (temp / "src/winter.txt").c_str(), winter, 0), 0);
     ASSERT_EQ(utimensat(AT_FDCWD, (temp / "src/summer.txt").c_str(), summer, 0), 0);
 
@@ -190,7 +193,7 @@ TEST(NxUdfImage, TimesCarryTheirZone)
 
     ImageReader image((temp / "t.iso").string());
     Sector summerEntry = image.entry(4), winterEntry = image.entry(5); // sorted by name
-    EXPECT_EQ(summerEntry[98], 14); // hour
+    EXPECT_EQ(summerEntry[98], 14);                                    // hour
     EXPECT_EQ(le16(&summerEntry[92]), 0x1000 + 120);
     EXPECT_EQ(winterEntry[98], 13);
     EXPECT_EQ(le16(&winterEntry[92]), 0x1000 + 60);
@@ -206,7 +209,7 @@ TEST(NxUdfImage, WideNamesAreStoredInSixteenBits)
     ImageReader image((temp / "w.iso").string());
     auto root = image.directory(2);
     ASSERT_EQ(root.size(), 2u);
-    EXPECT_EQ(root[1].name, (std::vector<uint8_t> { 8, 'c', 'a', 'f', 0xE9 }));
+    EXPECT_EQ(root[1].name, (std::vector<uint8_t>{8, 'c', 'a', 'f', 0xE9}));
     auto inner = image.directory(root[1].entryBlock);
     ASSERT_EQ(inner.size(), 2u);
     EXPECT_EQ(inner[1].name[0], 16);

@@ -21,7 +21,7 @@ void MakeMixedTree(const fs::path& src)
     for (int folder = 0; folder < 8; ++folder)
         for (int file = 0; file < 40; ++file)
             WriteFile(src / ("set" + std::to_string(folder)) / ("f" + std::to_string(file) + ".bin"),
-                       pattern(static_cast<std::size_t>(file * 97 + folder), file * 8 + folder));
+                      pattern(static_cast<std::size_t>(file * 97 + folder), file * 8 + folder));
     for (int i = 0; i < 300; ++i)
         WriteFile(src / "three hundred" / ("entry number " + std::to_string(i)), std::to_string(i));
     WriteFile(src / "caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt", "wide");
@@ -96,12 +96,12 @@ TEST(NxUdfReaders, SevenZipExtractsEveryFile)
     TempFolder temp;
     MakeMixedTree(temp / "src");
     ASSERT_EQ(build(temp / "src", temp / "mixed.iso"), 0);
-    auto listing = platform::RunAndCapture("7zz", { "l", (temp / "mixed.iso").string() });
+    auto listing = platform::RunAndCapture("7zz", {"l", (temp / "mixed.iso").string()});
     ASSERT_TRUE(listing);
     EXPECT_NE(listing->find("Type = Udf"), std::string::npos) << *listing;
     EXPECT_NE(listing->find("three hundred/entry number 299"), std::string::npos);
-    ASSERT_TRUE(platform::RunAndCapture("7zz", { "x", "-bd", "-y", "-o" + (temp / "out").string(),
-                                                 (temp / "mixed.iso").string() }));
+    ASSERT_TRUE(platform::RunAndCapture("7zz", {"x", "-bd", "-y", "-o" + (temp / "out").string(),
+                                                (temp / "mixed.iso").string()}));
     ExpectSameTree(temp / "src", temp / "out");
 }
 
@@ -125,9 +125,10 @@ TEST(NxUdfReaders, FileOverFourGigabytesStaysSparse)
 {
     TempFolder temp;
     const uint64_t size = (4ull << 30) + 5000;
-    const std::pair<uint64_t, std::string> marks[] = {
-        { 0, "start" }, { (1ull << 30) - 2050, "across the first piece" }, { (4ull << 30) - 3, "over 4 GiB" },
-        { size - 4, "end!" } };
+    const std::pair<uint64_t, std::string> marks[] = {{0, "start"},
+                                                      {(1ull << 30) - 2050, "across the first piece"},
+                                                      {(4ull << 30) - 3, "over 4 GiB"},
+                                                      {size - 4, "end!"}};
     fs::create_directory(temp / "src");
     {
         int fd = open((temp / "src/huge.m2ts").c_str(), O_WRONLY | O_CREAT, 0644);
@@ -161,10 +162,10 @@ TEST(NxUdfReaders, FileOverFourGigabytesStaysSparse)
     EXPECT_EQ(ReadUdfFile(udf, "/small.txt"), "after the huge one");
     udfread_close(udf);
 
-    auto listing = platform::RunAndCapture("7zz", { "l", (temp / "huge.iso").string() });
+    auto listing = platform::RunAndCapture("7zz", {"l", (temp / "huge.iso").string()});
     ASSERT_TRUE(listing);
     EXPECT_NE(listing->find(std::to_string(size)), std::string::npos) << *listing;
-    ASSERT_TRUE(platform::RunAndCapture("7zz", { "x", "-bd", "-y", "-o" + (temp / "out").string(),
-                                                 (temp / "huge.iso").string(), "small.txt" }));
+    ASSERT_TRUE(platform::RunAndCapture("7zz", {"x", "-bd", "-y", "-o" + (temp / "out").string(),
+                                                (temp / "huge.iso").string(), "small.txt"}));
     EXPECT_EQ(ReadFile(temp / "out/small.txt"), "after the huge one");
 }

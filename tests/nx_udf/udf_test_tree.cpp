@@ -48,11 +48,11 @@ std::string ReadFile(const fs::path& path)
 
 void MakeDiscRoot(const fs::path& root)
 {
-    for (const char* folder : { "BDMV/AUXDATA", "BDMV/BDJO", "BDMV/JAR", "BDMV/META", "BDMV/BACKUP/BDJO",
-                                "CERTIFICATE/BACKUP" })
+    for (const char* folder :
+         {"BDMV/AUXDATA", "BDMV/BDJO", "BDMV/JAR", "BDMV/META", "BDMV/BACKUP/BDJO", "CERTIFICATE/BACKUP"})
         fs::create_directories(root / folder);
     uint32_t seed = 0;
-    for (const char* base : { "BDMV/", "BDMV/BACKUP/" }) {
+    for (const char* base : {"BDMV/", "BDMV/BACKUP/"}) {
         WriteFile(root / base / "index.bdmv", pattern(120, seed++));
         WriteFile(root / base / "MovieObject.bdmv", pattern(278, seed++));
         WriteFile(root / base / "PLAYLIST/00000.mpls", pattern(190, seed++));

@@ -34,7 +34,7 @@ std::string FileContent(const ImageReader& image, const Sector& entry)
 } // namespace
 
 void CheckTree(const ImageReader& image, uint32_t entryBlock, const fs::path& source, TreeCheck& check,
-                uint64_t contentLimit)
+               uint64_t contentLimit)
 {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(source))

@@ -17,7 +17,7 @@ struct TreeCheck {
 
 // Checks every descriptor of the folder whose extended file entry is `entryBlock`, recursively:
 // tags, sorted names equal to the source's, unique IDs, and file contents up to `contentLimit` bytes.
-void CheckTree(const ImageReader& image, uint32_t entryBlock, const std::filesystem::path& source,
-                TreeCheck& check, uint64_t contentLimit = 1 << 20);
+void CheckTree(const ImageReader& image, uint32_t entryBlock, const std::filesystem::path& source, TreeCheck& check,
+               uint64_t contentLimit = 1 << 20);
 
 } // namespace udf_test

@@ -22,8 +22,9 @@ TEST(IniRead, LookupIsCaseInsensitiveAndFirstMatchWins)
 TEST(IniRead, OddFilesReadByTheSameRules)
 {
     TempFolder t;
-    auto f = t.write("odd.ini", "\xEF\xBB\xBF[Info]\r\n; a comment=not a key\r\nno equals sign\r\n  Language = Deutsch  \r\n"
-                                "Empty=\r\n[Bad\xff\xfe]\r\nK=\xc3\x28\r\n[Last]\r\nTail=end");
+    auto f =
+        t.write("odd.ini", "\xEF\xBB\xBF[Info]\r\n; a comment=not a key\r\nno equals sign\r\n  Language = Deutsch  \r\n"
+                           "Empty=\r\n[Bad\xff\xfe]\r\nK=\xc3\x28\r\n[Last]\r\nTail=end");
     EXPECT_EQ(ReadString(f, "Info", "Language"), "Deutsch");
     EXPECT_EQ(ReadString(f, "Info", "Empty", "dflt"), "");
     EXPECT_EQ(ReadString(f, "Info", "; a comment", "dflt"), "dflt");
@@ -91,7 +92,8 @@ TEST(IniWrite, KeepsEveryOtherLineAndTheLineEndings)
     ASSERT_TRUE(WriteString(f, "one", "a", "10"));
     ASSERT_TRUE(WriteString(f, "One", "New", "x"));
     ASSERT_TRUE(WriteString(f, "Three", "C", "3"));
-    EXPECT_EQ(t.read("a.ini"), "; header comment\r\n[One]\r\na=10\r\nNew=x\r\n\r\n[Two]\r\nB=2\r\n\r\n[Three]\r\nC=3\r\n");
+    EXPECT_EQ(t.read("a.ini"),
+              "; header comment\r\n[One]\r\na=10\r\nNew=x\r\n\r\n[Two]\r\nB=2\r\n\r\n[Three]\r\nC=3\r\n");
 }
 
 TEST(IniWrite, CreatesTheFileAndRoundTripsUtf8)

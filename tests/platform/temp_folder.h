@@ -10,7 +10,8 @@ public:
     TempFolder()
     {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("reelvane-test-" + std::to_string(rd()) + std::to_string(rd()));
+        path_ =
+            std::filesystem::temp_directory_path() / ("reelvane-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempFolder()
@@ -18,7 +19,10 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    std::string path(const std::string& name = "") const { return name.empty() ? path_.string() + "/" : (path_ / name).string(); }
+    std::string path(const std::string& name = "") const
+    {
+        return name.empty() ? path_.string() + "/" : (path_ / name).string();
+    }
     std::string write(const std::string& name, const std::string& content) const
     {
         std::ofstream(path(name), std::ios::binary) << content;

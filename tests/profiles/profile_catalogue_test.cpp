@@ -14,9 +14,10 @@ TEST(ProfileCatalogue, CategoriesInTableOrderWithTheirSizes)
         ++seen.back().second;
     }
     const std::vector<std::pair<std::string, int>> expected = {
-        {"Common Video", 19}, {"Common Audio", 13}, {"iPod / Apple TV", 7}, {"iPhone / iPad", 6}, {"PSP / PS3", 2},
-        {"Flash Video", 2}, {"Zune / XBOX 360", 2}, {"Nokia", 7}, {"Mobile Device", 6}, {"Wii", 2},
-        {"PowerPoint", 2}, {"HD Video", 9}, {"Blu-ray Disc", 2}, {"AVCHD DVD", 2}, {"DVD/SVCD/VCD", 6}};
+        {"Common Video", 19}, {"Common Audio", 13}, {"iPod / Apple TV", 7}, {"iPhone / iPad", 6},
+        {"PSP / PS3", 2},     {"Flash Video", 2},   {"Zune / XBOX 360", 2}, {"Nokia", 7},
+        {"Mobile Device", 6}, {"Wii", 2},           {"PowerPoint", 2},      {"HD Video", 9},
+        {"Blu-ray Disc", 2},  {"AVCHD DVD", 2},     {"DVD/SVCD/VCD", 6}};
     EXPECT_EQ(seen, expected);
 }
 

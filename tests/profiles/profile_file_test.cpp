@@ -82,7 +82,8 @@ TEST(ProfileFile, TheStoredTextsAreTheClassicOnes)
     EXPECT_NE(text.find("nVideoBitRateLevel2=-1.000000\n"), std::string::npos);
     EXPECT_NE(text.find("nVideoRiszeOption=9\n"), std::string::npos);
     // The texts lead, with Para written before BeforePara.
-    EXPECT_EQ(text.rfind("[P]\nFormatName=MP4 Video\nFormatHint=MPEG-4 video for phones\nTargetType=mp4\nPara=", 0), 0u);
+    EXPECT_EQ(text.rfind("[P]\nFormatName=MP4 Video\nFormatHint=MPEG-4 video for phones\nTargetType=mp4\nPara=", 0),
+              0u);
     EXPECT_LT(text.find("PostProcess="), text.find("bDisableAudio="));
 }
 
@@ -104,9 +105,12 @@ TEST(ProfileFile, MissingKeysReadAsEmptyAndZero)
 TEST(ProfileFile, LongTextsAreCutToTheirField)
 {
     TempFolder t;
-    std::string path = t.write("p.ini", "[Long]\nTargetType=" + std::string(40, 't') + "\nBurnType=BLURAYDISC1234\n"
-                                        "Para=" + std::string(3000, 'p') + "\nnVideoBitRateLevel=  2.5junk\n"
-                                        "nAudioCustomBitRate=+96\nnVideoCustomFrameRate=abc\n");
+    std::string path = t.write("p.ini", "[Long]\nTargetType=" + std::string(40, 't') +
+                                            "\nBurnType=BLURAYDISC1234\n"
+                                            "Para=" +
+                                            std::string(3000, 'p') +
+                                            "\nnVideoBitRateLevel=  2.5junk\n"
+                                            "nAudioCustomBitRate=+96\nnVideoCustomFrameRate=abc\n");
     ProfileSettings s = EmptyProfileSettings();
     ReadProfile("Long", s, path);
     EXPECT_EQ(std::strlen(s.TargetType), 19u);

@@ -12,8 +12,8 @@ TEST(OutputFrameSize, EveryResizeOption)
     s.nSourceHeight = 1080;
     s.nVideoCustomSizeX = 701;
     s.nVideoCustomSizeY = 397;
-    const int expected[][2] = {{1920, 1080}, {128, 96}, {176, 144}, {352, 288}, {704, 576}, {320, 240}, {640, 480},
-                               {720, 480}, {720, 576}, {704, 397}, {1280, 768}, {1920, 1080}};
+    const int expected[][2] = {{1920, 1080}, {128, 96},  {176, 144}, {352, 288}, {704, 576},  {320, 240},
+                               {640, 480},   {720, 480}, {720, 576}, {704, 397}, {1280, 768}, {1920, 1080}};
     for (int option = 0; option < 12; ++option) {
         s.nVideoRiszeOption = option;
         FrameSize f = OutputFrameSize(s);

@@ -88,8 +88,8 @@ private slots:
     {
         const std::string clip = folder_.path("grey.mkv");
         QCOMPARE(platform::RunAndWait("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                                 "color=c=0x808080:size=320x240:rate=25:duration=2", "-c:v",
-                                                 "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", clip}),
+                                                 "color=c=0x808080:size=320x240:rate=25:duration=2", "-c:v", "libx264",
+                                                 "-preset", "ultrafast", "-pix_fmt", "yuv420p", clip}),
                  0);
         const std::string subtitle = folder_.write("line.srt", "1\n00:00:00,500 --> 00:00:01,200\nWWWW\n");
 
@@ -105,8 +105,9 @@ private slots:
         QCOMPARE(quorla_.Call<int32_t>(kStore, -9, static_cast<const QuorlaStyle*>(&style)), 0);
 
         const std::string output = folder_.path("burnt.mkv");
-        std::vector<std::string> words = {"ffmain", "-i", clip, "-vhook", "SubTitleHook -f " + subtitle,
-                                          "-an", "-vcodec", "mjpeg", "-qscale", "2", output};
+        std::vector<std::string> words = {"ffmain", "-i",      clip,    "-vhook",  "SubTitleHook -f " + subtitle,
+                                          "-an",    "-vcodec", "mjpeg", "-qscale", "2",
+                                          output};
         std::vector<char*> argv;
         for (std::string& word : words)
             argv.push_back(word.data());

@@ -98,7 +98,9 @@ TEST(ConversionRun, PerFileRunOfThreeClipsGivesThreeFilesUnderUniqueNamesAndKeep
     EXPECT_EQ(observer.statuses.front().second, "Start converting");
     bool sawFull = false;
     for (const auto& [percent, text] : observer.statuses)
-        sawFull = sawFull || (percent == 100 && text.starts_with("Completed: 100% | Time Left: 00:00:00 | Destination File: sized_2s_320x240 ("));
+        sawFull = sawFull ||
+                  (percent == 100 &&
+                   text.starts_with("Completed: 100% | Time Left: 00:00:00 | Destination File: sized_2s_320x240 ("));
     EXPECT_TRUE(sawFull);
     EXPECT_EQ(observer.shownOutputs, std::vector<std::string>{folder.path(expected[2])});
     EXPECT_TRUE(observer.messages.empty());
@@ -228,8 +230,9 @@ TEST(ConversionRun, BrokenClipAmongThreeGivesTwoOutputsAndOneFailureReport)
     ScriptedObserver observer;
     ConversionDriver driver(observer);
 
-    RunSummary summary = driver.Run(Request(
-        Tasks({clip, testmedia::ClipPath(testmedia::Clip::NotMedia), clip}, profile, folder.path()), profile, folder.path()));
+    RunSummary summary =
+        driver.Run(Request(Tasks({clip, testmedia::ClipPath(testmedia::Clip::NotMedia), clip}, profile, folder.path()),
+                           profile, folder.path()));
 
     EXPECT_FALSE(summary.Succeeded());
     EXPECT_EQ(summary.Count(TaskState::Finished), 2);
@@ -274,11 +277,12 @@ TEST(ConversionRun, RefusedRunsAndPathsLeaveNothingBehind)
     summary = driver.Run(big);
     EXPECT_FALSE(summary.started);
     ASSERT_EQ(observer.messages.size(), 1u);
-    EXPECT_TRUE(observer.messages[0].starts_with("The calculated output file size is larger than selected media size."));
+    EXPECT_TRUE(
+        observer.messages[0].starts_with("The calculated output file size is larger than selected media size."));
 
     // Merging a clip without video with one that has it is refused.
-    RunRequest merge = Request(Tasks({clip, testmedia::ClipPath(testmedia::Clip::AudioOnly)}, mp4, folder.path()), mp4,
-                               folder.path());
+    RunRequest merge =
+        Request(Tasks({clip, testmedia::ClipPath(testmedia::Clip::AudioOnly)}, mp4, folder.path()), mp4, folder.path());
     merge.merge = true;
     observer.messages.clear();
     summary = driver.Run(merge);

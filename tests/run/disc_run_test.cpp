@@ -112,11 +112,16 @@ TEST(DiscRun, DvdBurnTypeHandsTheConvertedFilesToTheBurner)
     fs::create_directory(folder.path("program"));
     fs::create_directory(folder.path("out"));
     const std::string out = folder.path("out/");
-    WriteScript(folder.path("program/discora"), "printf '%s\\n' \"$@\" > '" + folder.path("args.tmp") + "'\n"
-                                                 "'" DISCORA_PROGRAM "' --dry-run \"$@\" > '" + folder.path("plan") + "' 2>&1\n"
-                                                 "mv '" + folder.path("args.tmp") + "' '" + folder.path("args") + "'");
+    WriteScript(folder.path("program/discora"), "printf '%s\\n' \"$@\" > '" + folder.path("args.tmp") +
+                                                    "'\n"
+                                                    "'" DISCORA_PROGRAM "' --dry-run \"$@\" > '" +
+                                                    folder.path("plan") +
+                                                    "' 2>&1\n"
+                                                    "mv '" +
+                                                    folder.path("args.tmp") + "' '" + folder.path("args") + "'");
     ProfileSettings dvd = Profile("paldvd.ini", "PAL DVD (720x576)");
-    RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240), testmedia::SizedClipPath(2, 320, 240)}, dvd, out);
+    RunRequest request =
+        Request({testmedia::SizedClipPath(2, 320, 240), testmedia::SizedClipPath(2, 320, 240)}, dvd, out);
     request.splitChoice = "DVD-5 (4.7GB)";
     for (ConversionTask& task : request.tasks) {
         task.toEnd = 0;

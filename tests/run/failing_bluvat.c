@@ -6,10 +6,29 @@
 
 static AuthorCallback reported;
 
-int nx_setcallbackfunc(AuthorCallback callback) { reported = callback; return 0; }
-int nx_ts_gettrackinfo(const char* path, TrackInfo** info) { (void)path; *info = NULL; return -1; }
-int nx_ts_freetrackinfo(TrackInfo* info) { (void)info; return 0; }
-int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t unused) { (void)folder; (void)info; (void)unused; return -1; }
+int nx_setcallbackfunc(AuthorCallback callback)
+{
+    reported = callback;
+    return 0;
+}
+int nx_ts_gettrackinfo(const char* path, TrackInfo** info)
+{
+    (void)path;
+    *info = NULL;
+    return -1;
+}
+int nx_ts_freetrackinfo(TrackInfo* info)
+{
+    (void)info;
+    return 0;
+}
+int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t unused)
+{
+    (void)folder;
+    (void)info;
+    (void)unused;
+    return -1;
+}
 int nx_ts_author(const char* folder, const AuthorList* list)
 {
     (void)folder;

@@ -13,7 +13,8 @@ using namespace reelvane;
 TEST(RunStatus, SplitSelectorOffersTheMediaOfEachProfile)
 {
     SplitChoices bluray = SplitChoicesFor("/p/ini/blu-ray_h264.ini");
-    EXPECT_EQ(bluray.entries, (std::vector<std::string>{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}));
+    EXPECT_EQ(bluray.entries,
+              (std::vector<std::string>{"BD-25 (25GB)", "BD-50 (50GB)", "DVD-5 (4.7GB)", "DVD-9 (8.5GB)"}));
     EXPECT_EQ(bluray.selected, 0);
     EXPECT_EQ(SplitChoicesFor("/p/ini/avchd_mpeg2.ini").entries.front(), "DVD-5 (4.7GB)");
     EXPECT_EQ(SplitChoicesFor("/p/ini/paldvd.ini").entries.size(), 2u);

@@ -74,8 +74,8 @@ RunRequest Request(const std::vector<std::string>& sources, const ProfileSetting
 TEST(RunWorker, ConvertsWithProgressToTheEndOnAnotherThread)
 {
     TempFolder folder;
-    Outcome outcome = RunOnThread(Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("mp4.ini", "MP4 Video"),
-                                          folder.path()));
+    Outcome outcome =
+        RunOnThread(Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("mp4.ini", "MP4 Video"), folder.path()));
     EXPECT_TRUE(outcome.succeeded);
     EXPECT_EQ(outcome.finishedTasks, 1);
     ASSERT_FALSE(outcome.percents.empty());
@@ -102,15 +102,17 @@ TEST(RunWorker, CancelFromTheWindowStopsTheRunAndLeavesNoFile)
 TEST(RunWorker, TheBurnerQuestionWaitsForTheWindowsAnswer)
 {
     TempFolder folder;
-    RunRequest request = Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("paldvd.ini", "PAL DVD (720x576)"), folder.path());
+    RunRequest request =
+        Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("paldvd.ini", "PAL DVD (720x576)"), folder.path());
     request.splitChoice = "DVD-5 (4.7GB)";
     request.tasks[0].toEnd = 0;
     request.tasks[0].trimEnd = 500000;
     Outcome outcome = RunOnThread(request, [](RunWorker& worker, Outcome& outcome) {
-        QObject::connect(&worker, &RunWorker::questionAsked, qApp, [&worker, &outcome](const QString&, const QString& q) {
-            outcome.questions.push_back(q);
-            QTimer::singleShot(200, qApp, [&worker] { worker.AnswerQuestion(false); });
-        });
+        QObject::connect(&worker, &RunWorker::questionAsked, qApp,
+                         [&worker, &outcome](const QString&, const QString& q) {
+                             outcome.questions.push_back(q);
+                             QTimer::singleShot(200, qApp, [&worker] { worker.AnswerQuestion(false); });
+                         });
     });
     EXPECT_TRUE(outcome.succeeded);
     ASSERT_EQ(outcome.questions.size(), 1u);

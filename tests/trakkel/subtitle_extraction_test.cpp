@@ -38,10 +38,11 @@ const char kAss[] = "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
                     "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Italic, Alignment, MarginV\n"
                     "Style: Default,DejaVu Sans,20,&H00FFFFFF,0,0,2,10\n\n[Events]\n"
                     "Format: Layer, Start, End, Style, Text\nDialogue: 0,0:00:00.20,0:00:01.50,Default,Ass line\n";
-const char kSsa[] = "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n"
-                    "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Italic, Alignment, MarginV\n"
-                    "Style: Default,DejaVu Sans,20,16777215,0,0,2,10\n\n[Events]\n"
-                    "Format: Marked, Start, End, Style, Text\nDialogue: Marked=0,0:00:00.20,0:00:01.50,Default,Ssa line\n";
+const char kSsa[] =
+    "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n"
+    "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Italic, Alignment, MarginV\n"
+    "Style: Default,DejaVu Sans,20,16777215,0,0,2,10\n\n[Events]\n"
+    "Format: Marked, Start, End, Style, Text\nDialogue: Marked=0,0:00:00.20,0:00:01.50,Default,Ssa line\n";
 const char kUsf[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<USFSubtitles version=\"1.0\">\n"
                     "<metadata><title>t</title><language code=\"eng\">English</language></metadata>\n<subtitles>\n"
                     "<subtitle start=\"00:00:00.200\" stop=\"00:00:01.500\"><text>Usf line</text></subtitle>\n"
@@ -55,9 +56,10 @@ protected:
         std::filesystem::create_directories(folder_.path("out"));
         std::filesystem::create_directories(folder_.path("src"));
         source_ = folder_.path("src/movie.mkv");
-        ASSERT_EQ(platform::RunAndWait("mkvmerge", {"-q", "-o", source_, testmedia::ClipPath(testmedia::Clip::Standard4x3),
-                                                    folder_.write("a.srt", kSrt), folder_.write("b.ass", kAss),
-                                                    folder_.write("c.ssa", kSsa), folder_.write("d.usf", kUsf)}),
+        ASSERT_EQ(platform::RunAndWait("mkvmerge",
+                                       {"-q", "-o", source_, testmedia::ClipPath(testmedia::Clip::Standard4x3),
+                                        folder_.write("a.srt", kSrt), folder_.write("b.ass", kAss),
+                                        folder_.write("c.ssa", kSsa), folder_.write("d.usf", kUsf)}),
                   0);
         task_.sourcePath = source_;
     }
@@ -76,7 +78,7 @@ TEST_F(SubtitleExtraction, ListsEveryTrackWithItsKindNumberAndCodec)
     MkvTrackList* list = nullptr;
     ASSERT_EQ(trakkel_.GetTrackInfo(source_, &list), 0);
     ASSERT_EQ(list->count, 6);
-    const int kinds[] = {TRAKKEL_KIND_VIDEO, TRAKKEL_KIND_AUDIO, TRAKKEL_KIND_SUBTITLE,
+    const int kinds[] = {TRAKKEL_KIND_VIDEO,    TRAKKEL_KIND_AUDIO,    TRAKKEL_KIND_SUBTITLE,
                          TRAKKEL_KIND_SUBTITLE, TRAKKEL_KIND_SUBTITLE, TRAKKEL_KIND_SUBTITLE};
     const char* codecs[] = {"V_MPEG4/ISO/AVC", "A_AAC", "S_TEXT/UTF8", "S_TEXT/ASS", "S_TEXT/SSA", "S_TEXT/USF"};
     for (int i = 0; i < 6; ++i) {
@@ -93,8 +95,8 @@ TEST_F(SubtitleExtraction, ExtractsEveryTrackAndAttachesTheFirst)
     EXPECT_EQ(ui_.questions, 1);
     EXPECT_TRUE(ui_.failures.empty());
     EXPECT_EQ(task_.subtitlePath, Out("movie_0.srt"));
-    EXPECT_EQ(task_.subtitleCandidates,
-              (std::vector<std::string>{Out("movie_0.srt"), Out("movie_1.ass"), Out("movie_2.ssa"), Out("movie_3.usf")}));
+    EXPECT_EQ(task_.subtitleCandidates, (std::vector<std::string>{Out("movie_0.srt"), Out("movie_1.ass"),
+                                                                  Out("movie_2.ssa"), Out("movie_3.usf")}));
     EXPECT_NE(folder_.read("out/movie_0.srt").find("Srt line"), std::string::npos);
     EXPECT_NE(folder_.read("out/movie_1.ass").find("Ass line"), std::string::npos);
     EXPECT_NE(folder_.read("out/movie_2.ssa").find("Ssa line"), std::string::npos);
@@ -176,7 +178,8 @@ TEST(SubtitleNaming, ExtensionFollowsTheCodecText)
     EXPECT_EQ(SubtitleExtension("S_HDMV/PGS"), ".srt");
 
     TempFolder folder;
-    EXPECT_EQ(ExtractedSubtitlePath(folder.path(), "/videos/movie.part1.mkv", 2, ".idx"), folder.path("movie.part1_2.idx"));
+    EXPECT_EQ(ExtractedSubtitlePath(folder.path(), "/videos/movie.part1.mkv", 2, ".idx"),
+              folder.path("movie.part1_2.idx"));
     folder.write("movie_2.sub", "x"); // a VobSub index needs its ".sub" name free too
     EXPECT_EQ(ExtractedSubtitlePath(folder.path(), "/videos/movie.mkv", 2, ".idx"), folder.path("movie_2 (1).idx"));
 

@@ -74,8 +74,8 @@ protected:
 TEST_F(VexenConversion, CodecsRatesChannelsAndBitRates)
 {
     std::string output = out_.path("codecs.mkv");
-    ASSERT_EQ(Convert({"-i", clip_, "-ar", "32000", "-ac", "1", "-ab", "96.000000", "-r", "10.000", "-b", "300",
-                       "-acodec", "ac3", "-vcodec", "mpeg4", "-hq", "-aspect", "16:9", output}),
+    ASSERT_EQ(Convert({"-i", clip_, "-ar",     "32000", "-ac",     "1",     "-ab", "96.000000", "-r",   "10.000",
+                       "-b", "300", "-acodec", "ac3",   "-vcodec", "mpeg4", "-hq", "-aspect",   "16:9", output}),
               0)
         << AllMessages();
     auto facts = Facts(output);
@@ -108,9 +108,10 @@ TEST_F(VexenConversion, VideoBitRateIsKeptWithinATolerance)
 TEST_F(VexenConversion, CropScaleAndColouredPads)
 {
     std::string output = out_.path("padded.mkv");
-    ASSERT_EQ(Convert({"-i", clip_, "-vcodec", "mjpeg", "-croptop", "20", "-cropbottom", "20", "-cropleft", "10",
-                       "-cropright", "10", "-padtop", "8", "-padbottom", "8", "-padleft", "16", "-padright", "16",
-                       "-padcolor", "0xff0000", "-s", "160x120", output}),
+    ASSERT_EQ(Convert({"-i",         clip_,       "-vcodec",  "mjpeg",      "-croptop",  "20",      "-cropbottom",
+                       "20",         "-cropleft", "10",       "-cropright", "10",        "-padtop", "8",
+                       "-padbottom", "8",         "-padleft", "16",         "-padright", "16",      "-padcolor",
+                       "0xff0000",   "-s",        "160x120",  output}),
               0)
         << AllMessages();
     auto facts = Facts(output);
@@ -163,9 +164,17 @@ TEST_F(VexenConversion, VolumeScalesTheSignal)
 TEST_F(VexenConversion, NewAudioAddsStreamsFromTheMappedTracks)
 {
     std::string output = out_.path("tracks.mkv");
-    ASSERT_EQ(Convert({"-i", testmedia::ClipPath(Clip::MatroskaTracks), "-acodec", "aac", "-ab", "96", "-map", "0:0",
-                       "-map", "0:1", "-map", "0:2", output, "-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac",
-                       "2", "-newaudio"}),
+    ASSERT_EQ(Convert({"-i",      testmedia::ClipPath(Clip::MatroskaTracks),
+                       "-acodec", "aac",
+                       "-ab",     "96",
+                       "-map",    "0:0",
+                       "-map",    "0:1",
+                       "-map",    "0:2",
+                       output,    "-acodec",
+                       "ac3",     "-ar",
+                       "48000",   "-ab",
+                       "448",     "-ac",
+                       "2",       "-newaudio"}),
               0)
         << AllMessages();
     auto facts = Facts(output);
@@ -219,8 +228,8 @@ TEST_F(VexenConversion, MergedOutputLastsAsLongAsItsInputs)
     std::string wide = testmedia::ClipPath(Clip::Wide16x9), ts = testmedia::ClipPath(Clip::TransportStream);
     std::string output = out_.path("joined.mkv");
     ASSERT_EQ(Convert({"-ivs", "&new &file " + clip_, "-ias", "&file " + clip_, "-ivs", "&new &file " + wide, "-ias",
-                       "&file " + wide, "-ivs", "&new &dshow &file " + ts, "-ias", "&file " + ts, "-b", "300",
-                       "-s", "320x240", output}),
+                       "&file " + wide, "-ivs", "&new &dshow &file " + ts, "-ias", "&file " + ts, "-b", "300", "-s",
+                       "320x240", output}),
               0)
         << AllMessages();
     auto facts = Facts(output);
@@ -234,7 +243,8 @@ TEST_F(VexenConversion, SizeLimitStopsTheOutput)
 {
     // A transport stream is written as it goes, so the limit holds to about one packet.
     std::string limited = out_.path("limited.ts");
-    ASSERT_EQ(Convert({"-i", clip_, "-an", "-vcodec", "mpeg4", "-b", "2000", "-fs", "40", limited}), 0) << AllMessages();
+    ASSERT_EQ(Convert({"-i", clip_, "-an", "-vcodec", "mpeg4", "-b", "2000", "-fs", "40", limited}), 0)
+        << AllMessages();
     EXPECT_LE(std::filesystem::file_size(limited), 46u * 1024);
     EXPECT_LT(Facts(limited).duration, 0.8);
 }

@@ -127,7 +127,8 @@ TEST(VexenProbe, PipesAndFoldersAreNotOpened)
 
 TEST(VexenProbe, LongPathIsCutToItsField)
 {
-    std::filesystem::path folder = std::filesystem::path(testmedia::MediaFolder()) / std::string(120, 'd') / std::string(120, 'e');
+    std::filesystem::path folder =
+        std::filesystem::path(testmedia::MediaFolder()) / std::string(120, 'd') / std::string(120, 'e');
     std::filesystem::create_directories(folder);
     std::filesystem::path path = folder / "long name clip.mp4";
     std::filesystem::copy_file(testmedia::ClipPath(Clip::Standard4x3), path,

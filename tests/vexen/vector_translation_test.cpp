@@ -63,8 +63,8 @@ TEST(VexenTranslation, SeekAndDurationStayBeforeTheInput)
 TEST(VexenTranslation, ProfileWordsPassThroughInPlace)
 {
     // Unknown options and their values pass as they stand; the output is the last plain word.
-    auto t = Translate({"-threads", "1", "-i", "in.mkv", "-f", "mp4", "-g", "12", "-b", "500", "-vcodec", "h264",
-                        "out.file"});
+    auto t = Translate(
+        {"-threads", "1", "-i", "in.mkv", "-f", "mp4", "-g", "12", "-b", "500", "-vcodec", "h264", "out.file"});
     ASSERT_EQ(t.error, "");
     EXPECT_EQ(t.output, "out.file");
     EXPECT_EQ(ValueOf(t, "-threads"), "1");
@@ -105,9 +105,9 @@ TEST(VexenTranslation, CodecWithoutEncoderIsNamedInTheError)
 
 TEST(VexenTranslation, CropScalePadChainInThatOrder)
 {
-    auto t = Translate({"-i", "in", "-croptop", "8", "-cropbottom", "8", "-cropleft", "4", "-cropright", "4",
-                        "-padtop", "10", "-padbottom", "12", "-padleft", "6", "-padright", "2", "-padcolor",
-                        "0xff0000", "-s", "qcif", "out.mkv"});
+    auto t = Translate({"-i",         "in", "-croptop",  "8",        "-cropbottom", "8",    "-cropleft", "4",
+                        "-cropright", "4",  "-padtop",   "10",       "-padbottom",  "12",   "-padleft",  "6",
+                        "-padright",  "2",  "-padcolor", "0xff0000", "-s",          "qcif", "out.mkv"});
     ASSERT_EQ(t.error, "");
     EXPECT_EQ(ValueOf(t, "-vf"), "crop=w=iw-8:h=ih-16:x=4:y=8,scale=176:144,"
                                  "pad=w=iw+8:h=ih+22:x=6:y=10:color=0xFF0000");
@@ -135,9 +135,10 @@ TEST(VexenTranslation, VolumeSizeLimitAndQualitySwitch)
 
 TEST(VexenTranslation, NewAudioGroupsBecomeLaterAudioStreams)
 {
-    auto t = Translate({"-i", "in", "-acodec", "aac", "-map", "0:0", "-map", "0:1", "-map", "0:2", "-map", "0:3",
-                        "out.mkv", "-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio", "-acodec",
-                        "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio", "-ab", "64"});
+    auto t = Translate({"-i",  "in",   "-acodec", "aac",       "-map",    "0:0", "-map", "0:1",   "-map",
+                        "0:2", "-map", "0:3",     "out.mkv",   "-acodec", "ac3", "-ar",  "48000", "-ab",
+                        "448", "-ac",  "2",       "-newaudio", "-acodec", "ac3", "-ar",  "48000", "-ab",
+                        "448", "-ac",  "2",       "-newaudio", "-ab",     "64"});
     ASSERT_EQ(t.error, "");
     EXPECT_EQ(t.arguments.back(), "out.mkv");
     EXPECT_EQ(ValueOf(t, "-c:a"), "aac");
@@ -170,8 +171,8 @@ TEST(VexenTranslation, FilterEscapingLevels)
 
 TEST(VexenTranslation, MalformedVectorsGiveMessages)
 {
-    EXPECT_NE(Translate({"-i", "in"}).error, "");                    // no output
-    EXPECT_NE(Translate({"-ar", "48000", "out.mkv"}).error, "");     // no input
+    EXPECT_NE(Translate({"-i", "in"}).error, "");                // no output
+    EXPECT_NE(Translate({"-ar", "48000", "out.mkv"}).error, ""); // no input
     EXPECT_NE(Translate({"-i", "in", "-ab", "lots", "out"}).error, "");
     EXPECT_NE(Translate({"-i", "in", "-s", "huge", "out"}).error, "");
     EXPECT_NE(Translate({"-ivs", "&new &disk x", "out"}).error, "");
@@ -197,8 +198,8 @@ TEST(VexenTranslation, MergedInputsAreJoinedAtOneFrameSize)
               "[joineda]anull[aout]");
 
     std::string audioOnly = testmedia::ClipPath(testmedia::Clip::AudioOnly);
-    auto mixed = Translate({"-ivs", "&new &file " + a, "-ias", "&file " + a, "-ivs", "&new &file " + audioOnly,
-                            "-ias", "&file " + audioOnly, "out.mkv"});
+    auto mixed = Translate({"-ivs", "&new &file " + a, "-ias", "&file " + a, "-ivs", "&new &file " + audioOnly, "-ias",
+                            "&file " + audioOnly, "out.mkv"});
     EXPECT_NE(mixed.error.find("no video"), std::string::npos);
 
     auto missing = Translate({"-ivs", "&new &file " + a, "-ias", "&file " + a, "-ivs", "&new &file /no/such.mkv",
@@ -212,16 +213,19 @@ namespace {
 
 TEST(VexenEncoderNames, EveryDialogNameHasAnEncoderOrAMessage)
 {
-    const char* audio[] = {"aac", "ac3", "amr_nb", "amr_wb", "gsm", "mp2", "mp3", "vorbis", "adpcm_ima_qt",
-                           "adpcm_ima_wav", "adpcm_ima_dk3", "adpcm_ima_dk4", "adpcm_ima_ws", "adpcm_ima_smjpeg",
-                           "adpcm_ms", "adpcm_4xm", "adpcm_xa", "adpcm_adx", "adpcm_ea", "adpcm_g726", "adpcm_ct",
-                           "adpcm_swf", "adpcm_yamaha", "pcm_s32le", "pcm_s32be", "pcm_u32le", "pcm_u32be",
-                           "pcm_s24le", "pcm_s24be", "pcm_u24le", "pcm_u24be", "pcm_s24daud", "pcm_s16le",
-                           "pcm_s16be", "pcm_u16le", "pcm_u16be", "pcm_s8", "pcm_u8", "pcm_alaw", "pcm_mulaw"};
-    const char* video[] = {"dvvideo", "h261", "h263", "h263p", "h264", "huffyuv", "flv", "ljpeg", "mjpeg",
-                           "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4", "rawvideo",
-                           "rv10", "rv20", "svq1", "wmv1", "wmv2", "xvid", "asv1", "asv2", "zlib", "pam", "pbm",
-                           "pgm", "pgmyuv", "png", "ppm"};
+    const char* audio[] = {"aac",           "ac3",           "amr_nb",       "amr_wb",           "gsm",
+                           "mp2",           "mp3",           "vorbis",       "adpcm_ima_qt",     "adpcm_ima_wav",
+                           "adpcm_ima_dk3", "adpcm_ima_dk4", "adpcm_ima_ws", "adpcm_ima_smjpeg", "adpcm_ms",
+                           "adpcm_4xm",     "adpcm_xa",      "adpcm_adx",    "adpcm_ea",         "adpcm_g726",
+                           "adpcm_ct",      "adpcm_swf",     "adpcm_yamaha", "pcm_s32le",        "pcm_s32be",
+                           "pcm_u32le",     "pcm_u32be",     "pcm_s24le",    "pcm_s24be",        "pcm_u24le",
+                           "pcm_u24be",     "pcm_s24daud",   "pcm_s16le",    "pcm_s16be",        "pcm_u16le",
+                           "pcm_u16be",     "pcm_s8",        "pcm_u8",       "pcm_alaw",         "pcm_mulaw"};
+    const char* video[] = {"dvvideo", "h261",     "h263",       "h263p",      "h264",  "huffyuv",   "flv",
+                           "ljpeg",   "mjpeg",    "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2",
+                           "msmpeg4", "rawvideo", "rv10",       "rv20",       "svq1",  "wmv1",      "wmv2",
+                           "xvid",    "asv1",     "asv2",       "zlib",       "pam",   "pbm",       "pgm",
+                           "pgmyuv",  "png",      "ppm"};
     auto check = [](const char* name, vexen::CodecKind kind) {
         vexen::EncoderChoice choice = vexen::FindEncoder(name, kind);
         if (choice.encoder.empty())

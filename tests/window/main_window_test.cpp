@@ -60,8 +60,9 @@ public:
             s.replace(s.find(from), from.size(), to);
             return s;
         };
-        std::string mkv = replaced(replaced(replaced(text, "[MP4 Video]", "[MKV Video]"), "TargetType=mp4", "TargetType=mkv"),
-                                   "nVideoBitRateLevel=3.000000", "nVideoBitRateLevel=6.000000");
+        std::string mkv =
+            replaced(replaced(replaced(text, "[MP4 Video]", "[MKV Video]"), "TargetType=mp4", "TargetType=mkv"),
+                     "nVideoBitRateLevel=3.000000", "nVideoBitRateLevel=6.000000");
         root_.write("program/ini/mkv.ini", mkv);
         root_.write("program/ini/mine.ini", "[A]\nTargetType=avi\nnVideoBitRateLevel=1.0\n[B]\nTargetType=webm\n");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root_.path("config")));
@@ -89,7 +90,10 @@ QString Cell(MainWindow& window, int row, int column)
     return window.taskModel()->index(row, column).data().toString();
 }
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // Runs `check` on the next modal window, then closes it.
 void WhenModal(std::function<void(QWidget*)> check)
@@ -159,7 +163,10 @@ void Drop(MainWindow& window, const QStringList& paths)
     QApplication::sendEvent(window.view()->viewport(), &drop);
 }
 
-QPushButton* ButtonNamed(MainWindow& window, const char* name) { return window.findChild<QPushButton*>(name); }
+QPushButton* ButtonNamed(MainWindow& window, const char* name)
+{
+    return window.findChild<QPushButton*>(name);
+}
 
 } // namespace
 
@@ -460,7 +467,8 @@ void MainWindowTest::OutputFolderAndMenus()
 void MainWindowTest::MissingRememberedProfile()
 {
     Sandbox sandbox;
-    std::ofstream(sandbox.program() + "/ini/tvcdef.ini") << "[OUTPUT_DEFAULT]\noutputinifile=gone.ini\noutputprofile=Gone\n";
+    std::ofstream(sandbox.program() + "/ini/tvcdef.ini")
+        << "[OUTPUT_DEFAULT]\noutputinifile=gone.ini\noutputprofile=Gone\n";
     ScriptedHost host;
     MainWindow window(sandbox.Setup(), host);
     QVERIFY(window.selector()->CurrentProfile().profileName.empty());
@@ -538,7 +546,8 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
         return std::make_pair(ended.value(0), highest);
     };
 
-    auto [done, highest] = convertWith({Q(testmedia::ClipPath(Clip::MatroskaTracks)), Q(testmedia::ClipPath(Clip::Anamorphic))}, false);
+    auto [done, highest] =
+        convertWith({Q(testmedia::ClipPath(Clip::MatroskaTracks)), Q(testmedia::ClipPath(Clip::Anamorphic))}, false);
     QCOMPARE(done.value(0).toBool(), true);
     QCOMPARE(done.value(1).toInt(), 2);
     QCOMPARE(highest, 100);

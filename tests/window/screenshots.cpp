@@ -60,7 +60,8 @@ int main(int argc, char** argv)
     settings.WriteString("language", argv[3]);
     settings.WriteString("ConvertDir", home.path("Videos/Reelvane/"));
     const std::string program = platform::ProgramFolder();
-    WindowSetup setup{program, settings, LoadStartupSettings(settings, program, Languages(), 9 | (1 << 10)), TaskListStore()};
+    WindowSetup setup{program, settings, LoadStartupSettings(settings, program, Languages(), 9 | (1 << 10)),
+                      TaskListStore()};
     ScriptedHost host;
     MainWindow window(std::move(setup), host);
     window.resize(780, 540);
@@ -80,7 +81,8 @@ int main(int argc, char** argv)
     emit categories->itemClicked(categories->item(categories->count() - 1));
     Settle();
     const QPoint at = window.selector()->mapTo(&window, QPoint(0, window.selector()->height() + 1));
-    QPixmap both(std::max(window.width(), at.x() + popup->width()), std::max(window.height(), at.y() + popup->height()));
+    QPixmap both(std::max(window.width(), at.x() + popup->width()),
+                 std::max(window.height(), at.y() + popup->height()));
     both.fill(Qt::transparent);
     {
         QPainter painter(&both);
@@ -90,7 +92,8 @@ int main(int argc, char** argv)
     ok = Save(both, folder + "/profile_popup_" + suffix + ".png") && ok;
     popup->hide();
 
-    AboutDialog about(QString::fromStdString(program), [](const QString&) {}, &window);
+    AboutDialog about(
+        QString::fromStdString(program), [](const QString&) {}, &window);
     about.show();
     Settle();
     ok = Save(about.grab(), folder + "/about_" + suffix + ".png") && ok;

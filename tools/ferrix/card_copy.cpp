@@ -89,9 +89,8 @@ CopyStatus CopyToCard(const CopyRequest& request, const std::vector<std::string>
 
     if (IsPathWithDrive(request.destination)) {
         EnsureFolder(request.destination);
-        return CopyFileNoReplace(request.source, WithSlash(request.destination) + fileName)
-                   ? CopyStatus::Copied
-                   : CopyStatus::CopyFailed;
+        return CopyFileNoReplace(request.source, WithSlash(request.destination) + fileName) ? CopyStatus::Copied
+                                                                                            : CopyStatus::CopyFailed;
     }
 
     if (removableRoots.empty())

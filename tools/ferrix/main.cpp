@@ -15,17 +15,16 @@
 
 namespace {
 
-const char* const kUsage =
-    "Usage: ferrix /i FILE /o FOLDER\n"
-    "Copies FILE into FOLDER without replacing an existing file.\n"
-    "  /i FILE    the file to copy\n"
-    "  /o FOLDER  an absolute folder (made when only its last level is missing), or a folder\n"
-    "             relative to the root of the first removable drive. A FOLDER containing\n"
-    "             MP_ROOT goes to the first drive that has an MP_ROOT folder, and FILE's\n"
-    "             thumbnail (same name, extension .THM) is copied beside it.\n"
-    "Removable drives are the mounted removable block devices in mount-point order;\n"
-    "FERRIX_REMOVABLE_ROOTS (colon-separated folders) names them instead.\n"
-    "Exit status: 0 copied, 1 nothing to do, 2 a copy failed (for instance, the file exists).\n";
+const char* const kUsage = "Usage: ferrix /i FILE /o FOLDER\n"
+                           "Copies FILE into FOLDER without replacing an existing file.\n"
+                           "  /i FILE    the file to copy\n"
+                           "  /o FOLDER  an absolute folder (made when only its last level is missing), or a folder\n"
+                           "             relative to the root of the first removable drive. A FOLDER containing\n"
+                           "             MP_ROOT goes to the first drive that has an MP_ROOT folder, and FILE's\n"
+                           "             thumbnail (same name, extension .THM) is copied beside it.\n"
+                           "Removable drives are the mounted removable block devices in mount-point order;\n"
+                           "FERRIX_REMOVABLE_ROOTS (colon-separated folders) names them instead.\n"
+                           "Exit status: 0 copied, 1 nothing to do, 2 a copy failed (for instance, the file exists).\n";
 
 void ShowMessage(int argc, char** argv, const std::string& text)
 {

@@ -49,8 +49,8 @@ AtomSlot* FileLevelSlot(AtomIndex& index, const Bytes& image, std::size_t at)
 
 bool IsWatched(const Bytes& image, std::size_t at)
 {
-    for (const char* type : {"skip", "free", "ftyp", "wide", "mdat", "udta", "moov", "trak", "edts", "mdia",
-                             "minf", "stbl"})
+    for (const char* type :
+         {"skip", "free", "ftyp", "wide", "mdat", "udta", "moov", "trak", "edts", "mdia", "minf", "stbl"})
         if (TypeAt(image, at, type))
             return true;
     return false;

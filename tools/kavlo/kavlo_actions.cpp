@@ -79,12 +79,11 @@ Outcome ConvertChosen(const std::string& folder, const std::string& targetName, 
         return Refuse(ui, kNoTemplate);
     if (targetName == templateName)
         return Refuse(ui, kTemplateAsTarget);
-    return ConvertFiles(folder + "/" + targetName, folder + "/" + templateName, folder + "/" + kOutputPrefix + targetName,
-                        ui);
+    return ConvertFiles(folder + "/" + targetName, folder + "/" + templateName,
+                        folder + "/" + kOutputPrefix + targetName, ui);
 }
 
-Outcome ConvertFiles(const std::string& target, const std::string& templatePath, const std::string& output,
-                     KavloUi& ui)
+Outcome ConvertFiles(const std::string& target, const std::string& templatePath, const std::string& output, KavloUi& ui)
 {
     ui.SetProgress(0);
     if (SameFile(target, templatePath))

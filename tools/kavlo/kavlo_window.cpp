@@ -85,12 +85,12 @@ KavloWindow::KavloWindow(MessageSink showMessage, QWidget* parent)
     connect(volumes_, &QComboBox::activated, this, [this](int) { SetFolder(volumes_->currentText()); });
     connect(folders_, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { SetFolder(folderModel_->filePath(index)); });
-    connect(movFiles_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { movName_->setText(item->text()); });
+    connect(movFiles_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { movName_->setText(item->text()); });
     connect(templateFiles_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { templateName_->setText(item->text()); });
-    connect(createTemp_, &QPushButton::clicked, this, [this] {
-        Finish(kavlo::CreateTemp(folder_.toStdString(), movName_->text().toStdString(), *this));
-    });
+    connect(createTemp_, &QPushButton::clicked, this,
+            [this] { Finish(kavlo::CreateTemp(folder_.toStdString(), movName_->text().toStdString(), *this)); });
     connect(convertNow_, &QPushButton::clicked, this, [this] {
         Finish(kavlo::ConvertChosen(folder_.toStdString(), movName_->text().toStdString(),
                                     templateName_->text().toStdString(), *this));

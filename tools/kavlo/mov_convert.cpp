@@ -46,7 +46,8 @@ void AddToChunkOffsets(Bytes& image, const AtomSlot& stco, int64_t shift)
             return;
         platform::BigEndianWriter value;
         value.u32(static_cast<uint32_t>(*offset + shift));
-        std::copy(value.data().begin(), value.data().end(), image.begin() + static_cast<std::ptrdiff_t>(stco.offset + 16 + 4 * i));
+        std::copy(value.data().begin(), value.data().end(),
+                  image.begin() + static_cast<std::ptrdiff_t>(stco.offset + 16 + 4 * i));
     }
 }
 
@@ -98,7 +99,8 @@ std::optional<Refusal> ApplySkipPatch(Bytes& out)
     const TrackAtoms& video = index.video();
     const auto firstChunkOffset = FieldU32(out, video.stco, 16);
     const auto constantFrameSize = FieldU32(out, video.stsz, 12);
-    const auto firstFrameSize = constantFrameSize && *constantFrameSize ? constantFrameSize : FieldU32(out, video.stsz, 20);
+    const auto firstFrameSize =
+        constantFrameSize && *constantFrameSize ? constantFrameSize : FieldU32(out, video.stsz, 20);
     const auto movieTime = MovieHeaderTime(out, index.moov);
     const auto frameCount = FieldU32(out, video.stts, 16);
     if (!index.skip.found || index.skip.offset != 0 || index.skip.size < kSkipPatchEnd || !firstChunkOffset ||
@@ -149,7 +151,8 @@ std::optional<Refusal> ConvertMov(const Bytes& target, const CameraTemplate& cam
         const uint64_t samplesPerChunk = *framesPerSecond == camera.framesPerSecond
                                              ? camera.audioSamplesPerChunk
                                              : uint64_t{kFramesPerVideoChunk} * camera.sampleRate / *framesPerSecond;
-        if (samplesPerChunk == 0 || !RebuildMov(target, index, camera, static_cast<uint32_t>(samplesPerChunk), out, progress))
+        if (samplesPerChunk == 0 ||
+            !RebuildMov(target, index, camera, static_cast<uint32_t>(samplesPerChunk), out, progress))
             return Stays(kTargetDamaged);
     }
     if (auto refusal = ApplySkipPatch(out))
