@@ -26,7 +26,7 @@ std::string g_readerPath;
 
 constexpr int kMaxTitles = 999;
 
-void deleteTrackInfo(TrackInfo* info)
+void DeleteTrackInfo(TrackInfo* info)
 {
     if (!info)
         return;
@@ -46,32 +46,32 @@ std::string numbered(int title, const char* extension)
 // The trees a job writes into its folder; nothing else there is the job's to delete.
 constexpr const char* kJobTrees[] = {"BDMV", "CERTIFICATE"};
 
-bool startsWith(const fs::path& path, const fs::path& root)
+bool StartsWith(const fs::path& path, const fs::path& root)
 {
     return std::mismatch(root.begin(), root.end(), path.begin(), path.end()).first == root.end();
 }
 
 // Whether `source` lies inside one of the trees the job in `folder` replaces, by its name as given
 // (a link in there goes with the tree) or by where it really is.
-bool insideJobTrees(const std::string& folder, const std::string& source)
+bool InsideJobTrees(const std::string& folder, const std::string& source)
 {
     std::error_code ec;
     fs::path named = fs::absolute(source, ec).lexically_normal();
     fs::path real = fs::weakly_canonical(named, ec);
     for (const char* tree : kJobTrees) {
         fs::path root = fs::absolute(fs::path(folder) / tree, ec).lexically_normal();
-        if (startsWith(named, root) || startsWith(real, fs::weakly_canonical(root, ec)))
+        if (StartsWith(named, root) || StartsWith(real, fs::weakly_canonical(root, ec)))
             return true;
     }
     return false;
 }
 
 // Refuses a job one of whose sources its own clean-up would delete before reading it.
-bool sourcesOutsideJobTrees(const std::string& folder, const std::vector<std::string>& sources)
+bool SourcesOutsideJobTrees(const std::string& folder, const std::vector<std::string>& sources)
 {
     for (const std::string& source : sources)
-        if (insideJobTrees(folder, source)) {
-            reportError("The source file lies inside the BDMV or CERTIFICATE folder being authored: " + source);
+        if (InsideJobTrees(folder, source)) {
+            ReportError("The source file lies inside the BDMV or CERTIFICATE folder being authored: " + source);
             return false;
         }
     return true;
@@ -79,7 +79,7 @@ bool sourcesOutsideJobTrees(const std::string& folder, const std::vector<std::st
 
 // Steps 1 to 5 of a job: fresh BDMV and CERTIFICATE trees and the two index files. False when the
 // folder is refused. Whatever else the folder holds is the user's and stays.
-bool makeTree(std::string& folder, int titles, bool& complete)
+bool MakeTree(std::string& folder, int titles, bool& complete)
 {
     if (folder.empty())
         return false;
@@ -99,7 +99,7 @@ bool makeTree(std::string& folder, int titles, bool& complete)
 }
 
 // The files of one title, each beside its backup copy where it has one.
-std::vector<std::string> titleFiles(const std::string& folder, int title)
+std::vector<std::string> TitleFiles(const std::string& folder, int title)
 {
     return {folder + "BDMV/STREAM/" + numbered(title, "m2ts"), folder + "BDMV/PLAYLIST/" + numbered(title, "mpls"),
             folder + "BDMV/BACKUP/PLAYLIST/" + numbered(title, "mpls"),
@@ -113,7 +113,7 @@ struct AuthorRun {
     uint64_t lastPcr = kNoClock;
     uint64_t lastLeft = 0;
 
-    void onClock(uint64_t pcr)
+    void OnClock(uint64_t pcr)
     {
         if (firstPcr == kNoClock || lastPcr == kNoClock)
             return;
@@ -127,7 +127,7 @@ struct AuthorRun {
 };
 
 // Step 7: one title from the current reader; true when its stream and clip files were written.
-bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
+bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
 {
     SourceReader& reader = *g_reader;
     std::set<uint16_t> pids;
@@ -142,25 +142,25 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     M2tsWriter writer;
     bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
     if (!complete)
-        reportError("create m2ts error");
+        ReportError("create m2ts error");
     writer.KeepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
     AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
     reader.seek(kNoClock);
-    reader.setClockHook([&](uint64_t pcr) {
+    reader.SetClockHook([&](uint64_t pcr) {
         writer.clock(pcr);
-        run.onClock(pcr);
+        run.OnClock(pcr);
     });
     std::vector<PesPacket> group;
     bool more = true;
     while (more && complete && !writer.failed()) {
         group.clear();
-        more = reader.nextGroup(group);
+        more = reader.NextGroup(group);
         for (PesPacket& pes : group)
             writer.write(pes);
     }
-    reader.setClockHook(nullptr);
+    reader.SetClockHook(nullptr);
     if (complete && !writer.finish()) {
-        reportError("write m2ts error");
+        ReportError("write m2ts error");
         complete = false;
     }
 
@@ -173,27 +173,27 @@ bool authorTitle(const std::string& folder, int title, const TrackInfo& info)
     if (!complete) {
         // A title that is not whole must not pass for a finished one (a full disk, most often).
         std::error_code ignored;
-        for (const std::string& file : titleFiles(folder, title))
+        for (const std::string& file : TitleFiles(folder, title))
             fs::remove(file, ignored);
-        reportError("The files of title " + std::to_string(title) + " could not be written whole and were removed");
+        ReportError("The files of title " + std::to_string(title) + " could not be written whole and were removed");
     }
     return complete;
 }
 
 // Says which streams of the source stay off the disc, since a disc cannot carry their type.
-void reportLeftOut(const std::vector<ProgramEntry>& entries)
+void ReportLeftOut(const std::vector<ProgramEntry>& entries)
 {
     for (const ProgramEntry& e : entries)
-        if (streamTypeName(e.streamType).empty()) {
+        if (StreamTypeName(e.streamType).empty()) {
             char text[96];
             std::snprintf(text, sizeof text, "Stream 0x%04X of type 0x%02X is left out: a disc cannot carry it",
                           unsigned(e.pid), unsigned(e.streamType));
-            reportError(text);
+            ReportError(text);
         }
 }
 } // namespace
 
-std::string streamTypeName(int32_t type)
+std::string StreamTypeName(int32_t type)
 {
     switch (type) {
     case kMpeg2Video: return "MPEG2 Video Stream";
@@ -215,28 +215,28 @@ std::string streamTypeName(int32_t type)
     return {};
 }
 
-int openTrackInfo(const char* path, TrackInfo** out)
+int OpenTrackInfo(const char* path, TrackInfo** out)
 {
     g_reader.reset();
     g_readerPath.clear();
-    std::unique_ptr<SourceReader> reader = path ? openSource(path) : nullptr;
+    std::unique_ptr<SourceReader> reader = path ? OpenSource(path) : nullptr;
     if (!reader) {
-        reportError("Open file error");
+        ReportError("Open file error");
         return -1;
     }
     if (reader->entries().empty()) {
         // No window can be shown from here: the message goes to the callback instead.
-        reportError("The specified file does not contain a valid PAT/PMT combo.");
+        ReportError("The specified file does not contain a valid PAT/PMT combo.");
         return -1;
     }
-    reportLeftOut(reader->entries());
+    ReportLeftOut(reader->entries());
     auto* info = new TrackInfo{};
     const auto& entries = reader->entries();
     info->count = static_cast<int32_t>(entries.size());
     info->entries = new TrackEntry*[entries.size()];
     for (std::size_t i = 0; i < entries.size(); ++i) {
         auto* t = new TrackEntry{};
-        std::string name = streamTypeName(entries[i].streamType);
+        std::string name = StreamTypeName(entries[i].streamType);
         t->pid = entries[i].pid;
         t->streamType = name.empty() ? 0 : entries[i].streamType;
         t->selected = name.empty() ? 0 : 1;
@@ -255,25 +255,25 @@ int openTrackInfo(const char* path, TrackInfo** out)
     return 0;
 }
 
-int freeTrackInfo(TrackInfo* info)
+int FreeTrackInfo(TrackInfo* info)
 {
     g_reader.reset();
     g_readerPath.clear();
-    deleteTrackInfo(info);
+    DeleteTrackInfo(info);
     return 0;
 }
 
-int authorSingleFolder(const char* folder, TrackInfo* info)
+int AuthorSingleFolder(const char* folder, TrackInfo* info)
 {
     std::string path = folder ? folder : "";
     bool complete = true;
-    if (!g_reader || !info || !sourcesOutsideJobTrees(path, {g_readerPath}) || !makeTree(path, 1, complete))
+    if (!g_reader || !info || !SourcesOutsideJobTrees(path, {g_readerPath}) || !MakeTree(path, 1, complete))
         return -1;
-    complete &= authorTitle(path, 0, *info);
+    complete &= AuthorTitle(path, 0, *info);
     return complete ? 0 : -1;
 }
 
-int authorJob(const char* folder, const AuthorList* list)
+int AuthorJob(const char* folder, const AuthorList* list)
 {
     std::string path = folder ? folder : "";
     int titles = list ? list->count : 0;
@@ -284,7 +284,7 @@ int authorJob(const char* folder, const AuthorList* list)
         if (list->items[i] && list->items[i]->path)
             sources.push_back(list->items[i]->path);
     bool complete = true;
-    if (!sourcesOutsideJobTrees(path, sources) || !makeTree(path, titles, complete))
+    if (!SourcesOutsideJobTrees(path, sources) || !MakeTree(path, titles, complete))
         return -1;
     for (int i = 0; i < titles; ++i) {
         char text[64];
@@ -292,7 +292,7 @@ int authorJob(const char* folder, const AuthorList* list)
         report(2, i, text);
         const AuthorItem* item = list->items ? list->items[i] : nullptr;
         TrackInfo* info = nullptr;
-        if (!item || openTrackInfo(item->path, &info) != 0) {
+        if (!item || OpenTrackInfo(item->path, &info) != 0) {
             complete = false;
             continue;
         }
@@ -306,10 +306,10 @@ int authorJob(const char* folder, const AuthorList* list)
                 if (!wanted.count(info->entries[k]->pid))
                     info->entries[k]->selected = 0;
         }
-        complete &= authorTitle(path, i, *info);
+        complete &= AuthorTitle(path, i, *info);
         std::snprintf(text, sizeof text, "Author index %d file completed.", i);
         report(2, i, text);
-        freeTrackInfo(info);
+        FreeTrackInfo(info);
     }
     return complete ? 0 : -1;
 }

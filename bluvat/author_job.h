@@ -7,12 +7,12 @@
 
 namespace bluvat {
 
-int openTrackInfo(const char* path, TrackInfo** info);
-int freeTrackInfo(TrackInfo* info);
-int authorSingleFolder(const char* folder, TrackInfo* info);
-int authorJob(const char* folder, const AuthorList* list);
+int OpenTrackInfo(const char* path, TrackInfo** info);
+int FreeTrackInfo(TrackInfo* info);
+int AuthorSingleFolder(const char* folder, TrackInfo* info);
+int AuthorJob(const char* folder, const AuthorList* list);
 
 // The name of a program-map stream type; empty for a type a disc cannot carry.
-std::string streamTypeName(int32_t type);
+std::string StreamTypeName(int32_t type);
 
 } // namespace bluvat

@@ -4,7 +4,7 @@
 
 namespace bluvat {
 
-uint32_t crc32Mpeg2(const uint8_t* data, std::size_t size)
+uint32_t Crc32Mpeg2(const uint8_t* data, std::size_t size)
 {
     return platform::MsbFirstCrc<uint32_t, 0x04C11DB7u>::Compute(0xFFFFFFFFu, data, size);
 }

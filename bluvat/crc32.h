@@ -6,6 +6,6 @@
 
 namespace bluvat {
 
-uint32_t crc32Mpeg2(const uint8_t* data, std::size_t size);
+uint32_t Crc32Mpeg2(const uint8_t* data, std::size_t size);
 
 } // namespace bluvat

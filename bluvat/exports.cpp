@@ -9,28 +9,28 @@ extern "C" {
 
 BLUVAT_EXPORT int nx_setcallbackfunc(AuthorCallback callback)
 {
-    bluvat::setCallback(callback);
+    bluvat::SetCallback(callback);
     return 0;
 }
 
 BLUVAT_EXPORT int nx_ts_gettrackinfo(const char* path, TrackInfo** info)
 {
-    return bluvat::openTrackInfo(path, info);
+    return bluvat::OpenTrackInfo(path, info);
 }
 
 BLUVAT_EXPORT int nx_ts_freetrackinfo(TrackInfo* info)
 {
-    return bluvat::freeTrackInfo(info);
+    return bluvat::FreeTrackInfo(info);
 }
 
 BLUVAT_EXPORT int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t)
 {
-    return bluvat::authorSingleFolder(folder, info);
+    return bluvat::AuthorSingleFolder(folder, info);
 }
 
 BLUVAT_EXPORT int nx_ts_author(const char* folder, const AuthorList* list)
 {
-    return bluvat::authorJob(folder, list);
+    return bluvat::AuthorJob(folder, list);
 }
 
 } // extern "C"

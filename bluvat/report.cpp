@@ -6,7 +6,7 @@ namespace {
 AuthorCallback g_callback = nullptr;
 }
 
-void setCallback(AuthorCallback callback)
+void SetCallback(AuthorCallback callback)
 {
     g_callback = callback;
 }

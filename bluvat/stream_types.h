@@ -22,12 +22,12 @@ constexpr uint8_t kInteractiveGraphics = 0x91;
 constexpr uint8_t kTextSubtitle = 0x92;
 constexpr uint8_t kVc1Video = 0xEA;
 
-constexpr bool isVideoType(uint8_t t)
+constexpr bool IsVideoType(uint8_t t)
 {
     return t == kMpeg1Video || t == kMpeg2Video || t == kAvcVideo || t == kVc1Video;
 }
 
-constexpr bool isAudioType(uint8_t t)
+constexpr bool IsAudioType(uint8_t t)
 {
     return t == kMpeg1Audio || t == kMpeg2Audio || (t >= kLpcmAudio && t <= kDtsHdMasterAudio);
 }

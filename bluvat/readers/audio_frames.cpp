@@ -12,11 +12,11 @@ constexpr uint16_t kAc3Words[19][3] = {{64, 69, 96},       {80, 87, 120},      {
 constexpr uint32_t kSampleRates[3] = {48000, 44100, 32000};
 } // namespace
 
-std::size_t ac3FrameSize(const uint8_t* p)
+std::size_t Ac3FrameSize(const uint8_t* p)
 {
-    if (!isAc3Sync(p))
+    if (!IsAc3Sync(p))
         return 0;
-    int bsid = ac3BitstreamId(p);
+    int bsid = Ac3BitstreamId(p);
     if (bsid > 10) // E-AC-3 carries its own size
         return bsid <= 16 ? ((std::size_t(p[2] & 0x07) << 8 | p[3]) + 1) * 2 : 0;
     int fscod = p[4] >> 6;
@@ -29,9 +29,9 @@ std::size_t ac3FrameSize(const uint8_t* p)
     return words * 2;
 }
 
-uint32_t ac3FrameTicks(const uint8_t* p)
+uint32_t Ac3FrameTicks(const uint8_t* p)
 {
-    int bsid = ac3BitstreamId(p);
+    int bsid = Ac3BitstreamId(p);
     int fscod = p[4] >> 6;
     uint32_t blocks = 6;
     uint32_t rate = 0;
@@ -50,7 +50,7 @@ uint32_t ac3FrameTicks(const uint8_t* p)
     return rate ? uint32_t(uint64_t(blocks) * 256 * 90000 / rate) : 0;
 }
 
-uint32_t dtsFrameTicks(const uint8_t* p)
+uint32_t DtsFrameTicks(const uint8_t* p)
 {
     static constexpr uint32_t kRates[16] = {0,     8000, 16000, 32000, 0,     0,     11025, 22050,
                                             44100, 0,    0,     12000, 24000, 48000, 0,     0};

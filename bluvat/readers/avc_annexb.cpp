@@ -9,7 +9,7 @@ constexpr uint8_t kStartCode[] = {0, 0, 0, 1};
 constexpr uint8_t kAccessUnitDelimiter[] = {0, 0, 0, 1, 0x09, 0xF0};
 constexpr unsigned kNalIdr = 5, kNalSps = 7, kNalAud = 9;
 
-bool readParameterSets(platform::BigEndianReader& r, unsigned count, std::vector<uint8_t>& out)
+bool ReadParameterSets(platform::BigEndianReader& r, unsigned count, std::vector<uint8_t>& out)
 {
     for (unsigned i = 0; i < count; ++i) {
         unsigned size = r.u16();
@@ -27,7 +27,7 @@ struct Nal {
     unsigned type() const { return bytes.empty() ? 0 : bytes[0] & 0x1F; }
 };
 
-bool splitNals(std::span<const uint8_t> frame, unsigned lengthSize, std::vector<Nal>& nals)
+bool SplitNals(std::span<const uint8_t> frame, unsigned lengthSize, std::vector<Nal>& nals)
 {
     std::size_t pos = 0;
     while (pos < frame.size()) {
@@ -47,7 +47,7 @@ bool splitNals(std::span<const uint8_t> frame, unsigned lengthSize, std::vector<
 
 } // namespace
 
-std::optional<AvcDecoderConfig> parseAvcDecoderConfig(std::span<const uint8_t> record)
+std::optional<AvcDecoderConfig> ParseAvcDecoderConfig(std::span<const uint8_t> record)
 {
     platform::BigEndianReader r(record.data(), record.size());
     if (r.u8() != 1) // configurationVersion
@@ -56,19 +56,19 @@ std::optional<AvcDecoderConfig> parseAvcDecoderConfig(std::span<const uint8_t> r
     AvcDecoderConfig config;
     config.lengthSize = (r.u8() & 3) + 1;
     unsigned spsCount = r.u8() & 0x1F;
-    if (r.failed() || config.lengthSize == 3 || !readParameterSets(r, spsCount, config.parameterSets))
+    if (r.failed() || config.lengthSize == 3 || !ReadParameterSets(r, spsCount, config.parameterSets))
         return std::nullopt;
     unsigned ppsCount = r.u8();
-    if (r.failed() || !readParameterSets(r, ppsCount, config.parameterSets))
+    if (r.failed() || !ReadParameterSets(r, ppsCount, config.parameterSets))
         return std::nullopt;
     return config;
 }
 
-bool appendAnnexB(std::span<const uint8_t> frame, const AvcDecoderConfig& config, bool keyFrame,
+bool AppendAnnexB(std::span<const uint8_t> frame, const AvcDecoderConfig& config, bool keyFrame,
                   std::vector<uint8_t>& out)
 {
     std::vector<Nal> nals;
-    bool whole = splitNals(frame, config.lengthSize, nals);
+    bool whole = SplitNals(frame, config.lengthSize, nals);
     bool hasSps = false;
     for (const Nal& nal : nals) {
         keyFrame = keyFrame || nal.type() == kNalIdr;

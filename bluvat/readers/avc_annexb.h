@@ -15,12 +15,12 @@ struct AvcDecoderConfig {
 };
 
 // The AVCDecoderConfigurationRecord; nullopt when it does not fit its own counts.
-std::optional<AvcDecoderConfig> parseAvcDecoderConfig(std::span<const uint8_t> record);
+std::optional<AvcDecoderConfig> ParseAvcDecoderConfig(std::span<const uint8_t> record);
 
 // Appends the access unit in start-code form: an access unit delimiter first, then, for a key
 // frame (flagged, or holding an IDR slice) without its own SPS, the configuration's parameter
 // sets. False when a NAL length runs past the frame; the NAL units before it are kept.
-bool appendAnnexB(std::span<const uint8_t> frame, const AvcDecoderConfig& config, bool keyFrame,
+bool AppendAnnexB(std::span<const uint8_t> frame, const AvcDecoderConfig& config, bool keyFrame,
                   std::vector<uint8_t>& out);
 
 } // namespace bluvat

@@ -69,13 +69,13 @@ std::vector<uint8_t> unescape(const uint8_t* p, std::size_t n)
     return out;
 }
 
-void setIfKnown(uint8_t& field, uint8_t value)
+void SetIfKnown(uint8_t& field, uint8_t value)
 {
     if (value != 0)
         field = value;
 }
 
-void hdmvVideoDescriptor(ProgramEntry& e)
+void HdmvVideoDescriptor(ProgramEntry& e)
 {
     const StreamAttributes& a = e.attributes;
     e.descriptors = {0x05,
@@ -90,9 +90,9 @@ void hdmvVideoDescriptor(ProgramEntry& e)
                      uint8_t(a.aspect * 16 + 0x0F)};
 }
 
-void readMpeg2Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadMpeg2Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
-    std::size_t at = findStartCode(p, n, 0xFF, 0xB3);
+    std::size_t at = FindStartCode(p, n, 0xFF, 0xB3);
     if (at == npos || n - at < 12)
         return;
     const uint8_t* h = p + at + 4;
@@ -101,7 +101,7 @@ void readMpeg2Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
     unsigned rateCode = h[3] & 0x0F;
     bool progressive = false;
     for (std::size_t x = at + 4; x + 6 <= n; ++x) {
-        std::size_t ext = findStartCode(p + x, n - x, 0xFF, 0xB5);
+        std::size_t ext = FindStartCode(p + x, n - x, 0xFF, 0xB5);
         if (ext == npos || n - x - ext < 6)
             break;
         if ((p[x + ext + 4] >> 4) == 1) {
@@ -125,14 +125,14 @@ void readMpeg2Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
         aspect = uint8_t(aspectCode);
     else if (aspectCode == 1)
         aspect = (height == 1080 || height == 1088 || height == 720) ? 3 : 2;
-    setIfKnown(e.attributes.format, format);
-    setIfKnown(e.attributes.rate, rate);
-    setIfKnown(e.attributes.aspect, aspect);
+    SetIfKnown(e.attributes.format, format);
+    SetIfKnown(e.attributes.rate, rate);
+    SetIfKnown(e.attributes.aspect, aspect);
     if (e.descriptors.empty())
-        hdmvVideoDescriptor(e);
+        HdmvVideoDescriptor(e);
 }
 
-void skipScalingList(BitReader& r, int size)
+void SkipScalingList(BitReader& r, int size)
 {
     int last = 8, next = 8;
     for (int j = 0; j < size; ++j) {
@@ -143,7 +143,7 @@ void skipScalingList(BitReader& r, int size)
 }
 
 // The frame-rate code of a rate given as numerator / denominator frames per second, or 0.
-uint8_t frameRateCode(uint64_t numerator, uint64_t denominator)
+uint8_t FrameRateCode(uint64_t numerator, uint64_t denominator)
 {
     static constexpr struct {
         uint64_t n, d;
@@ -156,7 +156,7 @@ uint8_t frameRateCode(uint64_t numerator, uint64_t denominator)
 }
 
 // The video format of a picture height and scan, or 0 for a height a disc has no format for.
-uint8_t videoFormatCode(uint32_t height, bool interlaced)
+uint8_t VideoFormatCode(uint32_t height, bool interlaced)
 {
     switch (height) {
     case 1080:
@@ -168,9 +168,9 @@ uint8_t videoFormatCode(uint32_t height, bool interlaced)
     return 0;
 }
 
-void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
-    std::size_t at = findStartCode(p, n, 0x9F, 0x07);
+    std::size_t at = FindStartCode(p, n, 0x9F, 0x07);
     if (at == npos || n - at < 8)
         return;
     std::vector<uint8_t> sps = unescape(p + at + 4, std::min<std::size_t>(n - at - 4, 256));
@@ -190,7 +190,7 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
         if (r.bit())
             for (int i = 0; i < (chroma == 3 ? 12 : 8); ++i)
                 if (r.bit())
-                    skipScalingList(r, i < 6 ? 16 : 64);
+                    SkipScalingList(r, i < 6 ? 16 : 64);
     }
     r.ue(); // log2_max_frame_num
     uint32_t pocType = r.ue();
@@ -243,7 +243,7 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
     uint64_t cropped = (uint64_t(cropTop) + cropBottom) * (chroma == 1 ? 2 : 1) * (frameMbsOnly ? 1 : 2);
     uint64_t lines = uint64_t(mapUnits) * 16 * (frameMbsOnly ? 1 : 2);
     if (cropped < lines)
-        setIfKnown(format, videoFormatCode(uint32_t(lines - cropped), !frameMbsOnly));
+        SetIfKnown(format, VideoFormatCode(uint32_t(lines - cropped), !frameMbsOnly));
     if (r.bit()) { // VUI
         if (r.bit() && r.bits(8) == 255)
             r.bits(32); // extended sample aspect ratio
@@ -262,19 +262,19 @@ void readAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
             uint32_t unitsInTick = r.bits(32);
             uint32_t timeScale = r.bits(32);
             // One tick is one field: frames per second are time_scale / (2 x units).
-            setIfKnown(rate, frameRateCode(timeScale, uint64_t(unitsInTick) * 2));
+            SetIfKnown(rate, FrameRateCode(timeScale, uint64_t(unitsInTick) * 2));
         }
     }
-    setIfKnown(e.attributes.format, format);
-    setIfKnown(e.attributes.rate, rate);
-    setIfKnown(e.attributes.aspect, (format == 1 || format == 2) ? 2 : 3);
+    SetIfKnown(e.attributes.format, format);
+    SetIfKnown(e.attributes.rate, rate);
+    SetIfKnown(e.attributes.aspect, (format == 1 || format == 2) ? 2 : 3);
     if (e.descriptors.empty())
-        hdmvVideoDescriptor(e);
+        HdmvVideoDescriptor(e);
 }
 
-void readVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
-    std::size_t at = findStartCode(p, n, 0xFF, 0x0F);
+    std::size_t at = FindStartCode(p, n, 0xFF, 0x0F);
     if (at == npos)
         return;
     BitReader r(p + at + 4, n - at - 4);
@@ -327,33 +327,33 @@ void readVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
         format = 5;
     else if (height == 1080)
         format = interlaced ? 4 : 6;
-    setIfKnown(e.attributes.format, format);
-    setIfKnown(e.attributes.rate, rate);
-    setIfKnown(e.attributes.aspect, aspect);
+    SetIfKnown(e.attributes.format, format);
+    SetIfKnown(e.attributes.rate, rate);
+    SetIfKnown(e.attributes.aspect, aspect);
     if (e.descriptors.empty())
         e.descriptors = {0x05, 0x05, 'V', 'C', '-', '1', 0xFF};
 }
 
-uint8_t presentationType(unsigned acmod)
+uint8_t PresentationType(unsigned acmod)
 {
     return acmod == 1 ? 1 : acmod >= 3 ? 6 : 3;
 }
 
-void readAc3Audio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadAc3Audio(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     std::size_t at = 0;
-    while (at + 7 <= n && !isAc3Sync(p + at))
+    while (at + 7 <= n && !IsAc3Sync(p + at))
         ++at;
     if (at + 7 > n)
         return;
     const uint8_t* f = p + at;
-    int bsid = ac3BitstreamId(f);
+    int bsid = Ac3BitstreamId(f);
     if (bsid != 6 && bsid != 8 && bsid != 16)
         return;
     unsigned acmod = bsid == 16 ? (f[4] >> 1) & 7 : f[6] >> 5;
     unsigned fscod = f[4] >> 6;
-    e.attributes.format = presentationType(acmod);
-    setIfKnown(e.attributes.rate, fscod == 0 ? 1 : 0);
+    e.attributes.format = PresentationType(acmod);
+    SetIfKnown(e.attributes.rate, fscod == 0 ? 1 : 0);
     if (bsid == 16 && e.streamType == kAc3Audio)
         e.streamType = kEac3Audio;
     if (e.descriptors.empty()) {
@@ -372,10 +372,10 @@ void readAc3Audio(ProgramEntry& e, const uint8_t* p, std::size_t n)
     }
 }
 
-void readDtsAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadDtsAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     std::size_t at = 0;
-    while (at + 10 <= n && !isDtsSync(p + at))
+    while (at + 10 <= n && !IsDtsSync(p + at))
         ++at;
     if (at + 10 > n)
         return;
@@ -383,45 +383,45 @@ void readDtsAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
     unsigned amode = ((f[7] & 0x0F) << 2) | (f[8] >> 6);
     unsigned sfreq = (f[8] >> 2) & 0x0F;
     e.attributes.format = amode == 0 ? 1 : amode <= 4 ? 3 : 6;
-    setIfKnown(e.attributes.rate, sfreq == 13 ? 1 : 0);
+    SetIfKnown(e.attributes.rate, sfreq == 13 ? 1 : 0);
     if (e.descriptors.empty()) {
-        std::size_t size = dtsFrameSize(f);
+        std::size_t size = DtsFrameSize(f);
         e.descriptors = {0x05, 0x04, 'D', 'T', 'S', uint8_t(size < 1024 ? '1' : size < 2048 ? '2' : '3')};
     }
 }
 
-void readTrueHdAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadTrueHdAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     std::size_t at = 0;
-    while (at + 5 <= n && !isTrueHdSync(p + at))
+    while (at + 5 <= n && !IsTrueHdSync(p + at))
         ++at;
     if (at + 5 > n)
         return;
     unsigned code = p[at + 4] >> 4;
     e.attributes.format = 6;
-    setIfKnown(e.attributes.rate, code == 0 ? 1 : code == 1 ? 4 : code == 2 ? 5 : 0);
+    SetIfKnown(e.attributes.rate, code == 0 ? 1 : code == 1 ? 4 : code == 2 ? 5 : 0);
     if (e.descriptors.empty())
         e.descriptors = {0x05, 0x04, 'A', 'C', '-', '3', 0x81, 0x03, uint8_t(code * 32 + 8), 0xC8, 0x0F};
 }
 
 // Blu-ray LPCM: each PES payload starts with a 4-byte header, its third byte holding the channel
 // assignment and the sampling-frequency code (1 48 kHz, 4 96 kHz, 5 192 kHz, as the clip's codes).
-void readLpcmAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadLpcmAudio(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     if (n < 4)
         return;
     unsigned channels = p[2] >> 4, frequency = p[2] & 0x0F;
     uint8_t presentation = channels == 1 ? 1 : channels == 3 ? 3 : (channels >= 4 && channels <= 11) ? 6 : 0;
-    setIfKnown(e.attributes.format, presentation);
-    setIfKnown(e.attributes.rate, (frequency == 1 || frequency == 4 || frequency == 5) ? uint8_t(frequency) : 0);
+    SetIfKnown(e.attributes.format, presentation);
+    SetIfKnown(e.attributes.rate, (frequency == 1 || frequency == 4 || frequency == 5) ? uint8_t(frequency) : 0);
 }
 
 } // namespace
 
-std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value)
+std::size_t FindStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value)
 {
     std::size_t found = npos;
-    forEachStartCode(p, n, [&](std::size_t at, uint8_t code) {
+    ForEachStartCode(p, n, [&](std::size_t at, uint8_t code) {
         if ((code & mask) != value)
             return false;
         found = at;
@@ -430,35 +430,35 @@ std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t
     return found;
 }
 
-bool entryComplete(const ProgramEntry& e)
+bool EntryComplete(const ProgramEntry& e)
 {
     const StreamAttributes& a = e.attributes;
     if (e.descriptors.empty())
         return false;
-    if (isVideoType(e.streamType))
+    if (IsVideoType(e.streamType))
         return a.format && a.rate && a.aspect;
-    if (isAudioType(e.streamType))
+    if (IsAudioType(e.streamType))
         return a.format && a.rate;
     return true;
 }
 
-void readCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
+void ReadCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
 {
     switch (e.streamType) {
-    case kMpeg2Video: readMpeg2Video(e, p, n); break;
-    case kAvcVideo: readAvcVideo(e, p, n); break;
-    case kVc1Video: readVc1Video(e, p, n); break;
-    case kLpcmAudio: readLpcmAudio(e, p, n); break;
+    case kMpeg2Video: ReadMpeg2Video(e, p, n); break;
+    case kAvcVideo: ReadAvcVideo(e, p, n); break;
+    case kVc1Video: ReadVc1Video(e, p, n); break;
+    case kLpcmAudio: ReadLpcmAudio(e, p, n); break;
     case kAc3Audio:
-    case kEac3Audio: readAc3Audio(e, p, n); break;
+    case kEac3Audio: ReadAc3Audio(e, p, n); break;
     case kDtsAudio:
     case kDtsHdAudio:
-    case kDtsHdMasterAudio: readDtsAudio(e, p, n); break;
-    case kTrueHdAudio: readTrueHdAudio(e, p, n); break;
+    case kDtsHdMasterAudio: ReadDtsAudio(e, p, n); break;
+    case kTrueHdAudio: ReadTrueHdAudio(e, p, n); break;
     }
 }
 
-void scanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
+void ScanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
 {
     reader.seek(kNoClock);
     std::vector<PesPacket> group;
@@ -466,18 +466,18 @@ void scanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
     bool more = true;
     while (more && k < 300) {
         group.clear();
-        more = reader.nextGroup(group);
+        more = reader.NextGroup(group);
         for (const PesPacket& pes : group) {
             if (k >= 300)
                 break;
-            reader.reportOpenProgress(50 + k * 50 / 300);
+            reader.ReportOpenProgress(50 + k * 50 / 300);
             ++k;
             for (ProgramEntry& e : entries) {
-                if (e.pid != pes.pid || entryComplete(e))
+                if (e.pid != pes.pid || EntryComplete(e))
                     continue;
-                std::size_t h = pesHeaderLength(pes.bytes.data(), pes.bytes.size());
+                std::size_t h = PesHeaderLength(pes.bytes.data(), pes.bytes.size());
                 if (h)
-                    readCodecHeader(e, pes.bytes.data() + h, pes.bytes.size() - h);
+                    ReadCodecHeader(e, pes.bytes.data() + h, pes.bytes.size() - h);
             }
         }
     }

@@ -10,17 +10,17 @@
 
 namespace bluvat {
 
-void readCodecHeader(ProgramEntry& entry, const uint8_t* payload, std::size_t size);
+void ReadCodecHeader(ProgramEntry& entry, const uint8_t* payload, std::size_t size);
 
 // An entry is no longer examined once every attribute its type has is known and it has descriptors.
-bool entryComplete(const ProgramEntry& entry);
+bool EntryComplete(const ProgramEntry& entry);
 
 // Offset of the first 00 00 01 followed by a byte matching (b & mask) == value, or npos.
-std::size_t findStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value);
+std::size_t FindStartCode(const uint8_t* p, std::size_t n, uint8_t mask, uint8_t value);
 
 // Calls visit(offset of the 00 00 01, the byte after it) for each start code until visit returns true.
 template <typename Visit>
-void forEachStartCode(const uint8_t* p, std::size_t n, Visit visit)
+void ForEachStartCode(const uint8_t* p, std::size_t n, Visit visit)
 {
     std::size_t i = 2;
     while (i + 1 < n) {

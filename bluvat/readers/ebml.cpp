@@ -4,7 +4,7 @@
 
 namespace bluvat::ebml {
 
-std::optional<Varint> readVarint(std::span<const uint8_t> bytes, unsigned maxLength)
+std::optional<Varint> ReadVarint(std::span<const uint8_t> bytes, unsigned maxLength)
 {
     if (bytes.empty() || bytes[0] == 0)
         return std::nullopt;
@@ -20,9 +20,9 @@ std::optional<Varint> readVarint(std::span<const uint8_t> bytes, unsigned maxLen
     return v;
 }
 
-std::optional<int64_t> readSignedVarint(std::span<const uint8_t> bytes, unsigned& length)
+std::optional<int64_t> ReadSignedVarint(std::span<const uint8_t> bytes, unsigned& length)
 {
-    auto v = readVarint(bytes);
+    auto v = ReadVarint(bytes);
     if (!v)
         return std::nullopt;
     length = v->length;
@@ -30,15 +30,15 @@ std::optional<int64_t> readSignedVarint(std::span<const uint8_t> bytes, unsigned
     return static_cast<int64_t>(v->value) - bias;
 }
 
-std::optional<Header> readHeader(std::span<const uint8_t> bytes)
+std::optional<Header> ReadHeader(std::span<const uint8_t> bytes)
 {
-    auto idv = readVarint(bytes, 4);
+    auto idv = ReadVarint(bytes, 4);
     if (!idv)
         return std::nullopt;
     Header h;
     for (unsigned i = 0; i < idv->length; ++i)
         h.id = (h.id << 8) | bytes[i];
-    auto size = readVarint(bytes.subspan(idv->length), 8);
+    auto size = ReadVarint(bytes.subspan(idv->length), 8);
     if (!size)
         return std::nullopt;
     h.size = size->value;
@@ -52,7 +52,7 @@ std::vector<Element> children(std::span<const uint8_t> data, bool& corrupt)
     std::vector<Element> list;
     uint64_t pos = 0;
     while (pos < data.size()) {
-        auto h = readHeader(data.subspan(pos));
+        auto h = ReadHeader(data.subspan(pos));
         if (!h) {
             corrupt = true;
             break;
@@ -70,7 +70,7 @@ std::vector<Element> children(std::span<const uint8_t> data, bool& corrupt)
     return list;
 }
 
-std::optional<uint64_t> readUnsigned(std::span<const uint8_t> data)
+std::optional<uint64_t> ReadUnsigned(std::span<const uint8_t> data)
 {
     if (data.size() > 8)
         return std::nullopt;
@@ -80,7 +80,7 @@ std::optional<uint64_t> readUnsigned(std::span<const uint8_t> data)
     return v;
 }
 
-bool isSegmentChildId(uint32_t i)
+bool IsSegmentChildId(uint32_t i)
 {
     switch (i) {
     case id::SeekHead:

@@ -16,10 +16,10 @@ struct Varint {
 };
 
 // Length from the leading zero bits of the first byte; nullopt when invalid or cut short.
-std::optional<Varint> readVarint(std::span<const uint8_t> bytes, unsigned maxLength = 8);
+std::optional<Varint> ReadVarint(std::span<const uint8_t> bytes, unsigned maxLength = 8);
 
 // Signed lace-size difference: the varint minus half its range.
-std::optional<int64_t> readSignedVarint(std::span<const uint8_t> bytes, unsigned& length);
+std::optional<int64_t> ReadSignedVarint(std::span<const uint8_t> bytes, unsigned& length);
 
 struct Header {
     uint32_t id = 0; // the raw ID bytes, marker bit kept
@@ -28,7 +28,7 @@ struct Header {
     unsigned length = 0; // bytes of ID and size together
 };
 
-std::optional<Header> readHeader(std::span<const uint8_t> bytes);
+std::optional<Header> ReadHeader(std::span<const uint8_t> bytes);
 
 struct Element {
     uint32_t id = 0;
@@ -42,10 +42,10 @@ struct Element {
 std::vector<Element> children(std::span<const uint8_t> data, bool& corrupt);
 
 // Big-endian unsigned number of up to eight bytes; nullopt for longer data.
-std::optional<uint64_t> readUnsigned(std::span<const uint8_t> data);
+std::optional<uint64_t> ReadUnsigned(std::span<const uint8_t> data);
 
 // IDs that only occur directly below the Segment; an unknown-sized Cluster ends at one of these.
-bool isSegmentChildId(uint32_t id);
+bool IsSegmentChildId(uint32_t id);
 
 namespace id {
 constexpr uint32_t EbmlHeader = 0x1A45DFA3;

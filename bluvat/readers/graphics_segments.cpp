@@ -5,12 +5,12 @@
 
 namespace bluvat {
 
-bool isGraphicsMagic(const uint8_t* p)
+bool IsGraphicsMagic(const uint8_t* p)
 {
     return (p[0] == 'P' || p[0] == 'p') && (p[1] == 'G' || p[1] == 'g');
 }
 
-std::optional<GraphicsSegment> parseGraphicsSegment(std::span<const uint8_t> data)
+std::optional<GraphicsSegment> ParseGraphicsSegment(std::span<const uint8_t> data)
 {
     platform::BigEndianReader r(data.data(), data.size());
     r.skip(2);
@@ -26,17 +26,17 @@ std::optional<GraphicsSegment> parseGraphicsSegment(std::span<const uint8_t> dat
     return s;
 }
 
-std::vector<uint8_t> graphicsSegmentPes(const GraphicsSegment& s)
+std::vector<uint8_t> GraphicsSegmentPes(const GraphicsSegment& s)
 {
     bool withDts = s.dts != 0;
     std::size_t h = withDts ? 10 : 5;
     platform::BigEndianWriter w(9 + h + s.segment.size());
     w.u32(0x000001BD).u16(0).u8(0x81).u8(withDts ? 0xC0 : 0x80).u8(h);
-    putPesTimestamp(w, withDts ? 0x3 : 0x2, s.pts);
+    PutPesTimestamp(w, withDts ? 0x3 : 0x2, s.pts);
     if (withDts)
-        putPesTimestamp(w, 0x1, s.dts);
+        PutPesTimestamp(w, 0x1, s.dts);
     w.bytes(s.segment.data(), s.segment.size());
-    w.patch_u16(4, pesLengthField(w.size()));
+    w.patch_u16(4, PesLengthField(w.size()));
     return w.take();
 }
 

@@ -19,12 +19,12 @@ struct GraphicsSegment {
     std::size_t length = 0;           // header and segment
 };
 
-bool isGraphicsMagic(const uint8_t* p);
+bool IsGraphicsMagic(const uint8_t* p);
 
 // `data` starts at "PG"; nullopt when the segment does not fit.
-std::optional<GraphicsSegment> parseGraphicsSegment(std::span<const uint8_t> data);
+std::optional<GraphicsSegment> ParseGraphicsSegment(std::span<const uint8_t> data);
 
 // The PES packet of one segment: PTS only when the DTS is 0, else PTS and DTS.
-std::vector<uint8_t> graphicsSegmentPes(const GraphicsSegment& segment);
+std::vector<uint8_t> GraphicsSegmentPes(const GraphicsSegment& segment);
 
 } // namespace bluvat

@@ -11,7 +11,7 @@ namespace {
 constexpr uint64_t kLargestFile = 1u << 30;
 
 // The stamps count in the 90 kHz clock of the PES packets the segments came from.
-uint64_t clockOf(uint32_t stamp)
+uint64_t ClockOf(uint32_t stamp)
 {
     return uint64_t{stamp} * 300;
 }
@@ -27,7 +27,7 @@ bool GraphicsStreamReader::scan()
 {
     if (!file_.open(path_) || file_.size() > kLargestFile)
         return false;
-    file_.readAt(0, file_.size(), data_);
+    file_.ReadAt(0, file_.size(), data_);
     ProgramEntry entry;
     entry.streamType = kPresentationGraphics;
     entry.pid = kGraphicsPid;
@@ -36,38 +36,38 @@ bool GraphicsStreamReader::scan()
     // Walk segment by segment: the last stamp is that of the last whole segment.
     std::size_t pos = 0;
     while (pos + kGraphicsHeader <= data_.size()) {
-        auto s = isGraphicsMagic(&data_[pos]) ? parseGraphicsSegment(std::span<const uint8_t>(data_).subspan(pos))
+        auto s = IsGraphicsMagic(&data_[pos]) ? ParseGraphicsSegment(std::span<const uint8_t>(data_).subspan(pos))
                                               : std::nullopt;
         if (!s) {
             ++pos;
             continue;
         }
         if (firstPcr_ == kNoClock)
-            firstPcr_ = clockOf(s->pts);
-        lastPcr_ = clockOf(s->pts);
+            firstPcr_ = ClockOf(s->pts);
+        lastPcr_ = ClockOf(s->pts);
         pos += s->length;
     }
-    scanAttributes(*this, entries_);
+    ScanAttributes(*this, entries_);
     seek(kNoClock);
     return true;
 }
 
-bool GraphicsStreamReader::nextGroup(std::vector<PesPacket>& group)
+bool GraphicsStreamReader::NextGroup(std::vector<PesPacket>& group)
 {
     while (pos_ + kGraphicsHeader <= data_.size()) {
-        auto s = isGraphicsMagic(&data_[pos_]) ? parseGraphicsSegment(std::span<const uint8_t>(data_).subspan(pos_))
+        auto s = IsGraphicsMagic(&data_[pos_]) ? ParseGraphicsSegment(std::span<const uint8_t>(data_).subspan(pos_))
                                                : std::nullopt;
         if (!s) {
             ++pos_; // not at a segment: look for the next "PG"
             continue;
         }
         pos_ += s->length;
-        clock_ = std::max(clock_, clockOf(s->dts ? s->dts : s->pts));
-        passClock(clock_);
-        passPts(s->pts, kGraphicsPid);
+        clock_ = std::max(clock_, ClockOf(s->dts ? s->dts : s->pts));
+        PassClock(clock_);
+        PassPts(s->pts, kGraphicsPid);
         PesPacket packet;
         packet.pid = kGraphicsPid;
-        packet.bytes = graphicsSegmentPes(*s);
+        packet.bytes = GraphicsSegmentPes(*s);
         group.push_back(std::move(packet));
         return true;
     }

@@ -17,7 +17,7 @@ public:
     explicit GraphicsStreamReader(std::string path);
 
     bool scan() override;
-    bool nextGroup(std::vector<PesPacket>& group) override;
+    bool NextGroup(std::vector<PesPacket>& group) override;
     void seek(uint64_t pcr) override;
 
 private:

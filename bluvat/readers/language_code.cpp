@@ -21,7 +21,7 @@ constexpr CodePair kBibliographic[] = {
 constexpr const char* kNoLanguage[] = {"und", "mul", "mis", "zxx"};
 } // namespace
 
-std::string discLanguage(std::string_view tag)
+std::string DiscLanguage(std::string_view tag)
 {
     if (tag.size() != 3)
         return {};

@@ -8,6 +8,6 @@ namespace bluvat {
 
 // The three-letter code for a source's language tag ("fre" and "fra" both give "fra"); empty
 // when the tag names no particular language ("und", "mul", malformed).
-std::string discLanguage(std::string_view tag);
+std::string DiscLanguage(std::string_view tag);
 
 } // namespace bluvat

@@ -6,7 +6,7 @@ namespace bluvat {
 namespace {
 
 // Sizes of all frames but the last; the last one takes what remains.
-bool xiphSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, std::vector<uint64_t>& sizes)
+bool XiphSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, std::vector<uint64_t>& sizes)
 {
     for (unsigned i = 0; i + 1 < count; ++i) {
         uint64_t size = 0;
@@ -22,11 +22,11 @@ bool xiphSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, 
     return true;
 }
 
-bool ebmlSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, std::vector<uint64_t>& sizes)
+bool EbmlSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, std::vector<uint64_t>& sizes)
 {
     if (count < 2)
         return true;
-    auto first = ebml::readVarint(data.subspan(pos));
+    auto first = ebml::ReadVarint(data.subspan(pos));
     if (!first)
         return false;
     pos += first->length;
@@ -34,7 +34,7 @@ bool ebmlSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, 
     sizes.push_back(first->value);
     for (unsigned i = 1; i + 1 < count; ++i) {
         unsigned length = 0;
-        auto diff = ebml::readSignedVarint(data.subspan(pos), length);
+        auto diff = ebml::ReadSignedVarint(data.subspan(pos), length);
         if (!diff)
             return false;
         pos += length;
@@ -48,9 +48,9 @@ bool ebmlSizes(std::span<const uint8_t> data, std::size_t& pos, unsigned count, 
 
 } // namespace
 
-std::optional<MatroskaBlock> parseMatroskaBlock(std::span<const uint8_t> data)
+std::optional<MatroskaBlock> ParseMatroskaBlock(std::span<const uint8_t> data)
 {
-    auto track = ebml::readVarint(data);
+    auto track = ebml::ReadVarint(data);
     if (!track || data.size() < track->length + 3u)
         return std::nullopt;
     MatroskaBlock block;
@@ -74,7 +74,7 @@ std::optional<MatroskaBlock> parseMatroskaBlock(std::span<const uint8_t> data)
         if (rest % count != 0)
             return std::nullopt;
         sizes.assign(count - 1, rest / count);
-    } else if (!(block.lacing == 1 ? xiphSizes(data, pos, count, sizes) : ebmlSizes(data, pos, count, sizes))) {
+    } else if (!(block.lacing == 1 ? XiphSizes(data, pos, count, sizes) : EbmlSizes(data, pos, count, sizes))) {
         return std::nullopt;
     }
     for (uint64_t size : sizes) {

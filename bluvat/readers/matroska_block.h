@@ -19,6 +19,6 @@ struct MatroskaBlock {
 };
 
 // nullopt when the header or the lace sizes do not fit the bytes at hand.
-std::optional<MatroskaBlock> parseMatroskaBlock(std::span<const uint8_t> data);
+std::optional<MatroskaBlock> ParseMatroskaBlock(std::span<const uint8_t> data);
 
 } // namespace bluvat

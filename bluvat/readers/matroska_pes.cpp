@@ -9,14 +9,14 @@
 namespace bluvat {
 namespace {
 
-bool startsWithSequenceHeader(std::span<const uint8_t> frame)
+bool StartsWithSequenceHeader(std::span<const uint8_t> frame)
 {
     return frame.size() >= 4 && frame[0] == 0 && frame[1] == 0 && frame[2] == 1 && frame[3] == 0xB3;
 }
 
 } // namespace
 
-std::vector<uint8_t> matroskaFramePes(const MatroskaTrack& track, uint64_t pts, bool keyFrame,
+std::vector<uint8_t> MatroskaFramePes(const MatroskaTrack& track, uint64_t pts, bool keyFrame,
                                       const std::vector<std::span<const uint8_t>>& frames, bool& intact)
 {
     pts &= (uint64_t{1} << 33) - 1;
@@ -25,34 +25,34 @@ std::vector<uint8_t> matroskaFramePes(const MatroskaTrack& track, uint64_t pts, 
     case kMpeg2Video:
     case kAvcVideo:
         w.u32(0x000001E0).u16(0).u8(0x84).u8(0x80).u8(0x05);
-        putPesTimestamp(w, 0x2, pts);
+        PutPesTimestamp(w, 0x2, pts);
         break;
     case kVc1Video:
         w.u32(0x000001FD).u16(0).u8(0x84).u8(0x81).u8(0x08);
-        putPesTimestamp(w, 0x2, pts);
+        PutPesTimestamp(w, 0x2, pts);
         w.u8(0x01).u8(0x81).u8(0x55);
         break;
     default:
         w.u32(0x000001BD).u16(0).u8(0x84).u8(0x81).u8(0x08);
-        putPesTimestamp(w, 0x2, pts);
+        PutPesTimestamp(w, 0x2, pts);
         w.u8(0x01).u8(0x81).u8(0x71);
         break;
     }
     auto& out = w.data();
     for (std::span<const uint8_t> frame : frames) {
         if (track.streamType == kAvcVideo) {
-            intact = appendAnnexB(frame, track.avc, keyFrame, out) && intact;
+            intact = AppendAnnexB(frame, track.avc, keyFrame, out) && intact;
             continue;
         }
-        if (track.streamType == kMpeg2Video && keyFrame && !startsWithSequenceHeader(frame))
+        if (track.streamType == kMpeg2Video && keyFrame && !StartsWithSequenceHeader(frame))
             w.bytes(track.codecPrivate);
         w.bytes(frame.data(), frame.size());
     }
-    w.patch_u16(4, pesLengthField(out.size()));
+    w.patch_u16(4, PesLengthField(out.size()));
     return w.take();
 }
 
-int64_t reorderDelay(const std::vector<int64_t>& presentationTimes)
+int64_t ReorderDelay(const std::vector<int64_t>& presentationTimes)
 {
     std::vector<int64_t> sorted = presentationTimes;
     std::sort(sorted.begin(), sorted.end());
@@ -62,7 +62,7 @@ int64_t reorderDelay(const std::vector<int64_t>& presentationTimes)
     return delay;
 }
 
-std::vector<int64_t> decodeTimes(const std::vector<int64_t>& presentationTimes, int64_t reorderDelay)
+std::vector<int64_t> DecodeTimes(const std::vector<int64_t>& presentationTimes, int64_t reorderDelay)
 {
     std::vector<int64_t> times = presentationTimes;
     std::sort(times.begin(), times.end());
@@ -71,17 +71,17 @@ std::vector<int64_t> decodeTimes(const std::vector<int64_t>& presentationTimes, 
     return times;
 }
 
-void addDecodeTimestamp(std::vector<uint8_t>& pes, uint64_t dts)
+void AddDecodeTimestamp(std::vector<uint8_t>& pes, uint64_t dts)
 {
     if (pes.size() < 14 || pes[8] != 5)
         return;
     platform::BigEndianWriter field;
-    putPesTimestamp(field, 0x1, dts & ((uint64_t{1} << 33) - 1));
+    PutPesTimestamp(field, 0x1, dts & ((uint64_t{1} << 33) - 1));
     pes[7] = 0xC0;
     pes[8] = 10;
     pes[9] = static_cast<uint8_t>((pes[9] & 0x0F) | 0x30);
     pes.insert(pes.begin() + 14, field.data().begin(), field.data().end());
-    uint32_t length = pesLengthField(pes.size());
+    uint32_t length = PesLengthField(pes.size());
     pes[4] = static_cast<uint8_t>(length >> 8);
     pes[5] = static_cast<uint8_t>(length);
 }

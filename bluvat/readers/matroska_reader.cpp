@@ -20,14 +20,14 @@ constexpr uint32_t kTimecodeScaleId = 0x2AD7B1;
 constexpr int64_t kGroupSpan = 9000; // 100 ms of blocks per group, in 90 kHz
 constexpr uint64_t kPtsMask = (uint64_t{1} << 33) - 1;
 
-std::span<const uint8_t> dataOf(const std::vector<uint8_t>& bytes, const ebml::Element& e)
+std::span<const uint8_t> DataOf(const std::vector<uint8_t>& bytes, const ebml::Element& e)
 {
     return std::span<const uint8_t>(bytes).subspan(e.offset, e.size);
 }
 
 } // namespace
 
-int64_t matroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t timescaleNs)
+int64_t MatroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t timescaleNs)
 {
     int64_t ticks = static_cast<int64_t>(clusterTime) + relativeTime;
     // ns per tick × 90 kHz / 1e9, in 128 bits so that large times do not overflow
@@ -38,12 +38,12 @@ MatroskaReader::MatroskaReader(std::string path) : SourceReader(SourceKind::Matr
 {
 }
 
-void MatroskaReader::reportCorrupt()
+void MatroskaReader::ReportCorrupt()
 {
     if (corruptReported_)
         return;
     corruptReported_ = true;
-    reportError("Invalid/Corrupted MKV file");
+    ReportError("Invalid/Corrupted MKV file");
 }
 
 bool MatroskaReader::scan()
@@ -52,16 +52,16 @@ bool MatroskaReader::scan()
         return false;
 
     std::vector<uint8_t> head;
-    file_.readAt(0, std::min<uint64_t>(file_.size(), kSegmentSearchLimit), head);
+    file_.ReadAt(0, std::min<uint64_t>(file_.size(), kSegmentSearchLimit), head);
     static const uint8_t magic[] = {0x18, 0x53, 0x80, 0x67};
     auto at = std::search(head.begin(), head.end(), std::begin(magic), std::end(magic));
     std::optional<ebml::Header> segment;
     uint64_t segmentOffset = static_cast<uint64_t>(at - head.begin());
     if (at != head.end())
-        segment = ebml::readHeader(std::span<const uint8_t>(head).subspan(segmentOffset));
+        segment = ebml::ReadHeader(std::span<const uint8_t>(head).subspan(segmentOffset));
     head = {};
     if (!segment) {
-        reportError("Invalid/Corrupted MKV file");
+        ReportError("Invalid/Corrupted MKV file");
         return true;
     }
     uint64_t begin = segmentOffset + segment->length;
@@ -69,8 +69,8 @@ bool MatroskaReader::scan()
     if (!segment->unknownSize && segment->size <= end - std::min(begin, end))
         end = begin + segment->size;
     else if (!segment->unknownSize)
-        reportCorrupt(); // truncated: what is there is still read
-    walkSegment(begin, end);
+        ReportCorrupt(); // truncated: what is there is still read
+    WalkSegment(begin, end);
 
     // Clusters play in time order; clusters with equal times keep their file order.
     std::stable_sort(clusters_.begin(), clusters_.end(),
@@ -83,43 +83,43 @@ bool MatroskaReader::scan()
         entries_.push_back(entry);
     }
     reorderDelays_.assign(tracks_.size(), 0);
-    measureReorderDelays();
+    MeasureReorderDelays();
     if (!clusters_.empty()) {
         auto clockOf = [&](int64_t time) { return static_cast<uint64_t>(std::max<int64_t>(time, 0)) * 300; };
-        firstPcr_ = clockOf(matroskaBlockTime(clusters_.front().timecode, 0, timescaleNs_));
+        firstPcr_ = clockOf(MatroskaBlockTime(clusters_.front().timecode, 0, timescaleNs_));
         // The last cluster's own blocks tell where the source ends, not just where it begins.
         std::deque<Frame> last;
-        int64_t lastTime = matroskaBlockTime(clusters_.back().timecode, 0, timescaleNs_);
-        loadCluster(clusters_.back(), last, false);
+        int64_t lastTime = MatroskaBlockTime(clusters_.back().timecode, 0, timescaleNs_);
+        LoadCluster(clusters_.back(), last, false);
         for (const Frame& f : last)
             lastTime = std::max(lastTime, f.time);
         lastPcr_ = clockOf(lastTime);
     }
     if (!entries_.empty())
-        scanAttributes(*this, entries_);
+        ScanAttributes(*this, entries_);
     seek(kNoClock);
     return true;
 }
 
-void MatroskaReader::walkSegment(uint64_t pos, uint64_t end)
+void MatroskaReader::WalkSegment(uint64_t pos, uint64_t end)
 {
     std::vector<uint8_t> bytes;
     while (pos < end) {
-        reportOpenProgress(static_cast<int>(pos * 50 / std::max<uint64_t>(end, 1)));
-        file_.readAt(pos, kHeaderBytes, bytes);
+        ReportOpenProgress(static_cast<int>(pos * 50 / std::max<uint64_t>(end, 1)));
+        file_.ReadAt(pos, kHeaderBytes, bytes);
         auto h =
-            ebml::readHeader(std::span<const uint8_t>(bytes).first(std::min<std::size_t>(bytes.size(), end - pos)));
+            ebml::ReadHeader(std::span<const uint8_t>(bytes).first(std::min<std::size_t>(bytes.size(), end - pos)));
         if (!h) {
-            reportCorrupt();
+            ReportCorrupt();
             return;
         }
         uint64_t data = pos + h->length;
         uint64_t size = 0;
         if (h->unknownSize && h->id == ebml::id::Cluster) {
-            size = clusterEnd(data, end) - std::min(data, end);
+            size = ClusterEnd(data, end) - std::min(data, end);
         } else if (h->unknownSize || h->size > end - std::min(data, end)) {
             if (!h->unknownSize)
-                reportCorrupt();
+                ReportCorrupt();
             size = end - std::min(data, end);
         } else {
             size = h->size;
@@ -127,27 +127,27 @@ void MatroskaReader::walkSegment(uint64_t pos, uint64_t end)
 
         if (h->id == ebml::id::Cluster) {
             Cluster cluster{data, size, 0};
-            if (readClusterTimecode(cluster))
+            if (ReadClusterTimecode(cluster))
                 clusters_.push_back(cluster);
         } else if (h->id == ebml::id::Tracks && size > kLargestTracks) {
-            reportCorrupt();
+            ReportCorrupt();
         } else if (h->id == ebml::id::Tracks) {
-            file_.readAt(data, size, bytes);
-            readMatroskaTracks(bytes, tracks_, [this](const char* text) {
+            file_.ReadAt(data, size, bytes);
+            ReadMatroskaTracks(bytes, tracks_, [this](const char* text) {
                 if (std::strcmp(text, "Invalid/Corrupted MKV file") == 0)
-                    reportCorrupt();
+                    ReportCorrupt();
                 else
-                    reportError(text);
+                    ReportError(text);
             });
             trackByNumber_.clear();
             for (std::size_t i = 0; i < tracks_.size(); ++i)
                 trackByNumber_.emplace(tracks_[i].number, i); // the first track of a number wins
         } else if (h->id == ebml::id::Info && size <= kLargestTracks) {
-            file_.readAt(data, size, bytes);
+            file_.ReadAt(data, size, bytes);
             bool corrupt = false;
             for (const ebml::Element& e : ebml::children(bytes, corrupt)) {
                 if (e.id == kTimecodeScaleId) {
-                    uint64_t scale = ebml::readUnsigned(dataOf(bytes, e)).value_or(0);
+                    uint64_t scale = ebml::ReadUnsigned(DataOf(bytes, e)).value_or(0);
                     if (scale > 0 && scale <= 1000000000)
                         timescaleNs_ = scale;
                 }
@@ -158,32 +158,32 @@ void MatroskaReader::walkSegment(uint64_t pos, uint64_t end)
 }
 
 // An unknown-sized cluster runs until the next element that can only sit in the Segment.
-uint64_t MatroskaReader::clusterEnd(uint64_t pos, uint64_t limit)
+uint64_t MatroskaReader::ClusterEnd(uint64_t pos, uint64_t limit)
 {
     std::vector<uint8_t> bytes;
     while (pos < limit) {
-        file_.readAt(pos, kHeaderBytes, bytes);
-        auto h = ebml::readHeader(bytes);
-        if (!h || ebml::isSegmentChildId(h->id) || h->unknownSize || h->size > limit - pos - h->length)
-            return h && ebml::isSegmentChildId(h->id) ? pos : limit;
+        file_.ReadAt(pos, kHeaderBytes, bytes);
+        auto h = ebml::ReadHeader(bytes);
+        if (!h || ebml::IsSegmentChildId(h->id) || h->unknownSize || h->size > limit - pos - h->length)
+            return h && ebml::IsSegmentChildId(h->id) ? pos : limit;
         pos += h->length + h->size;
     }
     return limit;
 }
 
-bool MatroskaReader::readClusterTimecode(Cluster& cluster)
+bool MatroskaReader::ReadClusterTimecode(Cluster& cluster)
 {
     std::vector<uint8_t> bytes;
     uint64_t pos = cluster.offset;
     uint64_t end = cluster.offset + cluster.size;
     while (pos < end) {
-        file_.readAt(pos, std::min<uint64_t>(kHeaderBytes, end - pos), bytes);
-        auto h = ebml::readHeader(bytes);
+        file_.ReadAt(pos, std::min<uint64_t>(kHeaderBytes, end - pos), bytes);
+        auto h = ebml::ReadHeader(bytes);
         if (!h || h->unknownSize || h->size > end - pos - h->length)
             break;
         if (h->id == ebml::id::ClusterTimecode) {
-            file_.readAt(pos + h->length, h->size, bytes);
-            auto value = ebml::readUnsigned(bytes);
+            file_.ReadAt(pos + h->length, h->size, bytes);
+            auto value = ebml::ReadUnsigned(bytes);
             bool allOnes = value && h->size > 0 && *value == (~uint64_t{0} >> (64 - 8 * h->size));
             if (!value || bytes.size() != h->size || allOnes)
                 break;
@@ -192,32 +192,32 @@ bool MatroskaReader::readClusterTimecode(Cluster& cluster)
         }
         pos += h->length + h->size;
     }
-    reportError("Could not find timecode");
+    ReportError("Could not find timecode");
     return false;
 }
 
 // The largest reorder delay of each video track over the opening clusters, so that decode times
 // run evenly from the start.
-void MatroskaReader::measureReorderDelays()
+void MatroskaReader::MeasureReorderDelays()
 {
     constexpr std::size_t kMeasuredClusters = 8;
     for (std::size_t c = 0; c < clusters_.size() && c < kMeasuredClusters; ++c) {
         std::deque<Frame> frames;
-        loadCluster(clusters_[c], frames, false);
+        LoadCluster(clusters_[c], frames, false);
         for (std::size_t t = 0; t < tracks_.size(); ++t) {
             std::vector<int64_t> times;
             for (const Frame& f : frames)
                 if (f.track == t)
                     times.push_back(f.time);
-            reorderDelays_[t] = std::max(reorderDelays_[t], reorderDelay(times));
+            reorderDelays_[t] = std::max(reorderDelays_[t], ReorderDelay(times));
         }
     }
 }
 
-void MatroskaReader::addDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew)
+void MatroskaReader::AddDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew)
 {
     for (std::size_t t = 0; t < tracks_.size(); ++t) {
-        if (!isVideoType(tracks_[t].streamType))
+        if (!IsVideoType(tracks_[t].streamType))
             continue;
         std::vector<Frame*> mine;
         std::vector<int64_t> times;
@@ -227,55 +227,55 @@ void MatroskaReader::addDecodeTimes(std::deque<Frame>& frames, std::size_t first
                 times.push_back(frames[i].time);
             }
         }
-        auto decode = decodeTimes(times, reorderDelays_[t]);
+        auto decode = DecodeTimes(times, reorderDelays_[t]);
         for (std::size_t i = 0; i < mine.size(); ++i) {
             if (decode[i] != times[i])
-                addDecodeTimestamp(mine[i]->packet.bytes,
+                AddDecodeTimestamp(mine[i]->packet.bytes,
                                    static_cast<uint64_t>(decode[i] + static_cast<int64_t>(kMatroskaPresentationLead)));
         }
     }
 }
 
-bool MatroskaReader::loadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes)
+bool MatroskaReader::LoadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes)
 {
     corruptReported_ = false;
     std::size_t firstNew = frames.size();
     if (cluster.size > kLargestCluster) {
-        reportCorrupt();
+        ReportCorrupt();
         return false;
     }
     std::vector<uint8_t> bytes;
-    file_.readAt(cluster.offset, cluster.size, bytes);
+    file_.ReadAt(cluster.offset, cluster.size, bytes);
     if (bytes.size() != cluster.size)
-        reportCorrupt();
+        ReportCorrupt();
     bool corrupt = false;
     for (const ebml::Element& child : ebml::children(bytes, corrupt)) {
         if (child.id == ebml::id::SimpleBlock) {
-            readBlock(dataOf(bytes, child), cluster.timecode, true, false, frames);
+            ReadBlock(DataOf(bytes, child), cluster.timecode, true, false, frames);
         } else if (child.id == ebml::id::BlockGroup) {
-            auto group = dataOf(bytes, child);
+            auto group = DataOf(bytes, child);
             auto parts = ebml::children(group, corrupt);
             bool referenced = std::any_of(parts.begin(), parts.end(),
                                           [](const ebml::Element& e) { return e.id == ebml::id::ReferenceBlock; });
             for (const ebml::Element& part : parts) {
                 if (part.id == ebml::id::Block)
-                    readBlock(group.subspan(part.offset, part.size), cluster.timecode, false, !referenced, frames);
+                    ReadBlock(group.subspan(part.offset, part.size), cluster.timecode, false, !referenced, frames);
             }
         }
     }
     if (corrupt)
-        reportCorrupt();
+        ReportCorrupt();
     if (withDecodeTimes)
-        addDecodeTimes(frames, firstNew);
+        AddDecodeTimes(frames, firstNew);
     return true;
 }
 
-void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTime, bool simple, bool groupKey,
+void MatroskaReader::ReadBlock(std::span<const uint8_t> data, uint64_t clusterTime, bool simple, bool groupKey,
                                std::deque<Frame>& frames)
 {
-    auto block = parseMatroskaBlock(data);
+    auto block = ParseMatroskaBlock(data);
     if (!block) {
-        reportCorrupt();
+        ReportCorrupt();
         return;
     }
     auto track = trackByNumber_.find(block->track);
@@ -287,7 +287,7 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     const MatroskaTrack& t = tracks_[track->second];
     bool key = simple ? block->keyFlag() : groupKey;
     Frame frame;
-    frame.time = matroskaBlockTime(clusterTime, block->relativeTime, timescaleNs_);
+    frame.time = MatroskaBlockTime(clusterTime, block->relativeTime, timescaleNs_);
     frame.track = track->second;
     uint64_t pts = static_cast<uint64_t>(frame.time + static_cast<int64_t>(kMatroskaPresentationLead)) & kPtsMask;
     std::vector<std::vector<uint8_t>> restored;
@@ -303,27 +303,27 @@ void MatroskaReader::readBlock(std::span<const uint8_t> data, uint64_t clusterTi
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;
     frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio; // audio: the core substream
-    frame.packet.bytes = matroskaFramePes(t, pts, key, block->frames, intact);
+    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact);
     if (!intact)
-        reportCorrupt();
+        ReportCorrupt();
     frames.push_back(std::move(frame));
 }
 
-bool MatroskaReader::nextGroup(std::vector<PesPacket>& group)
+bool MatroskaReader::NextGroup(std::vector<PesPacket>& group)
 {
     while (pending_.empty()) {
         if (nextCluster_ >= clusters_.size())
             return false;
-        loadCluster(clusters_[nextCluster_++], pending_, true);
+        LoadCluster(clusters_[nextCluster_++], pending_, true);
     }
     // The clock follows the blocks in steps of at most a group, never going back.
     int64_t start = pending_.front().time;
     clock_ = std::max(clock_, static_cast<uint64_t>(std::max<int64_t>(start, 0)) * 300);
-    passClock(clock_);
+    PassClock(clock_);
     while (!pending_.empty() && pending_.front().time < start + kGroupSpan) {
         Frame& f = pending_.front();
-        if (auto pts = pesPts(f.packet.bytes))
-            passPts(*pts, f.packet.pid);
+        if (auto pts = PesPts(f.packet.bytes))
+            PassPts(*pts, f.packet.pid);
         group.push_back(std::move(f.packet));
         pending_.pop_front();
     }
@@ -339,7 +339,7 @@ void MatroskaReader::seek(uint64_t pcr)
         return;
     while (nextCluster_ + 1 < clusters_.size() &&
            static_cast<uint64_t>(
-               std::max<int64_t>(matroskaBlockTime(clusters_[nextCluster_ + 1].timecode, 0, timescaleNs_), 0)) *
+               std::max<int64_t>(MatroskaBlockTime(clusters_[nextCluster_ + 1].timecode, 0, timescaleNs_), 0)) *
                    300 <=
                pcr)
         ++nextCluster_;

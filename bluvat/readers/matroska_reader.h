@@ -18,14 +18,14 @@ namespace bluvat {
 constexpr uint64_t kMatroskaPresentationLead = 63000;
 
 // 90 kHz time of a block: (cluster time + relative time) in the file's time scale (ns per tick).
-int64_t matroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t timescaleNs);
+int64_t MatroskaBlockTime(uint64_t clusterTime, int16_t relativeTime, uint64_t timescaleNs);
 
 class MatroskaReader final : public SourceReader {
 public:
     explicit MatroskaReader(std::string path);
 
     bool scan() override;
-    bool nextGroup(std::vector<PesPacket>& group) override;
+    bool NextGroup(std::vector<PesPacket>& group) override;
     void seek(uint64_t pcr) override;
 
     const std::vector<MatroskaTrack>& tracks() const { return tracks_; }
@@ -42,15 +42,15 @@ private:
         PesPacket packet;
     };
 
-    void walkSegment(uint64_t begin, uint64_t end);
-    uint64_t clusterEnd(uint64_t dataOffset, uint64_t limit);
-    bool readClusterTimecode(Cluster& cluster);
-    bool loadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes);
-    void measureReorderDelays();
-    void readBlock(std::span<const uint8_t> data, uint64_t clusterTime, bool simple, bool groupKey,
+    void WalkSegment(uint64_t begin, uint64_t end);
+    uint64_t ClusterEnd(uint64_t dataOffset, uint64_t limit);
+    bool ReadClusterTimecode(Cluster& cluster);
+    bool LoadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes);
+    void MeasureReorderDelays();
+    void ReadBlock(std::span<const uint8_t> data, uint64_t clusterTime, bool simple, bool groupKey,
                    std::deque<Frame>& frames);
-    void addDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew);
-    void reportCorrupt();
+    void AddDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew);
+    void ReportCorrupt();
 
     std::string path_;
     RandomAccessFile file_;

@@ -11,13 +11,13 @@
 namespace bluvat {
 namespace {
 
-std::span<const uint8_t> dataOf(std::span<const uint8_t> parent, const ebml::Element& e)
+std::span<const uint8_t> DataOf(std::span<const uint8_t> parent, const ebml::Element& e)
 {
     return parent.subspan(e.offset, e.size);
 }
 
 // A VfW track is only VC-1 when its BITMAPINFOHEADER names that compression.
-bool isVc1Bitmap(std::span<const uint8_t> codecPrivate)
+bool IsVc1Bitmap(std::span<const uint8_t> codecPrivate)
 {
     return codecPrivate.size() >= 40 && std::memcmp(codecPrivate.data() + 16, "WVC1", 4) == 0;
 }
@@ -29,27 +29,27 @@ constexpr uint32_t kLanguage = 0x22B59C;
 
 // The bytes a header-stripping encoding took off every frame; nullopt when the track's frames
 // are encoded some other way (zlib, encryption), which a byte copy cannot undo.
-std::optional<std::vector<uint8_t>> strippedHeader(std::span<const uint8_t> encodings, bool& corrupt)
+std::optional<std::vector<uint8_t>> StrippedHeader(std::span<const uint8_t> encodings, bool& corrupt)
 {
     std::vector<uint8_t> header;
     for (const ebml::Element& encoding : ebml::children(encodings, corrupt)) {
         if (encoding.id != kContentEncoding)
             continue;
-        auto encodingData = dataOf(encodings, encoding);
+        auto encodingData = DataOf(encodings, encoding);
         uint64_t type = 0, scope = 1, algo = 0;
         std::span<const uint8_t> settings;
         for (const ebml::Element& f : ebml::children(encodingData, corrupt)) {
-            auto bytes = dataOf(encodingData, f);
+            auto bytes = DataOf(encodingData, f);
             if (f.id == kEncodingType)
-                type = ebml::readUnsigned(bytes).value_or(~uint64_t{0});
+                type = ebml::ReadUnsigned(bytes).value_or(~uint64_t{0});
             else if (f.id == kEncodingScope)
-                scope = ebml::readUnsigned(bytes).value_or(~uint64_t{0});
+                scope = ebml::ReadUnsigned(bytes).value_or(~uint64_t{0});
             else if (f.id == kCompression) {
                 for (const ebml::Element& c : ebml::children(bytes, corrupt)) {
                     if (c.id == kCompAlgo)
-                        algo = ebml::readUnsigned(dataOf(bytes, c)).value_or(~uint64_t{0});
+                        algo = ebml::ReadUnsigned(DataOf(bytes, c)).value_or(~uint64_t{0});
                     else if (c.id == kCompSettings)
-                        settings = dataOf(bytes, c);
+                        settings = DataOf(bytes, c);
                 }
             }
         }
@@ -64,14 +64,14 @@ std::optional<std::vector<uint8_t>> strippedHeader(std::span<const uint8_t> enco
 
 } // namespace
 
-uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate)
+uint8_t MatroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate)
 {
     if (codecId == "V_MPEG2")
         return kMpeg2Video;
     if (codecId == "V_MPEG4/ISO/AVC")
         return kAvcVideo;
     if (codecId == "V_MS/VFW/FOURCC")
-        return isVc1Bitmap(codecPrivate) ? kVc1Video : 0;
+        return IsVc1Bitmap(codecPrivate) ? kVc1Video : 0;
     if (codecId == "A_AC3")
         return kAc3Audio;
     if (codecId == "A_EAC3")
@@ -81,23 +81,23 @@ uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> 
     return 0;
 }
 
-void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<MatroskaTrack>& tracks,
+void ReadMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<MatroskaTrack>& tracks,
                         const std::function<void(const char*)>& report)
 {
     bool corrupt = false;
     for (const ebml::Element& entry : ebml::children(tracksData, corrupt)) {
         if (entry.id != ebml::id::TrackEntry)
             continue;
-        auto entryData = dataOf(tracksData, entry);
+        auto entryData = DataOf(tracksData, entry);
         auto fields = ebml::children(entryData, corrupt);
         MatroskaTrack track;
         std::string codecId;
         bool encodedFrames = false;
         std::string language = "eng"; // the format's default when the track names none
         for (const ebml::Element& f : fields) {
-            auto bytes = dataOf(entryData, f);
+            auto bytes = DataOf(entryData, f);
             if (f.id == ebml::id::TrackNumber) {
-                track.number = ebml::readUnsigned(bytes).value_or(0);
+                track.number = ebml::ReadUnsigned(bytes).value_or(0);
             } else if (f.id == ebml::id::CodecId) {
                 codecId.assign(bytes.begin(), bytes.end());
                 codecId.resize(std::strlen(codecId.c_str())); // the string may carry NUL padding
@@ -107,7 +107,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
                 language.assign(bytes.begin(), bytes.end());
                 language.resize(std::strlen(language.c_str()));
             } else if (f.id == kContentEncodings) {
-                auto header = strippedHeader(bytes, corrupt);
+                auto header = StrippedHeader(bytes, corrupt);
                 encodedFrames = !header;
                 track.strippedHeader = header.value_or(std::vector<uint8_t>{});
             }
@@ -116,7 +116,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
             report("Track info is invalid");
             continue;
         }
-        track.streamType = encodedFrames ? 0 : matroskaStreamType(codecId, track.codecPrivate);
+        track.streamType = encodedFrames ? 0 : MatroskaStreamType(codecId, track.codecPrivate);
         if (track.streamType == 0) {
             char line[160];
             std::snprintf(line, sizeof line, "Track %llu (%.64s) is left out: a disc cannot carry it",
@@ -124,10 +124,10 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
             report(line);
             continue;
         }
-        track.language = discLanguage(language);
+        track.language = DiscLanguage(language);
         if (track.streamType == kAvcVideo) {
             // Without a readable record the frames are still length-prefixed, by 4 bytes.
-            auto config = parseAvcDecoderConfig(track.codecPrivate);
+            auto config = ParseAvcDecoderConfig(track.codecPrivate);
             if (!config)
                 report("Invalid/Corrupted MKV file");
             track.avc = config.value_or(AvcDecoderConfig{});
@@ -139,7 +139,7 @@ void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
         report("Invalid/Corrupted MKV file");
 }
 
-std::vector<uint8_t> matroskaMapEntry(const MatroskaTrack& track)
+std::vector<uint8_t> MatroskaMapEntry(const MatroskaTrack& track)
 {
     platform::BigEndianWriter w;
     w.u8(track.streamType).u16(0xE000 | track.pid).u16(0xF000);

@@ -23,15 +23,15 @@ struct MatroskaTrack {
 };
 
 // Stream type for a codec ID, or 0 when the track is not taken.
-uint8_t matroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate);
+uint8_t MatroskaStreamType(const std::string& codecId, std::span<const uint8_t> codecPrivate);
 
 // Appends the taken tracks of one Tracks element's data; texts for bad entries and for each track
 // left out go to `report`. Tracks whose frames are compressed or encrypted are not taken; header
 // stripping is undone.
-void readMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<MatroskaTrack>& tracks,
+void ReadMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<MatroskaTrack>& tracks,
                         const std::function<void(const char*)>& report);
 
 // The 5-byte program-map record of a taken track.
-std::vector<uint8_t> matroskaMapEntry(const MatroskaTrack& track);
+std::vector<uint8_t> MatroskaMapEntry(const MatroskaTrack& track);
 
 } // namespace bluvat

@@ -18,7 +18,7 @@ struct PesPacket {
 constexpr std::size_t kPesFixedHeader = 9;
 
 // Bytes before the payload, or 0 when the header is malformed or longer than the data.
-inline std::size_t pesHeaderLength(const uint8_t* p, std::size_t n)
+inline std::size_t PesHeaderLength(const uint8_t* p, std::size_t n)
 {
     if (n < kPesFixedHeader || p[0] != 0 || p[1] != 0 || p[2] != 1)
         return 0;
@@ -26,14 +26,14 @@ inline std::size_t pesHeaderLength(const uint8_t* p, std::size_t n)
     return h <= n ? h : 0;
 }
 
-inline uint64_t readTimestamp(const uint8_t* t)
+inline uint64_t ReadTimestamp(const uint8_t* t)
 {
     return (uint64_t(t[0] >> 1 & 0x07) << 30) | (uint64_t(t[1]) << 22) | (uint64_t(t[2] >> 1) << 15) |
            (uint64_t(t[3]) << 7) | (t[4] >> 1);
 }
 
 // Keeps the four prefix bits and sets every marker bit.
-inline void writeTimestamp(uint8_t* t, uint64_t v)
+inline void WriteTimestamp(uint8_t* t, uint64_t v)
 {
     t[0] = uint8_t((t[0] & 0xF0) | ((v >> 29) & 0x0E) | 1);
     t[1] = uint8_t(v >> 22);
@@ -42,18 +42,18 @@ inline void writeTimestamp(uint8_t* t, uint64_t v)
     t[4] = uint8_t(((v << 1) & 0xFE) | 1);
 }
 
-inline std::optional<uint64_t> pesPts(const std::vector<uint8_t>& b)
+inline std::optional<uint64_t> PesPts(const std::vector<uint8_t>& b)
 {
-    if (pesHeaderLength(b.data(), b.size()) < 14 || !(b[7] & 0x80))
+    if (PesHeaderLength(b.data(), b.size()) < 14 || !(b[7] & 0x80))
         return std::nullopt;
-    return readTimestamp(&b[9]);
+    return ReadTimestamp(&b[9]);
 }
 
-inline std::optional<uint64_t> pesDts(const std::vector<uint8_t>& b)
+inline std::optional<uint64_t> PesDts(const std::vector<uint8_t>& b)
 {
-    if (pesHeaderLength(b.data(), b.size()) < 19 || (b[7] & 0xC0) != 0xC0)
+    if (PesHeaderLength(b.data(), b.size()) < 19 || (b[7] & 0xC0) != 0xC0)
         return std::nullopt;
-    return readTimestamp(&b[14]);
+    return ReadTimestamp(&b[14]);
 }
 
 } // namespace bluvat

@@ -8,7 +8,7 @@
 
 namespace bluvat {
 
-inline void putPesTimestamp(platform::BigEndianWriter& w, uint8_t prefix, uint64_t ts)
+inline void PutPesTimestamp(platform::BigEndianWriter& w, uint8_t prefix, uint64_t ts)
 {
     w.u8((prefix << 4) | (((ts >> 30) & 7) << 1) | 1);
     w.u16((((ts >> 15) & 0x7FFF) << 1) | 1);
@@ -16,7 +16,7 @@ inline void putPesTimestamp(platform::BigEndianWriter& w, uint8_t prefix, uint64
 }
 
 // Length field value for a PES of `total` bytes: total − 6, or 0 (unbounded) when too long.
-inline uint32_t pesLengthField(std::size_t total)
+inline uint32_t PesLengthField(std::size_t total)
 {
     return total - 6 > 65529 ? 0 : static_cast<uint32_t>(total - 6);
 }

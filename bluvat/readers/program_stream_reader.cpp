@@ -16,18 +16,18 @@ constexpr std::size_t kLargestUnit = 6 + 65535;
 // Bytes of the DVD sub-stream header before the audio frames: id, frame count, first access unit.
 constexpr std::size_t kSubStreamHeader = 4;
 
-bool isDvdLpcm(uint8_t id)
+bool IsDvdLpcm(uint8_t id)
 {
     return id >= 0xA0 && id <= 0xA7;
 }
 
-bool carriedSubStream(uint8_t id)
+bool CarriedSubStream(uint8_t id)
 {
     // DVD sub-pictures are bitmaps of another format than presentation graphics: not carried.
-    return (id >= 0x80 && id <= 0x8F) || isDvdLpcm(id) || (id >= 0xB0 && id <= 0xB7) || (id >= 0xC0 && id <= 0xCF);
+    return (id >= 0x80 && id <= 0x8F) || IsDvdLpcm(id) || (id >= 0xB0 && id <= 0xB7) || (id >= 0xC0 && id <= 0xCF);
 }
 
-bool holdsSequenceStart(std::span<const uint8_t> p, uint8_t streamType)
+bool HoldsSequenceStart(std::span<const uint8_t> p, uint8_t streamType)
 {
     for (std::size_t i = 0; i + 3 < p.size(); ++i) {
         if (p[i] != 0 || p[i + 1] != 0 || p[i + 2] != 1)
@@ -45,11 +45,11 @@ PesPacket rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, s
     bool both = pts && dts && *dts != *pts;
     w.u32(0x00000100 | streamId).u16(0).u8(0x80).u8(both ? 0xC0 : pts ? 0x80 : 0x00).u8(both ? 10 : pts ? 5 : 0);
     if (pts)
-        putPesTimestamp(w, both ? 0x3 : 0x2, *pts);
+        PutPesTimestamp(w, both ? 0x3 : 0x2, *pts);
     if (both)
-        putPesTimestamp(w, 0x1, *dts);
+        PutPesTimestamp(w, 0x1, *dts);
     w.bytes(payload.data(), payload.size());
-    w.patch_u16(4, pesLengthField(w.size()));
+    w.patch_u16(4, PesLengthField(w.size()));
     PesPacket packet;
     packet.pid = pid;
     packet.priority = (streamId & 0xF0) != 0xE0; // audio: the core substream
@@ -69,14 +69,14 @@ bool ProgramStreamReader::scan()
     if (!file_.open(path_))
         return false;
     std::vector<uint8_t> head;
-    file_.readAt(0, std::min<uint64_t>(file_.size(), kScanBytes), head);
-    entries_ = scanProgramStreamEntries(head, [this](int percent) { reportOpenProgress(percent); });
+    file_.ReadAt(0, std::min<uint64_t>(file_.size(), kScanBytes), head);
+    entries_ = ScanProgramStreamEntries(head, [this](int percent) { ReportOpenProgress(percent); });
     head = {};
 
     seek(kNoClock);
     while (const uint8_t* p = peek(14)) {
         if (p[0] == 0 && p[1] == 0 && p[2] == 1 && p[3] == kPackStartId) {
-            if (auto pack = parsePackHeader({p, 14})) {
+            if (auto pack = ParsePackHeader({p, 14})) {
                 firstPcr_ = pack->scr;
                 break;
             }
@@ -85,23 +85,23 @@ bool ProgramStreamReader::scan()
             break;
         ++pos_;
     }
-    findLastClock();
+    FindLastClock();
     if (!entries_.empty())
-        scanAttributes(*this, entries_);
+        ScanAttributes(*this, entries_);
     seek(kNoClock);
     return true;
 }
 
-void ProgramStreamReader::findLastClock()
+void ProgramStreamReader::FindLastClock()
 {
     uint64_t size = file_.size();
     uint64_t from = size > kScanBytes ? size - kScanBytes : 0;
     std::vector<uint8_t> tail;
-    file_.readAt(from, size - from, tail);
+    file_.ReadAt(from, size - from, tail);
     for (std::size_t i = tail.size(); i-- > 0;) {
         if (i + 4 <= tail.size() && tail[i] == 0 && tail[i + 1] == 0 && tail[i + 2] == 1 &&
             tail[i + 3] == kPackStartId) {
-            if (auto pack = parsePackHeader(std::span<const uint8_t>(tail).subspan(i))) {
+            if (auto pack = ParsePackHeader(std::span<const uint8_t>(tail).subspan(i))) {
                 lastPcr_ = pack->scr;
                 return;
             }
@@ -118,13 +118,13 @@ const uint8_t* ProgramStreamReader::peek(std::size_t n)
     uint64_t at = windowStart_ + pos_;
     if (at >= file_.size())
         return nullptr;
-    file_.readAt(at, std::max(n, kWindowBytes), window_);
+    file_.ReadAt(at, std::max(n, kWindowBytes), window_);
     windowStart_ = at;
     pos_ = 0;
     return window_.size() >= n ? window_.data() : nullptr;
 }
 
-bool ProgramStreamReader::nextGroup(std::vector<PesPacket>& group)
+bool ProgramStreamReader::NextGroup(std::vector<PesPacket>& group)
 {
     while (const uint8_t* p = peek(4)) {
         if (!(p[0] == 0 && p[1] == 0 && p[2] == 1 && p[3] >= kProgramEndId)) {
@@ -139,19 +139,19 @@ bool ProgramStreamReader::nextGroup(std::vector<PesPacket>& group)
             const uint8_t* q = peek(14);
             std::size_t length = q && (q[4] & 0xC0) == 0x40 ? 14 + (q[13] & 7) : 14;
             q = q ? peek(length) : nullptr;
-            auto pack = q ? parsePackHeader({q, length}) : std::nullopt;
+            auto pack = q ? ParsePackHeader({q, length}) : std::nullopt;
             if (!pack) {
                 ++pos_;
                 continue;
             }
             pos_ += pack->length;
-            passClock(pack->scr);
+            PassClock(pack->scr);
             return true;
         }
         const uint8_t* q = peek(6);
         std::size_t length = q ? 6 + ((q[4] << 8) | q[5]) : 0;
         const uint8_t* unit = q ? peek(length) : nullptr;
-        auto pes = unit ? parseProgramStreamPes({unit, length}) : std::nullopt;
+        auto pes = unit ? ParseProgramStreamPes({unit, length}) : std::nullopt;
         if (!pes) {
             ++pos_;
             continue;
@@ -159,7 +159,7 @@ bool ProgramStreamReader::nextGroup(std::vector<PesPacket>& group)
         take(*pes, group);
         pos_ += pes->length;
     }
-    flushVideo(group);
+    FlushVideo(group);
     return false;
 }
 
@@ -168,18 +168,18 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
     uint16_t pid = pes.streamId;
     std::span<const uint8_t> payload = pes.payload;
     if (pes.streamId == kPrivateStream1) {
-        if (payload.empty() || !carriedSubStream(payload[0]))
+        if (payload.empty() || !CarriedSubStream(payload[0]))
             return;
         pid = payload[0];
-        if (!isDvdLpcm(payload[0]))
+        if (!IsDvdLpcm(payload[0]))
             payload = payload.subspan(std::min(payload.size(), kSubStreamHeader));
     }
     auto entry = std::find_if(entries_.begin(), entries_.end(), [&](const ProgramEntry& e) { return e.pid == pid; });
     if (entry == entries_.end())
         return;
     if (pes.pts)
-        passPts(*pes.pts, pid);
-    if (pes.streamId == kPrivateStream1 && isDvdLpcm(static_cast<uint8_t>(pid))) {
+        PassPts(*pes.pts, pid);
+    if (pes.streamId == kPrivateStream1 && IsDvdLpcm(static_cast<uint8_t>(pid))) {
         std::vector<DvdLpcmRepacker::Frame> frames;
         lpcm_[pid].push(payload, pes.pts, frames);
         for (auto& frame : frames)
@@ -202,15 +202,15 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
     } else {
         auto& bytes = open->second.bytes;
         bytes.insert(bytes.end(), payload.begin(), payload.end());
-        uint32_t length = pesLengthField(bytes.size());
+        uint32_t length = PesLengthField(bytes.size());
         bytes[4] = static_cast<uint8_t>(length >> 8);
         bytes[5] = static_cast<uint8_t>(length);
     }
     PesPacket& gathered = video_.at(pid);
-    gathered.keyFrame = gathered.keyFrame || holdsSequenceStart(payload, entry->streamType);
+    gathered.keyFrame = gathered.keyFrame || HoldsSequenceStart(payload, entry->streamType);
 }
 
-void ProgramStreamReader::flushVideo(std::vector<PesPacket>& group)
+void ProgramStreamReader::FlushVideo(std::vector<PesPacket>& group)
 {
     for (auto& [pid, packet] : video_)
         group.push_back(std::move(packet));

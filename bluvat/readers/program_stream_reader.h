@@ -20,14 +20,14 @@ public:
     explicit ProgramStreamReader(std::string path);
 
     bool scan() override;
-    bool nextGroup(std::vector<PesPacket>& group) override;
+    bool NextGroup(std::vector<PesPacket>& group) override;
     void seek(uint64_t pcr) override;
 
 private:
     const uint8_t* peek(std::size_t n);
-    void findLastClock();
+    void FindLastClock();
     void take(const ProgramStreamPes& pes, std::vector<PesPacket>& group);
-    void flushVideo(std::vector<PesPacket>& group);
+    void FlushVideo(std::vector<PesPacket>& group);
 
     std::string path_;
     RandomAccessFile file_;

@@ -7,7 +7,7 @@
 
 namespace bluvat {
 
-std::optional<PackHeader> parsePackHeader(std::span<const uint8_t> d)
+std::optional<PackHeader> ParsePackHeader(std::span<const uint8_t> d)
 {
     if (d.size() < 12)
         return std::nullopt;
@@ -26,14 +26,14 @@ std::optional<PackHeader> parsePackHeader(std::span<const uint8_t> d)
         return h;
     }
     if ((d[4] & 0xF0) == 0x20) { // MPEG-1: a 90 kHz reference
-        h.scr = readTimestamp(&d[4]) * 300;
+        h.scr = ReadTimestamp(&d[4]) * 300;
         h.length = 12;
         return h;
     }
     return std::nullopt;
 }
 
-std::optional<ProgramStreamPes> parseProgramStreamPes(std::span<const uint8_t> d)
+std::optional<ProgramStreamPes> ParseProgramStreamPes(std::span<const uint8_t> d)
 {
     if (d.size() < 6)
         return std::nullopt;
@@ -49,9 +49,9 @@ std::optional<ProgramStreamPes> parseProgramStreamPes(std::span<const uint8_t> d
         if (payload > d.size())
             return std::nullopt;
         if ((d[7] & 0x80) && payload >= 14)
-            pes.pts = readTimestamp(&d[9]);
+            pes.pts = ReadTimestamp(&d[9]);
         if ((d[7] & 0xC0) == 0xC0 && payload >= 19)
-            pes.dts = readTimestamp(&d[14]);
+            pes.dts = ReadTimestamp(&d[14]);
         pes.payload = d.subspan(payload);
         return pes;
     }
@@ -63,11 +63,11 @@ std::optional<ProgramStreamPes> parseProgramStreamPes(std::span<const uint8_t> d
     if (pos >= d.size())
         return std::nullopt;
     if ((d[pos] & 0xF0) == 0x20 && pos + 5 <= d.size()) {
-        pes.pts = readTimestamp(&d[pos]);
+        pes.pts = ReadTimestamp(&d[pos]);
         pos += 5;
     } else if ((d[pos] & 0xF0) == 0x30 && pos + 10 <= d.size()) {
-        pes.pts = readTimestamp(&d[pos]);
-        pes.dts = readTimestamp(&d[pos + 5]);
+        pes.pts = ReadTimestamp(&d[pos]);
+        pes.dts = ReadTimestamp(&d[pos + 5]);
         pos += 10;
     } else if (d[pos] == 0x0F) {
         ++pos;
@@ -80,7 +80,7 @@ std::optional<ProgramStreamPes> parseProgramStreamPes(std::span<const uint8_t> d
 
 namespace {
 
-uint8_t privateStreamType(uint8_t id)
+uint8_t PrivateStreamType(uint8_t id)
 {
     if (id >= 0x20 && id <= 0x3F)
         return kPresentationGraphics;
@@ -98,7 +98,7 @@ uint8_t privateStreamType(uint8_t id)
 }
 
 // The stream-id extension of an 0xFD packet, 0 when its header carries none.
-uint8_t streamIdExtension(std::span<const uint8_t> d, std::size_t s)
+uint8_t StreamIdExtension(std::span<const uint8_t> d, std::size_t s)
 {
     // s is the stream id; flags at s+3, s+4, header length at s+5, optional fields from s+6
     if (s + 6 >= d.size() || !(d[s + 4] & 0x01))
@@ -127,7 +127,7 @@ uint8_t streamIdExtension(std::span<const uint8_t> d, std::size_t s)
 
 } // namespace
 
-std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> d, const std::function<void(int)>& progress)
+std::vector<ProgramEntry> ScanProgramStreamEntries(std::span<const uint8_t> d, const std::function<void(int)>& progress)
 {
     std::vector<ProgramEntry> entries;
     auto known = [&](uint16_t id) {
@@ -161,7 +161,7 @@ std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> d, c
             std::size_t payload = s + 6 + d[s + 5];
             if (id == kPrivateStream1 && payload < n) {
                 uint8_t sub = d[payload];
-                uint8_t type = privateStreamType(sub);
+                uint8_t type = PrivateStreamType(sub);
                 if (type && !known(sub))
                     add(sub, type);
             } else if (id >= 0xC0 && id <= 0xDF) {
@@ -176,7 +176,7 @@ std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> d, c
                 else if (b[0] == 0 && b[1] == 0 && b[2] == 1)
                     add(id, kMpeg2Video);
             } else if (id == 0xFD) {
-                uint8_t ext = streamIdExtension(d, s);
+                uint8_t ext = StreamIdExtension(d, s);
                 if (ext && !known(ext)) {
                     static const uint8_t vc1[] = {0x05, 0x05, 'V', 'C', '-', '1', 0xFF};
                     add(ext, kVc1Video)->descriptors.assign(std::begin(vc1), std::end(vc1));

@@ -23,7 +23,7 @@ struct PackHeader {
 };
 
 // `data` starts at 00 00 01 BA; nullopt when cut short or neither MPEG-1 nor MPEG-2 form.
-std::optional<PackHeader> parsePackHeader(std::span<const uint8_t> data);
+std::optional<PackHeader> ParsePackHeader(std::span<const uint8_t> data);
 
 struct ProgramStreamPes {
     uint8_t streamId = 0;
@@ -33,11 +33,11 @@ struct ProgramStreamPes {
 };
 
 // `data` starts at 00 00 01 <stream id>; nullopt when the unit does not fit the data.
-std::optional<ProgramStreamPes> parseProgramStreamPes(std::span<const uint8_t> data);
+std::optional<ProgramStreamPes> ParseProgramStreamPes(std::span<const uint8_t> data);
 
 // The opening scan of a program stream over its first bytes: one entry per stream id (private
 // stream 1 by sub-stream id) in the order first met; `progress` gets 0..50.
-std::vector<ProgramEntry> scanProgramStreamEntries(std::span<const uint8_t> data,
+std::vector<ProgramEntry> ScanProgramStreamEntries(std::span<const uint8_t> data,
                                                    const std::function<void(int)>& progress);
 
 } // namespace bluvat

@@ -13,7 +13,7 @@ constexpr uint8_t kLanguageTag = 0x0A, kRegistrationTag = 0x05, kAc3Tag = 0x6A, 
 
 // Calls visit(tag, data, length) for each descriptor of a checked loop.
 template <typename Visit>
-void forEachDescriptor(const std::vector<uint8_t>& d, Visit visit)
+void ForEachDescriptor(const std::vector<uint8_t>& d, Visit visit)
 {
     for (std::size_t at = 0; at + 2 <= d.size() && at + 2 + d[at + 1] <= d.size(); at += 2 + d[at + 1])
         visit(d[at], d.data() + at + 2, std::size_t(d[at + 1]));
@@ -22,12 +22,12 @@ void forEachDescriptor(const std::vector<uint8_t>& d, Visit visit)
 // The language the map names, and the disc's type for Dolby audio that other systems type their
 // own way (0x87 with an "EAC3" registration, or private data with a DVB AC-3 or E-AC-3 descriptor).
 // A re-typed stream gets the disc's own descriptors from the attribute scan.
-void adoptDiscConventions(ProgramEntry& e)
+void AdoptDiscConventions(ProgramEntry& e)
 {
     uint8_t dolby = 0;
-    forEachDescriptor(e.descriptors, [&](uint8_t tag, const uint8_t* data, std::size_t n) {
+    ForEachDescriptor(e.descriptors, [&](uint8_t tag, const uint8_t* data, std::size_t n) {
         if (tag == kLanguageTag && n >= 3 && e.language.empty())
-            e.language = discLanguage(std::string_view(reinterpret_cast<const char*>(data), 3));
+            e.language = DiscLanguage(std::string_view(reinterpret_cast<const char*>(data), 3));
         else if (tag == kRegistrationTag && n >= 4 &&
                  std::string_view(reinterpret_cast<const char*>(data), 4) == "EAC3")
             dolby = 0x84;
@@ -43,19 +43,19 @@ void adoptDiscConventions(ProgramEntry& e)
 }
 } // namespace
 
-std::size_t sectionTotalLength(const uint8_t* section, std::size_t size)
+std::size_t SectionTotalLength(const uint8_t* section, std::size_t size)
 {
     if (size < 3)
         return 0;
     return 3 + ((std::size_t(section[1] & 0x0F) << 8) | section[2]);
 }
 
-bool checkDescriptors(const uint8_t* data, std::size_t size)
+bool CheckDescriptors(const uint8_t* data, std::size_t size)
 {
     std::size_t at = 0;
     while (at < size) {
         if (size - at < 2 || data[at + 1] > size - at - 2) {
-            reportError("Invalid descriptor");
+            ReportError("Invalid descriptor");
             return false;
         }
         at += 2 + data[at + 1];
@@ -63,46 +63,46 @@ bool checkDescriptors(const uint8_t* data, std::size_t size)
     return true;
 }
 
-bool checkDtcpDescriptor(const uint8_t* data, std::size_t size)
+bool CheckDtcpDescriptor(const uint8_t* data, std::size_t size)
 {
     if (size < 6) {
-        reportError("Invalid DTCP descriptor");
+        ReportError("Invalid DTCP descriptor");
         return false;
     }
     if (data[0] != 0x88) {
-        reportError("Invalid DTCP descriptor tag");
+        ReportError("Invalid DTCP descriptor tag");
         return false;
     }
     if (data[1] < 4) {
-        reportError("Invalid DTCP descriptor length");
+        ReportError("Invalid DTCP descriptor length");
         return false;
     }
     if (data[2] != 0x0F || data[3] != 0xFF) {
-        reportError("Invalid DTCP descriptor CA system ID");
+        ReportError("Invalid DTCP descriptor CA system ID");
         return false;
     }
     return true;
 }
 
-bool parsePat(const uint8_t* section, std::size_t size, uint16_t pid, std::vector<ProgramRef>& programs)
+bool ParsePat(const uint8_t* section, std::size_t size, uint16_t pid, std::vector<ProgramRef>& programs)
 {
     if (size < 1 || section[0] != 0x00) {
-        reportError("packet does not contain a valid PAT table ID");
+        ReportError("packet does not contain a valid PAT table ID");
         return false;
     }
     if (pid != 0) {
-        reportError("packet does not contain a valid PAT PID");
+        ReportError("packet does not contain a valid PAT PID");
         return false;
     }
-    std::size_t total = sectionTotalLength(section, size);
+    std::size_t total = SectionTotalLength(section, size);
     if (total < 12 || total > size) {
-        reportError("program data too short");
+        ReportError("program data too short");
         return false;
     }
     // Programs lie between the 8-byte head and the CRC.
     for (std::size_t at = 8; at < total - 4; at += 4) {
         if (total - 4 - at < 4) {
-            reportError("program data too short");
+            ReportError("program data too short");
             break;
         }
         platform::BigEndianReader r(section + at, 4);
@@ -112,19 +112,19 @@ bool parsePat(const uint8_t* section, std::size_t size, uint16_t pid, std::vecto
         programs.push_back(ref);
     }
     if (programs.empty())
-        reportError("program data is null");
+        ReportError("program data is null");
     return !programs.empty();
 }
 
-bool parsePmt(const uint8_t* section, std::size_t size, ProgramMap& map)
+bool ParsePmt(const uint8_t* section, std::size_t size, ProgramMap& map)
 {
     if (size < 1 || section[0] != 0x02) {
-        reportError("packet does not contain a valid PMT table ID");
+        ReportError("packet does not contain a valid PMT table ID");
         return false;
     }
-    std::size_t total = sectionTotalLength(section, size);
+    std::size_t total = SectionTotalLength(section, size);
     if (total < 16 || total > size) {
-        reportError("stream data too short");
+        ReportError("stream data too short");
         return false;
     }
     platform::BigEndianReader r(section, total - 4);
@@ -132,19 +132,19 @@ bool parsePmt(const uint8_t* section, std::size_t size, ProgramMap& map)
     map.pcrPid = static_cast<uint16_t>(r.u16() & 0x1FFF);
     std::size_t infoLength = r.u16() & 0x0FFF;
     if (infoLength > r.remaining()) {
-        reportError("descriptors data too long");
+        ReportError("descriptors data too long");
         return false;
     }
     const uint8_t* info = r.here();
-    if (infoLength > 0 && checkDescriptors(info, infoLength)) {
+    if (infoLength > 0 && CheckDescriptors(info, infoLength)) {
         for (std::size_t at = 0; at < infoLength; at += 2 + info[at + 1])
-            if (info[at] == 0x88 && checkDtcpDescriptor(info + at, infoLength - at))
+            if (info[at] == 0x88 && CheckDtcpDescriptor(info + at, infoLength - at))
                 map.dtcp.assign(info + at, info + at + 2 + info[at + 1]);
     }
     r.skip(infoLength);
     while (r.remaining() > 0) {
         if (r.remaining() < 5) {
-            reportError("stream data too short");
+            ReportError("stream data too short");
             break;
         }
         ProgramEntry e;
@@ -152,17 +152,17 @@ bool parsePmt(const uint8_t* section, std::size_t size, ProgramMap& map)
         e.pid = static_cast<uint16_t>(r.u16() & 0x1FFF);
         std::size_t esInfo = r.u16() & 0x0FFF;
         if (esInfo > 188) {
-            reportError("descriptors data too long");
+            ReportError("descriptors data too long");
             break;
         }
         if (esInfo > r.remaining()) {
-            reportError("Invalid descriptor");
+            ReportError("Invalid descriptor");
             break;
         }
-        if (checkDescriptors(r.here(), esInfo))
+        if (CheckDescriptors(r.here(), esInfo))
             e.descriptors.assign(r.here(), r.here() + esInfo);
         r.skip(esInfo);
-        adoptDiscConventions(e);
+        AdoptDiscConventions(e);
         map.entries.push_back(std::move(e));
     }
     return true;

@@ -16,7 +16,7 @@ struct ProgramRef {
 };
 
 // `section` starts at the table id. Texts go to the callback; false when nothing usable was found.
-bool parsePat(const uint8_t* section, std::size_t size, uint16_t pid, std::vector<ProgramRef>& programs);
+bool ParsePat(const uint8_t* section, std::size_t size, uint16_t pid, std::vector<ProgramRef>& programs);
 
 struct ProgramMap {
     uint16_t pcrPid = 0x1FFF;
@@ -24,15 +24,15 @@ struct ProgramMap {
     std::vector<ProgramEntry> entries;
 };
 
-bool parsePmt(const uint8_t* section, std::size_t size, ProgramMap& map);
+bool ParsePmt(const uint8_t* section, std::size_t size, ProgramMap& map);
 
 // Bytes a section needs in total (3 + section length), or 0 when fewer than 3 bytes are at hand.
-std::size_t sectionTotalLength(const uint8_t* section, std::size_t size);
+std::size_t SectionTotalLength(const uint8_t* section, std::size_t size);
 
 // Checks one descriptor loop; false ("Invalid descriptor") when a length runs past the data.
-bool checkDescriptors(const uint8_t* data, std::size_t size);
+bool CheckDescriptors(const uint8_t* data, std::size_t size);
 
 // Checks a DTCP descriptor, reporting the first fault found.
-bool checkDtcpDescriptor(const uint8_t* data, std::size_t size);
+bool CheckDtcpDescriptor(const uint8_t* data, std::size_t size);
 
 } // namespace bluvat

@@ -17,14 +17,14 @@ bool RandomAccessFile::open(const std::string& path)
         return false;
     long end = std::ftell(file_);
     if (end < 0) {
-        reportError("fgetpos error");
+        ReportError("fgetpos error");
         return false;
     }
     size_ = static_cast<uint64_t>(end);
     return true;
 }
 
-void RandomAccessFile::readAt(uint64_t offset, std::size_t n, std::vector<uint8_t>& out)
+void RandomAccessFile::ReadAt(uint64_t offset, std::size_t n, std::vector<uint8_t>& out)
 {
     out.resize(n);
     std::size_t got = 0;

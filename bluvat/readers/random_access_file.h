@@ -18,7 +18,7 @@ public:
     bool open(const std::string& path);
     uint64_t size() const { return size_; }
     // Up to `n` bytes from `offset` into `out` (resized to what arrived).
-    void readAt(uint64_t offset, std::size_t n, std::vector<uint8_t>& out);
+    void ReadAt(uint64_t offset, std::size_t n, std::vector<uint8_t>& out);
 
 private:
     std::FILE* file_ = nullptr;

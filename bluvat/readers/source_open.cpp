@@ -14,7 +14,7 @@ namespace bluvat {
 namespace {
 constexpr std::size_t kDetectBytes = 1344;
 
-bool syncEvery(const uint8_t* data, std::size_t size, std::size_t start, std::size_t step)
+bool SyncEvery(const uint8_t* data, std::size_t size, std::size_t start, std::size_t step)
 {
     for (std::size_t k = 1; k <= 5; ++k)
         if (start + k * step >= size || data[start + k * step] != 0x47)
@@ -22,7 +22,7 @@ bool syncEvery(const uint8_t* data, std::size_t size, std::size_t start, std::si
     return true;
 }
 
-bool hasPackHeader(const uint8_t* d, std::size_t n)
+bool HasPackHeader(const uint8_t* d, std::size_t n)
 {
     std::size_t i = 3;
     while (i < n) {
@@ -40,19 +40,19 @@ bool hasPackHeader(const uint8_t* d, std::size_t n)
 }
 } // namespace
 
-SourceKind detectKind(const uint8_t* d, std::size_t n)
+SourceKind DetectKind(const uint8_t* d, std::size_t n)
 {
     for (std::size_t i = 0; i < 192 && i < n; ++i) {
         if (d[i] != 0x47)
             continue;
-        if (syncEvery(d, n, i, 188))
+        if (SyncEvery(d, n, i, 188))
             return SourceKind::TransportStream;
-        if (syncEvery(d, n, i, 192))
+        if (SyncEvery(d, n, i, 192))
             return SourceKind::SourcePackets;
     }
     if (n >= 2 && (d[0] == 'P' || d[0] == 'p') && (d[1] == 'G' || d[1] == 'g'))
         return SourceKind::GraphicsStream;
-    if (hasPackHeader(d, n))
+    if (HasPackHeader(d, n))
         return SourceKind::ProgramStream;
     for (std::size_t i = 0; i + 4 <= n; ++i)
         if (d[i] == 0x1A && d[i + 1] == 0x45 && d[i + 2] == 0xDF && d[i + 3] == 0xA3)
@@ -60,7 +60,7 @@ SourceKind detectKind(const uint8_t* d, std::size_t n)
     return SourceKind::Unknown;
 }
 
-std::unique_ptr<SourceReader> openSource(const std::string& path)
+std::unique_ptr<SourceReader> OpenSource(const std::string& path)
 {
     // Opening a pipe or a device would wait for a writer, or read forever.
     std::error_code ec;
@@ -76,8 +76,8 @@ std::unique_ptr<SourceReader> openSource(const std::string& path)
         std::fclose(f);
     }
     if (n < kDetectBytes)
-        reportError("The specified file is too short");
-    SourceKind kind = detectKind(head, n);
+        ReportError("The specified file is too short");
+    SourceKind kind = DetectKind(head, n);
     std::unique_ptr<SourceReader> reader;
     switch (kind) {
     case SourceKind::TransportStream:
@@ -85,7 +85,7 @@ std::unique_ptr<SourceReader> openSource(const std::string& path)
     case SourceKind::ProgramStream: reader = std::make_unique<ProgramStreamReader>(path); break;
     case SourceKind::GraphicsStream: reader = std::make_unique<GraphicsStreamReader>(path); break;
     case SourceKind::Matroska: reader = std::make_unique<MatroskaReader>(path); break;
-    case SourceKind::Unknown: reportError("The specified file is not a valid file"); return nullptr;
+    case SourceKind::Unknown: ReportError("The specified file is not a valid file"); return nullptr;
     default: return nullptr; // the readers of these kinds are built here as they arrive
     }
     if (!reader->scan())

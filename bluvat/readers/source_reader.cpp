@@ -4,7 +4,7 @@
 
 namespace bluvat {
 
-void SourceReader::reportOpenProgress(int percent)
+void SourceReader::ReportOpenProgress(int percent)
 {
     if (percent == lastOpenPercent_)
         return;

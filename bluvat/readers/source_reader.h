@@ -65,7 +65,7 @@ public:
     // Appends the next completed PES packets to `group` (possibly none) and calls the clock hook
     // with every PCR passed on the way. Returns false once the source is exhausted; the packets
     // still under assembly come out with that last call.
-    virtual bool nextGroup(std::vector<PesPacket>& group) = 0;
+    virtual bool NextGroup(std::vector<PesPacket>& group) = 0;
 
     // To a 27 MHz clock value, or to the start for kNoClock.
     virtual void seek(uint64_t pcr) = 0;
@@ -75,19 +75,19 @@ public:
     uint64_t lastPcr() const { return lastPcr_; }
     const std::vector<ProgramEntry>& entries() const { return entries_; }
 
-    void setClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
-    void setPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
+    void SetClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
+    void SetPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
 
     // (1, percent, "Open file...") when the percentage changed since the last report.
-    void reportOpenProgress(int percent);
+    void ReportOpenProgress(int percent);
 
 protected:
-    void passClock(uint64_t pcr)
+    void PassClock(uint64_t pcr)
     {
         if (clockHook_)
             clockHook_(pcr);
     }
-    void passPts(uint64_t pts, uint16_t pid)
+    void PassPts(uint64_t pts, uint16_t pid)
     {
         if (ptsHook_)
             ptsHook_(pts, pid);
@@ -107,16 +107,16 @@ private:
 // Detects the kind of the file at `path` and returns its reader after the opening scan, reporting
 // "The specified file is too short" / "The specified file is not a valid file" as it goes. Null
 // when the path is not a regular file or cannot be opened, its kind has no reader, or the scan failed.
-std::unique_ptr<SourceReader> openSource(const std::string& path);
+std::unique_ptr<SourceReader> OpenSource(const std::string& path);
 
 // Kind detection alone, over the first bytes of a file (at most 1344 are looked at).
-SourceKind detectKind(const uint8_t* data, std::size_t size);
+SourceKind DetectKind(const uint8_t* data, std::size_t size);
 
 // The attribute scan shared by every kind: reads up to 300 groups from the start, hands each
 // packet of a map entry to the codec header reader of its stream type (filling the entry's
 // attributes and, when it has none, its descriptors), reporting "Open file..." from 50 to 100,
 // then seeks back to the start. Readers call it at the end of scan().
-void scanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries);
+void ScanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries);
 
 // The reader of each kind is built in source_open.cpp, by kind.
 } // namespace bluvat

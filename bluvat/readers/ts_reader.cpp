@@ -16,23 +16,23 @@ constexpr uint64_t kTailScanLimit = 18481152; // last PCR
 constexpr uint16_t kNoPid = 0xFFFF;
 
 // The stream type a PES start reveals, or 0.
-uint8_t sniffStreamType(const uint8_t* pes, std::size_t size)
+uint8_t SniffStreamType(const uint8_t* pes, std::size_t size)
 {
-    std::size_t h = pesHeaderLength(pes, size);
+    std::size_t h = PesHeaderLength(pes, size);
     if (!h)
         return 0;
     const uint8_t* p = pes + h;
     std::size_t n = size - h;
     uint8_t id = pes[3];
     if (id == 0xBD) {
-        if (n >= 6 && isAc3Sync(p)) {
-            int bsid = ac3BitstreamId(p);
+        if (n >= 6 && IsAc3Sync(p)) {
+            int bsid = Ac3BitstreamId(p);
             return bsid == 6 || bsid == 8 ? kAc3Audio : bsid == 16 ? kEac3Audio : 0;
         }
-        if (n >= 4 && isDtsSync(p))
+        if (n >= 4 && IsDtsSync(p))
             return kDtsHdAudio;
         for (std::size_t i = 0; i + 4 <= n && i < 16; ++i)
-            if (isTrueHdSync(p + i))
+            if (IsTrueHdSync(p + i))
                 return kTrueHdAudio;
         if (n >= 1 && p[0] >= 0xA0 && p[0] <= 0xA7)
             return kLpcmAudio;
@@ -41,9 +41,9 @@ uint8_t sniffStreamType(const uint8_t* pes, std::size_t size)
     if (id >= 0xC0 && id <= 0xDF)
         return kMpeg2Audio;
     if (id >= 0xE0 && id <= 0xEF) {
-        if (findStartCode(p, n, 0x9F, 0x07) != static_cast<std::size_t>(-1))
+        if (FindStartCode(p, n, 0x9F, 0x07) != static_cast<std::size_t>(-1))
             return kAvcVideo;
-        if (findStartCode(p, n, 0xFF, 0xB3) != static_cast<std::size_t>(-1))
+        if (FindStartCode(p, n, 0xFF, 0xB3) != static_cast<std::size_t>(-1))
             return kMpeg2Video;
         return 0;
     }
@@ -51,7 +51,7 @@ uint8_t sniffStreamType(const uint8_t* pes, std::size_t size)
 }
 
 // Two programs name the map only as 0 -> 0x001F and 1 -> 0x0100; otherwise program 1 must come first.
-uint16_t mapPidOf(const std::vector<ProgramRef>& programs)
+uint16_t MapPidOf(const std::vector<ProgramRef>& programs)
 {
     if (programs.size() == 2) {
         bool zero = false, one = false;
@@ -65,7 +65,7 @@ uint16_t mapPidOf(const std::vector<ProgramRef>& programs)
 }
 } // namespace
 
-bool packetPcr(const uint8_t* p, uint64_t& pcr)
+bool PacketPcr(const uint8_t* p, uint64_t& pcr)
 {
     if (!(p[3] & 0x20) || p[4] < 7 || !(p[5] & 0x10))
         return false;
@@ -76,7 +76,7 @@ bool packetPcr(const uint8_t* p, uint64_t& pcr)
     return true;
 }
 
-const uint8_t* packetPayload(const uint8_t* p, std::size_t& size)
+const uint8_t* PacketPayload(const uint8_t* p, std::size_t& size)
 {
     size = 0;
     if (!(p[3] & 0x10))
@@ -97,14 +97,14 @@ TsReader::TsReader(SourceKind kind, std::string path)
 {
 }
 
-const uint8_t* TsReader::fetchPacket()
+const uint8_t* TsReader::FetchPacket()
 {
     bool lost = false;
     for (;;) {
         const uint8_t* p = source_.peek(packetLength_);
         if (!p) {
             if (source_.position() < source_.size())
-                reportOnce(smallPacketReported_, "small packet"); // the file ends inside a packet
+                ReportOnce(smallPacketReported_, "small packet"); // the file ends inside a packet
             return nullptr;
         }
         if (p[header_] == 0x47) {
@@ -112,17 +112,17 @@ const uint8_t* TsReader::fetchPacket()
             return p + header_;
         }
         if (!lost && source_.position() > 0)
-            reportOnce(syncLostReported_, "sync byte missing");
+            ReportOnce(syncLostReported_, "sync byte missing");
         lost = true;
         source_.advance(1); // resynchronise one byte at a time
     }
 }
 
 // Damage shows once per source, not once per packet.
-void TsReader::reportOnce(bool& reported, const char* text)
+void TsReader::ReportOnce(bool& reported, const char* text)
 {
     if (!reported)
-        reportError(text);
+        ReportError(text);
     reported = true;
 }
 
@@ -130,10 +130,10 @@ bool TsReader::scan()
 {
     if (!source_.open(path_))
         return false;
-    while (const uint8_t* p = fetchPacket()) {
+    while (const uint8_t* p = FetchPacket()) {
         uint64_t pcr;
-        if (packetPcr(p, pcr)) {
-            pcrPid_ = packetPid(p);
+        if (PacketPcr(p, pcr)) {
+            pcrPid_ = PacketPid(p);
             firstPcr_ = pcr;
             break;
         }
@@ -141,14 +141,14 @@ bool TsReader::scan()
             break;
     }
     if (pcrPid_ != kNoPid)
-        findLastPcr();
-    findProgramMap();
-    trackEntries();
-    scanAttributes(*this, entries_);
+        FindLastPcr();
+    FindProgramMap();
+    TrackEntries();
+    ScanAttributes(*this, entries_);
     return true;
 }
 
-void TsReader::findLastPcr()
+void TsReader::FindLastPcr()
 {
     uint64_t size = source_.size();
     uint64_t start = size > kTailScanLimit ? size - kTailScanLimit : 0;
@@ -160,7 +160,7 @@ void TsReader::findLastPcr()
         for (;;) {
             const uint8_t* p = tail + at + header_;
             uint64_t pcr;
-            if (p[0] == 0x47 && packetPid(p) == pcrPid_ && packetPcr(p, pcr)) {
+            if (p[0] == 0x47 && PacketPid(p) == pcrPid_ && PacketPcr(p, pcr)) {
                 lastPcr_ = pcr;
                 return;
             }
@@ -173,7 +173,7 @@ void TsReader::findLastPcr()
     firstPcr_ = lastPcr_ = kNoClock;
 }
 
-void TsReader::findProgramMap()
+void TsReader::FindProgramMap()
 {
     source_.seek(0);
     uint64_t limit = std::min<uint64_t>(source_.size(), kHeadScanLimit);
@@ -181,13 +181,13 @@ void TsReader::findProgramMap()
     std::vector<uint8_t> patSection, mapSection;
     std::vector<bool> seen(8192, false);
     std::vector<ProgramEntry> found;
-    while (const uint8_t* p = fetchPacket()) {
+    while (const uint8_t* p = FetchPacket()) {
         if (limit > 0)
-            reportOpenProgress(static_cast<int>(std::min<uint64_t>(source_.position(), limit) * 50 / limit));
-        uint16_t pid = packetPid(p);
+            ReportOpenProgress(static_cast<int>(std::min<uint64_t>(source_.position(), limit) * 50 / limit));
+        uint16_t pid = PacketPid(p);
         bool start = p[1] & 0x40;
         std::size_t n;
-        const uint8_t* payload = packetPayload(p, n);
+        const uint8_t* payload = PacketPayload(p, n);
         if (n > 0 && (pid == 0 || pid == mapPid)) {
             std::vector<uint8_t>& section = pid == 0 ? patSection : mapSection;
             if (start) {
@@ -198,26 +198,26 @@ void TsReader::findProgramMap()
             } else if (!section.empty()) {
                 section.insert(section.end(), payload, payload + n);
             }
-            std::size_t total = sectionTotalLength(section.data(), section.size());
+            std::size_t total = SectionTotalLength(section.data(), section.size());
             if (total == 0 || section.size() < total) {
                 // the section goes on in the next packet of its PID
             } else if (pid == 0) {
                 std::vector<ProgramRef> programs;
-                if (parsePat(section.data(), total, pid, programs))
-                    mapPid = mapPidOf(programs);
+                if (ParsePat(section.data(), total, pid, programs))
+                    mapPid = MapPidOf(programs);
                 section.clear();
             } else {
                 ProgramMap map;
-                if (parsePmt(section.data(), total, map) && !map.entries.empty()) {
+                if (ParsePmt(section.data(), total, map) && !map.entries.empty()) {
                     entries_ = std::move(map.entries);
                     return;
                 }
                 section.clear();
             }
         } else if (start && n > 0 && !seen[pid] && pid != 0x1FFF) {
-            if (pesHeaderLength(payload, n)) {
+            if (PesHeaderLength(payload, n)) {
                 seen[pid] = true;
-                if (uint8_t type = sniffStreamType(payload, n)) {
+                if (uint8_t type = SniffStreamType(payload, n)) {
                     ProgramEntry e;
                     e.streamType = type;
                     e.pid = pid;
@@ -231,7 +231,7 @@ void TsReader::findProgramMap()
     entries_ = std::move(found);
 }
 
-void TsReader::trackEntries()
+void TsReader::TrackEntries()
 {
     std::fill(slotOfPid_.begin(), slotOfPid_.end(), -1);
     assemblies_.clear();
@@ -243,7 +243,7 @@ void TsReader::trackEntries()
     }
 }
 
-void TsReader::handOut(Assembly& a, std::vector<PesPacket>& group)
+void TsReader::HandOut(Assembly& a, std::vector<PesPacket>& group)
 {
     std::vector<uint8_t>& b = a.pes.bytes;
     if (b.size() >= 6) {
@@ -257,34 +257,34 @@ void TsReader::handOut(Assembly& a, std::vector<PesPacket>& group)
     a.active = false;
 }
 
-bool TsReader::nextGroup(std::vector<PesPacket>& group)
+bool TsReader::NextGroup(std::vector<PesPacket>& group)
 {
     std::size_t before = group.size();
     while (group.size() == before) {
-        const uint8_t* p = fetchPacket();
+        const uint8_t* p = FetchPacket();
         if (!p) {
             for (Assembly& a : assemblies_)
                 if (a.active)
-                    handOut(a, group);
+                    HandOut(a, group);
             return false;
         }
-        uint16_t pid = packetPid(p);
+        uint16_t pid = PacketPid(p);
         uint64_t pcr;
-        if (pid == pcrPid_ && packetPcr(p, pcr))
-            passClock(pcr);
+        if (pid == pcrPid_ && PacketPcr(p, pcr))
+            PassClock(pcr);
         int slot = slotOfPid_[pid];
         if (slot < 0)
             continue;
         std::size_t n;
-        const uint8_t* payload = packetPayload(p, n);
+        const uint8_t* payload = PacketPayload(p, n);
         if (n == 0)
             continue;
         Assembly& a = assemblies_[slot];
         if (p[1] & 0x40) {
             if (a.active)
-                handOut(a, group);
+                HandOut(a, group);
             if (n < 3 || payload[0] != 0 || payload[1] != 0 || payload[2] != 1) {
-                reportOnce(invalidStreamReported_, "invalid stream"); // scrambled streams would repeat it per PES
+                ReportOnce(invalidStreamReported_, "invalid stream"); // scrambled streams would repeat it per PES
                 continue;
             }
             a.active = true;
@@ -295,8 +295,8 @@ bool TsReader::nextGroup(std::vector<PesPacket>& group)
             std::size_t announced = n >= 6 ? ((std::size_t(payload[4]) << 8) | payload[5]) + 6 : 0;
             a.pes.bytes.reserve(std::max(announced, a.lastSize));
             a.pes.bytes.assign(payload, payload + n);
-            if (auto pts = pesPts(a.pes.bytes))
-                passPts(*pts, pid);
+            if (auto pts = PesPts(a.pes.bytes))
+                PassPts(*pts, pid);
         } else if (a.active) {
             a.pes.bytes.insert(a.pes.bytes.end(), payload, payload + n);
         } else {
@@ -307,19 +307,19 @@ bool TsReader::nextGroup(std::vector<PesPacket>& group)
             std::size_t announced = (std::size_t(b[4]) << 8) | b[5];
             if (announced != 0 && b.size() >= announced + 6) {
                 b.resize(announced + 6);
-                handOut(a, group);
+                HandOut(a, group);
             }
         }
     }
     return true;
 }
 
-uint64_t TsReader::nextPcrAfter(uint64_t offset)
+uint64_t TsReader::NextPcrAfter(uint64_t offset)
 {
     source_.seek(offset);
-    while (const uint8_t* p = fetchPacket()) {
+    while (const uint8_t* p = FetchPacket()) {
         uint64_t pcr;
-        if (packetPid(p) == pcrPid_ && packetPcr(p, pcr))
+        if (PacketPid(p) == pcrPid_ && PacketPcr(p, pcr))
             return pcr;
     }
     return lastPcr_;
@@ -343,7 +343,7 @@ void TsReader::seek(uint64_t target)
     uint64_t offset = static_cast<uint64_t>(double(ClockDistance(firstPcr_, target)) * bytesPerTick);
     offset = std::min(offset, size) / packetLength_ * packetLength_;
     for (int tries = 0; tries < 100; ++tries) {
-        uint64_t pcr = nextPcrAfter(offset);
+        uint64_t pcr = NextPcrAfter(offset);
         uint64_t ahead = ClockDistance(target, pcr);
         uint64_t behind = ClockDistance(pcr, target);
         uint64_t distance = std::min(ahead, behind);

@@ -14,7 +14,7 @@ public:
     TsReader(SourceKind kind, std::string path);
 
     bool scan() override;
-    bool nextGroup(std::vector<PesPacket>& group) override;
+    bool NextGroup(std::vector<PesPacket>& group) override;
     void seek(uint64_t pcr) override;
 
     uint16_t pcrPid() const { return pcrPid_; }
@@ -26,13 +26,13 @@ private:
         std::size_t lastSize = 0; // of the last packet handed out, plus some room
     };
 
-    const uint8_t* fetchPacket();
-    void findLastPcr();
-    void findProgramMap();
-    void trackEntries();
-    void handOut(Assembly& a, std::vector<PesPacket>& group);
-    uint64_t nextPcrAfter(uint64_t offset);
-    static void reportOnce(bool& reported, const char* text);
+    const uint8_t* FetchPacket();
+    void FindLastPcr();
+    void FindProgramMap();
+    void TrackEntries();
+    void HandOut(Assembly& a, std::vector<PesPacket>& group);
+    uint64_t NextPcrAfter(uint64_t offset);
+    static void ReportOnce(bool& reported, const char* text);
 
     std::string path_;
     ByteSource source_;
@@ -47,10 +47,10 @@ private:
 };
 
 // Helpers shared with the tests and the writer.
-bool packetPcr(const uint8_t* packet, uint64_t& pcr);
+bool PacketPcr(const uint8_t* packet, uint64_t& pcr);
 // Payload of a 188-byte packet; size 0 when it has none.
-const uint8_t* packetPayload(const uint8_t* packet, std::size_t& size);
-inline uint16_t packetPid(const uint8_t* p)
+const uint8_t* PacketPayload(const uint8_t* packet, std::size_t& size);
+inline uint16_t PacketPid(const uint8_t* p)
 {
     return static_cast<uint16_t>(((p[1] & 0x1F) << 8) | p[2]);
 }

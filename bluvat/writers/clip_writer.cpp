@@ -13,9 +13,9 @@ namespace bluvat {
 namespace {
 using Writer = platform::BigEndianWriter;
 
-bool isListed(uint8_t type)
+bool IsListed(uint8_t type)
 {
-    return isVideoType(type) || isAudioType(type) || type == kPresentationGraphics;
+    return IsVideoType(type) || IsAudioType(type) || type == kPresentationGraphics;
 }
 
 std::string TitleName(int title)
@@ -26,7 +26,7 @@ std::string TitleName(int title)
 }
 
 // A stream whose source names no language is labelled English.
-std::string languageOf(const OutputStream& s)
+std::string LanguageOf(const OutputStream& s)
 {
     return s.language.size() == 3 ? s.language : "eng";
 }
@@ -39,23 +39,23 @@ void StreamEntry(Writer& w, uint16_t pid)
 void PutStreamAttributes(Writer& w, const OutputStream& s)
 {
     const StreamAttributes& a = s.attributes;
-    if (isVideoType(s.streamType))
+    if (IsVideoType(s.streamType))
         w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).zeros(3);
-    else if (isAudioType(s.streamType))
-        w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).text(languageOf(s));
+    else if (IsAudioType(s.streamType))
+        w.u8(0x05).u8(s.streamType).u8(a.format * 16 + (a.rate & 0x0F)).text(LanguageOf(s));
     else
-        w.u8(0x05).u8(kPresentationGraphics).text(languageOf(s)).u8(0);
+        w.u8(0x05).u8(kPresentationGraphics).text(LanguageOf(s)).u8(0);
 }
 
 void CodingBlock(Writer& w, const OutputStream& s)
 {
     const StreamAttributes& a = s.attributes;
-    if (isVideoType(s.streamType))
+    if (IsVideoType(s.streamType))
         w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).u8(a.aspect * 16).zeros(18);
-    else if (isAudioType(s.streamType))
-        w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).text(languageOf(s)).zeros(16);
+    else if (IsAudioType(s.streamType))
+        w.u8(0x15).u8(s.streamType).u8(a.format * 16 + a.rate).text(LanguageOf(s)).zeros(16);
     else
-        w.u8(0x15).u8(kPresentationGraphics).text(languageOf(s)).zeros(17);
+        w.u8(0x15).u8(kPresentationGraphics).text(LanguageOf(s)).zeros(17);
 }
 } // namespace
 
@@ -74,13 +74,13 @@ std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::
     const OutputStream* video = nullptr;
     std::vector<const OutputStream*> audio, graphics;
     for (const OutputStream& s : clip.streams) {
-        if (isVideoType(s.streamType)) {
+        if (IsVideoType(s.streamType)) {
             if (s.streamType != kMpeg2Video && s.streamType != kAvcVideo && s.streamType != kVc1Video)
-                reportError("Video stream of type is not supported by Blu Ray");
+                ReportError("Video stream of type is not supported by Blu Ray");
             video = &s; // the last one is listed
-        } else if (isAudioType(s.streamType)) {
+        } else if (IsAudioType(s.streamType)) {
             if (s.streamType < kLpcmAudio)
-                reportError("Audio stream of type is not supported by Blu Ray");
+                ReportError("Audio stream of type is not supported by Blu Ray");
             audio.push_back(&s);
         } else if (s.streamType == kPresentationGraphics) {
             graphics.push_back(&s);
@@ -180,7 +180,7 @@ std::vector<uint8_t> BuildClipInfo(const ClipInput& clip)
 
     std::vector<const OutputStream*> listed;
     for (const OutputStream& s : clip.streams)
-        if (isListed(s.streamType))
+        if (IsListed(s.streamType))
             listed.push_back(&s);
     Writer program;
     program.u32(uint32_t(10 + 24 * listed.size())).u8(0).u8(1).u32(0).u16(kPmtPid).u8(uint32_t(listed.size())).u8(0);

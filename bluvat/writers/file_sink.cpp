@@ -91,9 +91,9 @@ WholeFile WriteWholeFile(const std::string& path, const std::vector<uint8_t>& by
 void ReportUnwritten(WholeFile outcome, const std::string& name)
 {
     if (outcome == WholeFile::NotCreated)
-        reportError("create " + name + " error");
+        ReportError("create " + name + " error");
     else if (outcome == WholeFile::NotWritten)
-        reportError("write " + name + " error");
+        ReportError("write " + name + " error");
 }
 
 bool WriteWithBackup(const std::string& path, const std::string& backup, const std::vector<uint8_t>& bytes,

@@ -24,9 +24,9 @@ constexpr std::size_t kMostHeldAudio = 16u << 20; // far more than the audio of 
 
 uint16_t FirstPidOfRange(uint8_t type)
 {
-    if (isVideoType(type))
+    if (IsVideoType(type))
         return 0x1011;
-    if (isAudioType(type))
+    if (IsAudioType(type))
         return 0x1100;
     switch (type) {
     case kPresentationGraphics: return 0x1200;
@@ -59,27 +59,27 @@ std::vector<uint8_t> SectionPackets(const std::vector<uint8_t>& section, uint16_
 
 void AppendCrc(platform::BigEndianWriter& section)
 {
-    section.u32(crc32Mpeg2(section.data().data(), section.size()));
+    section.u32(Crc32Mpeg2(section.data().data(), section.size()));
 }
 
 int CheckedPesHeader(const std::vector<uint8_t>& b)
 {
     if (b.size() < kPesFixedHeader) {
-        reportError("Invalid PES header length");
+        ReportError("Invalid PES header length");
         return 0;
     }
     if (b[0] != 0 || b[1] != 0 || b[2] != 1) {
-        reportError("Invalid PES prefix");
+        ReportError("Invalid PES prefix");
         return 0;
     }
     std::size_t header = kPesFixedHeader + b[8];
     std::size_t length = (std::size_t(b[4]) << 8) | b[5];
     if (length != 0 && length + 6 < header) {
-        reportError("Invalid PES header/packet length");
+        ReportError("Invalid PES header/packet length");
         return 0;
     }
     if (b.size() < header) {
-        reportError("PES Header too short");
+        ReportError("PES Header too short");
         return 0;
     }
     return static_cast<int>(header);
@@ -192,7 +192,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
         o.descriptors = e.descriptors;
         o.attributes = e.attributes;
         o.language = e.language;
-        if (isVideoType(o.streamType) && mainVideoType_ == 0) {
+        if (IsVideoType(o.streamType) && mainVideoType_ == 0) {
             mainVideoType_ = o.streamType;
             mainVideoSlot_ = static_cast<int>(streams_.size());
         }
@@ -346,10 +346,10 @@ void M2tsWriter::ShiftTimestamps(PesPacket& pes)
 {
     std::vector<uint8_t>& b = pes.bytes;
     auto shifted = [this](uint64_t t) { return static_cast<uint64_t>(int64_t(t) + ptsOffset_) & (kPtsWrap - 1); };
-    if (auto pts = pesPts(b))
-        writeTimestamp(&b[9], shifted(*pts));
-    if (auto dts = pesDts(b))
-        writeTimestamp(&b[14], shifted(*dts));
+    if (auto pts = PesPts(b))
+        WriteTimestamp(&b[9], shifted(*pts));
+    if (auto dts = PesDts(b))
+        WriteTimestamp(&b[14], shifted(*dts));
 }
 
 void M2tsWriter::HandleMainVideo(PesPacket& pes, std::size_t header)
@@ -362,7 +362,7 @@ void M2tsWriter::HandleMainVideo(PesPacket& pes, std::size_t header)
     std::size_t n = b.size() - header;
     bool sequence = false;
     std::size_t end = npos;
-    forEachStartCode(payload, n, [&](std::size_t at, uint8_t code) {
+    ForEachStartCode(payload, n, [&](std::size_t at, uint8_t code) {
         sequence |= (code & codes.sequenceMask) == codes.sequence;
         if (end == npos && (code & codes.endMask) == codes.end)
             end = at;
@@ -370,7 +370,7 @@ void M2tsWriter::HandleMainVideo(PesPacket& pes, std::size_t header)
     });
     if (end == npos) {
         std::size_t tail = n > kEndCodeWindow ? n - kEndCodeWindow : 0;
-        forEachStartCode(payload + tail, n - tail, [&](std::size_t at, uint8_t code) {
+        ForEachStartCode(payload + tail, n - tail, [&](std::size_t at, uint8_t code) {
             if ((code & codes.endMask) != codes.end)
                 return false;
             end = tail + at;
@@ -386,7 +386,7 @@ void M2tsWriter::HandleMainVideo(PesPacket& pes, std::size_t header)
             b[5] = uint8_t(length);
         }
     }
-    auto pts = pesPts(b);
+    auto pts = PesPts(b);
     if (!pts)
         return;
     if (havePts_) {
@@ -431,14 +431,14 @@ void M2tsWriter::EmitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pt
     uint8_t extension = 0x71;
     bool priority = true;
     if (out.streamType == kAc3Audio || out.streamType == kEac3Audio) {
-        int bsid = n >= 6 ? ac3BitstreamId(frame) : 0;
+        int bsid = n >= 6 ? Ac3BitstreamId(frame) : 0;
         bool dependent = bsid == 16 && n >= 3 && frame[2] >= 64 && frame[2] <= 127;
         if (dependent || (bsid != 6 && bsid != 8 && bsid != 16)) {
             extension = 0x72;
             priority = false;
         }
     } else if (out.streamType == kTrueHdAudio) {
-        bool ac3 = n >= 2 && isAc3Sync(frame);
+        bool ac3 = n >= 2 && IsAc3Sync(frame);
         extension = ac3 ? 0x76 : 0x72;
         priority = ac3;
     }
@@ -455,7 +455,7 @@ void M2tsWriter::EmitAudioFrame(const uint8_t* frame, std::size_t n, uint64_t pt
     h[7] = 0x81;
     h[8] = 0x08;
     h[9] = 0x20;
-    writeTimestamp(h + 9, pts);
+    WriteTimestamp(h + 9, pts);
     h[14] = 0x01;
     h[15] = 0x81;
     h[16] = extension;
@@ -472,10 +472,10 @@ void M2tsWriter::RepackFrames(const uint8_t* payload, std::size_t n, const std::
     std::size_t headerBytes = dts ? 10 : 7;
     auto frameSize = [&](const uint8_t* f) -> std::size_t {
         if (dts)
-            return isDtsSync(f) ? dtsFrameSize(f) : 0;
-        return ac3FrameSize(f);
+            return IsDtsSync(f) ? DtsFrameSize(f) : 0;
+        return Ac3FrameSize(f);
     };
-    auto frameTicks = [&](const uint8_t* f) { return dts ? dtsFrameTicks(f) : ac3FrameTicks(f); };
+    auto frameTicks = [&](const uint8_t* f) { return dts ? DtsFrameTicks(f) : Ac3FrameTicks(f); };
 
     uint64_t nextPts = pts ? *pts : lastAudioPts_[slot];
     // The common case: one whole frame, nothing carried.
@@ -536,9 +536,9 @@ void M2tsWriter::WriteRaw(const PesPacket& pes, std::size_t header)
     case M2tsMode::Elementary: file_.write(b.data() + header, b.size() - header); break;
     case M2tsMode::Pes: file_.write(b.data(), b.size()); break;
     case M2tsMode::GraphicsFrames:
-        if (auto pts = pesPts(b)) {
+        if (auto pts = PesPts(b)) {
             platform::BigEndianWriter h(10);
-            h.text("PG").u32(uint32_t(*pts)).u32(uint32_t(pesDts(b).value_or(0)));
+            h.text("PG").u32(uint32_t(*pts)).u32(uint32_t(PesDts(b).value_or(0)));
             file_.write(h.data().data(), h.size());
             file_.write(b.data() + header, b.size() - header);
         }
@@ -562,7 +562,7 @@ void M2tsWriter::ReleaseHeldAudio()
 {
     holdingAudio_ = false;
     for (PesPacket& pes : heldAudio_)
-        WriteStream(pes, std::size_t(slotOfPid_[pes.pid]), pesHeaderLength(pes.bytes.data(), pes.bytes.size()));
+        WriteStream(pes, std::size_t(slotOfPid_[pes.pid]), PesHeaderLength(pes.bytes.data(), pes.bytes.size()));
     heldAudio_.clear();
     heldAudio_.shrink_to_fit();
     heldBytes_ = 0;
@@ -580,7 +580,7 @@ void M2tsWriter::write(PesPacket& pes)
         WriteRaw(pes, std::size_t(header));
         return;
     }
-    if (holdingAudio_ && isAudioType(streams_[std::size_t(slot)].streamType)) {
+    if (holdingAudio_ && IsAudioType(streams_[std::size_t(slot)].streamType)) {
         heldBytes_ += pes.bytes.size();
         heldAudio_.push_back(std::move(pes));
         if (heldBytes_ > kMostHeldAudio)
@@ -606,22 +606,22 @@ void M2tsWriter::WriteStream(PesPacket& pes, std::size_t slot, std::size_t heade
     case kMpeg1Audio:
     case kMpeg2Audio:
     case kLpcmAudio:
-        if (auto pts = pesPts(b); pts && BeforeInTime(*pts))
+        if (auto pts = PesPts(b); pts && BeforeInTime(*pts))
             break;
         Packetize(b.data(), b.size(), out.pid, true);
         break;
     case kAc3Audio:
     case kEac3Audio:
-    case kDtsAudio: RepackFrames(payload, n, pesPts(b), slot); break;
+    case kDtsAudio: RepackFrames(payload, n, PesPts(b), slot); break;
     case kDtsHdAudio:
     case kDtsHdMasterAudio:
         // DTS-HD: the core travels in PES packets marked with transport priority; the rest is extension
         // data. Muxers that do not mark it still start the core's PES with its sync word.
-        if (pes.priority || (n >= 4 && isDtsSync(payload)))
-            RepackFrames(payload, n, pesPts(b), slot);
+        if (pes.priority || (n >= 4 && IsDtsSync(payload)))
+            RepackFrames(payload, n, PesPts(b), slot);
         break;
     case kTrueHdAudio: {
-        auto pts = pesPts(b);
+        auto pts = PesPts(b);
         uint64_t t = pts ? *pts : lastAudioPts_[slot];
         lastAudioPts_[slot] = t;
         EmitAudioFrame(payload, n, t, out);

@@ -258,11 +258,11 @@ TEST(BluvatEntryPointMap, WrappingFineFieldsStartCoarseEntries)
 TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
 {
     const char* check = "123456789";
-    EXPECT_EQ(crc32Mpeg2(reinterpret_cast<const uint8_t*>(check), 9), 0x0376E6E7u);
+    EXPECT_EQ(Crc32Mpeg2(reinterpret_cast<const uint8_t*>(check), 9), 0x0376E6E7u);
 
     std::vector<uint8_t> sit = M2tsWriter::SitPacket();
-    EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 24), 0x341EE74Eu); // the fixed table's own CRC
-    EXPECT_EQ(crc32Mpeg2(sit.data() + 5, 28), 0u);
+    EXPECT_EQ(Crc32Mpeg2(sit.data() + 5, 24), 0x341EE74Eu); // the fixed table's own CRC
+    EXPECT_EQ(Crc32Mpeg2(sit.data() + 5, 28), 0u);
 
     std::vector<uint8_t> pat = M2tsWriter::PatPacket();
     const std::vector<uint8_t> patHead = {0x47, 0x40, 0x00, 0x11, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x01, 0xC1,

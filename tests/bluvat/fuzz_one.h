@@ -13,12 +13,12 @@ inline void authorFrom(bluvat::SourceReader& reader, const std::string& output)
     bluvat::M2tsWriter writer;
     writer.open(output, bluvat::M2tsMode::Bluray, reader.entries());
     reader.seek(bluvat::kNoClock);
-    reader.setClockHook([&](uint64_t pcr) { writer.clock(pcr); });
+    reader.SetClockHook([&](uint64_t pcr) { writer.clock(pcr); });
     std::vector<bluvat::PesPacket> group;
     bool more = true;
     while (more) {
         group.clear();
-        more = reader.nextGroup(group);
+        more = reader.NextGroup(group);
         for (bluvat::PesPacket& pes : group)
             writer.write(pes);
     }
@@ -27,7 +27,7 @@ inline void authorFrom(bluvat::SourceReader& reader, const std::string& output)
 
 inline void authorInput(const std::string& source, const std::string& output)
 {
-    if (auto reader = bluvat::openSource(source))
+    if (auto reader = bluvat::OpenSource(source))
         authorFrom(*reader, output);
 }
 

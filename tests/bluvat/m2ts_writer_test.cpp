@@ -31,7 +31,7 @@ PesPacket pes(uint16_t pid, std::size_t bytes, std::optional<uint64_t> pts, std:
     b = {0x00, 0x00, 0x01, streamId, 0, 0, 0x80, uint8_t(pts ? 0x80 : 0x00), uint8_t(pts ? 5 : 0)};
     if (pts) {
         b.insert(b.end(), {0x20, 0, 0, 0, 0});
-        writeTimestamp(&b[9], *pts);
+        WriteTimestamp(&b[9], *pts);
     }
     b.insert(b.end(), payload.begin(), payload.end());
     if (b.size() < bytes)
@@ -67,10 +67,10 @@ std::vector<std::vector<uint8_t>> pesOfPid(const std::vector<uint8_t>& file, uin
 {
     std::vector<std::vector<uint8_t>> all;
     for (const Packet& k : packetsOf(file)) {
-        if (packetPid(k.p) != pid)
+        if (PacketPid(k.p) != pid)
             continue;
         std::size_t n;
-        const uint8_t* payload = packetPayload(k.p, n);
+        const uint8_t* payload = PacketPayload(k.p, n);
         if (k.p[1] & 0x40)
             all.emplace_back();
         if (!all.empty())
@@ -95,20 +95,20 @@ TEST(BluvatM2tsWriter, ArrivalStampsAreSpreadEvenlyBetweenClocks)
     std::vector<uint8_t> file = readFile(outPath("ats.m2ts"));
     std::vector<Packet> k = packetsOf(file);
     ASSERT_EQ(k.size(), 64u);
-    EXPECT_EQ(packetPid(k[0].p), 0x0000);
-    EXPECT_EQ(packetPid(k[1].p), 0x0100);
-    EXPECT_EQ(packetPid(k[2].p), 0x001F);
-    EXPECT_EQ(packetPid(k[3].p), kPcrPid);
+    EXPECT_EQ(PacketPid(k[0].p), 0x0000);
+    EXPECT_EQ(PacketPid(k[1].p), 0x0100);
+    EXPECT_EQ(PacketPid(k[2].p), 0x001F);
+    EXPECT_EQ(PacketPid(k[3].p), kPcrPid);
     uint64_t pcr;
-    ASSERT_TRUE(packetPcr(k[3].p, pcr));
+    ASSERT_TRUE(PacketPcr(k[3].p, pcr));
     EXPECT_EQ(pcr, c0); // the source clock, on the time base of the time stamps
     const uint32_t step = 2700000 / 51;
     for (std::size_t i = 5; i < 56; ++i)
         EXPECT_EQ(k[i].ats - k[i - 1].ats, step) << i;
     EXPECT_EQ(k[55].ats, uint32_t((c0 + 2700000 + 51 * step) % (1u << 30)));
-    EXPECT_EQ(packetPid(k[55].p), kPcrPid);
+    EXPECT_EQ(PacketPid(k[55].p), kPcrPid);
     for (std::size_t i = 56; i < 64; ++i)
-        EXPECT_EQ(packetPid(k[i].p), 0x1FFF); // padding to 32 packets
+        EXPECT_EQ(PacketPid(k[i].p), 0x1FFF); // padding to 32 packets
     EXPECT_EQ(w.packetCount(), 64u);
 }
 
@@ -127,7 +127,7 @@ TEST(BluvatM2tsWriter, ShortFilesArePaddedToWholeUnits)
     EXPECT_EQ(w.entryPoints()[0].spn, 4u); // after PAT, PMT, SIT and the first PCR packet
     EXPECT_EQ(w.entryPoints()[0].pts, 90000u);
     std::vector<Packet> k = packetsOf(file);
-    EXPECT_EQ(packetPid(k[4].p), kMainVideoPid);
+    EXPECT_EQ(PacketPid(k[4].p), kMainVideoPid);
 }
 
 TEST(BluvatM2tsWriter, PidsFollowTheRangesInMapOrder)
@@ -150,13 +150,13 @@ TEST(BluvatM2tsWriter, DuplicatePidsAreReported)
 {
     static int duplicates = 0;
     duplicates = 0;
-    setCallback([](int32_t kind, int32_t value, const char* text) {
+    SetCallback([](int32_t kind, int32_t value, const char* text) {
         if (kind == 2 && value == 0 && std::string(text) == "Invalid/Duplicate StreamInfo")
             ++duplicates;
     });
     M2tsWriter w;
     w.open("/dev/null", M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x1B, 0x100)});
-    setCallback(nullptr);
+    SetCallback(nullptr);
     EXPECT_EQ(duplicates, 1);
     w.finish();
 }
@@ -178,7 +178,7 @@ TEST(BluvatM2tsWriter, VideoTimeStampJumpsAreTakenOut)
     std::vector<uint8_t> file = readFile(outPath("jump.m2ts"));
     std::vector<uint64_t> written;
     for (const auto& b : pesOfPid(file, kMainVideoPid))
-        written.push_back(*pesPts(b));
+        written.push_back(*PesPts(b));
     EXPECT_EQ(written, (std::vector<uint64_t>{90000, 93600, 97200, 100800, 104400}));
     EXPECT_EQ(w.presentationEnd(), 104400u + 3600);
     // The output clock runs on as well.
@@ -186,7 +186,7 @@ TEST(BluvatM2tsWriter, VideoTimeStampJumpsAreTakenOut)
     std::vector<uint32_t> ats;
     for (const Packet& k : packetsOf(file)) {
         uint64_t c;
-        if (packetPcr(k.p, c))
+        if (PacketPcr(k.p, c))
             clocks.push_back(c);
         ats.push_back(k.ats);
     }
@@ -222,12 +222,12 @@ TEST(BluvatM2tsWriter, ShortSourceGapsKeepClockAndTimeStampsTogether)
         std::vector<int64_t> leads; // presentation time minus arrival time, 27 MHz
         std::vector<uint8_t> file = readFile(outPath(name));
         for (const Packet& k : packetsOf(file)) {
-            if (packetPid(k.p) != kMainVideoPid || !(k.p[1] & 0x40))
+            if (PacketPid(k.p) != kMainVideoPid || !(k.p[1] & 0x40))
                 continue;
             std::size_t n;
-            const uint8_t* payload = packetPayload(k.p, n);
+            const uint8_t* payload = PacketPayload(k.p, n);
             std::vector<uint8_t> head(payload, payload + n);
-            int64_t presentation = int64_t(*pesPts(head) * 300 % (uint64_t(1) << 30));
+            int64_t presentation = int64_t(*PesPts(head) * 300 % (uint64_t(1) << 30));
             int64_t lead = (presentation - int64_t(k.ats) + (int64_t(1) << 30)) % (int64_t(1) << 30);
             leads.push_back(lead);
         }
@@ -274,7 +274,7 @@ TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
         std::vector<uint8_t> file = readFile(outPath("wrap.m2ts"));
         for (const Packet& k : packetsOf(file)) {
             uint64_t c;
-            if (packetPcr(k.p, c))
+            if (PacketPcr(k.p, c))
                 clocks.push_back(c);
         }
         ASSERT_FALSE(clocks.empty());
@@ -345,11 +345,11 @@ TEST(BluvatM2tsWriter, Ac3IsRepackedOneFramePerPes)
         ASSERT_EQ(b.size(), 17u + 256);
         EXPECT_EQ(b[3], 0xFD);
         EXPECT_EQ(b[16], 0x71);
-        EXPECT_EQ(*pesPts(b), 90000u + 2880 * i);
+        EXPECT_EQ(*PesPts(b), 90000u + 2880 * i);
         EXPECT_EQ(std::vector<uint8_t>(b.begin() + 17, b.end()), frame);
     }
     for (const Packet& k : packetsOf(file)) {
-        if (packetPid(k.p) == 0x1100) {
+        if (PacketPid(k.p) == 0x1100) {
             EXPECT_TRUE(k.p[1] & 0x20); // transport priority for independent frames
         }
     }
@@ -392,7 +392,7 @@ TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
         p.bytes[7] = 0xC0; // PTS and DTS
         p.bytes[8] = 10;
         p.bytes.insert(p.bytes.begin() + 14, {0x10, 0, 0, 0, 0});
-        writeTimestamp(&p.bytes[14], 896400);
+        WriteTimestamp(&p.bytes[14], 896400);
         p.bytes[5] += 5;
         w.write(p);
         w.clock(27000000 + 2700000);
@@ -403,7 +403,7 @@ TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
     EXPECT_EQ(elementary, body);
     std::vector<uint8_t> whole = writeIn(M2tsMode::Pes, "mode5.bin");
     ASSERT_EQ(whole.size(), 19u + body.size());
-    EXPECT_EQ(*pesPts(whole), 900000u);
+    EXPECT_EQ(*PesPts(whole), 900000u);
     std::vector<uint8_t> frames = writeIn(M2tsMode::GraphicsFrames, "mode6.bin");
     std::vector<uint8_t> expected = {'P', 'G', 0x00, 0x0D, 0xBB, 0xA0, 0x00, 0x0D, 0xAD, 0x90, 0x10, 0x20, 0x30};
     EXPECT_EQ(frames, expected);
@@ -411,10 +411,10 @@ TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
     // Transport packets with the source PID: without and with arrival time stamps, no tables.
     std::vector<uint8_t> plain = writeIn(M2tsMode::Transport, "mode1.ts");
     ASSERT_EQ(plain.size(), 188u);
-    EXPECT_EQ(packetPid(plain.data()), 0x100);
+    EXPECT_EQ(PacketPid(plain.data()), 0x100);
     std::vector<uint8_t> stamped = writeIn(M2tsMode::Timestamped, "mode2.m2ts");
     ASSERT_EQ(stamped.size(), 192u);
-    EXPECT_EQ(packetPid(stamped.data() + 4), 0x100);
+    EXPECT_EQ(PacketPid(stamped.data() + 4), 0x100);
     uint32_t ats =
         (uint32_t(stamped[0] & 0x3F) << 24) | (uint32_t(stamped[1]) << 16) | (uint32_t(stamped[2]) << 8) | stamped[3];
     EXPECT_EQ(ats, (27000000u + 2700000u) % (1u << 30));

@@ -29,7 +29,7 @@ std::optional<Title> authorAndRead(const std::string& source)
     AuthorItem item{source.c_str(), 256, 5, nullptr};
     AuthorItem* items[] = {&item};
     AuthorList list{items, 1};
-    if (bluvat::authorJob(folder.c_str(), &list) != 0)
+    if (bluvat::AuthorJob(folder.c_str(), &list) != 0)
         return std::nullopt;
     BLURAY* bd = bd_open(folder.c_str(), nullptr);
     if (!bd)

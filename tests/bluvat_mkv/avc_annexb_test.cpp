@@ -51,49 +51,49 @@ const Bytes kSei = {0x06, 0x05, 0x01};
 
 TEST(AvcAnnexB, DecoderConfigGivesLengthSizeAndParameterSets)
 {
-    auto config = parseAvcDecoderConfig(record());
+    auto config = ParseAvcDecoderConfig(record());
     ASSERT_TRUE(config);
     EXPECT_EQ(config->lengthSize, 4u);
     EXPECT_EQ(config->parameterSets, startCoded({kSps, kPps}));
-    EXPECT_EQ(parseAvcDecoderConfig(record(1))->lengthSize, 2u);
+    EXPECT_EQ(ParseAvcDecoderConfig(record(1))->lengthSize, 2u);
 
     Bytes cut = record();
     cut.resize(cut.size() - 1);
-    EXPECT_FALSE(parseAvcDecoderConfig(cut));
+    EXPECT_FALSE(ParseAvcDecoderConfig(cut));
     Bytes version = record();
     version[0] = 2;
-    EXPECT_FALSE(parseAvcDecoderConfig(version));
-    EXPECT_FALSE(parseAvcDecoderConfig(Bytes{}));
+    EXPECT_FALSE(ParseAvcDecoderConfig(version));
+    EXPECT_FALSE(ParseAvcDecoderConfig(Bytes{}));
 }
 
 TEST(AvcAnnexB, KeyFramesGetDelimiterAndParameterSets)
 {
-    auto config = *parseAvcDecoderConfig(record());
+    auto config = *ParseAvcDecoderConfig(record());
     Bytes out;
-    EXPECT_TRUE(appendAnnexB(prefixed({kSei, kIdr}), config, false, out)); // an IDR makes it a key frame
+    EXPECT_TRUE(AppendAnnexB(prefixed({kSei, kIdr}), config, false, out)); // an IDR makes it a key frame
     EXPECT_EQ(out, startCoded({kAud, kSps, kPps, kSei, kIdr}));
 
     out.clear();
-    EXPECT_TRUE(appendAnnexB(prefixed({kSlice}), config, false, out));
+    EXPECT_TRUE(AppendAnnexB(prefixed({kSlice}), config, false, out));
     EXPECT_EQ(out, startCoded({kAud, kSlice}));
 
     out.clear(); // its own delimiter stays first; its own SPS means none are added
-    EXPECT_TRUE(appendAnnexB(prefixed({kAud, kSps, kPps, kIdr}), config, true, out));
+    EXPECT_TRUE(AppendAnnexB(prefixed({kAud, kSps, kPps, kIdr}), config, true, out));
     EXPECT_EQ(out, startCoded({kAud, kSps, kPps, kIdr}));
 
-    auto shortLengths = *parseAvcDecoderConfig(record(1));
+    auto shortLengths = *ParseAvcDecoderConfig(record(1));
     out.clear();
-    EXPECT_TRUE(appendAnnexB(prefixed({kSlice}, 2), shortLengths, true, out));
+    EXPECT_TRUE(AppendAnnexB(prefixed({kSlice}, 2), shortLengths, true, out));
     EXPECT_EQ(out, startCoded({kAud, kSps, kPps, kSlice}));
 }
 
 TEST(AvcAnnexB, LengthPastTheFrameKeepsWhatCameBefore)
 {
-    auto config = *parseAvcDecoderConfig(record());
+    auto config = *ParseAvcDecoderConfig(record());
     Bytes frame = prefixed({kSlice});
     frame.insert(frame.end(), {0x00, 0x00, 0x10, 0x00, 0x41});
     Bytes out;
-    EXPECT_FALSE(appendAnnexB(frame, config, false, out));
+    EXPECT_FALSE(AppendAnnexB(frame, config, false, out));
     EXPECT_EQ(out, startCoded({kAud, kSlice}));
 }
 
@@ -101,37 +101,37 @@ TEST(MatroskaPes, HeadersByStreamType)
 {
     MatroskaTrack h264;
     h264.streamType = 0x1B;
-    h264.avc = *parseAvcDecoderConfig(record());
+    h264.avc = *ParseAvcDecoderConfig(record());
     bool intact = true;
     Bytes frame = prefixed({kIdr});
-    auto pes = matroskaFramePes(h264, 86400, true, {frame}, intact);
+    auto pes = MatroskaFramePes(h264, 86400, true, {frame}, intact);
     EXPECT_TRUE(intact);
     Bytes head(pes.begin(), pes.begin() + 9);
     EXPECT_EQ(head, (Bytes{0, 0, 1, 0xE0, static_cast<uint8_t>((pes.size() - 6) >> 8),
                            static_cast<uint8_t>(pes.size() - 6), 0x84, 0x80, 0x05}));
-    EXPECT_EQ(pesPts(pes), 86400u);
+    EXPECT_EQ(PesPts(pes), 86400u);
     Bytes payload(pes.begin() + 14, pes.end());
     EXPECT_EQ(payload, startCoded({kAud, kSps, kPps, kIdr}));
 
     MatroskaTrack ac3;
     ac3.streamType = 0x81;
     Bytes a = {0x0B, 0x77, 1, 2}, b = {0x0B, 0x77, 3, 4};
-    pes = matroskaFramePes(ac3, (uint64_t{1} << 33) + 5, true, {a, b}, intact); // laced frames in one packet
+    pes = MatroskaFramePes(ac3, (uint64_t{1} << 33) + 5, true, {a, b}, intact); // laced frames in one packet
     ASSERT_EQ(pes.size(), 17u + 8u);
     EXPECT_EQ(pes[3], 0xBD);
     EXPECT_EQ(Bytes(pes.begin() + 6, pes.begin() + 9), (Bytes{0x84, 0x81, 0x08}));
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.begin() + 17), (Bytes{0x01, 0x81, 0x71}));
-    EXPECT_EQ(pesPts(pes), 5u); // modulo 2^33
+    EXPECT_EQ(PesPts(pes), 5u); // modulo 2^33
     EXPECT_EQ(Bytes(pes.begin() + 17, pes.end()), (Bytes{0x0B, 0x77, 1, 2, 0x0B, 0x77, 3, 4}));
 
     MatroskaTrack vc1;
     vc1.streamType = 0xEA;
-    pes = matroskaFramePes(vc1, 0, false, {a}, intact);
+    pes = MatroskaFramePes(vc1, 0, false, {a}, intact);
     EXPECT_EQ(pes[3], 0xFD);
     EXPECT_EQ(pes[16], 0x55);
 
     Bytes big(70000, 0);
-    pes = matroskaFramePes(ac3, 0, false, {big}, intact);
+    pes = MatroskaFramePes(ac3, 0, false, {big}, intact);
     EXPECT_EQ(pes[4], 0); // too long for the length field
     EXPECT_EQ(pes[5], 0);
 }
@@ -143,12 +143,12 @@ TEST(MatroskaPes, Mpeg2KeyFramesCarryASequenceHeader)
     mpeg2.codecPrivate = {0, 0, 1, 0xB3, 0x11};
     Bytes picture = {0, 0, 1, 0x00, 0x22};
     bool intact = true;
-    auto pes = matroskaFramePes(mpeg2, 0, true, {picture}, intact);
+    auto pes = MatroskaFramePes(mpeg2, 0, true, {picture}, intact);
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), (Bytes{0, 0, 1, 0xB3, 0x11, 0, 0, 1, 0x00, 0x22}));
     Bytes withHeader = {0, 0, 1, 0xB3, 0x33, 0, 0, 1, 0x00};
-    pes = matroskaFramePes(mpeg2, 0, true, {withHeader}, intact);
+    pes = MatroskaFramePes(mpeg2, 0, true, {withHeader}, intact);
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), withHeader);
-    pes = matroskaFramePes(mpeg2, 0, false, {picture}, intact);
+    pes = MatroskaFramePes(mpeg2, 0, false, {picture}, intact);
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), picture);
 }
 
@@ -156,23 +156,23 @@ TEST(MatroskaPes, DecodeTimesFollowSortedPresentationTimes)
 {
     // I P B B in decoding order, one frame = 10
     std::vector<int64_t> pts = {0, 30, 10, 20, 40, 70, 50, 60};
-    int64_t delay = reorderDelay(pts);
+    int64_t delay = ReorderDelay(pts);
     EXPECT_EQ(delay, 10);
-    EXPECT_EQ(decodeTimes(pts, delay), (std::vector<int64_t>{-10, 0, 10, 20, 30, 40, 50, 60}));
-    EXPECT_EQ(reorderDelay({0, 10, 20}), 0);
+    EXPECT_EQ(DecodeTimes(pts, delay), (std::vector<int64_t>{-10, 0, 10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(ReorderDelay({0, 10, 20}), 0);
     // a stretch reordered deeper than measured is held to its own presentation time
-    EXPECT_EQ(decodeTimes({0, 30, 10, 20}, 0), (std::vector<int64_t>{0, 10, 10, 20}));
+    EXPECT_EQ(DecodeTimes({0, 30, 10, 20}, 0), (std::vector<int64_t>{0, 10, 10, 20}));
 
     MatroskaTrack h264;
     h264.streamType = 0x1B;
     bool intact = true;
-    auto pes = matroskaFramePes(h264, 90000, false, {Bytes{0, 0, 0, 1, 0x41}}, intact);
+    auto pes = MatroskaFramePes(h264, 90000, false, {Bytes{0, 0, 0, 1, 0x41}}, intact);
     auto payload = Bytes(pes.begin() + 14, pes.end());
-    addDecodeTimestamp(pes, 86400);
+    AddDecodeTimestamp(pes, 86400);
     EXPECT_EQ(pes[7], 0xC0);
     EXPECT_EQ(pes[8], 10);
-    EXPECT_EQ(pesPts(pes), 90000u);
-    EXPECT_EQ(pesDts(pes), 86400u);
+    EXPECT_EQ(PesPts(pes), 90000u);
+    EXPECT_EQ(PesDts(pes), 86400u);
     EXPECT_EQ(Bytes(pes.begin() + 19, pes.end()), payload);
     EXPECT_EQ(static_cast<std::size_t>((pes[4] << 8) | pes[5]), pes.size() - 6);
 }

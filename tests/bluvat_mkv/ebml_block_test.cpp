@@ -12,22 +12,22 @@ TEST(Ebml, VarintsByLeadingZeros)
     Bytes one = {0x81};
     Bytes two = {0x40, 0x02};
     Bytes unknown = {0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(ebml::readVarint(one)->value, 1u);
-    EXPECT_EQ(ebml::readVarint(two)->value, 2u);
-    EXPECT_EQ(ebml::readVarint(two)->length, 2u);
-    EXPECT_TRUE(ebml::readVarint(unknown)->allOnes);
-    EXPECT_FALSE(ebml::readVarint(Bytes{0x00, 0x01}));          // no marker bit in the first byte
-    EXPECT_FALSE(ebml::readVarint(Bytes{0x20, 0x01}));          // three bytes announced, two at hand
-    EXPECT_FALSE(ebml::readVarint(Bytes{0x08, 0, 0, 0, 0}, 4)); // longer than an ID may be
+    EXPECT_EQ(ebml::ReadVarint(one)->value, 1u);
+    EXPECT_EQ(ebml::ReadVarint(two)->value, 2u);
+    EXPECT_EQ(ebml::ReadVarint(two)->length, 2u);
+    EXPECT_TRUE(ebml::ReadVarint(unknown)->allOnes);
+    EXPECT_FALSE(ebml::ReadVarint(Bytes{0x00, 0x01}));          // no marker bit in the first byte
+    EXPECT_FALSE(ebml::ReadVarint(Bytes{0x20, 0x01}));          // three bytes announced, two at hand
+    EXPECT_FALSE(ebml::ReadVarint(Bytes{0x08, 0, 0, 0, 0}, 4)); // longer than an ID may be
     unsigned length = 0;
-    EXPECT_EQ(*ebml::readSignedVarint(Bytes{0xBF}, length), 0); // 63 - 63
-    EXPECT_EQ(*ebml::readSignedVarint(Bytes{0x80}, length), -63);
+    EXPECT_EQ(*ebml::ReadSignedVarint(Bytes{0xBF}, length), 0); // 63 - 63
+    EXPECT_EQ(*ebml::ReadSignedVarint(Bytes{0x80}, length), -63);
 }
 
 TEST(Ebml, HeadersAndChildrenStayInsideTheirParent)
 {
     Bytes h = {0x1F, 0x43, 0xB6, 0x75, 0x82};
-    auto header = ebml::readHeader(h);
+    auto header = ebml::ReadHeader(h);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->id, ebml::id::Cluster);
     EXPECT_EQ(header->size, 2u);
@@ -55,14 +55,14 @@ TEST(Ebml, HeadersAndChildrenStayInsideTheirParent)
 TEST(MatroskaBlock, HeaderAndUnlacedFrame)
 {
     Bytes data = {0x82, 0xFF, 0xD8, 0x80, 0xAA, 0xBB};
-    auto block = parseMatroskaBlock(data);
+    auto block = ParseMatroskaBlock(data);
     ASSERT_TRUE(block);
     EXPECT_EQ(block->track, 2u);
     EXPECT_EQ(block->relativeTime, -40);
     EXPECT_TRUE(block->keyFlag());
     ASSERT_EQ(block->frames.size(), 1u);
     EXPECT_EQ(block->frames[0].size(), 2u);
-    EXPECT_FALSE(parseMatroskaBlock(Bytes{0x81, 0x00}));
+    EXPECT_FALSE(ParseMatroskaBlock(Bytes{0x81, 0x00}));
 }
 
 TEST(MatroskaBlock, EveryLacingGivesItsFrames)
@@ -71,7 +71,7 @@ TEST(MatroskaBlock, EveryLacingGivesItsFrames)
     Bytes xiph = {0x81, 0, 0, 0x02, 0x02, 0xFF, 0x01, 0x02};
     xiph.insert(xiph.end(), 256, 0x11);
     xiph.insert(xiph.end(), {0x22, 0x22, 0x33, 0x33, 0x33});
-    auto block = parseMatroskaBlock(xiph);
+    auto block = ParseMatroskaBlock(xiph);
     ASSERT_TRUE(block);
     ASSERT_EQ(block->frames.size(), 3u);
     EXPECT_EQ(block->frames[0].size(), 256u);
@@ -80,7 +80,7 @@ TEST(MatroskaBlock, EveryLacingGivesItsFrames)
 
     // EBML: 3 frames of 4, 2 (difference -2) and 1 bytes
     Bytes ebmlLaced = {0x81, 0, 0, 0x06, 0x02, 0x84, 0xBD, 1, 1, 1, 1, 2, 2, 3};
-    block = parseMatroskaBlock(ebmlLaced);
+    block = ParseMatroskaBlock(ebmlLaced);
     ASSERT_TRUE(block);
     ASSERT_EQ(block->frames.size(), 3u);
     EXPECT_EQ(block->frames[0].size(), 4u);
@@ -88,7 +88,7 @@ TEST(MatroskaBlock, EveryLacingGivesItsFrames)
     EXPECT_EQ(block->frames[2][0], 3);
 
     Bytes fixed = {0x81, 0, 0, 0x04, 0x01, 1, 1, 2, 2};
-    block = parseMatroskaBlock(fixed);
+    block = ParseMatroskaBlock(fixed);
     ASSERT_TRUE(block);
     ASSERT_EQ(block->frames.size(), 2u);
     EXPECT_EQ(block->frames[1][0], 2);
@@ -96,17 +96,17 @@ TEST(MatroskaBlock, EveryLacingGivesItsFrames)
 
 TEST(MatroskaBlock, LaceSizesBeyondTheBlockAreRejected)
 {
-    EXPECT_FALSE(parseMatroskaBlock(Bytes{0x81, 0, 0, 0x04, 0x01, 1, 1, 2}));       // 3 bytes into 2 frames
-    EXPECT_FALSE(parseMatroskaBlock(Bytes{0x81, 0, 0, 0x02, 0x01, 0x09, 1, 2}));    // first frame 9 of 2
-    EXPECT_FALSE(parseMatroskaBlock(Bytes{0x81, 0, 0, 0x02, 0x05, 0xFF, 0xFF}));    // sizes run off the end
-    EXPECT_FALSE(parseMatroskaBlock(Bytes{0x81, 0, 0, 0x06, 0x02, 0x81, 0x80, 1})); // negative second size
-    EXPECT_FALSE(parseMatroskaBlock(Bytes{0x81, 0, 0, 0x06}));                      // no lace count
+    EXPECT_FALSE(ParseMatroskaBlock(Bytes{0x81, 0, 0, 0x04, 0x01, 1, 1, 2}));       // 3 bytes into 2 frames
+    EXPECT_FALSE(ParseMatroskaBlock(Bytes{0x81, 0, 0, 0x02, 0x01, 0x09, 1, 2}));    // first frame 9 of 2
+    EXPECT_FALSE(ParseMatroskaBlock(Bytes{0x81, 0, 0, 0x02, 0x05, 0xFF, 0xFF}));    // sizes run off the end
+    EXPECT_FALSE(ParseMatroskaBlock(Bytes{0x81, 0, 0, 0x06, 0x02, 0x81, 0x80, 1})); // negative second size
+    EXPECT_FALSE(ParseMatroskaBlock(Bytes{0x81, 0, 0, 0x06}));                      // no lace count
 }
 
 TEST(MatroskaBlock, RelativeTimeCountsFromTheCluster)
 {
-    EXPECT_EQ(matroskaBlockTime(1000, -40, 1000000), 86400);
-    EXPECT_EQ(matroskaBlockTime(0, -40, 1000000), -3600);
-    EXPECT_EQ(matroskaBlockTime(1000, 0, 100000), 9000); // a 0.1 ms time scale
-    EXPECT_EQ(matroskaBlockTime(uint64_t{1} << 40, 0, 1000000), int64_t{90} << 40);
+    EXPECT_EQ(MatroskaBlockTime(1000, -40, 1000000), 86400);
+    EXPECT_EQ(MatroskaBlockTime(0, -40, 1000000), -3600);
+    EXPECT_EQ(MatroskaBlockTime(1000, 0, 100000), 9000); // a 0.1 ms time scale
+    EXPECT_EQ(MatroskaBlockTime(uint64_t{1} << 40, 0, 1000000), int64_t{90} << 40);
 }

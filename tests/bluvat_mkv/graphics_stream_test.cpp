@@ -29,23 +29,23 @@ Bytes segment(uint32_t pts, uint32_t dts, uint8_t type, const Bytes& body)
 TEST(GraphicsSegments, PesCarriesTheSegmentWithItsStamps)
 {
     Bytes file = segment(90000, 0, 0x16, {1, 2, 3});
-    auto s = parseGraphicsSegment(file);
+    auto s = ParseGraphicsSegment(file);
     ASSERT_TRUE(s);
-    auto pes = graphicsSegmentPes(*s);
+    auto pes = GraphicsSegmentPes(*s);
     EXPECT_EQ(Bytes(pes.begin(), pes.begin() + 9), (Bytes{0, 0, 1, 0xBD, 0, 14, 0x81, 0x80, 5}));
-    EXPECT_EQ(pesPts(pes), 90000u); // the 90 kHz stamp as it is
+    EXPECT_EQ(PesPts(pes), 90000u); // the 90 kHz stamp as it is
     EXPECT_EQ(Bytes(pes.begin() + 14, pes.end()), (Bytes{0x16, 0, 3, 1, 2, 3}));
 
     Bytes withDts = segment(180000, 170000, 0x14, {});
-    s = parseGraphicsSegment(withDts);
-    pes = graphicsSegmentPes(*s);
+    s = ParseGraphicsSegment(withDts);
+    pes = GraphicsSegmentPes(*s);
     EXPECT_EQ(pes[7], 0xC0);
-    EXPECT_EQ(pesPts(pes), 180000u);
-    EXPECT_EQ(pesDts(pes), 170000u);
+    EXPECT_EQ(PesPts(pes), 180000u);
+    EXPECT_EQ(PesDts(pes), 170000u);
 
     Bytes cut = segment(0, 0, 0x16, {1, 2, 3});
     cut.pop_back();
-    EXPECT_FALSE(parseGraphicsSegment(cut));
+    EXPECT_FALSE(ParseGraphicsSegment(cut));
 }
 
 TEST(GraphicsStreamReader, ReadsSegmentsInOrderAndSkipsWhatIsNotOne)
@@ -72,7 +72,7 @@ TEST(GraphicsStreamReader, ReadsSegmentsInOrderAndSkipsWhatIsNotOne)
     std::vector<PesPacket> packets;
     readElementaryStreams(reader, &clocks, &packets);
     ASSERT_EQ(packets.size(), 2u);
-    EXPECT_EQ(pesPts(packets[0].bytes), 90000u);
-    EXPECT_EQ(pesPts(packets[1].bytes), 270000u);
+    EXPECT_EQ(PesPts(packets[0].bytes), 90000u);
+    EXPECT_EQ(PesPts(packets[1].bytes), 270000u);
     EXPECT_EQ(clocks, (std::vector<uint64_t>{90000u * 300, 270000u * 300}));
 }

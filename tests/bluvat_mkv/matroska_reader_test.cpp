@@ -82,8 +82,8 @@ TEST(MatroskaReader, ClustersPlayInTimeOrderAndEqualTimesKeepFileOrder)
     EXPECT_EQ(packets[1].bytes.back(), 0xB);
     EXPECT_EQ(packets[2].bytes.back(), 0xC);
     // cluster 1000, block -40: 86,400 ticks, handed out with the decoder's head start
-    EXPECT_EQ(pesPts(packets[0].bytes), 86400u + kLead);
-    EXPECT_EQ(pesPts(packets[1].bytes), 90000u + kLead);
+    EXPECT_EQ(PesPts(packets[0].bytes), 86400u + kLead);
+    EXPECT_EQ(PesPts(packets[1].bytes), 90000u + kLead);
     ASSERT_FALSE(clocks.empty());
     EXPECT_EQ(clocks.front(), 86400u * 300);
     for (std::size_t i = 1; i < clocks.size(); ++i)

@@ -91,7 +91,7 @@ std::map<uint16_t, std::vector<uint8_t>> readElementaryStreams(bluvat::SourceRea
 {
     std::map<uint16_t, std::vector<uint8_t>> streams;
     reader.seek(bluvat::kNoClock);
-    reader.setClockHook([clocks](uint64_t c) {
+    reader.SetClockHook([clocks](uint64_t c) {
         if (clocks)
             clocks->push_back(c);
     });
@@ -99,9 +99,9 @@ std::map<uint16_t, std::vector<uint8_t>> readElementaryStreams(bluvat::SourceRea
     bool more = true;
     while (more) {
         group.clear();
-        more = reader.nextGroup(group);
+        more = reader.NextGroup(group);
         for (auto& p : group) {
-            std::size_t h = bluvat::pesHeaderLength(p.bytes.data(), p.bytes.size());
+            std::size_t h = bluvat::PesHeaderLength(p.bytes.data(), p.bytes.size());
             auto& s = streams[p.pid];
             if (h)
                 s.insert(s.end(), p.bytes.begin() + static_cast<std::ptrdiff_t>(h), p.bytes.end());
@@ -109,19 +109,19 @@ std::map<uint16_t, std::vector<uint8_t>> readElementaryStreams(bluvat::SourceRea
                 packets->push_back(std::move(p));
         }
     }
-    reader.setClockHook(nullptr);
+    reader.SetClockHook(nullptr);
     return streams;
 }
 
 CallbackTexts::CallbackTexts()
 {
     received().clear();
-    bluvat::setCallback(collect);
+    bluvat::SetCallback(collect);
 }
 
 CallbackTexts::~CallbackTexts()
 {
-    bluvat::setCallback(nullptr);
+    bluvat::SetCallback(nullptr);
 }
 
 std::vector<std::string> CallbackTexts::errors() const

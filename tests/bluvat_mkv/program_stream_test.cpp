@@ -74,7 +74,7 @@ std::string pal(const std::string& name, const std::vector<std::string>& extra)
 TEST(ProgramStreamUnits, PackHeadersGiveThe27MHzClock)
 {
     uint64_t base = (uint64_t{1} << 32) + 12345;
-    auto h = parsePackHeader(pack(base, 299, 3));
+    auto h = ParsePackHeader(pack(base, 299, 3));
     ASSERT_TRUE(h);
     EXPECT_EQ(h->scr, base * 300 + 299);
     EXPECT_EQ(h->length, 17u);
@@ -82,19 +82,19 @@ TEST(ProgramStreamUnits, PackHeadersGiveThe27MHzClock)
     Bytes mpeg1 = {0, 0, 1, 0xBA};
     putStamp(mpeg1, 2, 90000);
     mpeg1.insert(mpeg1.end(), {0x80, 0x00, 0x01});
-    h = parsePackHeader(mpeg1);
+    h = ParsePackHeader(mpeg1);
     ASSERT_TRUE(h);
     EXPECT_EQ(h->scr, 90000u * 300);
     EXPECT_EQ(h->length, 12u);
 
     Bytes cut = pack(0, 0);
     cut.resize(10);
-    EXPECT_FALSE(parsePackHeader(cut));
+    EXPECT_FALSE(ParsePackHeader(cut));
 }
 
 TEST(ProgramStreamUnits, PesInBothForms)
 {
-    auto pes = parseProgramStreamPes(pes2(0xE0, 1234, {0xAA, 0xBB}));
+    auto pes = ParseProgramStreamPes(pes2(0xE0, 1234, {0xAA, 0xBB}));
     ASSERT_TRUE(pes);
     EXPECT_EQ(pes->pts, 1234u);
     EXPECT_EQ(pes->payload.size(), 2u);
@@ -103,7 +103,7 @@ TEST(ProgramStreamUnits, PesInBothForms)
     putStamp(mpeg1, 2, 777);
     mpeg1.push_back(0xCC);
     mpeg1[5] = static_cast<uint8_t>(mpeg1.size() - 6);
-    pes = parseProgramStreamPes(mpeg1);
+    pes = ParseProgramStreamPes(mpeg1);
     ASSERT_TRUE(pes);
     EXPECT_EQ(pes->pts, 777u);
     ASSERT_EQ(pes->payload.size(), 1u);
@@ -111,10 +111,10 @@ TEST(ProgramStreamUnits, PesInBothForms)
 
     Bytes cut = pes2(0xE0, 1, {1, 2, 3});
     cut.pop_back();
-    EXPECT_FALSE(parseProgramStreamPes(cut));
+    EXPECT_FALSE(ParseProgramStreamPes(cut));
     Bytes badHeader = pes2(0xE0, std::nullopt, {});
     badHeader[8] = 40; // header longer than the packet
-    EXPECT_FALSE(parseProgramStreamPes(badHeader));
+    EXPECT_FALSE(ParseProgramStreamPes(badHeader));
 }
 
 TEST(ProgramStreamUnits, ScanMakesEntriesInTheOrderMet)
@@ -123,7 +123,7 @@ TEST(ProgramStreamUnits, ScanMakesEntriesInTheOrderMet)
                       pes2(0xC1, 10, {0xFF}), pes2(0xE0, 10, {0, 0, 1, 0xB3}), pes2(0xE1, 10, {0, 0, 0, 1, 0x67}),
                       pes2(0xBD, 10, {0x80, 1, 0, 1}), pes2(0xBD, 10, {0xFF, 0})});
     std::vector<int> progress;
-    auto entries = scanProgramStreamEntries(data, [&](int p) { progress.push_back(p); });
+    auto entries = ScanProgramStreamEntries(data, [&](int p) { progress.push_back(p); });
     ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[0].pid, 0x20);
     EXPECT_EQ(entries[0].streamType, 0x90);
@@ -165,7 +165,7 @@ TEST(ProgramStreamReader, DvdStyleStreamGivesWholeVideoAndAc3)
     for (const PesPacket& p : packets) {
         EXPECT_EQ(p.bytes[6] & 0xC0, 0x80); // MPEG-2 PES headers throughout
         if (p.pid == 0xE0)
-            EXPECT_TRUE(pesPts(p.bytes)); // one PES per time-stamped picture
+            EXPECT_TRUE(PesPts(p.bytes)); // one PES per time-stamped picture
         else
             EXPECT_EQ(p.bytes[3], 0xBD);
     }

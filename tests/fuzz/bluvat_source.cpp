@@ -124,7 +124,7 @@ std::vector<Bytes> fuzz::Seeds()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const std::string input = fuzz::Scratch("source"), output = fuzz::Scratch("output.m2ts");
-    bluvat::detectKind(data, size);
+    bluvat::DetectKind(data, size);
     fuzz::WriteFile(input, data, size);
     auto reader = ReaderOfKind(input);
     if (reader && reader->scan())
