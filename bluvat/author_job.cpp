@@ -36,7 +36,7 @@ void DeleteTrackInfo(TrackInfo* info)
     delete info;
 }
 
-std::string numbered(int title, const char* extension)
+std::string Numbered(int title, const char* extension)
 {
     char name[32];
     std::snprintf(name, sizeof name, "%05d.%s", title, extension);
@@ -101,10 +101,10 @@ bool MakeTree(std::string& folder, int titles, bool& complete)
 // The files of one title, each beside its backup copy where it has one.
 std::vector<std::string> TitleFiles(const std::string& folder, int title)
 {
-    return {folder + "BDMV/STREAM/" + numbered(title, "m2ts"), folder + "BDMV/PLAYLIST/" + numbered(title, "mpls"),
-            folder + "BDMV/BACKUP/PLAYLIST/" + numbered(title, "mpls"),
-            folder + "BDMV/CLIPINF/" + numbered(title, "clpi"),
-            folder + "BDMV/BACKUP/CLIPINF/" + numbered(title, "clpi")};
+    return {folder + "BDMV/STREAM/" + Numbered(title, "m2ts"), folder + "BDMV/PLAYLIST/" + Numbered(title, "mpls"),
+            folder + "BDMV/BACKUP/PLAYLIST/" + Numbered(title, "mpls"),
+            folder + "BDMV/CLIPINF/" + Numbered(title, "clpi"),
+            folder + "BDMV/BACKUP/CLIPINF/" + Numbered(title, "clpi")};
 }
 
 // Progress of one title, fed by the reader's clock.
@@ -122,7 +122,7 @@ struct AuthorRun {
         if (left == lastLeft)
             return;
         lastLeft = left;
-        report(2, static_cast<int32_t>((total - left) * 100 / total), "Author blu-ray folder...");
+        Report(2, static_cast<int32_t>((total - left) * 100 / total), "Author blu-ray folder...");
     }
 };
 
@@ -140,14 +140,14 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
             chosen.push_back(e);
 
     M2tsWriter writer;
-    bool complete = writer.open(folder + "BDMV/STREAM/" + numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
+    bool complete = writer.Open(folder + "BDMV/STREAM/" + Numbered(title, "m2ts"), M2tsMode::Bluray, chosen);
     if (!complete)
         ReportError("create m2ts error");
     writer.KeepClockFromWrapping(reader.firstPcr(), reader.lastPcr());
     AuthorRun run{reader.firstPcr(), reader.lastPcr(), 0};
-    reader.seek(kNoClock);
+    reader.Seek(kNoClock);
     reader.SetClockHook([&](uint64_t pcr) {
-        writer.clock(pcr);
+        writer.Clock(pcr);
         run.OnClock(pcr);
     });
     std::vector<PesPacket> group;
@@ -156,10 +156,10 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
         group.clear();
         more = reader.NextGroup(group);
         for (PesPacket& pes : group)
-            writer.write(pes);
+            writer.Write(pes);
     }
     reader.SetClockHook(nullptr);
-    if (complete && !writer.finish()) {
+    if (complete && !writer.Finish()) {
         ReportError("write m2ts error");
         complete = false;
     }
@@ -289,7 +289,7 @@ int AuthorJob(const char* folder, const AuthorList* list)
     for (int i = 0; i < titles; ++i) {
         char text[64];
         std::snprintf(text, sizeof text, "Start author index %d file.", i);
-        report(2, i, text);
+        Report(2, i, text);
         const AuthorItem* item = list->items ? list->items[i] : nullptr;
         TrackInfo* info = nullptr;
         if (!item || OpenTrackInfo(item->path, &info) != 0) {
@@ -308,7 +308,7 @@ int AuthorJob(const char* folder, const AuthorList* list)
         }
         complete &= AuthorTitle(path, i, *info);
         std::snprintf(text, sizeof text, "Author index %d file completed.", i);
-        report(2, i, text);
+        Report(2, i, text);
         FreeTrackInfo(info);
     }
     return complete ? 0 : -1;

@@ -11,7 +11,7 @@ void SetCallback(AuthorCallback callback)
     g_callback = callback;
 }
 
-void report(int32_t kind, int32_t value, const std::string& text)
+void Report(int32_t kind, int32_t value, const std::string& text)
 {
     if (g_callback)
         g_callback(kind, value, text.c_str());

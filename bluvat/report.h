@@ -11,12 +11,12 @@ namespace bluvat {
 void SetCallback(AuthorCallback callback);
 
 // (kind, value, text) to the caller's callback; dropped when none is set.
-void report(int32_t kind, int32_t value, const std::string& text);
+void Report(int32_t kind, int32_t value, const std::string& text);
 
 // An input or output error: (1, 0, text).
 inline void ReportError(const std::string& text)
 {
-    report(1, 0, text);
+    Report(1, 0, text);
 }
 
 } // namespace bluvat

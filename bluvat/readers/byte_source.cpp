@@ -10,7 +10,7 @@ ByteSource::~ByteSource()
         std::fclose(file_);
 }
 
-bool ByteSource::open(const std::string& path)
+bool ByteSource::Open(const std::string& path)
 {
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_)
@@ -26,7 +26,7 @@ bool ByteSource::open(const std::string& path)
     return true;
 }
 
-bool ByteSource::seek(uint64_t offset)
+bool ByteSource::Seek(uint64_t offset)
 {
     if (offset >= fileOffset_ && offset <= fileOffset_ + end_) {
         pos_ = static_cast<std::size_t>(offset - fileOffset_);
@@ -39,7 +39,7 @@ bool ByteSource::seek(uint64_t offset)
     return true;
 }
 
-bool ByteSource::refill(std::size_t need)
+bool ByteSource::Refill(std::size_t need)
 {
     // Keep the unread tail, then top the buffer up from the file.
     std::size_t keep = end_ - pos_;
@@ -58,20 +58,20 @@ bool ByteSource::refill(std::size_t need)
     return true;
 }
 
-const uint8_t* ByteSource::peek(std::size_t n)
+const uint8_t* ByteSource::Peek(std::size_t n)
 {
-    if (end_ - pos_ < n && (n > buffer_.size() || !refill(n)))
+    if (end_ - pos_ < n && (n > buffer_.size() || !Refill(n)))
         return nullptr;
     return buffer_.data() + pos_;
 }
 
-std::size_t ByteSource::read(uint8_t* dst, std::size_t n)
+std::size_t ByteSource::Read(uint8_t* dst, std::size_t n)
 {
     std::size_t done = 0;
     while (done < n) {
         std::size_t avail = end_ - pos_;
         if (avail == 0) {
-            if (!refill(1))
+            if (!Refill(1))
                 break;
             continue;
         }

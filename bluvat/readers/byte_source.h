@@ -20,19 +20,19 @@ public:
     ByteSource(const ByteSource&) = delete;
     ByteSource& operator=(const ByteSource&) = delete;
 
-    bool open(const std::string& path);
+    bool Open(const std::string& path);
     uint64_t size() const { return size_; }
     uint64_t position() const { return fileOffset_ + pos_; }
-    bool seek(uint64_t offset);
+    bool Seek(uint64_t offset);
 
     // At least `n` contiguous bytes from the current position, or null when the file ends first.
-    const uint8_t* peek(std::size_t n);
-    void advance(std::size_t n) { pos_ += n; }
+    const uint8_t* Peek(std::size_t n);
+    void Advance(std::size_t n) { pos_ += n; }
     // Copies up to `n` bytes; returns how many arrived.
-    std::size_t read(uint8_t* dst, std::size_t n);
+    std::size_t Read(uint8_t* dst, std::size_t n);
 
 private:
-    bool refill(std::size_t need);
+    bool Refill(std::size_t need);
 
     std::FILE* file_ = nullptr;
     uint64_t size_ = 0;

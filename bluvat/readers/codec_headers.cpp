@@ -19,7 +19,7 @@ constexpr std::size_t npos = static_cast<std::size_t>(-1);
 class BitReader {
 public:
     BitReader(const uint8_t* p, std::size_t n) : p_(p), n_(n) {}
-    uint32_t bit()
+    uint32_t Bit()
     {
         if (pos_ >= n_ * 8)
             return 0;
@@ -27,23 +27,23 @@ public:
         ++pos_;
         return b;
     }
-    uint32_t bits(int n)
+    uint32_t Bits(int n)
     {
         uint32_t v = 0;
         while (n--)
-            v = (v << 1) | bit();
+            v = (v << 1) | Bit();
         return v;
     }
-    uint32_t ue()
+    uint32_t Ue()
     {
         int zeros = 0;
-        while (bit() == 0 && zeros < 32)
+        while (Bit() == 0 && zeros < 32)
             ++zeros;
-        return zeros >= 32 ? 0 : ((1u << zeros) - 1) + bits(zeros);
+        return zeros >= 32 ? 0 : ((1u << zeros) - 1) + Bits(zeros);
     }
-    int32_t se()
+    int32_t Se()
     {
-        uint32_t v = ue();
+        uint32_t v = Ue();
         return (v & 1) ? int32_t((v + 1) / 2) : -int32_t(v / 2);
     }
 
@@ -53,7 +53,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-std::vector<uint8_t> unescape(const uint8_t* p, std::size_t n)
+std::vector<uint8_t> Unescape(const uint8_t* p, std::size_t n)
 {
     std::vector<uint8_t> out;
     out.reserve(n);
@@ -137,7 +137,7 @@ void SkipScalingList(BitReader& r, int size)
     int last = 8, next = 8;
     for (int j = 0; j < size; ++j) {
         if (next != 0)
-            next = (last + r.se() + 256) % 256;
+            next = (last + r.Se() + 256) % 256;
         last = next == 0 ? last : next;
     }
 }
@@ -173,41 +173,41 @@ void ReadAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
     std::size_t at = FindStartCode(p, n, 0x9F, 0x07);
     if (at == npos || n - at < 8)
         return;
-    std::vector<uint8_t> sps = unescape(p + at + 4, std::min<std::size_t>(n - at - 4, 256));
+    std::vector<uint8_t> sps = Unescape(p + at + 4, std::min<std::size_t>(n - at - 4, 256));
     BitReader r(sps.data(), sps.size());
-    uint32_t profile = r.bits(8);
-    r.bits(16); // constraint flags, level
-    r.ue();     // seq_parameter_set_id
+    uint32_t profile = r.Bits(8);
+    r.Bits(16); // constraint flags, level
+    r.Ue();     // seq_parameter_set_id
     static constexpr uint32_t kHighProfiles[] = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135, 144};
     uint32_t chroma = 1;
     if (std::find(std::begin(kHighProfiles), std::end(kHighProfiles), profile) != std::end(kHighProfiles)) {
-        chroma = r.ue();
+        chroma = r.Ue();
         if (chroma == 3)
-            r.bit();
-        r.ue();
-        r.ue();
-        r.bit();
-        if (r.bit())
+            r.Bit();
+        r.Ue();
+        r.Ue();
+        r.Bit();
+        if (r.Bit())
             for (int i = 0; i < (chroma == 3 ? 12 : 8); ++i)
-                if (r.bit())
+                if (r.Bit())
                     SkipScalingList(r, i < 6 ? 16 : 64);
     }
-    r.ue(); // log2_max_frame_num
-    uint32_t pocType = r.ue();
+    r.Ue(); // log2_max_frame_num
+    uint32_t pocType = r.Ue();
     if (pocType == 0) {
-        r.ue();
+        r.Ue();
     } else if (pocType == 1) {
-        r.bit();
-        r.se();
-        r.se();
-        uint32_t cycle = r.ue();
+        r.Bit();
+        r.Se();
+        r.Se();
+        uint32_t cycle = r.Ue();
         for (uint32_t i = 0; i < cycle && i < 256; ++i)
-            r.se();
+            r.Se();
     }
-    r.ue();  // max_num_ref_frames
-    r.bit(); // gaps_in_frame_num_allowed
-    r.ue();  // pic_width_in_mbs_minus1
-    uint32_t mapUnits = r.ue() + 1;
+    r.Ue();  // max_num_ref_frames
+    r.Bit(); // gaps_in_frame_num_allowed
+    r.Ue();  // pic_width_in_mbs_minus1
+    uint32_t mapUnits = r.Ue() + 1;
     uint32_t height = mapUnits * 16;
     uint8_t format = 0;
     switch (height) {
@@ -229,38 +229,38 @@ void ReadAvcVideo(ProgramEntry& e, const uint8_t* p, std::size_t n)
 
     // What the stream says of itself overrides the guesses from its height: its scan from
     // frame_mbs_only, its rate from the timing information of the VUI.
-    bool frameMbsOnly = r.bit();
+    bool frameMbsOnly = r.Bit();
     if (!frameMbsOnly)
-        r.bit(); // mb_adaptive_frame_field
-    r.bit();     // direct_8x8_inference
+        r.Bit(); // mb_adaptive_frame_field
+    r.Bit();     // direct_8x8_inference
     uint32_t cropTop = 0, cropBottom = 0;
-    if (r.bit()) {
-        r.ue();
-        r.ue();
-        cropTop = r.ue();
-        cropBottom = r.ue();
+    if (r.Bit()) {
+        r.Ue();
+        r.Ue();
+        cropTop = r.Ue();
+        cropBottom = r.Ue();
     }
     uint64_t cropped = (uint64_t(cropTop) + cropBottom) * (chroma == 1 ? 2 : 1) * (frameMbsOnly ? 1 : 2);
     uint64_t lines = uint64_t(mapUnits) * 16 * (frameMbsOnly ? 1 : 2);
     if (cropped < lines)
         SetIfKnown(format, VideoFormatCode(uint32_t(lines - cropped), !frameMbsOnly));
-    if (r.bit()) { // VUI
-        if (r.bit() && r.bits(8) == 255)
-            r.bits(32); // extended sample aspect ratio
-        if (r.bit())
-            r.bit(); // overscan_appropriate
-        if (r.bit()) {
-            r.bits(4);
-            if (r.bit())
-                r.bits(24); // colour description
+    if (r.Bit()) { // VUI
+        if (r.Bit() && r.Bits(8) == 255)
+            r.Bits(32); // extended sample aspect ratio
+        if (r.Bit())
+            r.Bit(); // overscan_appropriate
+        if (r.Bit()) {
+            r.Bits(4);
+            if (r.Bit())
+                r.Bits(24); // colour description
         }
-        if (r.bit()) {
-            r.ue();
-            r.ue();
+        if (r.Bit()) {
+            r.Ue();
+            r.Ue();
         }
-        if (r.bit()) {
-            uint32_t unitsInTick = r.bits(32);
-            uint32_t timeScale = r.bits(32);
+        if (r.Bit()) {
+            uint32_t unitsInTick = r.Bits(32);
+            uint32_t timeScale = r.Bits(32);
             // One tick is one field: frames per second are time_scale / (2 x units).
             SetIfKnown(rate, FrameRateCode(timeScale, uint64_t(unitsInTick) * 2));
         }
@@ -278,21 +278,21 @@ void ReadVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
     if (at == npos)
         return;
     BitReader r(p + at + 4, n - at - 4);
-    if (r.bits(2) != 3) // advanced profile only
+    if (r.Bits(2) != 3) // advanced profile only
         return;
-    r.bits(3 + 2 + 3 + 5 + 1);
-    uint32_t width = (r.bits(12) + 1) * 2;
-    uint32_t height = (r.bits(12) + 1) * 2;
-    r.bit();
-    bool interlaced = r.bit();
-    r.bits(4);
+    r.Bits(3 + 2 + 3 + 5 + 1);
+    uint32_t width = (r.Bits(12) + 1) * 2;
+    uint32_t height = (r.Bits(12) + 1) * 2;
+    r.Bit();
+    bool interlaced = r.Bit();
+    r.Bits(4);
     uint8_t aspect = 0, rate = 0;
-    if (r.bit()) { // display extension
-        r.bits(28);
-        if (r.bit()) {
-            uint32_t code = r.bits(4);
+    if (r.Bit()) { // display extension
+        r.Bits(28);
+        if (r.Bit()) {
+            uint32_t code = r.Bits(4);
             if (code == 15)
-                r.bits(16);
+                r.Bits(16);
             if (code == 1)
                 aspect = (width == 1920 && height == 1080) || (width == 1280 && height == 720) ? 3
                          : (width == 640 && height == 480)                                     ? 2
@@ -302,8 +302,8 @@ void ReadVc1Video(ProgramEntry& e, const uint8_t* p, std::size_t n)
             else if ((code >= 6 && code <= 9) || code == 12 || code == 13)
                 aspect = 3;
         }
-        if (r.bit() && r.bit() == 0) {
-            uint32_t nr = r.bits(8), dr = r.bits(4);
+        if (r.Bit() && r.Bit() == 0) {
+            uint32_t nr = r.Bits(8), dr = r.Bits(4);
             if (nr == 1 && dr == 2)
                 rate = 1;
             else if (nr == 1 && dr == 1)
@@ -460,7 +460,7 @@ void ReadCodecHeader(ProgramEntry& e, const uint8_t* p, std::size_t n)
 
 void ScanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
 {
-    reader.seek(kNoClock);
+    reader.Seek(kNoClock);
     std::vector<PesPacket> group;
     int k = 0;
     bool more = true;
@@ -481,7 +481,7 @@ void ScanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
             }
         }
     }
-    reader.seek(kNoClock);
+    reader.Seek(kNoClock);
 }
 
 } // namespace bluvat

@@ -10,7 +10,7 @@ constexpr unsigned kChannels = 2;
 
 } // namespace
 
-bool DvdLpcmRepacker::push(std::span<const uint8_t> payload, std::optional<uint64_t> pts, std::vector<Frame>& frames)
+bool DvdLpcmRepacker::Push(std::span<const uint8_t> payload, std::optional<uint64_t> pts, std::vector<Frame>& frames)
 {
     if (payload.size() < kDvdHeader)
         return true;

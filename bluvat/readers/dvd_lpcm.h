@@ -18,7 +18,7 @@ public:
 
     // `payload` starts at the sub-stream id. False when the format has no Blu-ray form here
     // (only two-channel 16- and 24-bit audio at 48 or 96 kHz is repacked).
-    bool push(std::span<const uint8_t> payload, std::optional<uint64_t> pts, std::vector<Frame>& frames);
+    bool Push(std::span<const uint8_t> payload, std::optional<uint64_t> pts, std::vector<Frame>& frames);
 
 private:
     unsigned bits_ = 0;

@@ -47,7 +47,7 @@ std::optional<Header> ReadHeader(std::span<const uint8_t> bytes)
     return h;
 }
 
-std::vector<Element> children(std::span<const uint8_t> data, bool& corrupt)
+std::vector<Element> Children(std::span<const uint8_t> data, bool& corrupt)
 {
     std::vector<Element> list;
     uint64_t pos = 0;

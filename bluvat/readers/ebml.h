@@ -39,7 +39,7 @@ struct Element {
 
 // Children inside `data`; a child running past the end is cut to it and `corrupt` is set,
 // a header that cannot be read ends the list and sets `corrupt`.
-std::vector<Element> children(std::span<const uint8_t> data, bool& corrupt);
+std::vector<Element> Children(std::span<const uint8_t> data, bool& corrupt);
 
 // Big-endian unsigned number of up to eight bytes; nullopt for longer data.
 std::optional<uint64_t> ReadUnsigned(std::span<const uint8_t> data);

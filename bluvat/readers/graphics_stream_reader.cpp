@@ -23,9 +23,9 @@ GraphicsStreamReader::GraphicsStreamReader(std::string path)
 {
 }
 
-bool GraphicsStreamReader::scan()
+bool GraphicsStreamReader::Scan()
 {
-    if (!file_.open(path_) || file_.size() > kLargestFile)
+    if (!file_.Open(path_) || file_.size() > kLargestFile)
         return false;
     file_.ReadAt(0, file_.size(), data_);
     ProgramEntry entry;
@@ -48,7 +48,7 @@ bool GraphicsStreamReader::scan()
         pos += s->length;
     }
     ScanAttributes(*this, entries_);
-    seek(kNoClock);
+    Seek(kNoClock);
     return true;
 }
 
@@ -74,7 +74,7 @@ bool GraphicsStreamReader::NextGroup(std::vector<PesPacket>& group)
     return false;
 }
 
-void GraphicsStreamReader::seek(uint64_t)
+void GraphicsStreamReader::Seek(uint64_t)
 {
     pos_ = 0;
     clock_ = 0;

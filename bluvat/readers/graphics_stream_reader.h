@@ -16,9 +16,9 @@ class GraphicsStreamReader final : public SourceReader {
 public:
     explicit GraphicsStreamReader(std::string path);
 
-    bool scan() override;
+    bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
-    void seek(uint64_t pcr) override;
+    void Seek(uint64_t pcr) override;
 
 private:
     std::string path_;

@@ -46,9 +46,9 @@ void MatroskaReader::ReportCorrupt()
     ReportError("Invalid/Corrupted MKV file");
 }
 
-bool MatroskaReader::scan()
+bool MatroskaReader::Scan()
 {
-    if (!file_.open(path_))
+    if (!file_.Open(path_))
         return false;
 
     std::vector<uint8_t> head;
@@ -97,7 +97,7 @@ bool MatroskaReader::scan()
     }
     if (!entries_.empty())
         ScanAttributes(*this, entries_);
-    seek(kNoClock);
+    Seek(kNoClock);
     return true;
 }
 
@@ -145,7 +145,7 @@ void MatroskaReader::WalkSegment(uint64_t pos, uint64_t end)
         } else if (h->id == ebml::id::Info && size <= kLargestTracks) {
             file_.ReadAt(data, size, bytes);
             bool corrupt = false;
-            for (const ebml::Element& e : ebml::children(bytes, corrupt)) {
+            for (const ebml::Element& e : ebml::Children(bytes, corrupt)) {
                 if (e.id == kTimecodeScaleId) {
                     uint64_t scale = ebml::ReadUnsigned(DataOf(bytes, e)).value_or(0);
                     if (scale > 0 && scale <= 1000000000)
@@ -249,12 +249,12 @@ bool MatroskaReader::LoadCluster(const Cluster& cluster, std::deque<Frame>& fram
     if (bytes.size() != cluster.size)
         ReportCorrupt();
     bool corrupt = false;
-    for (const ebml::Element& child : ebml::children(bytes, corrupt)) {
+    for (const ebml::Element& child : ebml::Children(bytes, corrupt)) {
         if (child.id == ebml::id::SimpleBlock) {
             ReadBlock(DataOf(bytes, child), cluster.timecode, true, false, frames);
         } else if (child.id == ebml::id::BlockGroup) {
             auto group = DataOf(bytes, child);
-            auto parts = ebml::children(group, corrupt);
+            auto parts = ebml::Children(group, corrupt);
             bool referenced = std::any_of(parts.begin(), parts.end(),
                                           [](const ebml::Element& e) { return e.id == ebml::id::ReferenceBlock; });
             for (const ebml::Element& part : parts) {
@@ -330,7 +330,7 @@ bool MatroskaReader::NextGroup(std::vector<PesPacket>& group)
     return true;
 }
 
-void MatroskaReader::seek(uint64_t pcr)
+void MatroskaReader::Seek(uint64_t pcr)
 {
     pending_.clear();
     clock_ = 0;

@@ -24,9 +24,9 @@ class MatroskaReader final : public SourceReader {
 public:
     explicit MatroskaReader(std::string path);
 
-    bool scan() override;
+    bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
-    void seek(uint64_t pcr) override;
+    void Seek(uint64_t pcr) override;
 
     const std::vector<MatroskaTrack>& tracks() const { return tracks_; }
 

@@ -32,20 +32,20 @@ constexpr uint32_t kLanguage = 0x22B59C;
 std::optional<std::vector<uint8_t>> StrippedHeader(std::span<const uint8_t> encodings, bool& corrupt)
 {
     std::vector<uint8_t> header;
-    for (const ebml::Element& encoding : ebml::children(encodings, corrupt)) {
+    for (const ebml::Element& encoding : ebml::Children(encodings, corrupt)) {
         if (encoding.id != kContentEncoding)
             continue;
         auto encodingData = DataOf(encodings, encoding);
         uint64_t type = 0, scope = 1, algo = 0;
         std::span<const uint8_t> settings;
-        for (const ebml::Element& f : ebml::children(encodingData, corrupt)) {
+        for (const ebml::Element& f : ebml::Children(encodingData, corrupt)) {
             auto bytes = DataOf(encodingData, f);
             if (f.id == kEncodingType)
                 type = ebml::ReadUnsigned(bytes).value_or(~uint64_t{0});
             else if (f.id == kEncodingScope)
                 scope = ebml::ReadUnsigned(bytes).value_or(~uint64_t{0});
             else if (f.id == kCompression) {
-                for (const ebml::Element& c : ebml::children(bytes, corrupt)) {
+                for (const ebml::Element& c : ebml::Children(bytes, corrupt)) {
                     if (c.id == kCompAlgo)
                         algo = ebml::ReadUnsigned(DataOf(bytes, c)).value_or(~uint64_t{0});
                     else if (c.id == kCompSettings)
@@ -85,11 +85,11 @@ void ReadMatroskaTracks(std::span<const uint8_t> tracksData, std::vector<Matrosk
                         const std::function<void(const char*)>& report)
 {
     bool corrupt = false;
-    for (const ebml::Element& entry : ebml::children(tracksData, corrupt)) {
+    for (const ebml::Element& entry : ebml::Children(tracksData, corrupt)) {
         if (entry.id != ebml::id::TrackEntry)
             continue;
         auto entryData = DataOf(tracksData, entry);
-        auto fields = ebml::children(entryData, corrupt);
+        auto fields = ebml::Children(entryData, corrupt);
         MatroskaTrack track;
         std::string codecId;
         bool encodedFrames = false;

@@ -38,7 +38,7 @@ bool HoldsSequenceStart(std::span<const uint8_t> p, uint8_t streamType)
     return false;
 }
 
-PesPacket rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, std::optional<uint64_t> dts,
+PesPacket Rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, std::optional<uint64_t> dts,
                   std::span<const uint8_t> payload)
 {
     platform::BigEndianWriter w(payload.size() + 19);
@@ -64,17 +64,17 @@ ProgramStreamReader::ProgramStreamReader(std::string path)
 {
 }
 
-bool ProgramStreamReader::scan()
+bool ProgramStreamReader::Scan()
 {
-    if (!file_.open(path_))
+    if (!file_.Open(path_))
         return false;
     std::vector<uint8_t> head;
     file_.ReadAt(0, std::min<uint64_t>(file_.size(), kScanBytes), head);
     entries_ = ScanProgramStreamEntries(head, [this](int percent) { ReportOpenProgress(percent); });
     head = {};
 
-    seek(kNoClock);
-    while (const uint8_t* p = peek(14)) {
+    Seek(kNoClock);
+    while (const uint8_t* p = Peek(14)) {
         if (p[0] == 0 && p[1] == 0 && p[2] == 1 && p[3] == kPackStartId) {
             if (auto pack = ParsePackHeader({p, 14})) {
                 firstPcr_ = pack->scr;
@@ -88,7 +88,7 @@ bool ProgramStreamReader::scan()
     FindLastClock();
     if (!entries_.empty())
         ScanAttributes(*this, entries_);
-    seek(kNoClock);
+    Seek(kNoClock);
     return true;
 }
 
@@ -111,7 +111,7 @@ void ProgramStreamReader::FindLastClock()
         lastPcr_ = kNoClock;
 }
 
-const uint8_t* ProgramStreamReader::peek(std::size_t n)
+const uint8_t* ProgramStreamReader::Peek(std::size_t n)
 {
     if (window_.size() - pos_ >= n)
         return window_.data() + pos_;
@@ -126,7 +126,7 @@ const uint8_t* ProgramStreamReader::peek(std::size_t n)
 
 bool ProgramStreamReader::NextGroup(std::vector<PesPacket>& group)
 {
-    while (const uint8_t* p = peek(4)) {
+    while (const uint8_t* p = Peek(4)) {
         if (!(p[0] == 0 && p[1] == 0 && p[2] == 1 && p[3] >= kProgramEndId)) {
             ++pos_; // lost sync: look for the next start code
             continue;
@@ -136,9 +136,9 @@ bool ProgramStreamReader::NextGroup(std::vector<PesPacket>& group)
             continue;
         }
         if (p[3] == kPackStartId) {
-            const uint8_t* q = peek(14);
+            const uint8_t* q = Peek(14);
             std::size_t length = q && (q[4] & 0xC0) == 0x40 ? 14 + (q[13] & 7) : 14;
-            q = q ? peek(length) : nullptr;
+            q = q ? Peek(length) : nullptr;
             auto pack = q ? ParsePackHeader({q, length}) : std::nullopt;
             if (!pack) {
                 ++pos_;
@@ -148,22 +148,22 @@ bool ProgramStreamReader::NextGroup(std::vector<PesPacket>& group)
             PassClock(pack->scr);
             return true;
         }
-        const uint8_t* q = peek(6);
+        const uint8_t* q = Peek(6);
         std::size_t length = q ? 6 + ((q[4] << 8) | q[5]) : 0;
-        const uint8_t* unit = q ? peek(length) : nullptr;
+        const uint8_t* unit = q ? Peek(length) : nullptr;
         auto pes = unit ? ParseProgramStreamPes({unit, length}) : std::nullopt;
         if (!pes) {
             ++pos_;
             continue;
         }
-        take(*pes, group);
+        Take(*pes, group);
         pos_ += pes->length;
     }
     FlushVideo(group);
     return false;
 }
 
-void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacket>& group)
+void ProgramStreamReader::Take(const ProgramStreamPes& pes, std::vector<PesPacket>& group)
 {
     uint16_t pid = pes.streamId;
     std::span<const uint8_t> payload = pes.payload;
@@ -181,13 +181,13 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
         PassPts(*pes.pts, pid);
     if (pes.streamId == kPrivateStream1 && IsDvdLpcm(static_cast<uint8_t>(pid))) {
         std::vector<DvdLpcmRepacker::Frame> frames;
-        lpcm_[pid].push(payload, pes.pts, frames);
+        lpcm_[pid].Push(payload, pes.pts, frames);
         for (auto& frame : frames)
-            group.push_back(rebuild(pid, pes.streamId, frame.pts, std::nullopt, frame.bytes));
+            group.push_back(Rebuild(pid, pes.streamId, frame.pts, std::nullopt, frame.bytes));
         return;
     }
     if (entry->streamType != kMpeg2Video && entry->streamType != kAvcVideo) {
-        group.push_back(rebuild(pid, pes.streamId, pes.pts, pes.dts, payload));
+        group.push_back(Rebuild(pid, pes.streamId, pes.pts, pes.dts, payload));
         return;
     }
     // Video: one PES per time-stamped picture, so that entry points see whole access units.
@@ -198,7 +198,7 @@ void ProgramStreamReader::take(const ProgramStreamPes& pes, std::vector<PesPacke
         open = video_.end();
     }
     if (open == video_.end()) {
-        video_.emplace(pid, rebuild(pid, pes.streamId, pes.pts, pes.dts, payload));
+        video_.emplace(pid, Rebuild(pid, pes.streamId, pes.pts, pes.dts, payload));
     } else {
         auto& bytes = open->second.bytes;
         bytes.insert(bytes.end(), payload.begin(), payload.end());
@@ -217,7 +217,7 @@ void ProgramStreamReader::FlushVideo(std::vector<PesPacket>& group)
     video_.clear();
 }
 
-void ProgramStreamReader::seek(uint64_t)
+void ProgramStreamReader::Seek(uint64_t)
 {
     window_.clear();
     windowStart_ = 0;

@@ -19,14 +19,14 @@ class ProgramStreamReader final : public SourceReader {
 public:
     explicit ProgramStreamReader(std::string path);
 
-    bool scan() override;
+    bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
-    void seek(uint64_t pcr) override;
+    void Seek(uint64_t pcr) override;
 
 private:
-    const uint8_t* peek(std::size_t n);
+    const uint8_t* Peek(std::size_t n);
     void FindLastClock();
-    void take(const ProgramStreamPes& pes, std::vector<PesPacket>& group);
+    void Take(const ProgramStreamPes& pes, std::vector<PesPacket>& group);
     void FlushVideo(std::vector<PesPacket>& group);
 
     std::string path_;

@@ -10,7 +10,7 @@ RandomAccessFile::~RandomAccessFile()
         std::fclose(file_);
 }
 
-bool RandomAccessFile::open(const std::string& path)
+bool RandomAccessFile::Open(const std::string& path)
 {
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_ || std::fseek(file_, 0, SEEK_END) != 0)

@@ -15,7 +15,7 @@ public:
     RandomAccessFile(const RandomAccessFile&) = delete;
     RandomAccessFile& operator=(const RandomAccessFile&) = delete;
 
-    bool open(const std::string& path);
+    bool Open(const std::string& path);
     uint64_t size() const { return size_; }
     // Up to `n` bytes from `offset` into `out` (resized to what arrived).
     void ReadAt(uint64_t offset, std::size_t n, std::vector<uint8_t>& out);

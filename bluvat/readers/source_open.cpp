@@ -88,7 +88,7 @@ std::unique_ptr<SourceReader> OpenSource(const std::string& path)
     case SourceKind::Unknown: ReportError("The specified file is not a valid file"); return nullptr;
     default: return nullptr; // the readers of these kinds are built here as they arrive
     }
-    if (!reader->scan())
+    if (!reader->Scan())
         return nullptr;
     return reader;
 }

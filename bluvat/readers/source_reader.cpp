@@ -9,7 +9,7 @@ void SourceReader::ReportOpenProgress(int percent)
     if (percent == lastOpenPercent_)
         return;
     lastOpenPercent_ = percent;
-    report(1, percent, "Open file...");
+    Report(1, percent, "Open file...");
 }
 
 } // namespace bluvat

@@ -60,7 +60,7 @@ public:
     // The opening scan: program map, first/last PCR, stream attributes; leaves the reader at the
     // start. False when the source cannot be read at all (the driver then reports "Open file error").
     // A source without streams returns true with no entries.
-    virtual bool scan() = 0;
+    virtual bool Scan() = 0;
 
     // Appends the next completed PES packets to `group` (possibly none) and calls the clock hook
     // with every PCR passed on the way. Returns false once the source is exhausted; the packets
@@ -68,7 +68,7 @@ public:
     virtual bool NextGroup(std::vector<PesPacket>& group) = 0;
 
     // To a 27 MHz clock value, or to the start for kNoClock.
-    virtual void seek(uint64_t pcr) = 0;
+    virtual void Seek(uint64_t pcr) = 0;
 
     SourceKind kind() const { return kind_; }
     uint64_t firstPcr() const { return firstPcr_; }
@@ -115,7 +115,7 @@ SourceKind DetectKind(const uint8_t* data, std::size_t size);
 // The attribute scan shared by every kind: reads up to 300 groups from the start, hands each
 // packet of a map entry to the codec header reader of its stream type (filling the entry's
 // attributes and, when it has none, its descriptors), reporting "Open file..." from 50 to 100,
-// then seeks back to the start. Readers call it at the end of scan().
+// then seeks back to the start. Readers call it at the end of Scan().
 void ScanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries);
 
 // The reader of each kind is built in source_open.cpp, by kind.

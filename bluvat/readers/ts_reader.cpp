@@ -101,20 +101,20 @@ const uint8_t* TsReader::FetchPacket()
 {
     bool lost = false;
     for (;;) {
-        const uint8_t* p = source_.peek(packetLength_);
+        const uint8_t* p = source_.Peek(packetLength_);
         if (!p) {
             if (source_.position() < source_.size())
                 ReportOnce(smallPacketReported_, "small packet"); // the file ends inside a packet
             return nullptr;
         }
         if (p[header_] == 0x47) {
-            source_.advance(packetLength_);
+            source_.Advance(packetLength_);
             return p + header_;
         }
         if (!lost && source_.position() > 0)
             ReportOnce(syncLostReported_, "sync byte missing");
         lost = true;
-        source_.advance(1); // resynchronise one byte at a time
+        source_.Advance(1); // resynchronise one byte at a time
     }
 }
 
@@ -126,9 +126,9 @@ void TsReader::ReportOnce(bool& reported, const char* text)
     reported = true;
 }
 
-bool TsReader::scan()
+bool TsReader::Scan()
 {
-    if (!source_.open(path_))
+    if (!source_.Open(path_))
         return false;
     while (const uint8_t* p = FetchPacket()) {
         uint64_t pcr;
@@ -153,7 +153,7 @@ void TsReader::FindLastPcr()
     uint64_t size = source_.size();
     uint64_t start = size > kTailScanLimit ? size - kTailScanLimit : 0;
     std::vector<uint8_t> bytes(static_cast<std::size_t>(size - start));
-    std::size_t span = source_.seek(start) ? source_.read(bytes.data(), bytes.size()) : 0;
+    std::size_t span = source_.Seek(start) ? source_.Read(bytes.data(), bytes.size()) : 0;
     const uint8_t* tail = bytes.data();
     if (span >= packetLength_) {
         std::size_t at = span - packetLength_;
@@ -175,7 +175,7 @@ void TsReader::FindLastPcr()
 
 void TsReader::FindProgramMap()
 {
-    source_.seek(0);
+    source_.Seek(0);
     uint64_t limit = std::min<uint64_t>(source_.size(), kHeadScanLimit);
     uint16_t mapPid = kNoPid;
     std::vector<uint8_t> patSection, mapSection;
@@ -316,7 +316,7 @@ bool TsReader::NextGroup(std::vector<PesPacket>& group)
 
 uint64_t TsReader::NextPcrAfter(uint64_t offset)
 {
-    source_.seek(offset);
+    source_.Seek(offset);
     while (const uint8_t* p = FetchPacket()) {
         uint64_t pcr;
         if (PacketPid(p) == pcrPid_ && PacketPcr(p, pcr))
@@ -325,18 +325,18 @@ uint64_t TsReader::NextPcrAfter(uint64_t offset)
     return lastPcr_;
 }
 
-void TsReader::seek(uint64_t target)
+void TsReader::Seek(uint64_t target)
 {
     for (Assembly& a : assemblies_)
         a = Assembly{};
     if (target == kNoClock || firstPcr_ == kNoClock || lastPcr_ == kNoClock) {
-        source_.seek(0);
+        source_.Seek(0);
         return;
     }
     uint64_t span = ClockDistance(firstPcr_, lastPcr_);
     uint64_t size = source_.size();
     if (span == 0) {
-        source_.seek(0);
+        source_.Seek(0);
         return;
     }
     double bytesPerTick = double(size) / double(span);
@@ -357,7 +357,7 @@ void TsReader::seek(uint64_t target)
         else
             offset = std::min(offset + step, size / packetLength_ * packetLength_);
     }
-    source_.seek(offset);
+    source_.Seek(offset);
 }
 
 } // namespace bluvat

@@ -13,9 +13,9 @@ class TsReader : public SourceReader {
 public:
     TsReader(SourceKind kind, std::string path);
 
-    bool scan() override;
+    bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
-    void seek(uint64_t pcr) override;
+    void Seek(uint64_t pcr) override;
 
     uint16_t pcrPid() const { return pcrPid_; }
 

@@ -23,9 +23,9 @@ bool CopyFile(const std::string& from, const std::string& to)
 
 } // namespace
 
-bool FileSink::create(const std::string& path, std::size_t bufferSize)
+bool FileSink::Create(const std::string& path, std::size_t bufferSize)
 {
-    close();
+    Close();
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_)
         return false;
@@ -36,26 +36,26 @@ bool FileSink::create(const std::string& path, std::size_t bufferSize)
     return true;
 }
 
-void FileSink::flush()
+void FileSink::Flush()
 {
     if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_)
         failed_ = true;
     used_ = 0;
 }
 
-void FileSink::write(const uint8_t* data, std::size_t n)
+void FileSink::Write(const uint8_t* data, std::size_t n)
 {
     if (!file_)
         return;
     if (n >= buffer_.size() / 16) { // large blocks go straight out, saving a copy
-        flush();
+        Flush();
         if (std::fwrite(data, 1, n, file_) != n)
             failed_ = true;
         return;
     }
     while (n > 0) {
         if (used_ == buffer_.size())
-            flush();
+            Flush();
         std::size_t take = std::min(n, buffer_.size() - used_);
         std::memcpy(buffer_.data() + used_, data, take);
         used_ += take;
@@ -64,11 +64,11 @@ void FileSink::write(const uint8_t* data, std::size_t n)
     }
 }
 
-bool FileSink::close()
+bool FileSink::Close()
 {
     if (!file_)
         return false;
-    flush();
+    Flush();
     if (std::fclose(file_) != 0)
         failed_ = true;
     file_ = nullptr;

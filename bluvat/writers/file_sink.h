@@ -12,19 +12,19 @@ namespace bluvat {
 class FileSink {
 public:
     FileSink() = default;
-    ~FileSink() { close(); }
+    ~FileSink() { Close(); }
     FileSink(const FileSink&) = delete;
     FileSink& operator=(const FileSink&) = delete;
 
-    bool create(const std::string& path, std::size_t bufferSize);
-    void write(const uint8_t* data, std::size_t n);
+    bool Create(const std::string& path, std::size_t bufferSize);
+    void Write(const uint8_t* data, std::size_t n);
     // Flushes and closes; true when the file was created and every write succeeded.
-    bool close();
+    bool Close();
     bool isOpen() const { return file_ != nullptr; }
     bool failed() const { return failed_; }
 
 private:
-    void flush();
+    void Flush();
 
     std::FILE* file_ = nullptr;
     std::vector<uint8_t> buffer_;

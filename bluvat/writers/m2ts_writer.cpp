@@ -167,7 +167,7 @@ std::vector<uint8_t> M2tsWriter::SitPacket()
     return p.take();
 }
 
-bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<ProgramEntry>& chosen)
+bool M2tsWriter::Open(const std::string& path, M2tsMode mode, const std::vector<ProgramEntry>& chosen)
 {
     mode_ = mode;
     slotOfPid_.assign(8192, -1);
@@ -175,7 +175,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
     bool remap = mode == M2tsMode::Bluray;
     for (const ProgramEntry& e : chosen) {
         if (slotOfPid_[e.pid] >= 0) {
-            report(2, 0, "Invalid/Duplicate StreamInfo");
+            Report(2, 0, "Invalid/Duplicate StreamInfo");
             continue; // the stream still goes out, under the first entry's output PID
         }
         OutputStream o;
@@ -202,7 +202,7 @@ bool M2tsWriter::open(const std::string& path, M2tsMode mode, const std::vector<
     carries_.assign(streams_.size(), {});
     lastAudioPts_.assign(streams_.size(), 0);
     holdingAudio_ = remap && mainVideoSlot_ >= 0;
-    bool created = file_.create(path, kOutputBuffer);
+    bool created = file_.Create(path, kOutputBuffer);
     if (remap) {
         for (const auto& table : {PatPacket(), PmtPacket(), SitPacket()})
             for (std::size_t at = 0; at < table.size(); at += 188)
@@ -303,12 +303,12 @@ void M2tsWriter::WritePending(uint64_t base, uint64_t step)
             slot[3] = uint8_t(ats);
         }
     }
-    file_.write(pending_.data(), pendingBytes_);
+    file_.Write(pending_.data(), pendingBytes_);
     total_ += static_cast<uint32_t>(n);
     pendingBytes_ = 0;
 }
 
-void M2tsWriter::clock(uint64_t sourcePcr)
+void M2tsWriter::Clock(uint64_t sourcePcr)
 {
     if (mode_ != M2tsMode::Transport && mode_ != M2tsMode::Timestamped && mode_ != M2tsMode::Bluray)
         return;
@@ -533,14 +533,14 @@ void M2tsWriter::WriteRaw(const PesPacket& pes, std::size_t header)
 {
     const std::vector<uint8_t>& b = pes.bytes;
     switch (mode_) {
-    case M2tsMode::Elementary: file_.write(b.data() + header, b.size() - header); break;
-    case M2tsMode::Pes: file_.write(b.data(), b.size()); break;
+    case M2tsMode::Elementary: file_.Write(b.data() + header, b.size() - header); break;
+    case M2tsMode::Pes: file_.Write(b.data(), b.size()); break;
     case M2tsMode::GraphicsFrames:
         if (auto pts = PesPts(b)) {
             platform::BigEndianWriter h(10);
             h.text("PG").u32(uint32_t(*pts)).u32(uint32_t(PesDts(b).value_or(0)));
-            file_.write(h.data().data(), h.size());
-            file_.write(b.data() + header, b.size() - header);
+            file_.Write(h.data().data(), h.size());
+            file_.Write(b.data() + header, b.size() - header);
         }
         break;
     default: break;
@@ -568,7 +568,7 @@ void M2tsWriter::ReleaseHeldAudio()
     heldBytes_ = 0;
 }
 
-void M2tsWriter::write(PesPacket& pes)
+void M2tsWriter::Write(PesPacket& pes)
 {
     int slot = pes.pid < slotOfPid_.size() ? slotOfPid_[pes.pid] : -1;
     if (slot < 0)
@@ -631,7 +631,7 @@ void M2tsWriter::WriteStream(PesPacket& pes, std::size_t slot, std::size_t heade
     }
 }
 
-bool M2tsWriter::finish()
+bool M2tsWriter::Finish()
 {
     if (holdingAudio_)
         ReleaseHeldAudio();
@@ -645,7 +645,7 @@ bool M2tsWriter::finish()
     }
     if (pendingBytes_ > 0)
         WritePending(prevPcr_, step_);
-    return file_.close();
+    return file_.Close();
 }
 
 } // namespace bluvat

@@ -44,14 +44,14 @@ class M2tsWriter {
 public:
     // Creates the file and queues the tables. False when the file cannot be created: the writer
     // still collects nothing, and the title's clip files can still be written from its streams.
-    bool open(const std::string& path, M2tsMode mode, const std::vector<ProgramEntry>& chosen);
+    bool Open(const std::string& path, M2tsMode mode, const std::vector<ProgramEntry>& chosen);
     // Given the source's clock range before anything is written: when the source's clock wraps
     // within the title, the whole title is moved on the clock so that its times run on unbroken.
     void KeepClockFromWrapping(uint64_t firstPcr, uint64_t lastPcr);
-    void write(PesPacket& pes);
-    void clock(uint64_t pcr);
+    void Write(PesPacket& pes);
+    void Clock(uint64_t pcr);
     // Pads, flushes and closes; true when every byte reached the file.
-    bool finish();
+    bool Finish();
     // A write to the file failed (a full disk): nothing more can make the title whole.
     bool failed() const { return file_.failed(); }
 

@@ -279,7 +279,7 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     chosen[1].streamType = 0x81;
     chosen[1].pid = 0x101;
     chosen[1].descriptors = {0x05, 0x04, 'A', 'C', '-', '3'};
-    writer.open("/dev/null", M2tsMode::Bluray, chosen);
+    writer.Open("/dev/null", M2tsMode::Bluray, chosen);
     std::vector<uint8_t> pmt = writer.PmtPacket();
     ASSERT_EQ(pmt.size(), 188u);
     EXPECT_EQ(std::vector<uint8_t>(pmt.begin(), pmt.begin() + 4), (std::vector<uint8_t>{0x47, 0x41, 0x00, 0x11}));
@@ -293,5 +293,5 @@ TEST(BluvatTables, CrcIsMpeg2AndTablesCarryValidCrcs)
     EXPECT_EQ(std::vector<uint8_t>(pmt.begin() + 34, pmt.begin() + 39),
               (std::vector<uint8_t>{0x81, 0xF1, 0x00, 0xF0, 0x06}));
     EXPECT_EQ(be32(pmt, 5 + 3 + length - 4), bluvat_test::referenceCrc(pmt.data() + 5, 3 + length - 4));
-    writer.finish();
+    writer.Finish();
 }

@@ -11,18 +11,18 @@ namespace bluvat_test {
 inline void authorFrom(bluvat::SourceReader& reader, const std::string& output)
 {
     bluvat::M2tsWriter writer;
-    writer.open(output, bluvat::M2tsMode::Bluray, reader.entries());
-    reader.seek(bluvat::kNoClock);
-    reader.SetClockHook([&](uint64_t pcr) { writer.clock(pcr); });
+    writer.Open(output, bluvat::M2tsMode::Bluray, reader.entries());
+    reader.Seek(bluvat::kNoClock);
+    reader.SetClockHook([&](uint64_t pcr) { writer.Clock(pcr); });
     std::vector<bluvat::PesPacket> group;
     bool more = true;
     while (more) {
         group.clear();
         more = reader.NextGroup(group);
         for (bluvat::PesPacket& pes : group)
-            writer.write(pes);
+            writer.Write(pes);
     }
-    writer.finish();
+    writer.Finish();
 }
 
 inline void authorInput(const std::string& source, const std::string& output)

@@ -84,14 +84,14 @@ std::vector<std::vector<uint8_t>> pesOfPid(const std::vector<uint8_t>& file, uin
 TEST(BluvatM2tsWriter, ArrivalStampsAreSpreadEvenlyBetweenClocks)
 {
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("ats.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
+    ASSERT_TRUE(w.Open(outPath("ats.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
     const uint64_t c0 = 27000000;
-    w.clock(c0);
-    w.clock(c0 + 2700000); // writes the three tables and the two PCR packets
+    w.Clock(c0);
+    w.Clock(c0 + 2700000); // writes the three tables and the two PCR packets
     PesPacket video = pes(0x100, 50 * 184, 90000);
-    w.write(video);
-    w.clock(c0 + 5400000); // 50 packets + the new PCR packet
-    ASSERT_TRUE(w.finish());
+    w.Write(video);
+    w.Clock(c0 + 5400000); // 50 packets + the new PCR packet
+    ASSERT_TRUE(w.Finish());
     std::vector<uint8_t> file = readFile(outPath("ats.m2ts"));
     std::vector<Packet> k = packetsOf(file);
     ASSERT_EQ(k.size(), 64u);
@@ -115,11 +115,11 @@ TEST(BluvatM2tsWriter, ArrivalStampsAreSpreadEvenlyBetweenClocks)
 TEST(BluvatM2tsWriter, ShortFilesArePaddedToWholeUnits)
 {
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("short.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
-    w.clock(1000);
+    ASSERT_TRUE(w.Open(outPath("short.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
+    w.Clock(1000);
     PesPacket video = pes(0x100, 6 * 184, 90000, kSps);
-    w.write(video);
-    ASSERT_TRUE(w.finish());
+    w.Write(video);
+    ASSERT_TRUE(w.Finish());
     std::vector<uint8_t> file = readFile(outPath("short.m2ts"));
     EXPECT_EQ(file.size(), 6144u);
     EXPECT_EQ(w.packetCount(), 32u);
@@ -133,7 +133,7 @@ TEST(BluvatM2tsWriter, ShortFilesArePaddedToWholeUnits)
 TEST(BluvatM2tsWriter, PidsFollowTheRangesInMapOrder)
 {
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("pids.m2ts"), M2tsMode::Bluray,
+    ASSERT_TRUE(w.Open(outPath("pids.m2ts"), M2tsMode::Bluray,
                        {entry(0x81, 0x101), entry(0x1B, 0x100), entry(0x81, 0x102), entry(0x90, 0x103)}));
     ASSERT_EQ(w.streams().size(), 4u);
     EXPECT_EQ(w.streams()[0].pid, 0x1100);
@@ -143,7 +143,7 @@ TEST(BluvatM2tsWriter, PidsFollowTheRangesInMapOrder)
     std::vector<uint8_t> pmt = w.PmtPacket();
     EXPECT_EQ(pmt[29 + 1] & 0x1F, 0x11);
     EXPECT_EQ(pmt[29 + 2], 0x00);
-    w.finish();
+    w.Finish();
 }
 
 TEST(BluvatM2tsWriter, DuplicatePidsAreReported)
@@ -155,26 +155,26 @@ TEST(BluvatM2tsWriter, DuplicatePidsAreReported)
             ++duplicates;
     });
     M2tsWriter w;
-    w.open("/dev/null", M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x1B, 0x100)});
+    w.Open("/dev/null", M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x1B, 0x100)});
     SetCallback(nullptr);
     EXPECT_EQ(duplicates, 1);
-    w.finish();
+    w.Finish();
 }
 
 TEST(BluvatM2tsWriter, VideoTimeStampJumpsAreTakenOut)
 {
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("jump.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
+    ASSERT_TRUE(w.Open(outPath("jump.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
     uint64_t pcr = 27000000;
-    w.clock(pcr);
+    w.Clock(pcr);
     std::vector<uint64_t> pts = {90000, 93600, 97200, 97200 + 900000 + 3600, 97200 + 900000 + 7200};
     for (std::size_t i = 0; i < pts.size(); ++i) {
         PesPacket p = pes(0x100, 400, pts[i], i == 0 ? kSps : std::vector<uint8_t>{});
-        w.write(p);
+        w.Write(p);
         pcr += i == 3 ? 27000000ull * 10 : 2700000;
-        w.clock(pcr);
+        w.Clock(pcr);
     }
-    ASSERT_TRUE(w.finish());
+    ASSERT_TRUE(w.Finish());
     std::vector<uint8_t> file = readFile(outPath("jump.m2ts"));
     std::vector<uint64_t> written;
     for (const auto& b : pesOfPid(file, kMainVideoPid))
@@ -203,22 +203,22 @@ TEST(BluvatM2tsWriter, ShortSourceGapsKeepClockAndTimeStampsTogether)
     for (uint64_t gapSeconds : {2, 10}) {
         M2tsWriter w;
         std::string name = "gap" + std::to_string(gapSeconds) + ".m2ts";
-        ASSERT_TRUE(w.open(outPath(name), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
+        ASSERT_TRUE(w.Open(outPath(name), M2tsMode::Bluray, {entry(0x1B, 0x100)}));
         uint64_t pcr = 27000000;
         uint64_t pts = 90000 + 45000; // half a second ahead of the clock
-        w.clock(pcr);
+        w.Clock(pcr);
         for (int i = 0; i < 12; ++i) {
             if (i == 6) {
                 pcr += gapSeconds * 27000000;
                 pts += gapSeconds * 90000;
             }
             PesPacket p = pes(0x100, 400, pts, i == 0 ? kSps : std::vector<uint8_t>{});
-            w.write(p);
+            w.Write(p);
             pcr += 2700000;
             pts += 9000;
-            w.clock(pcr);
+            w.Clock(pcr);
         }
-        ASSERT_TRUE(w.finish());
+        ASSERT_TRUE(w.Finish());
         std::vector<int64_t> leads; // presentation time minus arrival time, 27 MHz
         std::vector<uint8_t> file = readFile(outPath(name));
         for (const Packet& k : packetsOf(file)) {
@@ -248,19 +248,19 @@ TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
     const uint64_t wrap = uint64_t(1) << 33; // 90 kHz
     for (uint64_t startPts : {wrap - 90000, uint64_t(900000)}) {
         M2tsWriter w;
-        ASSERT_TRUE(w.open(outPath("wrap.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
+        ASSERT_TRUE(w.Open(outPath("wrap.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
         uint64_t first = startPts * 300 % kPcrWrap;
         w.KeepClockFromWrapping(first, (first + 3 * 27000000) % kPcrWrap);
         std::vector<uint64_t> audioPts;
         for (int i = 0; i < 30; ++i) {
             uint64_t pcr = (first + uint64_t(i) * 2700000) % kPcrWrap;
-            w.clock(pcr);
+            w.Clock(pcr);
             uint64_t pts = (startPts + 45000 + uint64_t(i) * 9000) % wrap;
             PesPacket p = pes(0x100, 400, pts, i % 10 == 0 ? kSps : std::vector<uint8_t>{});
-            w.write(p);
+            w.Write(p);
         }
-        w.clock((first + 30 * 2700000) % kPcrWrap);
-        ASSERT_TRUE(w.finish());
+        w.Clock((first + 30 * 2700000) % kPcrWrap);
+        ASSERT_TRUE(w.Finish());
         const auto& entries = w.entryPoints();
         ASSERT_EQ(entries.size(), 3u);
         for (std::size_t i = 1; i < entries.size(); ++i)
@@ -285,13 +285,13 @@ TEST(BluvatM2tsWriter, SourceClockWrapWithinTheTitle)
 TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
 {
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("eos.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
-    w.clock(1000);
+    ASSERT_TRUE(w.Open(outPath("eos.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
+    w.Clock(1000);
     std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB3, 0x14, 0x00, 0xF0, 0x13,
                                     0x11, 0x22, 0x00, 0x00, 0x01, 0xB7, 0x55};
     PesPacket p = pes(0x100, 0, 90000, payload);
-    w.write(p);
-    ASSERT_TRUE(w.finish());
+    w.Write(p);
+    ASSERT_TRUE(w.Finish());
     auto all = pesOfPid(readFile(outPath("eos.m2ts")), kMainVideoPid);
     ASSERT_EQ(all.size(), 1u);
     std::vector<uint8_t> expected = {0x00, 0x00, 0x01, 0xB3, 0x14, 0x00, 0xF0, 0x13, 0x11, 0x22, 0x55};
@@ -303,13 +303,13 @@ TEST(BluvatM2tsWriter, EndOfSequenceIsCutFromTheMainVideo)
 TEST(BluvatM2tsWriter, EndCodeFollowedByANewSequenceInOnePes)
 {
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("eos2.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
-    w.clock(1000);
+    ASSERT_TRUE(w.Open(outPath("eos2.m2ts"), M2tsMode::Bluray, {entry(0x02, 0x100)}));
+    w.Clock(1000);
     std::vector<uint8_t> payload = {0x00, 0x00, 0x01, 0xB7, 0x00, 0x00, 0x01, 0xB3, 0x14,
                                     0x00, 0xF0, 0x13, 0x00, 0x00, 0x01, 0x00, 0x01, 0x02};
     PesPacket p = pes(0x100, 0, 90000, payload);
-    w.write(p);
-    ASSERT_TRUE(w.finish());
+    w.Write(p);
+    ASSERT_TRUE(w.Finish());
     auto all = pesOfPid(readFile(outPath("eos2.m2ts")), kMainVideoPid);
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(std::vector<uint8_t>(all[0].begin() + 14, all[0].end()),
@@ -330,13 +330,13 @@ TEST(BluvatM2tsWriter, Ac3IsRepackedOneFramePerPes)
     for (int i = 0; i < 4; ++i)
         stream.insert(stream.end(), frame.begin(), frame.end());
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("ac3.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
-    w.clock(1000);
+    ASSERT_TRUE(w.Open(outPath("ac3.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x81, 0x101)}));
+    w.Clock(1000);
     PesPacket first = pes(0x101, 0, 90000, std::vector<uint8_t>(stream.begin(), stream.begin() + 640), 0xBD);
     PesPacket second = pes(0x101, 0, 90000 + 3 * 2880, std::vector<uint8_t>(stream.begin() + 640, stream.end()), 0xBD);
-    w.write(first);
-    w.write(second);
-    ASSERT_TRUE(w.finish());
+    w.Write(first);
+    w.Write(second);
+    ASSERT_TRUE(w.Finish());
     std::vector<uint8_t> file = readFile(outPath("ac3.m2ts"));
     auto all = pesOfPid(file, 0x1100);
     ASSERT_EQ(all.size(), 4u);
@@ -363,16 +363,16 @@ TEST(BluvatM2tsWriter, DtsHdCoreIsKeptWithOrWithoutThePriorityMark)
     std::copy(std::begin(head), std::end(head), core.begin());
     std::vector<uint8_t> extension = {0x64, 0x58, 0x20, 0x25, 0x00, 0x10, 0x20, 0x30};
     M2tsWriter w;
-    ASSERT_TRUE(w.open(outPath("dtshd.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x85, 0x101)}));
-    w.clock(1000);
+    ASSERT_TRUE(w.Open(outPath("dtshd.m2ts"), M2tsMode::Bluray, {entry(0x1B, 0x100), entry(0x85, 0x101)}));
+    w.Clock(1000);
     for (int i = 0; i < 2; ++i) {
         PesPacket marked = pes(0x101, 0, 90000 + 2 * 960 * i, core, 0xBD);
         marked.priority = i == 0; // the second source does not mark its core
         PesPacket ext = pes(0x101, 0, 90000 + 2 * 960 * i, extension, 0xBD);
-        w.write(marked);
-        w.write(ext);
+        w.Write(marked);
+        w.Write(ext);
     }
-    ASSERT_TRUE(w.finish());
+    ASSERT_TRUE(w.Finish());
     auto all = pesOfPid(readFile(outPath("dtshd.m2ts")), 0x1100);
     ASSERT_EQ(all.size(), 2u);
     for (const auto& b : all) {
@@ -386,17 +386,17 @@ TEST(BluvatM2tsWriter, OtherModesWriteTheirOwnShapes)
     std::vector<uint8_t> body = {0x10, 0x20, 0x30};
     auto writeIn = [&](M2tsMode mode, const std::string& name) {
         M2tsWriter w;
-        EXPECT_TRUE(w.open(outPath(name), mode, {entry(0x90, 0x100)}));
-        w.clock(27000000);
+        EXPECT_TRUE(w.Open(outPath(name), mode, {entry(0x90, 0x100)}));
+        w.Clock(27000000);
         PesPacket p = pes(0x100, 0, 900000, body, 0xBD);
         p.bytes[7] = 0xC0; // PTS and DTS
         p.bytes[8] = 10;
         p.bytes.insert(p.bytes.begin() + 14, {0x10, 0, 0, 0, 0});
         WriteTimestamp(&p.bytes[14], 896400);
         p.bytes[5] += 5;
-        w.write(p);
-        w.clock(27000000 + 2700000);
-        EXPECT_TRUE(w.finish());
+        w.Write(p);
+        w.Clock(27000000 + 2700000);
+        EXPECT_TRUE(w.Finish());
         return readFile(outPath(name));
     };
     std::vector<uint8_t> elementary = writeIn(M2tsMode::Elementary, "mode4.bin");

@@ -45,7 +45,7 @@ std::vector<uint8_t> packets(std::size_t count, std::size_t length, std::size_t 
 std::vector<PesPacket> readAll(SourceReader& reader)
 {
     std::vector<PesPacket> all;
-    reader.seek(kNoClock);
+    reader.Seek(kNoClock);
     while (reader.NextGroup(all)) {
     }
     return all;

@@ -35,20 +35,20 @@ TEST(Ebml, HeadersAndChildrenStayInsideTheirParent)
 
     bool corrupt = false;
     Bytes two = {0xE7, 0x81, 0x05, 0xA3, 0x82, 0x01, 0x02};
-    auto list = ebml::children(two, corrupt);
+    auto list = ebml::Children(two, corrupt);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_FALSE(corrupt);
     EXPECT_EQ(list[1].offset, 5u);
 
     Bytes overrun = {0xE7, 0x81, 0x05, 0xA3, 0x88, 0x01, 0x02}; // claims 8 bytes, has 2
-    list = ebml::children(overrun, corrupt);
+    list = ebml::Children(overrun, corrupt);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_TRUE(corrupt);
     EXPECT_EQ(list[1].end(), overrun.size());
 
     corrupt = false;
     Bytes garbage = {0xE7, 0x81, 0x05, 0x00, 0x00};
-    EXPECT_EQ(ebml::children(garbage, corrupt).size(), 1u);
+    EXPECT_EQ(ebml::Children(garbage, corrupt).size(), 1u);
     EXPECT_TRUE(corrupt);
 }
 

@@ -61,7 +61,7 @@ TEST(GraphicsStreamReader, ReadsSegmentsInOrderAndSkipsWhatIsNotOne)
     writeFile(path, file);
 
     GraphicsStreamReader reader(path);
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     ASSERT_EQ(reader.entries().size(), 1u);
     EXPECT_EQ(reader.entries()[0].pid, 0x1200);
     EXPECT_EQ(reader.entries()[0].streamType, 0x90);

@@ -50,7 +50,7 @@ TEST(MatroskaReader, TracksTakeOrdinalPidsAndBlocksFindTheirTrackByNumber)
         cat({tracks, cluster(0, {simpleBlock(3, 0, 0x80, {0x0B, 0x77, 0x33}), simpleBlock(4, 0, 0x80, {0x55}),
                                  simpleBlock(7, 0, 0x80, {0x0B, 0x77, 0x77})})});
     MatroskaReader reader(writeMatroska("numbers.mkv", segment));
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     ASSERT_EQ(reader.entries().size(), 2u);
     EXPECT_EQ(reader.entries()[0].pid, 1);
     EXPECT_EQ(reader.entries()[1].pid, 2);
@@ -71,7 +71,7 @@ TEST(MatroskaReader, ClustersPlayInTimeOrderAndEqualTimesKeepFileOrder)
         cat({tracks, cluster(2000, {simpleBlock(1, 0, 0x80, {0xC})}), cluster(1000, {simpleBlock(1, -40, 0x80, {0xA})}),
              cluster(1000, {simpleBlock(1, 0, 0x80, {0xB})})});
     MatroskaReader reader(writeMatroska("order.mkv", segment));
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     EXPECT_EQ(reader.firstPcr(), 1000u * 27000);
     EXPECT_EQ(reader.lastPcr(), 2000u * 27000);
     std::vector<uint64_t> clocks;
@@ -96,7 +96,7 @@ TEST(MatroskaReader, LastClockComesFromTheLastClustersBlocks)
     Bytes segment = cat({tracks, cluster(0, {simpleBlock(1, 0, 0x80, {1})}),
                          cluster(1000, {simpleBlock(1, 0, 0x80, {2}), simpleBlock(1, 1500, 0x80, {3})})});
     MatroskaReader reader(writeMatroska("last.mkv", segment));
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     EXPECT_EQ(reader.lastPcr(), 2500u * 27000);
 }
 
@@ -113,7 +113,7 @@ TEST(MatroskaReader, CorruptAndTruncatedFilesReportAndStayInBounds)
         writeFile(path, Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(cut)));
         CallbackTexts texts;
         MatroskaReader reader(path);
-        ASSERT_TRUE(reader.scan());
+        ASSERT_TRUE(reader.Scan());
         auto packets = readAll(reader);
         EXPECT_LE(packets.size(), 2u);
         if (cut + 3 < file.size()) {
@@ -127,7 +127,7 @@ TEST(MatroskaReader, CorruptAndTruncatedFilesReportAndStayInBounds)
     Bytes noTime = element(0x1F43B675, simpleBlock(1, 0, 0x80, {1}));
     CallbackTexts texts;
     MatroskaReader reader(writeMatroska("bad.mkv", cat({tracks, cluster(0, {badBlock}), noTime})));
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     EXPECT_TRUE(texts.has("Could not find timecode"));
     readAll(reader);
     EXPECT_TRUE(texts.has("Invalid/Corrupted MKV file"));
@@ -139,7 +139,7 @@ TEST(MatroskaReader, TrackWithoutNumberIsInvalidAndNoSegmentIsCorrupt)
         CallbackTexts texts;
         Bytes tracks = element(0x1654AE6B, cat({element(0xAE, text(0x86, "A_AC3")), ac3Track(2)}));
         MatroskaReader reader(writeMatroska("nonumber.mkv", tracks));
-        ASSERT_TRUE(reader.scan());
+        ASSERT_TRUE(reader.Scan());
         EXPECT_TRUE(texts.has("Track info is invalid"));
         EXPECT_EQ(reader.entries().size(), 1u);
     }
@@ -148,7 +148,7 @@ TEST(MatroskaReader, TrackWithoutNumberIsInvalidAndNoSegmentIsCorrupt)
         std::string path = scratchFolder() + "/nosegment.mkv";
         writeFile(path, element(0x1A45DFA3, text(0x4282, "matroska")));
         MatroskaReader reader(path);
-        ASSERT_TRUE(reader.scan());
+        ASSERT_TRUE(reader.Scan());
         EXPECT_TRUE(texts.has("Invalid/Corrupted MKV file"));
         EXPECT_TRUE(reader.entries().empty());
     }
@@ -173,7 +173,7 @@ TEST(MatroskaReader, FfmpegFileGivesVideoAndAc3WithTheSourcesFrames)
     ASSERT_GT(source["ac3"], 0);
 
     MatroskaReader reader(mkv);
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     ASSERT_EQ(reader.entries().size(), 2u);
     EXPECT_EQ(reader.entries()[0].streamType, 0x1B);
     EXPECT_EQ(reader.entries()[1].streamType, 0x81);
@@ -205,7 +205,7 @@ TEST(MatroskaReader, UnknownSizedSegmentAndClustersAsLiveMuxersWriteThem)
     writeFile(path, cat({element(0x1A45DFA3, text(0x4282, "matroska")), segment}));
     CallbackTexts texts;
     MatroskaReader reader(path);
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     auto packets = readAll(reader);
     ASSERT_EQ(packets.size(), 2u);
     EXPECT_EQ(packets[0].bytes.back(), 0xA);
@@ -226,7 +226,7 @@ TEST(MatroskaReader, HeaderStrippingIsUndoneAndCompressedTracksAreLeftOut)
     Bytes segment = cat({element(0x1654AE6B, cat({stripped, zlib})),
                          cluster(0, {simpleBlock(1, 0, 0x80, {0x01, 0x02}), simpleBlock(2, 0, 0x80, {0x78, 0x9C})})});
     MatroskaReader reader(writeMatroska("encodings.mkv", segment));
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     ASSERT_EQ(reader.entries().size(), 1u);
     auto packets = readAll(reader);
     ASSERT_EQ(packets.size(), 1u);

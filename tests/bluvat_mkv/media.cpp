@@ -90,7 +90,7 @@ std::map<uint16_t, std::vector<uint8_t>> readElementaryStreams(bluvat::SourceRea
                                                                std::vector<bluvat::PesPacket>* packets)
 {
     std::map<uint16_t, std::vector<uint8_t>> streams;
-    reader.seek(bluvat::kNoClock);
+    reader.Seek(bluvat::kNoClock);
     reader.SetClockHook([clocks](uint64_t c) {
         if (clocks)
             clocks->push_back(c);

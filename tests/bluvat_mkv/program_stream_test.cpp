@@ -146,7 +146,7 @@ TEST(ProgramStreamReader, DvdStyleStreamGivesWholeVideoAndAc3)
     ASSERT_EQ(source["mpeg2video"], 50);
 
     ProgramStreamReader reader(vob);
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     ASSERT_EQ(reader.entries().size(), 2u);
     EXPECT_EQ(reader.entries()[0].pid, 0xE0);
     EXPECT_EQ(reader.entries()[0].streamType, 0x02);
@@ -189,7 +189,7 @@ TEST(ProgramStreamReader, MpegAudioAndGarbageBetweenPacks)
     writeFile(damaged, bytes);
 
     ProgramStreamReader reader(damaged);
-    ASSERT_TRUE(reader.scan());
+    ASSERT_TRUE(reader.Scan());
     ASSERT_EQ(reader.entries().size(), 2u);
     EXPECT_EQ(reader.entries()[1].streamType, 0x04);
     auto streams = readElementaryStreams(reader);

@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bluvat::DetectKind(data, size);
     fuzz::WriteFile(input, data, size);
     auto reader = ReaderOfKind(input);
-    if (reader && reader->scan())
+    if (reader && reader->Scan())
         bluvat_test::authorFrom(*reader, output);
     return 0;
 }
