@@ -54,9 +54,9 @@ public:
     ByteWriter& text(std::string_view s) { return bytes(s.data(), s.size()); }
 
     // Overwrites an already written number, for lengths known only at the end of a record.
-    void patch_u16(std::size_t at, uint32_t v) { patch(at, v, 2); }
-    void patch_u32(std::size_t at, uint32_t v) { patch(at, v, 4); }
-    void patch_u64(std::size_t at, uint64_t v) { patch(at, v, 8); }
+    void PatchU16(std::size_t at, uint32_t v) { patch(at, v, 2); }
+    void PatchU32(std::size_t at, uint32_t v) { patch(at, v, 4); }
+    void PatchU64(std::size_t at, uint64_t v) { patch(at, v, 8); }
 
     std::size_t size() const { return bytes_.size(); }
     const std::vector<uint8_t>& data() const { return bytes_; }

@@ -36,7 +36,7 @@ std::vector<uint8_t> GraphicsSegmentPes(const GraphicsSegment& s)
     if (withDts)
         PutPesTimestamp(w, 0x1, s.dts);
     w.bytes(s.segment.data(), s.segment.size());
-    w.patch_u16(4, PesLengthField(w.size()));
+    w.PatchU16(4, PesLengthField(w.size()));
     return w.take();
 }
 

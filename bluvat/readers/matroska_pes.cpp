@@ -48,7 +48,7 @@ std::vector<uint8_t> MatroskaFramePes(const MatroskaTrack& track, uint64_t pts, 
             w.bytes(track.codecPrivate);
         w.bytes(frame.data(), frame.size());
     }
-    w.patch_u16(4, PesLengthField(out.size()));
+    w.PatchU16(4, PesLengthField(out.size()));
     return w.take();
 }
 

@@ -49,7 +49,7 @@ PesPacket Rebuild(uint16_t pid, uint8_t streamId, std::optional<uint64_t> pts, s
     if (both)
         PutPesTimestamp(w, 0x1, *dts);
     w.bytes(payload.data(), payload.size());
-    w.patch_u16(4, PesLengthField(w.size()));
+    w.PatchU16(4, PesLengthField(w.size()));
     PesPacket packet;
     packet.pid = pid;
     packet.priority = (streamId & 0xF0) != 0xE0; // audio: the core substream

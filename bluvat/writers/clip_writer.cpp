@@ -99,11 +99,11 @@ std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::
             StreamEntry(stn, s->pid);
             PutStreamAttributes(stn, *s);
         }
-    stn.patch_u16(0, uint32_t(stn.size() - 2));
+    stn.PatchU16(0, uint32_t(stn.size() - 2));
 
     Writer item;
     item.u16(0).text(TitleName(title)).text("M2TS").u16(0x0001).u8(0).u32(in).u32(out).zeros(12).bytes(stn.data());
-    item.patch_u16(0, uint32_t(item.size() - 2));
+    item.PatchU16(0, uint32_t(item.size() - 2));
 
     Writer playList;
     playList.u32(uint32_t(6 + item.size())).u16(0).u16(1).u16(0).bytes(item.data());

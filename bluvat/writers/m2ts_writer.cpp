@@ -152,7 +152,7 @@ std::vector<uint8_t> M2tsWriter::PmtPacket() const
         s.u8(o.streamType).u16(0xE000 | o.pid).u16(0xF000 | uint32_t(o.descriptors.size()));
         s.bytes(o.descriptors);
     }
-    s.patch_u16(1, 0xB000 | uint32_t(s.size() - 3 + 4));
+    s.PatchU16(1, 0xB000 | uint32_t(s.size() - 3 + 4));
     AppendCrc(s);
     return SectionPackets(s.data(), kPmtPid);
 }

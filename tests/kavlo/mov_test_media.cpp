@@ -192,7 +192,7 @@ Bytes MakeCameraClip(const Bytes& converted, std::size_t skipSize, std::size_t u
     clip.u32(static_cast<uint32_t>(udtaSize)).text("udta");
     for (std::size_t i = 8; i < udtaSize; ++i)
         clip.u8(static_cast<uint32_t>('0' + i % 10));
-    clip.patch_u32(moovAt, static_cast<uint32_t>(clip.size() - moovAt));
+    clip.PatchU32(moovAt, static_cast<uint32_t>(clip.size() - moovAt));
 
     Bytes bytes = clip.take();
     for (const char* handler : {"vide", "soun"}) {

@@ -46,7 +46,7 @@ struct Rewriter {
             out.bytes(edits.udta);
         if (out.size() - start > UINT32_MAX)
             return false;
-        out.patch_u32(start, static_cast<uint32_t>(out.size() - start));
+        out.PatchU32(start, static_cast<uint32_t>(out.size() - start));
         return true;
     }
 };

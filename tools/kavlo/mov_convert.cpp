@@ -68,7 +68,7 @@ std::optional<Refusal> ReplaceCameraParts(const Bytes& target, const AtomIndex& 
     const uint64_t moovSize = index.moov.size - udta.size + camera.udta.size();
     if (moovSize > UINT32_MAX || file.size() > UINT32_MAX)
         return Stays(kTargetDamaged);
-    file.patch_u32(moovOffset, static_cast<uint32_t>(moovSize));
+    file.PatchU32(moovOffset, static_cast<uint32_t>(moovSize));
     out = file.take();
 
     const int64_t shift = static_cast<int64_t>(camera.skip.size()) - static_cast<int64_t>(index.mdat.offset);

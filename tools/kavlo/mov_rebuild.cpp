@@ -227,7 +227,7 @@ bool RebuildMov(const Bytes& target, const AtomIndex& index, const CameraTemplat
     // Chunk offsets and atom sizes are 32-bit.
     if (media.size() > UINT32_MAX)
         return false;
-    media.patch_u32(mdatOffset, static_cast<uint32_t>(media.size() - mdatOffset));
+    media.PatchU32(mdatOffset, static_cast<uint32_t>(media.size() - mdatOffset));
     progress(60);
 
     MoovEdits edits;
