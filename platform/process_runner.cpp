@@ -189,6 +189,20 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
     return child.Wait();
 }
 
+bool ChildProcess::ReadStdout(std::string& out)
+{
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(stdout_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        out.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+}
+
 std::optional<std::string> RunAndCapture(const std::string& program, const std::vector<std::string>& args)
 {
     ChildProcess child;
@@ -197,14 +211,7 @@ std::optional<std::string> RunAndCapture(const std::string& program, const std::
     if (!child.Start(program, args, options))
         return std::nullopt;
     std::string out;
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(child.stdoutFd(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        out.append(buffer, static_cast<std::size_t>(n));
+    while (child.ReadStdout(out)) {
     }
     if (child.Wait() != 0)
         return std::nullopt;

@@ -29,6 +29,8 @@ public:
     int stdoutFd() const { return stdout_; }
     int stderrFd() const { return stderr_; }
     bool WriteStdin(const std::string& text);
+    // Waits for output and appends what came; false once the output has ended.
+    bool ReadStdout(std::string& out);
     void CloseStdin();
 
     bool Signal(int signal) const;

@@ -4,7 +4,6 @@
 #include "platform/process_runner.h"
 #include "platform/file_moves.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -87,14 +86,7 @@ bool RunExtractor(const std::vector<std::string>& args, const std::string& sourc
         }
     };
     std::string pending;
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = ::read(child.stdoutFd(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        pending.append(buffer, static_cast<std::size_t>(n));
+    while (child.ReadStdout(pending)) {
         std::size_t start = 0;
         for (std::size_t end; (end = pending.find_first_of("\r\n", start)) != std::string::npos; start = end + 1)
             if (end > start)

@@ -8,9 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cerrno>
-#include <unistd.h>
-
 namespace trakkel {
 namespace {
 
@@ -86,14 +83,7 @@ Identification IdentifyFile(const std::string& path)
     if (!child.Start("mkvmerge", {"-J", PathArgument(path)}, options))
         return {{}, "mkvmerge could not be started: " + child.error()};
     std::string out;
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(child.stdoutFd(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        out.append(buffer, static_cast<std::size_t>(n));
+    while (child.ReadStdout(out)) {
     }
     child.Wait();
     // Its exit status only tells warnings from errors; the JSON says what it found.
