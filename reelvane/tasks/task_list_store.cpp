@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 
 #include <filesystem>
 #include <system_error>
@@ -104,7 +105,7 @@ std::unique_ptr<ConversionTask> LoadTask(const QJsonObject& object)
 
 } // namespace
 
-TaskListStore::TaskListStore() : path_(platform::UserStateFolder() + "/quillon/tasks.json")
+TaskListStore::TaskListStore() : TaskListStore(Claim(platform::UserStateFolder() + "/quillon"))
 {
 }
 
@@ -112,8 +113,37 @@ TaskListStore::TaskListStore(std::string path) : path_(std::move(path))
 {
 }
 
+TaskListStore::TaskListStore(TaskListStore&&) noexcept = default;
+TaskListStore& TaskListStore::operator=(TaskListStore&&) noexcept = default;
+TaskListStore::~TaskListStore() = default;
+
+TaskListStore TaskListStore::Claim(const std::string& folder)
+{
+    constexpr int kFiles = 8;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const bool leftBehind : {true, false}) {
+        for (int i = 1; i <= kFiles; ++i) {
+            TaskListStore store(folder + (i == 1 ? "/tasks.json" : "/tasks-" + std::to_string(i) + ".json"));
+            if (leftBehind && !store.HasSaved())
+                continue;
+            auto lock = std::make_unique<QLockFile>(Text(store.path_ + ".lock"));
+            // Only a lock whose process is gone is stale: a window may stay open for days.
+            lock->setStaleLockTime(0);
+            if (lock->tryLock(0)) {
+                store.claim_ = std::move(lock);
+                return store;
+            }
+        }
+    }
+    // Every file is held: this window keeps no recovery file rather than share one.
+    return TaskListStore(std::string());
+}
+
 bool TaskListStore::Save(const TaskList& tasks) const
 {
+    if (path_.empty())
+        return false;
     if (tasks.Count() == 0) {
         Remove();
         return true;
@@ -144,6 +174,8 @@ std::vector<std::unique_ptr<ConversionTask>> TaskListStore::Load() const
 
 bool TaskListStore::HasSaved() const
 {
+    if (path_.empty())
+        return false;
     std::error_code error;
     return std::filesystem::exists(path_, error);
 }

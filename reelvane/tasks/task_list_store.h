@@ -4,6 +4,8 @@
 
 #include "reelvane/tasks/task_list.h"
 
+class QLockFile;
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,9 +14,17 @@ namespace reelvane {
 
 class TaskListStore {
 public:
-    // $XDG_STATE_HOME/quillon/tasks.json
+    // Claim($XDG_STATE_HOME/quillon)
     TaskListStore();
     explicit TaskListStore(std::string path);
+    TaskListStore(TaskListStore&&) noexcept;
+    TaskListStore& operator=(TaskListStore&&) noexcept;
+    ~TaskListStore();
+
+    // A file of this window's own in folder, locked until the store goes, so that two running
+    // windows never write over each other's tasks: first one left by a window that ended without
+    // closing, else a free one ("tasks.json", then "tasks-2.json" and on).
+    static TaskListStore Claim(const std::string& folder);
 
     // Replaces the file whole (temporary and rename); an empty list removes it.
     bool Save(const TaskList& tasks) const;
@@ -28,6 +38,7 @@ public:
 
 private:
     std::string path_;
+    std::unique_ptr<QLockFile> claim_;
 };
 
 } // namespace reelvane

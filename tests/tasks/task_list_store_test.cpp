@@ -80,5 +80,23 @@ TEST(TaskListStore, DamagedOrForeignFilesGiveNoTasks)
     EXPECT_TRUE(TaskListStore(state.path("none.json")).Load().empty());
 }
 
+TEST(TaskListStore, EachWindowClaimsAFileOfItsOwnAndFindsOnesLeftBehind)
+{
+    TempFolder state;
+    // A second window ended without closing; the first closed normally.
+    const std::string folder = state.path("quillon");
+    std::filesystem::create_directory(folder);
+    state.write("quillon/tasks-2.json", "{}");
+    const TaskListStore first = TaskListStore::Claim(folder);
+    EXPECT_EQ(first.path(), folder + "/tasks-2.json");
+    const TaskListStore second = TaskListStore::Claim(folder);
+    EXPECT_EQ(second.path(), folder + "/tasks.json");
+    {
+        const TaskListStore third = TaskListStore::Claim(folder);
+        EXPECT_EQ(third.path(), folder + "/tasks-3.json");
+    }
+    EXPECT_EQ(TaskListStore::Claim(folder).path(), folder + "/tasks-3.json");
+}
+
 } // namespace
 } // namespace reelvane

@@ -500,6 +500,14 @@ void MainWindowTest::KilledProgramIsRestored()
         return QJsonDocument::fromJson(file.readAll()).object()["tasks"].toArray().size();
     };
     QTRY_COMPARE_WITH_TIMEOUT(savedTasks(), qsizetype(2), 30000);
+    {
+        // A window started beside the running one neither offers nor touches its tasks.
+        ScriptedHost beside;
+        MainWindow window(sandbox.Setup(), beside);
+        window.StartUp({Q(testmedia::ClipPath(Clip::AudioOnly))});
+        QVERIFY(beside.questions.isEmpty());
+        QCOMPARE(savedTasks(), qsizetype(2));
+    }
     program.kill();
     QVERIFY(program.waitForFinished());
 
