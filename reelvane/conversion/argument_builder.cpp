@@ -1,6 +1,7 @@
 #include "reelvane/conversion/argument_builder.h"
 
-#include <cstdio>
+#include "reelvane/conversion/checked_format.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -8,13 +9,6 @@
 
 namespace reelvane {
 namespace {
-
-std::string Printf(const char* format, auto... values)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
 
 int RoundUp16(int value)
 {
@@ -40,8 +34,9 @@ std::string FrameSizeText(const ProfileSettings& s)
     int width = option == 9 ? RoundUp16(s.nVideoCustomSizeX) : kSizes[option].width;
     int height = option == 9 ? RoundUp16(s.nVideoCustomSizeY) : kSizes[option].height;
     if (s.bVideoEnablePad) // the padded picture keeps the nominal frame
-        return Printf("%dx%d", width - s.nVideoPadLeft - s.nVideoPadRight, height - s.nVideoPadTop - s.nVideoPadBottom);
-    return option == 9 ? Printf("%dx%d", width, height) : kSizes[option].name;
+        return FormatText("%dx%d", width - s.nVideoPadLeft - s.nVideoPadRight,
+                          height - s.nVideoPadTop - s.nVideoPadBottom);
+    return option == 9 ? FormatText("%dx%d", width, height) : kSizes[option].name;
 }
 
 bool IsAuto(const char* codec)
@@ -110,37 +105,37 @@ std::size_t BuildEngineOptions(EngineArguments& a, const ProfileSettings& s)
     if (s.bDisableAudio)
         a.Add("-an");
     if (s.bAudioCustomSampleRate)
-        a.Add("-ar"), a.Add(Printf("%d", s.nAudioCustomSampleRate));
+        a.Add("-ar"), a.Add(FormatText("%d", s.nAudioCustomSampleRate));
     if (s.nAudioChannel)
-        a.Add("-ac"), a.Add(Printf("%d", s.nAudioChannel));
+        a.Add("-ac"), a.Add(FormatText("%d", s.nAudioChannel));
     if (s.bAudioCustomVolume)
-        a.Add("-vol"), a.Add(Printf("%d", s.nAudioVolume));
+        a.Add("-vol"), a.Add(FormatText("%d", s.nAudioVolume));
     if (s.bAudioCustomBitRate)
-        a.Add("-ab"), a.Add(Printf("%f", static_cast<double>(s.nAudioCustomBitRate)));
+        a.Add("-ab"), a.Add(FormatText("%f", static_cast<double>(s.nAudioCustomBitRate)));
     if (s.bDisableVideo)
         a.Add("-vn");
     if (s.bVideoHighQuality)
         a.Add("-hq");
     if (s.bVideoCustomFrameRate)
-        a.Add("-r"), a.Add(Printf("%.3f", static_cast<double>(s.nVideoCustomFrameRate)));
+        a.Add("-r"), a.Add(FormatText("%.3f", static_cast<double>(s.nVideoCustomFrameRate)));
     a.Add("-b");
-    a.Add(Printf("%d", s.bVideoCustomBitRate ? s.nVideoCustomBitRate : s.nVideoDefaultBitRate));
+    a.Add(FormatText("%d", s.bVideoCustomBitRate ? s.nVideoCustomBitRate : s.nVideoDefaultBitRate));
     if (!IsAuto(s.cAudioCodec))
         a.Add("-acodec"), a.Add(s.cAudioCodec);
     if (!IsAuto(s.cVideoCodec))
         a.Add("-vcodec"), a.Add(s.cVideoCodec);
     if (s.bVideoEnableCrop) {
-        a.Add("-croptop"), a.Add(Printf("%d", s.nVideoCropTop));
-        a.Add("-cropbottom"), a.Add(Printf("%d", s.nVideoCropBottom));
-        a.Add("-cropleft"), a.Add(Printf("%d", s.nVideoCropLeft));
-        a.Add("-cropright"), a.Add(Printf("%d", s.nVideoCropRight));
+        a.Add("-croptop"), a.Add(FormatText("%d", s.nVideoCropTop));
+        a.Add("-cropbottom"), a.Add(FormatText("%d", s.nVideoCropBottom));
+        a.Add("-cropleft"), a.Add(FormatText("%d", s.nVideoCropLeft));
+        a.Add("-cropright"), a.Add(FormatText("%d", s.nVideoCropRight));
     }
     if (s.bVideoEnablePad) {
-        a.Add("-padtop"), a.Add(Printf("%d", s.nVideoPadTop));
-        a.Add("-padbottom"), a.Add(Printf("%d", s.nVideoPadBottom));
-        a.Add("-padleft"), a.Add(Printf("%d", s.nVideoPadLeft));
-        a.Add("-padright"), a.Add(Printf("%d", s.nVideoPadRight));
-        a.Add("-padcolor"), a.Add(Printf("0x%x", static_cast<unsigned>(s.nVideoPadColor)));
+        a.Add("-padtop"), a.Add(FormatText("%d", s.nVideoPadTop));
+        a.Add("-padbottom"), a.Add(FormatText("%d", s.nVideoPadBottom));
+        a.Add("-padleft"), a.Add(FormatText("%d", s.nVideoPadLeft));
+        a.Add("-padright"), a.Add(FormatText("%d", s.nVideoPadRight));
+        a.Add("-padcolor"), a.Add(FormatText("0x%x", static_cast<unsigned>(s.nVideoPadColor)));
     }
     if (s.nVideoRiszeOption >= 1 && s.nVideoRiszeOption <= 11)
         a.Add("-s"), a.Add(FrameSizeText(s));
@@ -172,7 +167,7 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
     AppendParaWords(a, s.Para, split);
     BuildEngineOptions(a, s);
     if (!s.bDisableVideo && task.probed.mediaInfo.videoIndex >= 0)
-        a.Add("-map"), a.Add(Printf("0:%d", task.probed.mediaInfo.videoIndex));
+        a.Add("-map"), a.Add(FormatText("0:%d", task.probed.mediaInfo.videoIndex));
 
     // The n-th entry of the track list is the n-th audio stream of the file.
     std::vector<int> audioStreams;
@@ -186,7 +181,7 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
                 continue;
             ++selected;
             if (entry.position >= 0 && entry.position < static_cast<int>(audioStreams.size()))
-                a.Add("-map"), a.Add(Printf("0:%d", audioStreams[entry.position]));
+                a.Add("-map"), a.Add(FormatText("0:%d", audioStreams[entry.position]));
         }
     }
     a.AddPath(task.destinationPath);

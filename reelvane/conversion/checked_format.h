@@ -2,6 +2,7 @@
 // printf formats that come from data (language packs) are used only when their conversions match
 // the arguments that will be passed.
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,17 @@ bool FormatTakes(std::string_view format, std::string_view letters);
 
 // `candidate` when it takes `letters`, else `fallback`.
 std::string CheckedFormat(const std::string& candidate, std::string_view letters, const std::string& fallback);
+
+// printf into a string of whatever length the values need.
+template <typename... Values>
+std::string FormatText(const char* format, Values... values)
+{
+    const int length = std::snprintf(nullptr, 0, format, values...);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, values...);
+    return text;
+}
 
 } // namespace reelvane

@@ -1,5 +1,6 @@
 #include "reelvane/conversion/run_status.h"
 
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 
@@ -52,6 +53,13 @@ std::string ProgressLine(int percent, int64_t millisecondsLeft, const std::strin
 std::string DestinationTail(const std::string& outputPath)
 {
     return MainText("strDestinationFileInfo", "Destination File") + ": " + FileNamePart(outputPath);
+}
+
+std::string RunFinishedText(int finishedTasks, int allTasks)
+{
+    const std::string builtIn = "Conversion finished: %d of %d tasks";
+    const std::string pattern = CheckedFormat(LookupText("RUN_INFO", "strRunFinishedInfo", builtIn), "dd", builtIn);
+    return FormatText(pattern.c_str(), finishedTasks, allTasks);
 }
 
 std::string ProfileFileName(const std::string& iniPath)

@@ -22,6 +22,9 @@ std::string FormatClock(int64_t milliseconds);
 std::string ProgressLine(int percent, int64_t millisecondsLeft, const std::string& tail);
 std::string DestinationTail(const std::string& outputPath);
 
+// The desktop notice at the end of a run: "Conversion finished: %d of %d tasks".
+std::string RunFinishedText(int finishedTasks, int allTasks);
+
 // iniPath without folder and extension.
 std::string ProfileFileName(const std::string& iniPath);
 

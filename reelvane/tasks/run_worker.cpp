@@ -1,6 +1,6 @@
 #include "reelvane/tasks/run_worker.h"
 
-#include "reelvane/frame/language_table.h"
+#include "reelvane/conversion/run_status.h"
 #include "reelvane/tasks/desktop_session.h"
 
 namespace reelvane {
@@ -28,9 +28,7 @@ void RunWorker::Run()
     const int finishedTasks = summary.Count(TaskState::Finished);
     if (summary.started && !windowActive_)
         NotifyDesktop(QStringLiteral("Reelvane"),
-                      Text(LookupText("RUN_INFO", "strRunFinishedInfo", "Conversion finished: %d of %d tasks"))
-                          .replace(QStringLiteral("%d"), QString::number(finishedTasks))
-                          .replace(QStringLiteral("%d"), QString::number(summary.tasks.size())));
+                      Text(RunFinishedText(finishedTasks, static_cast<int>(summary.tasks.size()))));
     emit finished(summary.Succeeded(), finishedTasks, summary.Count(TaskState::Failed), summary.cancelled,
                   Text(summary.discResult));
 }

@@ -1,22 +1,12 @@
 #include "reelvane/tasks/split_choices.h"
 
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 
-#include <cstdio>
 #include <filesystem>
 
 namespace reelvane {
-namespace {
-
-std::string Format(const char* pattern, auto... values)
-{
-    char text[512];
-    std::snprintf(text, sizeof text, pattern, values...);
-    return text;
-}
-
-} // namespace
 
 SplitChoices SplitChoicesFor(const std::string& profilePath)
 {
@@ -63,17 +53,20 @@ IdleStatus IdleStatusFor(const TaskList& tasks, const std::string& splitChoice, 
             status.barPercent = static_cast<int>(total * disc.share);
             media = splitChoice;
         }
-    if (splitChoice == kCustomSplit)
-        media = Format(LookupText("WINDOW_INFO", "strSplitSizeStatusInfo", "Split size: %s MB").c_str(),
-                       std::to_string(customSplitMegabytes).c_str());
+    if (splitChoice == kCustomSplit) {
+        const std::string builtIn = "Split size: %s MB";
+        const std::string pattern =
+            CheckedFormat(LookupText("WINDOW_INFO", "strSplitSizeStatusInfo", builtIn), "s", builtIn);
+        media = FormatText(pattern.c_str(), std::to_string(customSplitMegabytes).c_str());
+    }
 
     const auto tenths = static_cast<long long>(seconds * 10);
     status.text =
-        LookupText("MAIN_DLG", "strTotalInfo", "Total") + Format(": %d | ", tasks.Count()) +
+        LookupText("MAIN_DLG", "strTotalInfo", "Total") + FormatText(": %d | ", tasks.Count()) +
         LookupText("MAIN_DLG", "strLengthInfo", "Length") +
-        Format(": %02d:%02d:%02d.%01d | ", static_cast<int>(tenths / 36000), static_cast<int>(tenths / 600 % 60),
-               static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10)) +
-        LookupText("MAIN_DLG", "strTotalSizeInfo", "Total Size") + Format(": %0.2f MB | ", total) +
+        FormatText(": %02d:%02d:%02d.%01d | ", static_cast<int>(tenths / 36000), static_cast<int>(tenths / 600 % 60),
+                   static_cast<int>(tenths / 10 % 60), static_cast<int>(tenths % 10)) +
+        LookupText("MAIN_DLG", "strTotalSizeInfo", "Total Size") + FormatText(": %0.2f MB | ", total) +
         LookupText("MAIN_DLG", "strMediaType", "") + media;
     return status;
 }

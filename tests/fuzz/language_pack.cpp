@@ -1,11 +1,14 @@
 // Language packs from anywhere: the pack list of a folder, the choice by name and by the system
-// language, every text looked up, and the pack's own printf format for the file information.
+// language, every text looked up, and the pack's own printf formats: the file information, the
+// custom split size and the end-of-run notice.
 
 #include "tests/fuzz/fuzz_target.h"
 
 #include "platform/ini_file.h"
 #include "reelvane/conversion/probed_source.h"
+#include "reelvane/conversion/run_status.h"
 #include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/split_choices.h"
 
 #include <cstring>
 #include <filesystem>
@@ -20,7 +23,8 @@ std::vector<fuzz::Bytes> fuzz::Seeds()
     }
     const std::string small =
         "[Info]\nLanguage=Deutsch (German)\n[CONVERSION_INFO]\n"
-        "strFormatInfo=%-20s#13%+05d:%02d:%#08.3f %.3f %d %%\n[MAIN_DLG]\nstrAddFileInfo=#17#19#1\n";
+        "strFormatInfo=%-20s#13%+05d:%02d:%#08.3f %.3f %d %%\n[MAIN_DLG]\nstrAddFileInfo=#17#19#1\n"
+        "[WINDOW_INFO]\nstrSplitSizeStatusInfo=%-8s MB\n[RUN_INFO]\nstrRunFinishedInfo=%03d %+d\n";
     seeds.emplace_back(small.begin(), small.end());
     return seeds;
 }
@@ -54,5 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     info.bitRate = 2'000'000;
     if (reelvane::InformationHeading(info).size() > reelvane::kInformationTextLimit)
         fuzz::Broken("the file information is longer than its limit");
+
+    static const reelvane::TaskList tasks = [] {
+        reelvane::TaskList list;
+        list.Add(std::make_unique<reelvane::ConversionTask>());
+        return list;
+    }();
+    reelvane::IdleStatusFor(tasks, "Custom", 700);
+    reelvane::RunFinishedText(3, 7);
     return 0;
 }

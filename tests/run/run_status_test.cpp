@@ -2,6 +2,7 @@
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/post_process.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/split_choices.h"
 #include "tests/platform/temp_folder.h"
 
@@ -92,4 +93,25 @@ TEST(RunStatus, OutputsTakeFreeNamesAndNeverReplaceAFile)
     EXPECT_FALSE(PathFitsEngine("/" + std::string(600, 'a')));
     EXPECT_FALSE(PathFitsEngine("/tmp/" + std::string(300, 'a') + ".mp4"));
     EXPECT_TRUE(PathFitsEngine("/tmp/" + std::string(200, 'a') + ".mp4"));
+}
+
+TEST(RunStatus, CountsInTheLanguagePacksTextsGoInOrderAndBadFormatsAreNotUsed)
+{
+    TempFolder packs;
+    packs.write("order.ini", "[Info]\nLanguage=Order\n[RUN_INFO]\nstrRunFinishedInfo=%d/%d\n"
+                             "[WINDOW_INFO]\nstrSplitSizeStatusInfo=Teile: %s MB\n");
+    packs.write("bad.ini", "[Info]\nLanguage=Bad\n[RUN_INFO]\nstrRunFinishedInfo=%s of %d\n"
+                           "[WINDOW_INFO]\nstrSplitSizeStatusInfo=%d %n MB\n");
+    packs.write("plain.ini", "[Info]\nLanguage=Plain\n");
+    Languages().SetLanguageFolder(packs.path());
+    TaskList tasks;
+    tasks.Add(std::make_unique<ConversionTask>());
+
+    Languages().SelectLanguage("Order");
+    EXPECT_EQ(RunFinishedText(1, 2), "1/2");
+    EXPECT_TRUE(IdleStatusFor(tasks, "Custom", 700).text.ends_with("| Teile: 700 MB"));
+    Languages().SelectLanguage("Bad");
+    EXPECT_EQ(RunFinishedText(1, 2), "Conversion finished: 1 of 2 tasks");
+    EXPECT_TRUE(IdleStatusFor(tasks, "Custom", 700).text.ends_with("| Split size: 700 MB"));
+    Languages().SelectLanguage("Plain");
 }
