@@ -46,4 +46,19 @@ std::string CheckedFormat(const std::string& candidate, std::string_view letters
     return FormatTakes(candidate, letters) ? candidate : fallback;
 }
 
+std::string FillText(std::string text, const std::vector<std::string>& values)
+{
+    std::size_t from = 0;
+    for (const std::string& value : values) {
+        std::size_t at = text.find('%', from);
+        while (at != std::string::npos && at + 1 < text.size() && text[at + 1] != 's' && text[at + 1] != 'd')
+            at = text.find('%', at + 2);
+        if (at == std::string::npos || at + 1 >= text.size())
+            break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
 } // namespace reelvane

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace reelvane {
 
@@ -14,6 +15,10 @@ bool FormatTakes(std::string_view format, std::string_view letters);
 
 // `candidate` when it takes `letters`, else `fallback`.
 std::string CheckedFormat(const std::string& candidate, std::string_view letters, const std::string& fallback);
+
+// `text` with its "%s" and "%d" replaced by `values` in order, as plain text: a pack's text can
+// carry fewer or other conversions without harm.
+std::string FillText(std::string text, const std::vector<std::string>& values);
 
 // printf into a string of whatever length the values need.
 template <typename... Values>

@@ -4,6 +4,7 @@
 #include "platform/debug_output.h"
 #include "platform/program_folder.h"
 #include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/disc_output.h"
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/post_process.h"
@@ -35,21 +36,6 @@ std::string RunText(const char* key, const char* builtin)
 }
 
 // Fills the "%s" and "%d" directives of a language text in order.
-std::string Fill(std::string text, const std::vector<std::string>& values)
-{
-    std::size_t from = 0;
-    for (const std::string& value : values) {
-        std::size_t at = text.find('%', from);
-        while (at != std::string::npos && at + 1 < text.size() && text[at + 1] != 's' && text[at + 1] != 'd')
-            at = text.find('%', at + 2);
-        if (at == std::string::npos || at + 1 >= text.size())
-            break;
-        text.replace(at, 2, value);
-        from = at + value.size();
-    }
-    return text;
-}
-
 std::string BaseName(const std::string& path)
 {
     return fs::path(path).stem().string();
@@ -158,8 +144,9 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         TaskReport report;
         if (!PathFitsEngine(partial) || !PathFitsEngine(task.sourcePath)) {
             report.state = TaskState::Failed;
-            report.message = Fill(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
-                                  {PathFitsEngine(task.sourcePath) ? task.destinationPath : task.sourcePath});
+            report.message =
+                FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
+                         {PathFitsEngine(task.sourcePath) ? task.destinationPath : task.sourcePath});
             observer_.ShowMessage(kTitle, report.message);
         } else {
             split.sharedProfile = sharedProfile_;
@@ -225,8 +212,8 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     TaskReport report;
     if (!fits || !PathFitsEngine(partial)) {
         report.state = TaskState::Failed;
-        report.message =
-            Fill(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"), {destination});
+        report.message = FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
+                                  {destination});
         observer_.ShowMessage(kTitle, report.message);
     } else {
         arguments.SetPath(arguments.size() - 1, partial);
@@ -282,7 +269,7 @@ TaskReport ConversionDriver::Convert(EngineArguments& arguments, const std::stri
     }
     fs::remove(partial, ec);
     report.state = TaskState::Failed;
-    report.message = Fill(RunText("strTaskFailedInfo", "The conversion of %s failed."), {destination}) +
+    report.message = FillText(RunText("strTaskFailedInfo", "The conversion of %s failed."), {destination}) +
                      (engineMessages_.empty() ? "" : "\n" + engineMessages_);
     observer_.ShowMessage(kTitle, report.message);
     return report;
@@ -368,8 +355,8 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         observer_.ShowOutput(currentOutput_);
     }
     if (summary.cancelled)
-        observer_.ShowStatus(0, Fill(RunText("strCancelledInfo", "Cancelled: %d of %d tasks finished"),
-                                     {std::to_string(finished), std::to_string(summary.tasks.size())}));
+        observer_.ShowStatus(0, FillText(RunText("strCancelledInfo", "Cancelled: %d of %d tasks finished"),
+                                         {std::to_string(finished), std::to_string(summary.tasks.size())}));
     else
         observer_.ShowStatus(0, {});
 }

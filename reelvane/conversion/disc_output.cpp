@@ -4,6 +4,7 @@
 #include "nx_udf/nx_udf.h"
 #include "platform/library_loader.h"
 #include "platform/process_runner.h"
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 
 #include <chrono>
@@ -20,14 +21,6 @@ constexpr char kTitle[] = "Reelvane";
 std::string RunText(const char* key, const char* builtin)
 {
     return LookupText("RUN_INFO", key, builtin);
-}
-
-std::string Format(const std::string& pattern, const std::string& value)
-{
-    std::string text = pattern;
-    if (std::size_t at = text.find("%s"); at != std::string::npos)
-        text.replace(at, 2, value);
-    return text;
 }
 
 bool Exists(const fs::path& path)
@@ -111,7 +104,7 @@ private:
         if (!bluvat.LoadFrom(job_.programFolder, "bluvat",
                              {"nx_ts_gettrackinfo", "nx_ts_cbdfolder", "nx_ts_freetrackinfo", "nx_setcallbackfunc",
                               "nx_ts_author"}))
-            return Fail(Format(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), "bluvat") +
+            return Fail(FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"bluvat"}) +
                             "\n" + bluvat.error() + "\n" +
                             RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" + JoinedOutputs(),
                         JoinedOutputs());
@@ -120,8 +113,9 @@ private:
         const std::string folder = FreePath(job_.outputFolder, fs::path(job_.currentOutput).stem().string(), "");
         std::error_code ec;
         if (!fs::create_directories(folder, ec))
-            return Fail(Format(RunText("strFolderFailedInfo", "The folder %s could not be created."), folder) + "\n" +
-                            RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" + JoinedOutputs(),
+            return Fail(FillText(RunText("strFolderFailedInfo", "The folder %s could not be created."), {folder}) +
+                            "\n" + RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" +
+                            JoinedOutputs(),
                         JoinedOutputs());
         if (job_.outputs.empty()) {
             fs::remove(folder, ec);
@@ -151,9 +145,9 @@ private:
 
         platform::LibraryLoader udf;
         if (!udf.LoadFrom(job_.programFolder, "nx_udf", {"nx_udfc"}))
-            return Fail(Format(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), "nx_udf") +
+            return Fail(FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"nx_udf"}) +
                             "\n" + udf.error() + "\n" +
-                            Format(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), folder),
+                            FillText(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), {folder}),
                         folder);
         const std::string image = FreePath(job_.outputFolder, fs::path(folder).filename().string(), ".iso");
         lastReport_ = {};
@@ -162,7 +156,7 @@ private:
         udf.Unload();
         if (packed != 0)
             return Fail(RunText("strImageFailedInfo", "The disc image could not be made.") + "\n" +
-                            Format(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), folder),
+                            FillText(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), {folder}),
                         folder);
         fs::remove_all(folder, ec);
         DiscResult burned = StartBurner({image}, "DVD");
@@ -180,7 +174,7 @@ private:
             return result;
         const std::string burner = job_.programFolder + "/discora";
         if (!platform::StartDetached(burner, BurnerArguments(files, type.empty() ? job_.burnType : type)))
-            return Fail(Format(RunText("strBurnerFailedInfo", "The burner %s could not be started."), burner),
+            return Fail(FillText(RunText("strBurnerFailedInfo", "The burner %s could not be started."), {burner}),
                         result.result);
         return result;
     }

@@ -1,5 +1,6 @@
 #include "reelvane/conversion/subtitle_extraction.h"
 
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 
@@ -163,12 +164,9 @@ int PrepareSubtitleTracks(ConversionTask& task, const TrakkelBinding& trakkel, c
     }
     if (result != 0 || attached != static_cast<int>(items.size())) {
         std::string reason = extraction.errors.empty() ? "trakkel reported no reason." : extraction.errors;
-        std::string message = LookupText("MAIN_DLG", "strExtractSubtitleFailInfo",
-                                         "The subtitle tracks could not all be extracted:#13%s");
-        std::size_t at = message.find("%s");
-        if (at != std::string::npos)
-            message.replace(at, 2, reason);
-        ui.ShowFailure(message);
+        ui.ShowFailure(FillText(LookupText("MAIN_DLG", "strExtractSubtitleFailInfo",
+                                           "The subtitle tracks could not all be extracted:#13%s"),
+                                {reason}));
     }
     return attached;
 }

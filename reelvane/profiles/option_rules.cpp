@@ -1,5 +1,6 @@
 #include "reelvane/profiles/option_rules.h"
 
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_file.h"
 
@@ -10,18 +11,11 @@
 namespace reelvane {
 namespace {
 
-std::string WithPath(std::string text, const std::string& path)
-{
-    if (std::size_t at = text.find("%s"); at != std::string::npos)
-        text.replace(at, 2, path);
-    return text;
-}
-
 void ReportFailedSave(const std::string& path, OptionSaveUi& ui)
 {
-    ui.ShowMessage(WithPath(LookupText("MAIN_DLG", "strProfileSaveFailInfo",
+    ui.ShowMessage(FillText(LookupText("MAIN_DLG", "strProfileSaveFailInfo",
                                        "The profile could not be saved in %s. The task keeps the new settings."),
-                            path));
+                            {path}));
 }
 
 } // namespace
