@@ -8,7 +8,6 @@
 #include "reelvane/frame/language_table.h"
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 
