@@ -6,6 +6,7 @@
 
 #include "nx_udf/udf_descriptors.h"
 #include "nx_udf/udf_text.h"
+#include "tests/nx_udf/udf_image_reader.h"
 
 #include <string_view>
 
@@ -36,29 +37,6 @@ std::u32string Uncompressed(const uint8_t* field, std::size_t length)
     return text;
 }
 
-std::string Utf8(const std::u32string& text)
-{
-    std::string out;
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // A dstring of `width` bytes at `at` of a descriptor: the characters, the length in its last byte.
 void ExpectLabelField(const nx_udf::Block& block, std::size_t at, std::size_t width, const std::u32string& label)
 {
@@ -87,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto chars = nx_udf::DecodeUtf8(text);
-    if (chars && Utf8(*chars) != text)
+    if (chars && udf_test::Utf8(*chars) != text)
         fuzz::Broken("decoded UTF-8 does not encode back to the same bytes");
 
     if (auto identifier = nx_udf::FileIdentifier(text)) {

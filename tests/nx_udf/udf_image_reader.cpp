@@ -89,10 +89,10 @@ std::vector<Identifier> ImageReader::directory(uint32_t entryBlock) const
     return out;
 }
 
-std::string Utf8Name(const std::vector<uint8_t>& identifier)
+std::string Utf8(const std::u32string& text)
 {
     std::string out;
-    auto put = [&out](char32_t c) {
+    for (char32_t c : text) {
         if (c < 0x80) {
             out += static_cast<char>(c);
         } else if (c < 0x800) {
@@ -108,13 +108,19 @@ std::string Utf8Name(const std::vector<uint8_t>& identifier)
             out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
             out += static_cast<char>(0x80 | (c & 0x3F));
         }
-    };
+    }
+    return out;
+}
+
+std::string Utf8Name(const std::vector<uint8_t>& identifier)
+{
+    std::u32string out;
     if (identifier.empty())
-        return out;
+        return {};
     if (identifier[0] == 8) {
         for (std::size_t i = 1; i < identifier.size(); ++i)
-            put(identifier[i]);
-        return out;
+            out += identifier[i];
+        return Utf8(out);
     }
     for (std::size_t i = 1; i + 1 < identifier.size(); i += 2) {
         char32_t unit = char32_t(identifier[i]) << 8 | identifier[i + 1];
@@ -123,9 +129,9 @@ std::string Utf8Name(const std::vector<uint8_t>& identifier)
             unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
             i += 2;
         }
-        put(unit);
+        out += unit;
     }
-    return out;
+    return Utf8(out);
 }
 
 } // namespace udf_test

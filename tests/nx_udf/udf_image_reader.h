@@ -48,6 +48,7 @@ private:
     uint64_t size_ = 0;
 };
 
+std::string Utf8(const std::u32string& text);
 // The name in UTF-8, from an 8- or 16-bit compressed identifier.
 std::string Utf8Name(const std::vector<uint8_t>& identifier);
 
