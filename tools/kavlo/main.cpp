@@ -39,12 +39,12 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
+constexpr char kUsage[] = "Usage: kavlo show | kavlo TARGET.mov TEMPLATE.mov OUTPUT.mov\n";
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 1)
-        return 0;
     if (argc == 2 && std::string(argv[1]) == "show") {
         QApplication app(argc, argv);
         KavloWindow window;
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
         return app.exec();
     }
     if (argc != 4) {
-        std::cerr << "Usage: kavlo show | kavlo TARGET.mov TEMPLATE.mov OUTPUT.mov\n";
+        std::cerr << kUsage;
         return 2;
     }
     BatchUi ui(argc, argv);
