@@ -351,6 +351,7 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         discPhase_ = false;
         summary.discOk = disc.ok;
         summary.discResult = disc.result;
+        summary.cancelled = disc.cancelled;
     } else if (finished > 0) {
         observer_.ShowOutput(currentOutput_);
     }

@@ -45,7 +45,7 @@ public:
     virtual void ShowProgress(const RunProgress&) {}
     // Once per task, when it has ended or was never started.
     virtual void TaskFinished(const TaskReport&) {}
-    // While the disc libraries run nothing can be cancelled.
+    // While the disc libraries run; a cancel then stops them at their next safe point.
     virtual void DiscPhase(bool /*active*/) {}
     // At the end of a run without a disc step: the output to show in the file manager.
     virtual void ShowOutput(const std::string& /*path*/) {}

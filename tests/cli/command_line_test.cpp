@@ -4,11 +4,16 @@
 #include "tests/media/test_media.h"
 #include "tests/platform/temp_folder.h"
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -163,4 +168,112 @@ TEST(CommandLine, ListsTheCatalogueAndAnswersHelpAndVersion)
     Result version = RunReelvane(folder, {"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_TRUE(version.out.starts_with("Reelvane ")) << version.out;
+}
+
+namespace {
+
+// Sends `signal` to the process as soon as something whose name `wanted` accepts is made in `folder`.
+class CreationTrigger {
+public:
+    CreationTrigger(const std::string& folder, std::function<bool(const std::string&, bool)> wanted, int signal)
+        : fd_(inotify_init1(IN_CLOEXEC)), signal_(signal), wanted_(std::move(wanted))
+    {
+        inotify_add_watch(fd_, folder.c_str(), IN_CREATE);
+    }
+    ~CreationTrigger()
+    {
+        done_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        close(fd_);
+    }
+    void Arm(pid_t pid)
+    {
+        if (thread_.joinable())
+            return;
+        thread_ = std::thread([this, pid] {
+            alignas(inotify_event) char buffer[4096];
+            while (!done_ && !fired_) {
+                pollfd ready{fd_, POLLIN, 0};
+                if (poll(&ready, 1, 50) <= 0)
+                    continue;
+                ssize_t n = read(fd_, buffer, sizeof buffer);
+                for (ssize_t at = 0; at < n;) {
+                    auto* event = reinterpret_cast<inotify_event*>(buffer + at);
+                    if (!fired_ && event->len > 0 && wanted_(event->name, (event->mask & IN_ISDIR) != 0)) {
+                        fired_ = true;
+                        kill(pid, signal_);
+                        name_ = event->name;
+                    }
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                }
+            }
+        });
+    }
+    bool fired() const { return fired_; }
+    const std::string& name() const { return name_; }
+
+private:
+    int fd_;
+    int signal_;
+    std::function<bool(const std::string&, bool)> wanted_;
+    std::thread thread_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> fired_{false};
+    std::string name_;
+};
+
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(CommandLine, InterruptOrKillDuringTheDiscStepLeavesTheConvertedFilesAndNothingHalfMade)
+{
+    TempFolder folder;
+    std::ofstream(folder.path("disc.ini"))
+        << "[Disc]\nTargetType=ts\nPara=-f mpegts -preset ultrafast -qp 4 -g 24 -fs 0\n"
+           "cAudioCodec=ac3\ncVideoCodec=h264\nbCanBurn=1\nBurnType=BLURAY\n";
+    const std::string clip = testmedia::SizedClipPath(10, 320, 240);
+    struct Case {
+        const char* name;
+        int signal;
+        bool folderMade; // the trigger: the authoring folder, else the image
+    };
+    for (const Case& c : {Case{"authoring", SIGINT, true}, Case{"imaging", SIGINT, false},
+                          Case{"killed while authoring", SIGKILL, true}}) {
+        SCOPED_TRACE(c.name);
+        const std::string out = folder.path(c.name);
+        fs::create_directories(out);
+        CreationTrigger trigger(
+            out,
+            [&c](const std::string& name, bool isFolder) { return c.folderMade ? isFolder : name.ends_with(".iso"); },
+            c.signal);
+        Result r = RunReelvane(folder,
+                               {"--convert", "--profile", folder.path("disc.ini") + ":Disc", "--output", out, "--json",
+                                clip, clip},
+                               [&](const std::string&, platform::ChildProcess& child) { trigger.Arm(child.pid()); });
+        ASSERT_TRUE(trigger.fired()) << r.out;
+        std::vector<std::string> names = FolderNames(out);
+        if (c.signal == SIGKILL) {
+            // Only hidden partial names are left, for the next run to clear.
+            EXPECT_EQ(r.code, 128 + SIGKILL);
+            for (const std::string& name : names)
+                EXPECT_TRUE(name.starts_with(".") || name.ends_with(".ts")) << name;
+            continue;
+        }
+        EXPECT_EQ(r.code, 1) << r.out;
+        ASSERT_EQ(Events(r, "end").size(), 1u) << r.out;
+        EXPECT_EQ(Events(r, "end")[0]["cancelled"], true);
+        // The converted streams stay; no folder, image or partial file is left of the disc step.
+        EXPECT_EQ(names, (std::vector<std::string>{"sized_10s_320x240 (1).ts", "sized_10s_320x240.ts"}));
+        for (const json& task : Events(r, "task"))
+            EXPECT_TRUE(fs::exists(task["output"].get<std::string>()));
+    }
 }
