@@ -43,6 +43,14 @@ std::string BaseName(const std::string& path)
     return fs::path(path).stem().string();
 }
 
+// Why a profile's output type cannot name an output, or nothing.
+std::string TypeProblem(const std::string& type)
+{
+    return IsPlainExtension(type)
+               ? std::string()
+               : FillText(RunText("strTargetTypeInfo", "the output type \"%s\" is not a plain file extension"), {type});
+}
+
 class ActiveDriver {
 public:
     explicit ActiveDriver(ConversionDriver* driver) : previous_(activeDriver) { activeDriver = driver; }
@@ -89,7 +97,8 @@ RunSummary ConversionDriver::Run(RunRequest request)
     converting_ = true;
     std::set<std::string> folders{request.outputFolder};
     for (const ConversionTask& task : request.tasks)
-        folders.insert(fs::path(task.destinationPath).parent_path().string());
+        if (IsPlainExtension(task.settings.TargetType))
+            folders.insert(fs::path(task.destinationPath).parent_path().string());
     for (const std::string& folder : folders)
         RemoveStalePartials(folder);
     runStart_ = Clock::now();
@@ -143,9 +152,11 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             continue;
         }
         const std::string baseName = BaseName(task.sourcePath);
-        std::string nameProblem;
+        std::string nameProblem = TypeProblem(task.settings.TargetType);
+        const std::optional<std::string> destination =
+            nameProblem.empty() ? UniqueOutputPath(task.destinationPath, baseName, nameProblem) : std::nullopt;
         std::optional<std::string> partial;
-        if (auto destination = UniqueOutputPath(task.destinationPath, baseName, nameProblem)) {
+        if (destination) {
             task.destinationPath = *destination;
             partial = PartialOutputPath(task.destinationPath, nameProblem);
         }
@@ -214,9 +225,11 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
 
     EngineArguments arguments = BuildMergedArguments(inputs, current, split, request.outputFolder, CompoundNumber());
     std::string destination = arguments.entries().back();
-    std::string nameProblem;
+    std::string nameProblem = TypeProblem(current.TargetType);
+    const std::optional<std::string> free =
+        nameProblem.empty() ? UniqueOutputPath(destination, BaseName(destination), nameProblem) : std::nullopt;
     std::optional<std::string> partial;
-    if (auto free = UniqueOutputPath(destination, BaseName(destination), nameProblem)) {
+    if (free) {
         destination = *free;
         partial = PartialOutputPath(destination, nameProblem);
     }

@@ -123,6 +123,11 @@ void RemoveStalePartials(const std::string& folder)
     }
 }
 
+bool IsPlainExtension(const std::string& type)
+{
+    return !type.empty() && type.find('/') == std::string::npos && type.find("..") == std::string::npos;
+}
+
 bool PathFitsEngine(const std::string& path)
 {
     return path.size() <= kEnginePathEntryLimit && fs::path(path).filename().string().size() <= NAME_MAX;

@@ -21,6 +21,9 @@ std::optional<std::string> PartialOutputPath(const std::string& destination, std
 // Removes the partial files in `folder` whose process has ended: what a killed run left behind.
 void RemoveStalePartials(const std::string& folder);
 
+// True for an output type that can only extend a file name: no path separator, no "..".
+bool IsPlainExtension(const std::string& type);
+
 // True when the engine takes the path whole and the file system takes its file name.
 bool PathFitsEngine(const std::string& path);
 

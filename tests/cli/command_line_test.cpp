@@ -394,3 +394,47 @@ TEST(CommandLine, PostProcessProblemsAreReportedAndKeepTheJsonClean)
         EXPECT_FALSE(fs::exists(tasks[0]["output"].get<std::string>() + ".ran"));
     }
 }
+
+// Every file the engine writes is the task's output: a profile word that ffmpeg would take as
+// one more output (a plain word, "-"), an option that writes files beside it, or an output type
+// that climbs out of the folder fails the task and writes nothing.
+TEST(CommandLine, ProfileWordsWriteNothingButTheOutput)
+{
+    TempFolder folder;
+    const std::string clip = testmedia::SizedClipPath(2, 320, 240);
+    const std::string out = folder.path("out");
+    fs::create_directories(folder.path("elsewhere"));
+    auto run = [&](const std::string& type, const std::string& para) {
+        std::ofstream(folder.path("words.ini")) << "[Words]\nTargetType=" << type << "\nPara=-f mp4 " << para
+                                                << "\ncAudioCodec=aac\ncVideoCodec=h264\nnVideoDefaultBitRate=500\n";
+        return RunReelvane(folder, {"--convert", "--profile", folder.path("words.ini") + ":Words", "--output", out,
+                                    "--json", clip});
+    };
+    struct Case {
+        std::string type;
+        std::string para;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"mp4", "-preset ultrafast " + folder.path("elsewhere/extra.mp4"), "would make an output file of its own"},
+        {"mp4", "-shortest " + folder.path("elsewhere/extra.mp4"), "would make an output file of its own"},
+        {"mp4", "-preset ultrafast -", "would make an output file of its own"},
+        {"mp4", "-passlogfile " + folder.path("elsewhere/log"), "would write files beside the output"},
+        {"mp3/../../elsewhere/x", "-preset ultrafast", "is not a plain file extension"},
+    };
+    for (const Case& c : cases) {
+        Result r = run(c.type, c.para);
+        EXPECT_EQ(r.code, 1) << c.para << "\n" << r.out;
+        std::vector<json> tasks = Events(r, "task");
+        ASSERT_EQ(tasks.size(), 1u) << r.out;
+        EXPECT_EQ(tasks[0]["state"], "failed");
+        EXPECT_NE(tasks[0].value("message", "").find(c.says), std::string::npos) << r.out;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(r.out.begin(), r.out.end(), '\n')), r.lines.size()) << r.out;
+        EXPECT_TRUE(fs::is_empty(folder.path("elsewhere"))) << c.para;
+        EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out)) << c.para;
+    }
+    // The value of an option ffmpeg knows and the translation does not stays a value.
+    Result kept = run("mp4", "-preset ultrafast -metadata title=kept");
+    ASSERT_EQ(kept.code, 0) << kept.out;
+    EXPECT_EQ(Events(kept, "task").at(0)["state"], "finished");
+}
