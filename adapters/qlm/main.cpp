@@ -70,7 +70,7 @@ bool StartDefaultPlayer()
     if (name.empty())
         return false;
     for (const std::string& folder : ApplicationFolders()) {
-        if (!fs::exists(folder + name))
+        if (std::error_code error; !fs::exists(folder + name, error))
             continue;
         std::vector<std::string> words = ExecWords(platform::ini::ReadString(folder + name, "Desktop Entry", "Exec"));
         if (words.empty())
@@ -89,7 +89,7 @@ int main(int argc, char** argv)
         return argc > 2 ? 2 : 0;
     }
     if (argc == 2) {
-        if (!fs::exists(argv[1])) {
+        if (std::error_code error; !fs::exists(argv[1], error)) {
             std::fprintf(stderr, "qlm: the file %s does not exist.\n", argv[1]);
             return 1;
         }

@@ -14,6 +14,7 @@ extern "C" {
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 
 namespace vexen {
@@ -37,6 +38,62 @@ int ArgumentCount(const std::string& word)
 {
     auto found = KnownOptions().find(word);
     return found == KnownOptions().end() ? -1 : found->second;
+}
+
+// The ffmpeg options that take no value, each also with "no" in front: a plain word after one
+// of them is no value but one more output file.
+bool IsFfmpegSwitch(const std::string& word)
+{
+    static const std::set<std::string_view> switches = {"accurate_seek",
+                                                        "an",
+                                                        "auto_conversion_filters",
+                                                        "autorotate",
+                                                        "autoscale",
+                                                        "benchmark",
+                                                        "benchmark_all",
+                                                        "bitexact",
+                                                        "copy_unknown",
+                                                        "copyinkf",
+                                                        "copyts",
+                                                        "debug_ts",
+                                                        "dn",
+                                                        "dump",
+                                                        "find_stream_info",
+                                                        "fix_sub_duration",
+                                                        "force_fps",
+                                                        "hex",
+                                                        "hide_banner",
+                                                        "ignore_unknown",
+                                                        "n",
+                                                        "psnr",
+                                                        "qphist",
+                                                        "re",
+                                                        "recast_media",
+                                                        "report",
+                                                        "seek_timestamp",
+                                                        "shortest",
+                                                        "sn",
+                                                        "start_at_zero",
+                                                        "stats",
+                                                        "stdin",
+                                                        "vn",
+                                                        "vstats",
+                                                        "xerror",
+                                                        "y"};
+    if (word.size() < 2 || word[0] != '-')
+        return false;
+    std::string_view name = std::string_view(word).substr(1);
+    return switches.contains(name) || (name.starts_with("no") && switches.contains(name.substr(2)));
+}
+
+// Options and formats with which ffmpeg writes files beside the output, which no partial name
+// covers and no cancel removes.
+bool WritesOtherFiles(const std::string& option, const std::string& value)
+{
+    static const std::set<std::string_view> options = {"-passlogfile", "-vstats",   "-vstats_file",    "-report",
+                                                       "-progress",    "-sdp_file", "-dump_attachment"};
+    static const std::set<std::string_view> formats = {"tee", "segment", "ssegment", "stream_segment", "hls", "dash"};
+    return options.contains(option) || (option == "-f" && formats.contains(value));
 }
 
 bool IsInputDirective(const std::string& word)
@@ -106,6 +163,7 @@ public:
 
 private:
     std::size_t FindOutput() const;
+    bool IsStrayWord(std::size_t i) const;
     void TakeOption(std::size_t& i);
     void TakeGroupOption(std::size_t& i);
     void TakeInputDirective(const std::string& option, const std::string& value);
@@ -259,6 +317,18 @@ bool IsOverwriteSwitch(const std::string& word)
     return word == "-y";
 }
 
+// A word that ffmpeg would take as one more output file: a plain word (or "-", the standard
+// output) that follows no option taking a value.
+bool Translator::IsStrayWord(std::size_t i) const
+{
+    const std::string& word = words_[i];
+    if (word != "-" && (word.empty() || word[0] == '-'))
+        return false;
+    const std::string& previous = words_[i - 1];
+    return i == 1 || previous.size() < 2 || previous[0] != '-' || ArgumentCount(previous) >= 0 ||
+           IsFfmpegSwitch(previous);
+}
+
 void Translator::TakeOption(std::size_t& i)
 {
     const std::string& option = words_[i];
@@ -266,6 +336,10 @@ void Translator::TakeOption(std::size_t& i)
         ++i;
         return;
     }
+    if (IsStrayWord(i))
+        Fail("The word \"" + option + "\" would make an output file of its own.");
+    else if (WritesOtherFiles(option, i + 1 < words_.size() ? words_[i + 1] : std::string()))
+        Fail("The option " + option + " would write files beside the output.");
     int count = ArgumentCount(option);
     if (!inputSeen_ && !IsInputDirective(option)) {
         // Words before the input are input options and stay as they are.

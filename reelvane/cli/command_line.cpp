@@ -52,10 +52,19 @@ constexpr char kUsage[] =
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void OnInterrupt(int)
+// Ctrl+C, `kill` and a closed terminal all cancel the run the same way.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void OnInterrupt(int signal)
 {
     interrupted = true;
-    std::signal(SIGINT, SIG_DFL); // a second Ctrl+C ends the program at once
+    std::signal(signal, SIG_DFL); // a second one ends the program at once
+}
+
+void HandleStopSignals(void (*handler)(int))
+{
+    for (int signal : kStopSignals)
+        std::signal(signal, handler);
 }
 
 int Usage(const std::string& problem)
@@ -204,11 +213,18 @@ int Convert(const Arguments& a)
         output += '/';
     std::error_code ec;
     fs::create_directories(output, ec);
-    if (!fs::is_directory(output))
-        return Usage("The output folder " + output + " cannot be made.");
-    output = fs::absolute(output).string();
-    if (!a.subtitle.empty() && !std::ifstream(a.subtitle, std::ios::binary))
-        return Usage("Cannot open subtitle file " + a.subtitle);
+    if (std::error_code typeError; !fs::is_directory(output, typeError))
+        return Usage("The output folder " + output + " cannot be made: " + (typeError ? typeError : ec).message() +
+                     ".");
+    output = fs::absolute(output, ec).string();
+    if (ec)
+        return Usage("The output folder " + output + " cannot be found: " + ec.message() + ".");
+    if (!a.subtitle.empty()) {
+        if (auto problem = SourceFileProblem(a.subtitle))
+            return Usage(*problem);
+        if (!std::ifstream(a.subtitle, std::ios::binary))
+            return Usage("Cannot open subtitle file " + a.subtitle);
+    }
 
     RunRequest request;
     request.currentProfile = profile;
@@ -217,10 +233,14 @@ int Convert(const Arguments& a)
     request.outputFolder = output;
     request.merge = a.merge;
     for (const std::string& file : a.files) {
-        if (!fs::is_regular_file(file))
+        if (std::error_code missing; fs::symlink_status(file, missing).type() == fs::file_type::not_found)
             return Usage("The file " + file + " does not exist.");
-        std::unique_ptr<ConversionTask> task =
-            CreateTask(fs::absolute(file).string(), profile, remembered.calcAspect, output);
+        if (auto problem = SourceFileProblem(file))
+            return Usage(*problem);
+        const std::string source = fs::absolute(file, ec).string();
+        if (ec)
+            return Usage("The file " + file + " cannot be found: " + ec.message() + ".");
+        std::unique_ptr<ConversionTask> task = CreateTask(source, profile, remembered.calcAspect, output);
         if (!a.audio.empty()) {
             for (AudioTrackEntry& entry : task->probed.audioTracks)
                 entry.selected = 0;
@@ -230,19 +250,19 @@ int Convert(const Arguments& a)
                 task->probed.audioTracks[number - 1].selected = 1;
             }
         }
-        task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle).string();
+        task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle, ec).string();
         request.tasks.push_back(*task);
     }
 
     TerminalObserver observer(a.json, a.burn, interrupted);
-    std::signal(SIGINT, OnInterrupt);
+    HandleStopSignals(OnInterrupt);
     RunSummary summary;
     {
         SleepInhibitor awake("Converting videos");
         ConversionDriver driver(observer);
         summary = driver.Run(std::move(request));
     }
-    std::signal(SIGINT, SIG_DFL);
+    HandleStopSignals(SIG_DFL);
     const int code = summary.Succeeded() ? 0 : 1;
     observer.Finish(code, summary.Count(TaskState::Finished), summary.Count(TaskState::Failed), summary.cancelled,
                     summary.discResult);

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 namespace reelvane {
 namespace fs = std::filesystem;
@@ -41,6 +43,14 @@ std::string BaseName(const std::string& path)
     return fs::path(path).stem().string();
 }
 
+// Why a profile's output type cannot name an output, or nothing.
+std::string TypeProblem(const std::string& type)
+{
+    return IsPlainExtension(type)
+               ? std::string()
+               : FillText(RunText("strTargetTypeInfo", "the output type \"%s\" is not a plain file extension"), {type});
+}
+
 class ActiveDriver {
 public:
     explicit ActiveDriver(ConversionDriver* driver) : previous_(activeDriver) { activeDriver = driver; }
@@ -60,7 +70,8 @@ int RunSummary::Count(TaskState state) const
 
 bool RunSummary::Succeeded() const
 {
-    return started && !cancelled && Count(TaskState::Finished) == static_cast<int>(tasks.size()) && discOk;
+    return started && !cancelled && Count(TaskState::Finished) == static_cast<int>(tasks.size()) && discOk &&
+           postProcessOk;
 }
 
 RunSummary ConversionDriver::Run(RunRequest request)
@@ -84,6 +95,12 @@ RunSummary ConversionDriver::Run(RunRequest request)
     }
 
     converting_ = true;
+    std::set<std::string> folders{request.outputFolder};
+    for (const ConversionTask& task : request.tasks)
+        if (IsPlainExtension(task.settings.TargetType))
+            folders.insert(fs::path(task.destinationPath).parent_path().string());
+    for (const std::string& folder : folders)
+        RemoveStalePartials(folder);
     runStart_ = Clock::now();
     StatusUpdate(0);
     if (request.tasks.size() >= 2 && request.merge) {
@@ -135,14 +152,22 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             continue;
         }
         const std::string baseName = BaseName(task.sourcePath);
-        task.destinationPath = UniqueOutputPath(task.destinationPath, baseName);
+        std::string nameProblem = TypeProblem(task.settings.TargetType);
+        const std::optional<std::string> destination =
+            nameProblem.empty() ? UniqueOutputPath(task.destinationPath, baseName, nameProblem) : std::nullopt;
+        std::optional<std::string> partial;
+        if (destination) {
+            task.destinationPath = *destination;
+            partial = PartialOutputPath(task.destinationPath, nameProblem);
+        }
         currentOutput_ = task.destinationPath;
         if (runBurnType_.empty())
             runBurnType_ = task.settings.BurnType;
 
-        const std::string partial = PartialOutputPath(task.destinationPath);
         TaskReport report;
-        if (!PathFitsEngine(partial) || !PathFitsEngine(task.sourcePath)) {
+        if (!partial) {
+            report = NameFailure(task.destinationPath, nameProblem);
+        } else if (!PathFitsEngine(*partial) || !PathFitsEngine(task.sourcePath)) {
             report.state = TaskState::Failed;
             report.message =
                 FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
@@ -150,11 +175,11 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             observer_.ShowMessage(kTitle, report.message);
         } else {
             split.sharedProfile = sharedProfile_;
-            PerFileTask input{task.settings,  task.probed,    task.sourcePath, partial,     task.subtitlePath,
+            PerFileTask input{task.settings,  task.probed,    task.sourcePath, *partial,    task.subtitlePath,
                               task.fromStart, task.trimStart, task.toEnd,      task.trimEnd};
             EngineArguments arguments = BuildPerFileArguments(input, split);
             divisorSeconds_ = task.probed.mediaInfo.duration * 1e-6;
-            report = Convert(arguments, partial, task.destinationPath, baseName, task.usePlatformReader);
+            report = Convert(arguments, *partial, task.destinationPath, baseName, task.usePlatformReader);
         }
         report.taskIndex = taskIndex_;
         report.source = task.sourcePath;
@@ -162,8 +187,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             task.destinationPath = currentOutput_ = report.output;
             if (runBurnType_ == task.settings.BurnType)
                 outputsToAuthor_.push_back(report.output);
-            if (task.settings.PostProcess[0])
-                RunPostProcess(task.settings.PostProcess, request.programFolder, report.output);
+            PostProcess(task.settings, request.programFolder, report, summary);
             if (countKilobytes && sharedProfile_) {
                 std::error_code ec;
                 auto size = fs::file_size(report.output, ec);
@@ -200,32 +224,40 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     split.perFileRun = false;
 
     EngineArguments arguments = BuildMergedArguments(inputs, current, split, request.outputFolder, CompoundNumber());
-    const std::string destination = UniqueOutputPath(arguments.entries().back(), BaseName(arguments.entries().back()));
+    std::string destination = arguments.entries().back();
+    std::string nameProblem = TypeProblem(current.TargetType);
+    const std::optional<std::string> free =
+        nameProblem.empty() ? UniqueOutputPath(destination, BaseName(destination), nameProblem) : std::nullopt;
+    std::optional<std::string> partial;
+    if (free) {
+        destination = *free;
+        partial = PartialOutputPath(destination, nameProblem);
+    }
     currentOutput_ = destination;
     runBurnType_ = current.BurnType;
-    const std::string partial = PartialOutputPath(destination);
     taskIndex_ = 0;
     taskCount_ = 1;
     runSecondsBefore_ = 0.0;
     divisorSeconds_ = runSeconds_;
 
     TaskReport report;
-    if (!fits || !PathFitsEngine(partial)) {
+    if (!partial) {
+        report = NameFailure(destination, nameProblem);
+    } else if (!fits || !PathFitsEngine(*partial)) {
         report.state = TaskState::Failed;
         report.message = FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
                                   {destination});
         observer_.ShowMessage(kTitle, report.message);
     } else {
-        arguments.SetPath(arguments.size() - 1, partial);
-        report = Convert(arguments, partial, destination, BaseName(destination), 0);
+        arguments.SetPath(arguments.size() - 1, *partial);
+        report = Convert(arguments, *partial, destination, BaseName(destination), 0);
     }
     for (const ConversionTask& task : request.tasks)
         report.source += (report.source.empty() ? "" : "\n") + task.sourcePath;
     if (report.state == TaskState::Finished) {
         currentOutput_ = report.output;
         outputsToAuthor_.push_back(report.output);
-        if (current.PostProcess[0])
-            RunPostProcess(current.PostProcess, request.programFolder, report.output);
+        PostProcess(current, request.programFolder, report, summary);
         StatusUpdate(100);
     }
     summary.cancelled = report.state == TaskState::Cancelled || observer_.CancelRequested();
@@ -273,6 +305,26 @@ TaskReport ConversionDriver::Convert(EngineArguments& arguments, const std::stri
                      (engineMessages_.empty() ? "" : "\n" + engineMessages_);
     observer_.ShowMessage(kTitle, report.message);
     return report;
+}
+
+TaskReport ConversionDriver::NameFailure(const std::string& destination, const std::string& problem)
+{
+    TaskReport report;
+    report.state = TaskState::Failed;
+    report.message =
+        FillText(RunText("strOutputNameInfo", "No output name can be made for %s: %s"), {destination, problem});
+    observer_.ShowMessage(kTitle, report.message);
+    return report;
+}
+
+void ConversionDriver::PostProcess(const ProfileSettings& settings, const std::string& programFolder,
+                                   TaskReport& report, RunSummary& summary)
+{
+    if (auto problem = RunPostProcess(settings, programFolder, report.output)) {
+        summary.postProcessOk = false;
+        report.message = *problem;
+        observer_.ShowMessage(kTitle, *problem);
+    }
 }
 
 int ConversionDriver::OnEngineProgress(const char* message, double value)

@@ -32,7 +32,8 @@ struct RunSummary {
     std::vector<TaskReport> tasks;
     bool discStep = false;
     bool discOk = true;
-    std::string discResult; // the image, or what the disc step kept for the user
+    std::string discResult;    // the image, or what the disc step kept for the user
+    bool postProcessOk = true; // no post-process command failed or was refused
 
     int Count(TaskState state) const;
     // Every task finished and the disc step, if any, succeeded.
@@ -57,6 +58,11 @@ private:
     // One engine call into a partial file; the final path when the engine reported success.
     TaskReport Convert(EngineArguments& arguments, const std::string& partial, const std::string& destination,
                        const std::string& baseName, int32_t usePlatformReader);
+    // The profile's post-process command on a finished output; a problem goes into the report.
+    void PostProcess(const ProfileSettings& settings, const std::string& programFolder, TaskReport& report,
+                     RunSummary& summary);
+    // A failed task whose output could not be named.
+    TaskReport NameFailure(const std::string& destination, const std::string& problem);
     void StatusUpdate(int percent, const std::string& text = {});
     void ReportProgress(double seconds);
     void EndOfRun(RunRequest& request, RunSummary& summary);

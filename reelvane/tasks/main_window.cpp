@@ -438,8 +438,7 @@ void MainWindow::OfferRecovery()
         setup_.recovery.Remove();
         return;
     }
-    for (auto& task : saved)
-        model_->AddTask(std::move(task));
+    model_->AddTasks(std::move(saved));
     SelectRow(model_->rowCount() - 1);
     UpdateConvertControls();
     RefreshStatus();
@@ -447,6 +446,10 @@ void MainWindow::OfferRecovery()
 
 int MainWindow::AddFile(const QString& path)
 {
+    if (auto problem = SourceFileProblem(path.toStdString())) {
+        host_.ShowMessage(this, Q(*problem));
+        return -1;
+    }
     WaitCursor wait;
     auto task = CreateTask(path.toStdString(), current_, outputDefault_.calcAspect, setup_.startup.outputFolder);
     if (!task)

@@ -1,11 +1,16 @@
 #include "reelvane/tasks/task_rules.h"
 
 #include "reelvane/conversion/aspect_correction.h"
+#include "reelvane/conversion/checked_format.h"
+#include "reelvane/frame/language_table.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace reelvane {
@@ -99,6 +104,22 @@ double EstimatedSizeMegabytes(const ConversionTask& task)
     const double audio = s.bAudioCustomBitRate ? static_cast<int32_t>(s.nAudioCustomBitRate) : 224;
     const double tracks = static_cast<double>(task.probed.audioTracks.size());
     return (video + audio * tracks) * task.probed.duration * 1000.0 / 8388608.0;
+}
+
+std::optional<std::string> SourceFileProblem(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return path + ": " + std::strerror(errno);
+    if (S_ISFIFO(st.st_mode))
+        return FillText(
+            LookupText("RUN_INFO", "strFifoSourceInfo", "%s is a named pipe (FIFO), not a file to convert."), {path});
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return FillText(LookupText("RUN_INFO", "strDeviceSourceInfo", "%s is a device, not a file to convert."),
+                        {path});
+    if (!S_ISREG(st.st_mode))
+        return FillText(LookupText("RUN_INFO", "strSpecialSourceInfo", "%s is not a regular file."), {path});
+    return std::nullopt;
 }
 
 std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current, int32_t calcAspect,

@@ -111,7 +111,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"FILEINFO_DLG", 7},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},
-                                                                       {"RUN_INFO", 15},
+                                                                       {"RUN_INFO", 23},
                                                                        {"EXTRACT_DLG", 1},
                                                                        {"SUBTITLE_STYLE_DLG", 18}};
     std::vector<std::pair<std::string, std::size_t>> actual;

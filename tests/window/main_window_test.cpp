@@ -35,6 +35,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace reelvane;
 using testmedia::Clip;
@@ -179,6 +182,7 @@ private slots:
     void MissingRememberedProfile();
     void KilledProgramIsRestored();
     void ConvertsToTheEndAndCancels();
+    void SpecialAndForeignFilesAreNotRead();
 };
 
 void MainWindowTest::UserPath()
@@ -568,6 +572,75 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
     QCOMPARE(cancelled.value(3).toBool(), true);
     for (const auto& entry : fs::directory_iterator(sandbox.program() + "/output"))
         QVERIFY2(entry.path().filename().string().find("sized") == std::string::npos, entry.path().c_str());
+}
+
+// A pipe or a device in the recovery file's place, or a recovery file another user could have
+// written, is neither waited on nor offered; a restored list is written back once; a pipe given
+// as a source is refused before any program reads it.
+void MainWindowTest::SpecialAndForeignFilesAreNotRead()
+{
+    namespace fs = std::filesystem;
+    Sandbox sandbox;
+    platform::SettingsStore().WriteInt("firstuse", 1);
+    const std::string recovery = sandbox.recoveryFile();
+    fs::create_directories(fs::path(recovery).parent_path());
+    const std::string clip = testmedia::ClipPath(Clip::AudioOnly);
+    std::string saved = "{\"version\": 1, \"tasks\": [";
+    for (int i = 0; i < 5; ++i)
+        saved += std::string(i ? "," : "") + "{\"source\": \"" + clip + "\"}";
+    saved += "]}";
+    auto offered = [&](bool answer) {
+        ScriptedHost host;
+        host.answers = {answer};
+        MainWindow window(sandbox.Setup(), host);
+        window.StartUp({});
+        return host.questions.size();
+    };
+
+    QCOMPARE(::mkfifo(recovery.c_str(), 0600), 0);
+    QCOMPARE(offered(false), qsizetype(0));
+    QVERIFY(fs::is_fifo(recovery));
+    fs::remove(recovery);
+    fs::create_symlink("/dev/zero", recovery);
+    QCOMPARE(offered(false), qsizetype(0));
+    fs::remove(recovery);
+
+    std::ofstream(recovery) << saved;
+    QCOMPARE(::chown(recovery.c_str(), 4242, 4242), 0);
+    QCOMPARE(offered(false), qsizetype(0));
+    std::ofstream(recovery) << saved;
+    QCOMPARE(::chmod(recovery.c_str(), 0666), 0);
+    QCOMPARE(offered(false), qsizetype(0));
+
+    std::ofstream(recovery) << saved;
+    QCOMPARE(::chmod(recovery.c_str(), 0600), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(::inotify_add_watch(watch, fs::path(recovery).parent_path().c_str(), IN_MOVED_TO) >= 0);
+    {
+        ScriptedHost host;
+        host.answers = {true};
+        MainWindow window(sandbox.Setup(), host);
+        window.StartUp({});
+        QCOMPARE(window.taskModel()->rowCount(), 5);
+
+        int writes = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+            for (ssize_t at = 0; at < n;) {
+                auto* event = reinterpret_cast<inotify_event*>(events + at);
+                writes += event->len > 0 && std::string(event->name) == "tasks.json";
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        ::close(watch);
+        QCOMPARE(writes, 1);
+
+        const std::string pipe = sandbox.path("x.mkv");
+        QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
+        window.AddFiles({Q(pipe)});
+        QCOMPARE(window.taskModel()->rowCount(), 5);
+        QVERIFY(!host.messages.isEmpty());
+        QVERIFY2(host.messages.last().contains("FIFO"), qPrintable(host.messages.last()));
+    }
 }
 
 QTEST_MAIN(MainWindowTest)
