@@ -7,6 +7,7 @@
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -140,7 +141,8 @@ private:
                         JoinedOutputs());
         }
         for (const std::string& output : job_.outputs)
-            fs::remove(output, ec);
+            if (std::find(job_.written.begin(), job_.written.end(), output) != job_.written.end())
+                fs::remove(output, ec);
 
         platform::LibraryLoader udf;
         if (!udf.LoadFrom(job_.programFolder, "nx_udf", {"nx_udfc"}))

@@ -23,15 +23,17 @@ bool Exists(const fs::path& path)
 
 } // namespace
 
-std::string UniqueOutputPath(const std::string& destination, const std::string& baseName)
+std::string UniqueOutputPath(const std::string& destination, const std::string& baseName,
+                             const std::set<std::string>& reserved)
 {
-    if (!Exists(destination))
+    auto taken = [&reserved](const fs::path& path) { return reserved.contains(path.string()) || Exists(path); };
+    if (!taken(destination))
         return destination;
     const fs::path target(destination);
     const std::string extension = target.extension().string();
     for (int n = 1;; ++n) {
         fs::path candidate = target.parent_path() / (baseName + " (" + std::to_string(n) + ")" + extension);
-        if (!Exists(candidate))
+        if (!taken(candidate))
             return candidate.string();
     }
 }
@@ -54,7 +56,7 @@ bool PathFitsEngine(const std::string& path)
 }
 
 std::optional<std::string> CommitOutput(const std::string& partial, const std::string& destination,
-                                        const std::string& baseName)
+                                        const std::string& baseName, const std::set<std::string>& reserved)
 {
     std::string target = destination;
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -62,7 +64,7 @@ std::optional<std::string> CommitOutput(const std::string& partial, const std::s
             return target;
         if (errno != EEXIST)
             break;
-        target = UniqueOutputPath(destination, baseName);
+        target = UniqueOutputPath(destination, baseName, reserved);
     }
     std::error_code ec;
     fs::remove(partial, ec);

@@ -3,13 +3,16 @@
 // the engine writes, and the move to the final name once the engine reports success.
 
 #include <optional>
+#include <set>
 #include <string>
 
 namespace reelvane {
 
 // `destination` when no file of that name exists; else its folder, `baseName`, " (n)" and its
-// extension with the first n from 1 that names no file.
-std::string UniqueOutputPath(const std::string& destination, const std::string& baseName);
+// extension with the first n from 1 that names no file. Names in `reserved` (outputs of tasks
+// still running) count as taken.
+std::string UniqueOutputPath(const std::string& destination, const std::string& baseName,
+                             const std::set<std::string>& reserved = {});
 
 // A name in the destination's folder, hidden and marked partial, keeping the extension so that
 // the engine still picks the format by it. No file of that name exists.
@@ -22,6 +25,6 @@ bool PathFitsEngine(const std::string& path);
 // appeared meanwhile the next free " (n)" name is taken. The final path, or nothing on failure
 // (the partial file is then removed).
 std::optional<std::string> CommitOutput(const std::string& partial, const std::string& destination,
-                                        const std::string& baseName);
+                                        const std::string& baseName, const std::set<std::string>& reserved = {});
 
 } // namespace reelvane

@@ -534,6 +534,11 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
         MainWindow window(sandbox.Setup(), host);
         RunController run(window, host, sandbox.program());
         QSignalSpy ended(&run, &RunController::runEnded);
+        // One task at a time from the settings menu, so that the bar shows each task reach 100 %.
+        auto* jobs = window.settingsMenu()->findChild<QMenu*>("jobsMenu");
+        [&] { QVERIFY(jobs && jobs->actions().size() >= 2); }();
+        jobs->actions()[1]->trigger();
+        [&] { QCOMPARE(window.runSettings().jobs, 1); }();
         window.show();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(&window)); }();
         QPushButton* convert = ButtonNamed(window, "convertButton");
