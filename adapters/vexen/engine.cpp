@@ -20,7 +20,8 @@ extern "C" {
 
 namespace {
 
-int32_t platformReaderFlag = 0;
+// Per thread, so that conversions run side by side each keep their own.
+thread_local int32_t platformReaderFlag = 0;
 constexpr double kMessageValue = -1.0; // the callback's value for "show this message"
 
 int32_t Report(EngineProgressCallback callback, const std::string& message)

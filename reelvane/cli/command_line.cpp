@@ -5,6 +5,7 @@
 #include "platform/system_language.h"
 #include "reelvane/cli/terminal_observer.h"
 #include "reelvane/conversion/conversion_driver.h"
+#include "reelvane/conversion/run_settings.h"
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
@@ -46,6 +47,10 @@ constexpr char kUsage[] =
     "  --audio 1,2                  the audio tracks to keep, counted from 1 (default: the first)\n"
     "  --subtitle FILE              burn this subtitle file into every output\n"
     "  --burn                       answer yes when the burner is offered (default: no)\n"
+    "  --jobs N                     convert N tasks at once (default: the setting, automatic:\n"
+    "                               as many as keep the processors busy); \"auto\" for automatic\n"
+    "  --copy-fitting, --re-encode  copy the streams that already fit the profile, or re-encode\n"
+    "                               every stream (default: the setting, copying)\n"
     "  --json                       one JSON object per line instead of the progress bar\n"
     "\n"
     "Exit status: 0 every task (and the disc step) succeeded, 1 something failed, 2 usage error.\n";
@@ -162,6 +167,8 @@ struct Arguments {
     std::string subtitle;
     bool burn = false;
     bool json = false;
+    std::optional<int> jobs; // kAutomaticJobs for "auto"
+    std::optional<bool> copyFitting;
     std::vector<std::string> files;
 };
 
@@ -232,6 +239,9 @@ int Convert(const Arguments& a)
     request.customSplitMegabytes = customMegabytes;
     request.outputFolder = output;
     request.merge = a.merge;
+    const RunSettings run = ReadRunSettings(settings);
+    request.jobs = a.jobs.value_or(run.jobs);
+    request.copyFitting = a.copyFitting.value_or(run.copyFitting);
     for (const std::string& file : a.files) {
         if (std::error_code missing; fs::symlink_status(file, missing).type() == fs::file_type::not_found)
             return Usage("The file " + file + " does not exist.");
@@ -299,6 +309,18 @@ int RunCommandLine(int argc, char** argv)
             a.burn = true;
         } else if (word == "--json") {
             a.json = true;
+        } else if (word == "--copy-fitting" || word == "--re-encode") {
+            a.copyFitting = word == "--copy-fitting";
+        } else if (word == "--jobs") {
+            const char* v = value();
+            char* end = nullptr;
+            const long jobs = v ? std::strtol(v, &end, 10) : 0;
+            if (v && std::strcmp(v, "auto") == 0)
+                a.jobs = kAutomaticJobs;
+            else if (!v || !*v || *end || jobs < 1 || jobs > 256)
+                return Usage("--jobs takes a number of tasks from 1 to 256, or auto.");
+            else
+                a.jobs = static_cast<int>(jobs);
         } else if (word == "--profile" || word == "--output" || word == "--split" || word == "--subtitle" ||
                    word == "--split-size" || word == "--audio") {
             const char* v = value();

@@ -3,6 +3,9 @@
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/tasks/task_rules.h"
 
+#include "adapters/vexen/vexen.h"
+
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
@@ -108,6 +111,14 @@ void TerminalObserver::TaskFinished(const TaskReport& report)
             object.insert("output", Text(report.output));
         if (!report.message.empty())
             object.insert("message", Text(report.message));
+        QJsonArray streams;
+        for (const StreamDecision& stream : report.streams)
+            streams.append(QJsonObject{{"index", stream.index},
+                                       {"kind", stream.kind == VEXEN_KIND_VIDEO ? "video" : "audio"},
+                                       {"action", stream.action == StreamAction::Copy ? "copy" : "encode"},
+                                       {"reason", Text(stream.reason)}});
+        if (!streams.isEmpty())
+            object.insert("streams", streams);
         PrintJson(object);
         return;
     }

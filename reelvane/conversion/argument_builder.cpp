@@ -1,6 +1,7 @@
 #include "reelvane/conversion/argument_builder.h"
 
 #include "reelvane/conversion/checked_format.h"
+#include "reelvane/conversion/stream_copy_rules.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -146,7 +147,7 @@ std::size_t BuildEngineOptions(EngineArguments& a, const ProfileSettings& s)
 
 EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& split)
 {
-    const ProfileSettings& s = task.settings;
+    const ProfileSettings s = CopySettings(task.settings, PlanStreams(task, task.copyFitting));
     const int64_t fileStart = task.probed.mediaInfo.startTime;
     EngineArguments a;
     if (!task.fromStart) {

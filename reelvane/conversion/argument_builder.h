@@ -33,6 +33,7 @@ struct PerFileTask {
     int64_t trimStart = 0;
     int32_t toEnd = 1;
     int64_t trimEnd = 0;
+    bool copyFitting = false; // streams that already fit are copied, not re-encoded
 };
 
 struct MergedInput {

@@ -8,6 +8,7 @@
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -222,7 +223,8 @@ private:
                                     (cause != 0 ? std::string(" ") + std::strerror(cause) : std::string()) + "\n" +
                                     folderKept);
         for (const std::string& output : job_.outputs)
-            fs::remove(output, ec);
+            if (std::find(job_.written.begin(), job_.written.end(), output) != job_.written.end())
+                fs::remove(output, ec);
         fs::remove_all(folder, ec);
         DiscResult burned = StartBurner({image}, "DVD");
         burned.result = image;

@@ -19,6 +19,9 @@ struct DiscJob {
     std::string outputFolder;         // ends with "/"; the folder and the image go here
     std::string currentOutput;        // its name without extension names the authoring folder
     std::string programFolder;        // the libraries and the burner
+    // The outputs this run wrote; only these are removed once authored. Sources authored as
+    // they are stay untouched.
+    std::vector<std::string> written;
 };
 
 struct DiscResult {

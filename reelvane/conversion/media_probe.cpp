@@ -23,7 +23,31 @@ void AppendCut(std::string& text, const std::string& more)
 void ClearForUnreadable(ProbedSource& probed)
 {
     probed.streams.clear();
+    probed.facts.clear();
     probed.informationText = kCannotOpen;
+}
+
+// Facts that cannot be read are left unknown, so that the decisions fall back to the profile.
+std::vector<StreamFacts> ReadFacts(const std::string& path, const std::vector<StreamInfo>& streams)
+{
+    StreamFacts* facts = nullptr;
+    int32_t count = 0;
+    std::vector<StreamFacts> out;
+    if (GetStreamFacts(path.c_str(), &facts, &count) == 0 && count == static_cast<int32_t>(streams.size()))
+        out.assign(facts, facts + count);
+    FreeStreamFacts(facts);
+    if (out.empty()) {
+        for (std::size_t i = 0; i < streams.size(); ++i) {
+            StreamFacts unknown{};
+            unknown.index = static_cast<int32_t>(i);
+            unknown.kind = streams[i].kind;
+            unknown.profile = unknown.level = -1;
+            unknown.sarDen = 1;
+            unknown.maxKeyDistanceMs = -1;
+            out.push_back(unknown);
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -71,6 +95,7 @@ int ProbeSource(const std::string& path, int32_t usePlatformReader, ProbedSource
     // The task keeps its own copy, so copies of the task never share the engine's array.
     probed.streams.assign(streams, streams + info.streamCount);
     FreeStreamInfo(streams);
+    probed.facts = ReadFacts(path, probed.streams);
 
     probed.duration = static_cast<float>(info.duration * 1e-6);
     probed.startTime = static_cast<float>(info.startTime * 1e-6);

@@ -78,13 +78,13 @@ pid_t PartialOwner(const std::string& name)
 } // namespace
 
 std::optional<std::string> UniqueOutputPath(const std::string& destination, const std::string& baseName,
-                                            std::string& problem)
+                                            std::string& problem, const std::set<std::string>& reserved)
 {
     const fs::path target(destination);
     const std::string extension = target.extension().string();
     fs::path candidate = target.parent_path() / FitName(target.stem().string(), extension, kOutputNameLimit);
     for (int n = 1;; ++n) {
-        switch (Probe(candidate, problem)) {
+        switch (reserved.contains(candidate.string()) ? Name::Taken : Probe(candidate, problem)) {
         case Name::Free: return candidate.string();
         case Name::Unknown: return std::nullopt;
         case Name::Taken: break;
@@ -134,14 +134,14 @@ bool PathFitsEngine(const std::string& path)
 }
 
 std::optional<std::string> CommitOutput(const std::string& partial, const std::string& destination,
-                                        const std::string& baseName)
+                                        const std::string& baseName, const std::set<std::string>& reserved)
 {
     std::string target = destination;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         if (platform::RenameNoReplace(partial, target) == 0)
             return target;
         std::string problem;
-        auto next = errno == EEXIST ? UniqueOutputPath(destination, baseName, problem) : std::nullopt;
+        auto next = errno == EEXIST ? UniqueOutputPath(destination, baseName, problem, reserved) : std::nullopt;
         if (!next)
             break;
         target = *next;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace reelvane {
 
@@ -20,12 +21,23 @@ struct RunProgress {
 
 enum class TaskState { Finished, Failed, Cancelled, NotStarted };
 
+enum class StreamAction { Copy, Encode };
+
+// What a task does with one chosen stream of its source, and why.
+struct StreamDecision {
+    int index = -1; // the stream of the source file
+    int kind = 0;   // VEXEN_KIND_VIDEO or VEXEN_KIND_AUDIO
+    StreamAction action = StreamAction::Encode;
+    std::string reason; // for the user
+};
+
 struct TaskReport {
     int taskIndex = 0;
     std::string source;
     std::string output; // the finished file; empty unless Finished
     TaskState state = TaskState::NotStarted;
-    std::string message; // why it failed
+    std::string message;                 // why it failed
+    std::vector<StreamDecision> streams; // the chosen streams, copied or encoded
 };
 
 class RunObserver {

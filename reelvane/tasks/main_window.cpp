@@ -1,6 +1,7 @@
 #include "reelvane/tasks/main_window.h"
 
 #include "adapters/skivo/skivo.h"
+#include "platform/processor_count.h"
 #include "reelvane/conversion/properties_dialog.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/language_table.h"
@@ -16,6 +17,7 @@
 #include "reelvane/ui/text_progress_bar.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -274,6 +276,16 @@ void MainWindow::BuildMenus()
     settingsMenu_->addSeparator();
     languageMenu_ = settingsMenu_->addMenu(QString());
     languageMenu_->setObjectName("languageMenu");
+    jobsMenu_ = settingsMenu_->addMenu(QString());
+    jobsMenu_->setObjectName("jobsMenu");
+    copyFittingAction_ = settingsMenu_->addAction(QString());
+    copyFittingAction_->setObjectName("copyFittingAction");
+    copyFittingAction_->setCheckable(true);
+    connect(copyFittingAction_, &QAction::toggled, this, [this](bool on) {
+        RunSettings run = runSettings();
+        run.copyFitting = on;
+        WriteRunSettings(setup_.settings, run);
+    });
     discoraAction_ =
         settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/discora")); });
     discoraAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -294,6 +306,27 @@ void MainWindow::BuildMenus()
     connect(settingsButton_, &QToolButton::clicked, this,
             [this] { settingsMenu_->popup(settingsButton_->mapToGlobal(QPoint(0, settingsButton_->height()))); });
     BuildLanguageMenu();
+    BuildRunMenu();
+}
+
+void MainWindow::BuildRunMenu()
+{
+    const RunSettings run = runSettings();
+    auto* group = new QActionGroup(jobsMenu_);
+    const int processors = platform::UsableProcessorCount();
+    for (int jobs = 0; jobs <= processors; ++jobs) {
+        QAction* action = jobsMenu_->addAction(QString::number(jobs), this, [this, jobs] {
+            RunSettings changed = runSettings();
+            changed.jobs = jobs;
+            WriteRunSettings(setup_.settings, changed);
+        });
+        action->setCheckable(true);
+        action->setChecked(jobs == run.jobs || (jobs == 0 && run.jobs > processors));
+        group->addAction(action);
+        if (jobs == 0)
+            automaticJobsAction_ = action;
+    }
+    copyFittingAction_->setChecked(run.copyFitting);
 }
 
 void MainWindow::BuildLanguageMenu()
@@ -365,6 +398,9 @@ void MainWindow::ApplyTexts()
     removeAllAction_->setText(Main("strRemoveAllInfo", "Clear Flash(swf) file list"));
     helpAction_->setText(Main("strHelpInfo", "&Help"));
     languageMenu_->setTitle(Main("strLanguageInfo", "Language"));
+    jobsMenu_->setTitle(Main("strTasksAtOnceInfo", "Tasks at once"));
+    automaticJobsAction_->setText(Main("strTasksAutomaticInfo", "Automatic"));
+    copyFittingAction_->setText(Main("strCopyFittingInfo", "Copy streams that already fit"));
     discoraAction_->setText(Main("strDiscoraInfo", "Discora"));
     playerAction_->setText(Main("strMediaplayerInfo", "Media player"));
     aboutAction_->setText(Main("strAboutInfo", "About"));
@@ -789,7 +825,7 @@ void MainWindow::ShowProperties(int row)
     const ConversionTask* task = tasks_.Get(row);
     if (!task)
         return;
-    PropertiesDialog dialog(*task, this);
+    PropertiesDialog dialog(*task, this, runSettings().copyFitting);
     dialog.exec();
 }
 

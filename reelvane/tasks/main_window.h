@@ -5,6 +5,7 @@
 // (SetConverting, ShowRunStatus).
 
 #include "platform/settings_store.h"
+#include "reelvane/conversion/run_settings.h"
 #include "reelvane/frame/startup_settings.h"
 #include "reelvane/profiles/profile_file.h"
 #include "reelvane/tasks/task_list.h"
@@ -74,6 +75,8 @@ public:
     QMenu* addMenu() const { return addMenu_; }
     QMenu* contextMenu() const { return contextMenu_; }
     QMenu* settingsMenu() const { return settingsMenu_; }
+    // "Tasks at once" and "Copy streams that already fit", as the settings menu keeps them.
+    RunSettings runSettings() const { return ReadRunSettings(setup_.settings); }
     TextProgressBar* progressBar() const { return progress_; }
     // The selected rows, in order.
     QList<int> SelectedRows() const;
@@ -108,6 +111,7 @@ private:
     void BuildMenus();
     void ApplyTexts();
     void BuildLanguageMenu();
+    void BuildRunMenu();
     void LoadChosenProfileAtStart();
     void FillSplitChoices();
     void OfferRecovery();
@@ -173,6 +177,9 @@ private:
     QMenu* removeMenu_;
     QMenu* settingsMenu_;
     QMenu* languageMenu_;
+    QMenu* jobsMenu_;
+    QAction* automaticJobsAction_;
+    QAction* copyFittingAction_;
     QAction* addFilesAction_;
     QAction* addFolderAction_;
     QAction* listAddAction_;

@@ -42,6 +42,9 @@ void RunController::Start()
     request.outputFolder = window_.outputFolder();
     request.merge = window_.mergeIntoOne();
     request.programFolder = programFolder_;
+    const RunSettings run = window_.runSettings();
+    request.jobs = run.jobs;
+    request.copyFitting = run.copyFitting;
 
     thread_ = new QThread(this);
     auto* worker = new RunWorker(std::move(request));

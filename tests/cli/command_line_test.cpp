@@ -1,5 +1,6 @@
 // The command line as a script uses it: the real program, real clips, exit codes and JSON lines.
 #include "platform/process_runner.h"
+#include "tests/media/fitting_media.h"
 #include "tests/media/media_facts.h"
 #include "tests/media/test_media.h"
 #include "tests/platform/temp_folder.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <poll.h>
+#include <set>
 #include <sstream>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -206,12 +208,12 @@ TEST(CommandLine, InterruptStopsTheRunCleanly)
     const std::string slow = WriteSlowProfile(folder);
     const std::string clip = testmedia::SizedClipPath(2, 320, 240);
     bool sent = false;
-    Result r =
-        RunReelvane(folder, {"--convert", "--profile", slow, "--output", folder.path("out"), "--json", clip, clip},
-                    [&](const std::string& line, platform::ChildProcess& child) {
-                        if (!sent && line.find("\"progress\"") != std::string::npos)
-                            sent = child.Signal(SIGINT);
-                    });
+    Result r = RunReelvane(
+        folder, {"--convert", "--profile", slow, "--output", folder.path("out"), "--jobs", "1", "--json", clip, clip},
+        [&](const std::string& line, platform::ChildProcess& child) {
+            if (!sent && line.find("\"progress\"") != std::string::npos)
+                sent = child.Signal(SIGINT);
+        });
     ASSERT_TRUE(sent) << r.out;
     EXPECT_EQ(r.code, 1);
     std::vector<json> tasks = Events(r, "task");
@@ -220,6 +222,37 @@ TEST(CommandLine, InterruptStopsTheRunCleanly)
     EXPECT_EQ(tasks[1]["state"], "not started");
     EXPECT_EQ(Events(r, "end").at(0)["cancelled"], true);
     EXPECT_TRUE(fs::is_empty(folder.path("out")));
+}
+
+TEST(CommandLine, TaskEventsSayPerStreamWhetherItIsCopiedAndJobsRunSideBySide)
+{
+    TempFolder folder;
+    const std::string fitting = testmedia::FittingClipPath(testmedia::FittingClip::Mp4Main);
+    const std::string profile = "h264mp4.ini:H.264 MP4 Video";
+    EXPECT_EQ(RunReelvane(folder, {"--convert", "--jobs", "0", fitting}).code, 2);
+    EXPECT_EQ(RunReelvane(folder, {"--convert", "--jobs", "two", fitting}).code, 2);
+
+    for (const char* choice : {"--copy-fitting", "--re-encode"}) {
+        SCOPED_TRACE(choice);
+        const std::string out = folder.path(std::string("out") + choice);
+        Result r = RunReelvane(folder, {"--convert", "--profile", profile, "--output", out, "--jobs", "2", choice,
+                                        "--json", fitting, fitting});
+        ASSERT_EQ(r.code, 0) << r.out;
+        std::vector<json> tasks = Events(r, "task");
+        ASSERT_EQ(tasks.size(), 2u) << r.out;
+        std::set<std::string> outputs;
+        for (const json& task : tasks) {
+            outputs.insert(task["output"].get<std::string>());
+            ASSERT_EQ(task["streams"].size(), 2u) << task;
+            EXPECT_EQ(task["streams"][0]["kind"], "video");
+            EXPECT_EQ(task["streams"][1]["kind"], "audio");
+            for (const json& stream : task["streams"]) {
+                EXPECT_EQ(stream["action"], choice == std::string("--copy-fitting") ? "copy" : "encode") << stream;
+                EXPECT_FALSE(stream["reason"].get<std::string>().empty());
+            }
+        }
+        EXPECT_EQ(outputs.size(), 2u); // two names, though both tasks share the source's
+    }
 }
 
 TEST(CommandLine, ListsTheCatalogueAndAnswersHelpAndVersion)

@@ -43,6 +43,13 @@ TEST(ConversionProbe, TracksOfAMatroskaFile)
     EXPECT_NE(p.informationText.find("\r\nSubtitle: ass"), std::string::npos);
     EXPECT_EQ(p.videoText.rfind("Video: h264", 0), 0u);
     EXPECT_EQ(p.videoText.substr(p.videoText.size() - 2), "\r\n");
+    // The facts follow the stream array one for one.
+    ASSERT_EQ(p.facts.size(), p.streams.size());
+    for (std::size_t i = 0; i < p.facts.size(); ++i) {
+        EXPECT_EQ(p.facts[i].index, static_cast<int32_t>(i));
+        EXPECT_EQ(p.facts[i].kind, p.streams[i].kind);
+    }
+    EXPECT_STREQ(p.facts[2].language, "ger");
 }
 
 TEST(ConversionProbe, UnreadableFileSaysSo)
@@ -52,6 +59,7 @@ TEST(ConversionProbe, UnreadableFileSaysSo)
     EXPECT_EQ(ProbeSource(testmedia::ClipPath(Clip::NotMedia), 0, p), kProbeUnreadable);
     EXPECT_EQ(p.informationText, "Cannot open the file");
     EXPECT_TRUE(p.streams.empty());
+    EXPECT_TRUE(p.facts.empty());
     EXPECT_EQ(p.mediaInfo.streamCount, 0);
 }
 

@@ -98,7 +98,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
     const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
-                                                                       {"MAIN_DLG", 75},
+                                                                       {"MAIN_DLG", 78},
                                                                        {"OPTION_DLG", 11},
                                                                        {"OPTION_AUDIO_DLG", 14},
                                                                        {"OPTION_VIDEO_DLG", 13},
@@ -108,10 +108,10 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"NEWPROFILE_DLG", 6},
                                                                        {"AUDIO_DLG", 3},
                                                                        {"SUBTITLE_DLG", 11},
-                                                                       {"FILEINFO_DLG", 7},
+                                                                       {"FILEINFO_DLG", 12},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},
-                                                                       {"RUN_INFO", 23},
+                                                                       {"RUN_INFO", 51},
                                                                        {"EXTRACT_DLG", 1},
                                                                        {"SUBTITLE_STYLE_DLG", 18}};
     std::vector<std::pair<std::string, std::size_t>> actual;

@@ -289,6 +289,10 @@ void MainWindowTest::UserPath()
         QCOMPARE(dialog->findChild<QLineEdit*>("length")->text(), QString("00:00:02"));
         QCOMPARE(dialog->findChild<QPlainTextEdit*>("audio")->toPlainText().count('\n'), 1);
         QVERIFY(dialog->findChild<QPlainTextEdit*>("video")->toPlainText().contains("320x240"));
+        // What a run would do with each chosen stream, and why.
+        const QString plan = dialog->findChild<QPlainTextEdit*>("streamPlan")->toPlainText();
+        QCOMPARE(plan.count('\n'), 1);
+        QVERIFY2(plan.contains("Audio 1: encode (the codec ac3 is not the profile's aac)"), qPrintable(plan));
     });
     QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {}, rowRect.center());
     QTest::mouseDClick(window.view()->viewport(), Qt::LeftButton, {}, rowRect.center());
@@ -538,6 +542,11 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
         MainWindow window(sandbox.Setup(), host);
         RunController run(window, host, sandbox.program());
         QSignalSpy ended(&run, &RunController::runEnded);
+        // One task at a time from the settings menu, so that the bar shows each task reach 100 %.
+        auto* jobs = window.settingsMenu()->findChild<QMenu*>("jobsMenu");
+        [&] { QVERIFY(jobs && jobs->actions().size() >= 2); }();
+        jobs->actions()[1]->trigger();
+        [&] { QCOMPARE(window.runSettings().jobs, 1); }();
         window.show();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(&window)); }();
         QPushButton* convert = ButtonNamed(window, "convertButton");
