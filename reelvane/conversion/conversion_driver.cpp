@@ -79,6 +79,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
     }
 
     converting_ = true;
+    // What killed runs left in the folders this run writes to.
     std::set<std::string> folders{request.outputFolder};
     for (const ConversionTask& task : request.tasks)
         if (IsPlainExtension(task.settings.TargetType))

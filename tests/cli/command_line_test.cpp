@@ -580,3 +580,31 @@ TEST(CommandLine, ProfileWordsWriteNothingButTheOutput)
     ASSERT_EQ(kept.code, 0) << kept.out;
     EXPECT_EQ(Events(kept, "task").at(0)["state"], "finished");
 }
+
+// A file name whose bytes are not UTF-8 reads back exactly from the JSON lines: its hexadecimal
+// bytes come beside the text with its U+FFFD.
+TEST(CommandLine, JsonPathsKeepBytesThatAreNotUtf8)
+{
+    TempFolder folder;
+    const std::string clip = testmedia::SizedClipPath(2, 320, 240);
+    const std::string source = folder.path("clip-\xFF\xFE" + fs::path(clip).extension().string());
+    fs::copy_file(clip, source);
+    Result r = RunReelvane(folder, {"--convert", "--profile", "mp4.ini:MP4 Video", "--output", folder.path("out"),
+                                    "--json", source});
+    ASSERT_EQ(r.code, 0) << r.out;
+    auto bytes = [](const json& event, const std::string& key) {
+        const std::string hex = event.value(key + "Bytes", "");
+        std::string decoded;
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+            decoded += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        return decoded;
+    };
+    const json task = Events(r, "task").at(0);
+    EXPECT_EQ(bytes(task, "source"), source) << task;
+    const std::string output = bytes(task, "output");
+    EXPECT_EQ(output, folder.path("out/clip-\xFF\xFE.mp4")) << task;
+    EXPECT_TRUE(fs::is_regular_file(output));
+    for (const json& progress : Events(r, "progress"))
+        EXPECT_EQ(bytes(progress, "output"), output);
+    EXPECT_FALSE(Events(r, "end").at(0).contains("discBytes"));
+}
