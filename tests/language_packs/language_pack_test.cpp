@@ -98,7 +98,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
     const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
-                                                                       {"MAIN_DLG", 75},
+                                                                       {"MAIN_DLG", 77},
                                                                        {"OPTION_DLG", 11},
                                                                        {"OPTION_AUDIO_DLG", 14},
                                                                        {"OPTION_VIDEO_DLG", 13},
