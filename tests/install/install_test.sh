@@ -80,6 +80,10 @@ grep -q "^flv.ini:Install Check" "$work/profiles.txt" || fail "the saved profile
 run --convert "$work/clip.mkv" >/dev/null || fail "the conversion failed"
 format=$(ffprobe -v error -show_entries format=format_name -of csv=p=0 "$home/Videos/Reelvane/clip.flv")
 [[ "$format" == flv ]] || fail "the output is $format"
+# A disc profile: the authoring and image libraries are loaded by name from the private folder.
+run --convert --profile "blu-ray_h264.ini:Blu-ray H.264 (1080i, 25 fps)" --output "$home/disc" "$work/clip.mkv" \
+  >"$work/disc.txt" || fail "the Blu-ray conversion failed: $(cat "$work/disc.txt")"
+[[ -s "$home/disc/clip.iso" ]] || fail "no disc image: $(cat "$work/disc.txt")"
 
 # A folder the user cannot write is reported, not passed over.
 mkdir -p "$work/locked" && chmod 555 "$work/locked"

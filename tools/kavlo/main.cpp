@@ -22,8 +22,8 @@ constexpr char kUsage[] = "Usage: kavlo show\n"
                           "       kavlo --help | --version\n"
                           "Rebuilds a converted MOV file in the layout of a camera's own clips.\n"
                           "  show      open the window\n"
-                          "  TARGET    the converted file; TEMPLATE a clip of the camera; OUTPUT the new file,\n"
-                          "            which must not exist yet\n"
+                          "  TARGET    the converted file; TEMPLATE a clip of the camera; OUTPUT the file\n"
+                          "            written, replaced only once the new content is complete\n"
                           "Exit status: 0 converted, 1 failed, 2 usage error.\n";
 
 // Batch runs show their messages in boxes on a desktop and on standard error elsewhere.
