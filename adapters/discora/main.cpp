@@ -75,6 +75,10 @@ bool SaveImage(const std::string& image, const std::string& target, bool keepSou
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("discora %s\n", REELVANE_VERSION);
+        return 0;
+    }
     Parsed parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.options.help) {
         std::fputs(UsageText().c_str(), stdout);

@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kUsage[] = "Usage: qlm [FILE]\n"
+                          "       qlm --help | --version\n"
                           "Opens FILE in the desktop's media player; without a file, starts the player.\n";
 
 std::vector<std::string> ApplicationFolders()
@@ -84,6 +85,10 @@ bool StartDefaultPlayer()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("qlm %s\n", REELVANE_VERSION);
+        return 0;
+    }
     if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))) {
         std::fputs(kUsage, argc > 2 ? stderr : stdout);
         return argc > 2 ? 2 : 0;

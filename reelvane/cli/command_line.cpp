@@ -3,6 +3,7 @@
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "platform/system_language.h"
+#include "reelvane/cli/save_profile.h"
 #include "reelvane/cli/terminal_observer.h"
 #include "reelvane/conversion/conversion_driver.h"
 #include "reelvane/conversion/run_settings.h"
@@ -10,7 +11,7 @@
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
 #include "reelvane/frame/startup_settings.h"
-#include "reelvane/profiles/profile_file.h"
+#include "reelvane/profiles/profile_folders.h"
 #include "reelvane/tasks/desktop_session.h"
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/task_rules.h"
@@ -34,6 +35,8 @@ namespace {
 constexpr char kUsage[] =
     "Usage: reelvane                       start the window\n"
     "       reelvane --convert [OPTIONS] FILES...\n"
+    "       reelvane --save-profile-as NAME [--profile FILE.ini:SECTION]\n"
+    "                                    save the profile under a new name and choose it\n"
     "       reelvane --list-profiles | --help | --version\n"
     "\n"
     "  --profile FILE.ini:SECTION   the profile (a section alone when only one file has it);\n"
@@ -91,13 +94,13 @@ struct ProfileChoice {
 // "FILE.ini:SECTION", or a section that only one profile file has.
 std::optional<ProfileChoice> FindProfile(const std::string& text, std::string& problem)
 {
-    const std::string folder = ProfileFolder();
+    const ProfileFolders folders = UserProfileFolders();
     std::string lower = text;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (std::size_t at = lower.find(".ini:"); at != std::string::npos) {
         std::string file = text.substr(0, at + 4);
-        std::string path = file.find('/') == std::string::npos ? folder + file : file;
+        std::string path = file.find('/') == std::string::npos ? folders.PathOf(file) : file;
         std::string section = text.substr(at + 5);
         for (const std::string& name : ProfileSectionNames(path))
             if (SameText(name, section))
@@ -106,10 +109,10 @@ std::optional<ProfileChoice> FindProfile(const std::string& text, std::string& p
         return std::nullopt;
     }
     std::vector<ProfileChoice> found;
-    for (const std::string& file : ListProfileFiles(folder))
-        for (const std::string& name : ProfileSectionNames(folder + file))
+    for (const std::string& file : folders.Files())
+        for (const std::string& name : ProfileSectionNames(folders.PathOf(file)))
             if (SameText(name, text))
-                found.push_back({folder + file, name});
+                found.push_back({folders.PathOf(file), name});
     if (found.size() == 1)
         return found.front();
     if (found.empty())
@@ -147,11 +150,11 @@ std::optional<std::vector<int>> TrackNumbers(const std::string& text)
 
 int ListProfiles()
 {
-    const std::string folder = ProfileFolder();
-    for (const std::string& file : ListProfileFiles(folder))
-        for (const std::string& section : ProfileSectionNames(folder + file)) {
+    const ProfileFolders folders = UserProfileFolders();
+    for (const std::string& file : folders.Files())
+        for (const std::string& section : ProfileSectionNames(folders.PathOf(file))) {
             ProfileSettings s = EmptyProfileSettings();
-            ReadProfile(section, s, folder + file);
+            ReadProfile(section, s, folders.PathOf(file));
             std::printf("%s:%s\t%s\n", file.c_str(), section.c_str(), s.FormatHint);
         }
     return 0;
@@ -172,25 +175,31 @@ struct Arguments {
     std::vector<std::string> files;
 };
 
+// The chosen profile, or the one named; false (with the problem) when none is found.
+bool PickProfile(const std::string& named, ProfileSettings& profile, std::string& problem)
+{
+    if (named.empty()) {
+        LoadChosenProfile(UserProfileFolders(), profile);
+        return true;
+    }
+    auto choice = FindProfile(named, problem);
+    if (!choice)
+        return false;
+    ReadProfile(choice->section, profile, choice->path);
+    SetText(profile.iniPath, choice->path);
+    return true;
+}
+
 int Convert(const Arguments& a)
 {
     platform::SettingsStore settings;
-    const std::string programFolder = platform::ProgramFolder();
     const StartupSettings startup =
-        LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId());
+        LoadStartupSettings(settings, platform::DataFolder(), Languages(), platform::SystemLanguageId());
 
     ProfileSettings profile = EmptyProfileSettings();
-    OutputDefault remembered = ReadOutputDefault(ProfileFolder());
-    if (a.profile.empty()) {
-        LoadChosenProfile(ProfileFolder(), profile);
-    } else {
-        std::string problem;
-        auto choice = FindProfile(a.profile, problem);
-        if (!choice)
-            return Usage(problem);
-        ReadProfile(choice->section, profile, choice->path);
-        SetText(profile.iniPath, choice->path);
-    }
+    OutputDefault remembered = ReadOutputDefault(UserProfileFolders().ChoiceReadFolder());
+    if (std::string problem; !PickProfile(a.profile, profile, problem))
+        return Usage(problem);
     if (!profile.TargetType[0])
         return Usage("The profile " + std::string(profile.profileName) + " names no output type.");
 
@@ -296,6 +305,15 @@ int RunCommandLine(int argc, char** argv)
     }
     if (first == "--list-profiles")
         return ListProfiles();
+    if (first == "--save-profile-as") {
+        if (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--profile") == 0)) {
+            ProfileSettings picked = EmptyProfileSettings();
+            if (std::string problem; !PickProfile(argc == 5 ? argv[4] : "", picked, problem))
+                return Usage(problem);
+            return SaveProfileAs(argv[2], picked);
+        }
+        return Usage("--save-profile-as takes a name and, optionally, --profile FILE.ini:SECTION.");
+    }
     if (first != "--convert")
         return first.starts_with("-") ? Usage("Unknown option " + first) : -1;
 

@@ -126,7 +126,7 @@ void TerminalObserver::TaskFinished(const TaskReport& report)
             streams.append(QJsonObject{{"index", stream.index},
                                        {"kind", stream.kind == VEXEN_KIND_VIDEO ? "video" : "audio"},
                                        {"action", stream.action == StreamAction::Copy ? "copy" : "encode"},
-                                       {"reason", Text(stream.reason)}});
+                                       {"reason", QString::fromStdString(stream.reason)}});
         if (!streams.isEmpty())
             object.insert("streams", streams);
         PrintJson(object);

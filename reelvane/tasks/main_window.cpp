@@ -2,10 +2,12 @@
 
 #include "adapters/skivo/skivo.h"
 #include "platform/processor_count.h"
+#include "platform/program_folder.h"
 #include "reelvane/conversion/properties_dialog.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
+#include "reelvane/frame/qt_translations.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/split_size_dialog.h"
@@ -79,7 +81,7 @@ MainWindow::MainWindow(WindowSetup setup, WindowHost& host, QWidget* parent)
     setObjectName("MainWindow");
     setWindowIcon(ProgramIcon());
     setWindowTitle(kProductTitle);
-    rememberedFolder_ = Q(setup_.programFolder);
+    rememberedFolder_ = Q(platform::UserVideosFolder());
     BuildControls();
     BuildMenus();
     LoadChosenProfileAtStart();
@@ -208,7 +210,7 @@ void MainWindow::BuildControls()
     for (QToolButton* button : {banner_, updateButton_, settingsButton_})
         button->setFocusPolicy(Qt::StrongFocus);
 
-    const QString productPage = Q(ProductPage(setup_.programFolder));
+    const QString productPage = Q(ProductPage(setup_.dataFolder));
     connect(banner_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
     connect(updateButton_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
     connect(selector_, &ProfileSelector::profilePicked, this, &MainWindow::ProfilePicked);
@@ -271,7 +273,7 @@ void MainWindow::BuildMenus()
     settingsMenu_ = new QMenu(this);
     settingsMenu_->setObjectName("settingsMenu");
     helpAction_ =
-        settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.programFolder))); });
+        settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.dataFolder))); });
     helpAction_->setShortcut(Qt::Key_F1);
     settingsMenu_->addSeparator();
     languageMenu_ = settingsMenu_->addMenu(QString());
@@ -336,6 +338,7 @@ void MainWindow::BuildLanguageMenu()
     for (std::size_t i = 0; i < packs.size() && i < 200; ++i) {
         QAction* action = languageMenu_->addAction(Q(packs[i].name), this, [this, i] {
             Languages().SelectLanguageByIndex(i);
+            SwitchQtTranslations(Languages().CurrentLanguageFile());
             setup_.settings.WriteString("language", Languages().CurrentLanguageName());
             ApplyTexts();
         });
@@ -426,8 +429,8 @@ void MainWindow::ApplyTexts()
 
 void MainWindow::LoadChosenProfileAtStart()
 {
-    selector_->FinishCatalogue(BuildCatalogue(setup_.programFolder + "/ini/"));
-    outputDefault_ = LoadChosenProfile(setup_.programFolder + "/ini/", current_);
+    selector_->FinishCatalogue(BuildCatalogue(setup_.profiles));
+    outputDefault_ = LoadChosenProfile(setup_.profiles, current_);
     selector_->SelectProfile(outputDefault_.profileFile, outputDefault_.profileName);
     FillSplitChoices();
 }
@@ -456,7 +459,7 @@ void MainWindow::StartUp(const QStringList& files)
         QTimer::singleShot(50, this, [this] {
             setup_.startup.firstUse = 1;
             setup_.settings.WriteInt("firstuse", 1);
-            host_.OpenExternal(Q(ProductPage(setup_.programFolder)));
+            host_.OpenExternal(Q(ProductPage(setup_.dataFolder)));
         });
 }
 
@@ -509,7 +512,7 @@ void MainWindow::AddFiles(const QStringList& paths)
 
 void MainWindow::AddFilesCommand()
 {
-    const QString filter = "MKV files (*.mkv *.mka)";
+    const QString filter = "MKV files (*.mkv *.mka);;" + Main("strAllFilesInfo", "All files") + " (*)";
     const QStringList files =
         host_.ChooseFiles(this, Main("strAddFileInfo", "Add file(s)..."), rememberedFolder_, filter);
     if (files.isEmpty())
@@ -640,11 +643,12 @@ void MainWindow::ProfilePicked(int)
     const ProfileEntry picked = selector_->CurrentProfile();
     if (picked.profileName.empty())
         return;
-    const std::string folder = setup_.programFolder + "/ini/";
-    WriteOutputDefault(folder, picked.fileName, picked.profileName, 1);
-    ReadProfile(picked.profileName, current_, folder + picked.fileName);
-    SetText(current_.iniPath, folder + picked.fileName);
-    outputDefault_ = ReadOutputDefault(folder);
+    const std::string path = setup_.profiles.PathOf(picked.fileName);
+    if (!setup_.profiles.RememberChoice(picked.fileName, picked.profileName, 1))
+        host_.ShowMessage(this, Q(setup_.profiles.ChoiceFailedText()));
+    ReadProfile(picked.profileName, current_, path);
+    SetText(current_.iniPath, path);
+    outputDefault_ = ReadOutputDefault(setup_.profiles.ChoiceReadFolder());
     FillSplitChoices();
 
     const int row = SingleSelectedRow();
@@ -832,7 +836,7 @@ void MainWindow::ShowProperties(int row)
 void MainWindow::ShowAbout()
 {
     AboutDialog about(
-        Q(setup_.programFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
+        Q(setup_.dataFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
     about.exec();
 }
 

@@ -7,7 +7,7 @@
 #include "platform/settings_store.h"
 #include "reelvane/conversion/run_settings.h"
 #include "reelvane/frame/startup_settings.h"
-#include "reelvane/profiles/profile_file.h"
+#include "reelvane/profiles/profile_folders.h"
 #include "reelvane/tasks/task_list.h"
 #include "reelvane/tasks/task_list_store.h"
 
@@ -34,7 +34,9 @@ class TextProgressBar;
 class WindowHost;
 
 struct WindowSetup {
-    std::string programFolder;
+    std::string programFolder; // the burner and the player
+    std::string dataFolder;    // the help pages
+    ProfileFolders profiles;
     platform::SettingsStore settings;
     StartupSettings startup;
     TaskListStore recovery;

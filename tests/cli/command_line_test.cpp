@@ -32,11 +32,15 @@ struct Result {
     std::vector<json> lines; // the JSON objects of the output
 };
 
-// Runs reelvane with its settings in `folder`; `onLine` sees each output line as it comes.
+// Runs reelvane with its settings, saved profiles and videos folder in `folder`; `onLine` sees
+// each output line as it comes.
 Result RunReelvane(const TempFolder& folder, const std::vector<std::string>& arguments,
                    const std::function<void(const std::string&, platform::ChildProcess&)>& onLine = {})
 {
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", folder.path("home").c_str(), 1);
     setenv("XDG_CONFIG_HOME", folder.path("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", folder.path("data").c_str(), 1);
     platform::ChildProcess child;
     platform::ProcessOptions options;
     options.pipeStdout = true;
@@ -72,6 +76,8 @@ Result RunReelvane(const TempFolder& folder, const std::vector<std::string>& arg
     }
     result.code = child.Wait();
     unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", home.c_str(), 1);
     return result;
 }
 

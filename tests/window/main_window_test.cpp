@@ -68,6 +68,8 @@ public:
                      "nVideoBitRateLevel=3.000000", "nVideoBitRateLevel=6.000000");
         root_.write("program/ini/mkv.ini", mkv);
         root_.write("program/ini/mine.ini", "[A]\nTargetType=avi\nnVideoBitRateLevel=1.0\n[B]\nTargetType=webm\n");
+        fs::create_directories(root_.path("config"));
+        root_.write("config/user-dirs.dirs", "XDG_VIDEOS_DIR=\"" + root_.path("videos") + "\"\n");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root_.path("config")));
         qputenv("XDG_STATE_HOME", QByteArray::fromStdString(root_.path("state")));
     }
@@ -76,10 +78,17 @@ public:
     {
         platform::SettingsStore settings;
         StartupSettings startup = LoadStartupSettings(settings, program_, Languages(), kEnglishUs);
-        return {program_, settings, startup, TaskListStore()};
+        return {program_,
+                program_,
+                {program_ + "/ini/", root_.path("data") + "/quillon/ini/", root_.path("config") + "/quillon/"},
+                settings,
+                startup,
+                TaskListStore()};
     }
 
     const std::string& program() const { return program_; }
+    // The default output folder: the videos folder of the sandbox's user-dirs.dirs.
+    std::string output() const { return root_.path("videos") + "/Reelvane"; }
     std::string path(const std::string& name) const { return root_.path(name); }
     std::string recoveryFile() const { return root_.path("state") + "/quillon/tasks.json"; }
 
@@ -196,7 +205,7 @@ void MainWindowTest::UserPath()
 
     // First start: the defaults are written back, the Add menu opens and the product page once.
     platform::SettingsStore settings;
-    QCOMPARE(Q(*settings.ReadString("ConvertDir")), Q(sandbox.program() + "/output/"));
+    QCOMPARE(Q(*settings.ReadString("ConvertDir")), Q(sandbox.output() + "/"));
     QCOMPARE(Q(*settings.ReadString("language")), QString("English"));
     QTRY_VERIFY(window.addMenu()->isVisible());
     window.addMenu()->hide();
@@ -212,13 +221,14 @@ void MainWindowTest::UserPath()
     const QString anamorphic = Q(testmedia::ClipPath(Clip::Anamorphic));
     host.files = {tracks, audio};
     window.addMenu()->actions().at(0)->trigger();
-    QCOMPARE(host.fileDialogFolder, Q(sandbox.program()));
-    QVERIFY(host.fileDialogFilter.contains("*.mkv"));
+    // The file dialog starts in the videos folder and offers the Matroska files first, then all.
+    QCOMPARE(host.fileDialogFolder, Q(sandbox.path("videos")));
+    QCOMPARE(host.fileDialogFilter.split(";;"), QStringList({"MKV files (*.mkv *.mka)", "All files (*)"}));
     Drop(window, {anamorphic, Q(sandbox.path("notes.avi"))});
     QCOMPARE(window.taskModel()->rowCount(), 3);
     QCOMPARE(window.SelectedRows(), QList<int>{2});
 
-    const QString output = Q(sandbox.program() + "/output/");
+    const QString output = Q(sandbox.output() + "/");
     const QStringList names = {"tracks", "audio_only", "anamorphic"};
     for (int row = 0; row < 3; ++row) {
         QCOMPARE(Cell(window, row, TaskTableModel::OriginalLengthColumn), QString("00:00:02"));
@@ -256,8 +266,12 @@ void MainWindowTest::UserPath()
     for (int row = 0; row < 3; ++row)
         QCOMPARE(Cell(window, row, TaskTableModel::DestinationColumn), names[row] + ".mkv");
     QCOMPARE(window.tasks().Get(0)->settings.nVideoDefaultBitRate, 450);
-    QCOMPARE(Q(platform::ini::ReadString(sandbox.program() + "/ini/tvcdef.ini", "OUTPUT_DEFAULT", "outputinifile")),
+    // The pick is the user's: the shipped choice stays as it was.
+    QCOMPARE(Q(platform::ini::ReadString(sandbox.path("config") + "/quillon/tvcdef.ini", "OUTPUT_DEFAULT",
+                                         "outputinifile")),
              QString("mkv.ini"));
+    QCOMPARE(Q(platform::ini::ReadString(sandbox.program() + "/ini/tvcdef.ini", "OUTPUT_DEFAULT", "outputinifile")),
+             QString("mp4.ini"));
 
     // Up and down follow the rows; the ends stay where they are.
     QPushButton* up = ButtonNamed(window, "upButton");
@@ -406,7 +420,7 @@ void MainWindowTest::OutputFolderAndMenus()
     QPushButton* change = ButtonNamed(window, "changeFolderButton");
 
     // The same folder again, even without its trailing slash, changes nothing and asks nothing.
-    host.folder = Q(sandbox.program() + "/output");
+    host.folder = Q(sandbox.output());
     change->click();
     QVERIFY(host.questions.isEmpty());
     std::filesystem::create_directories(sandbox.path("elsewhere"));
@@ -536,7 +550,7 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
 {
     namespace fs = std::filesystem;
     Sandbox sandbox;
-    fs::create_directories(sandbox.program() + "/output");
+    fs::create_directories(sandbox.output());
     ScriptedHost host;
     auto convertWith = [&](const QStringList& files, bool cancel) {
         MainWindow window(sandbox.Setup(), host);
@@ -572,14 +586,14 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
     QCOMPARE(done.value(0).toBool(), true);
     QCOMPARE(done.value(1).toInt(), 2);
     QCOMPARE(highest, 100);
-    QVERIFY(fs::exists(sandbox.program() + "/output/tracks.mp4"));
-    QVERIFY(fs::exists(sandbox.program() + "/output/anamorphic.mp4"));
+    QVERIFY(fs::exists(sandbox.output() + "/tracks.mp4"));
+    QVERIFY(fs::exists(sandbox.output() + "/anamorphic.mp4"));
     QCOMPARE(host.shown.size(), 1);
 
     // A long clip cancelled once its progress shows: the run ends cancelled and leaves no file.
     auto [cancelled, ignored] = convertWith({Q(testmedia::SizedClipPath(30, 640, 480))}, true);
     QCOMPARE(cancelled.value(3).toBool(), true);
-    for (const auto& entry : fs::directory_iterator(sandbox.program() + "/output"))
+    for (const auto& entry : fs::directory_iterator(sandbox.output()))
         QVERIFY2(entry.path().filename().string().find("sized") == std::string::npos, entry.path().c_str());
 }
 
