@@ -1,6 +1,7 @@
 #include "reelvane/conversion/argument_builder.h"
 
 #include "reelvane/conversion/checked_format.h"
+#include "reelvane/conversion/source_shape.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -30,13 +31,11 @@ constexpr NamedSize kSizes[] = {
 
 std::string FrameSizeText(const ProfileSettings& s)
 {
-    int option = s.nVideoRiszeOption;
-    int width = option == 9 ? RoundUp16(s.nVideoCustomSizeX) : kSizes[option].width;
-    int height = option == 9 ? RoundUp16(s.nVideoCustomSizeY) : kSizes[option].height;
+    FrameSize frame = *NominalFrameSize(s);
     if (s.bVideoEnablePad) // the padded picture keeps the nominal frame
-        return FormatText("%dx%d", width - s.nVideoPadLeft - s.nVideoPadRight,
-                          height - s.nVideoPadTop - s.nVideoPadBottom);
-    return option == 9 ? FormatText("%dx%d", width, height) : kSizes[option].name;
+        return FormatText("%dx%d", frame.width - s.nVideoPadLeft - s.nVideoPadRight,
+                          frame.height - s.nVideoPadTop - s.nVideoPadBottom);
+    return s.nVideoRiszeOption == 9 ? FormatText("%dx%d", frame.width, frame.height) : kSizes[s.nVideoRiszeOption].name;
 }
 
 bool IsAuto(const char* codec)
@@ -81,6 +80,16 @@ std::string SplitValue(const SplitRule& split)
 }
 
 } // namespace
+
+std::optional<FrameSize> NominalFrameSize(const ProfileSettings& s)
+{
+    int option = s.nVideoRiszeOption;
+    if (option < 1 || option > 11)
+        return std::nullopt;
+    if (option == 9)
+        return FrameSize{RoundUp16(s.nVideoCustomSizeX), RoundUp16(s.nVideoCustomSizeY)};
+    return FrameSize{kSizes[option].width, kSizes[option].height};
+}
 
 std::size_t AppendParaWords(EngineArguments& arguments, const std::string& para, const SplitRule& split)
 {
@@ -165,7 +174,11 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
         a.AddPath("SubTitleHook -f " + task.subtitlePath);
     }
     AppendParaWords(a, s.Para, split);
-    BuildEngineOptions(a, s);
+    ProfileSettings shaped = s;
+    KeepDisplayedShape(task.probed, shaped);
+    BuildEngineOptions(a, shaped);
+    for (const std::string& word : SourceTimingWords(task.probed, s))
+        a.Add(word);
     if (!s.bDisableVideo && task.probed.mediaInfo.videoIndex >= 0)
         a.Add("-map"), a.Add(FormatText("0:%d", task.probed.mediaInfo.videoIndex));
 

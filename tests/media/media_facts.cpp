@@ -2,6 +2,7 @@
 
 #include "platform/process_runner.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
@@ -19,6 +20,18 @@ int64_t NumberField(const nlohmann::json& object, const char* key)
 }
 
 } // namespace
+
+double StreamFacts::DisplayedShape() const
+{
+    if (width <= 0 || height <= 0)
+        return 0.0;
+    double pixel = 1.0;
+    int num = 0, den = 0;
+    if (std::sscanf(sampleAspect.c_str(), "%d:%d", &num, &den) == 2 && num > 0 && den > 0)
+        pixel = static_cast<double>(num) / den;
+    double shape = width * pixel / height;
+    return rotation % 180 != 0 ? 1.0 / shape : shape;
+}
 
 int FileFacts::Count(const std::string& type) const
 {
@@ -65,9 +78,28 @@ std::optional<FileFacts> ProbeFile(const std::string& path)
         s.displayAspect = stream.value("display_aspect_ratio", "");
         s.frameRate = stream.value("avg_frame_rate", "");
         s.level = static_cast<int>(NumberField(stream, "level"));
+        s.sampleAspect = stream.value("sample_aspect_ratio", "");
+        s.fieldOrder = stream.value("field_order", "");
+        if (stream.contains("side_data_list"))
+            for (const nlohmann::json& side : stream["side_data_list"])
+                if (side.contains("rotation"))
+                    s.rotation = static_cast<int>(NumberField(side, "rotation"));
+        if (stream.contains("tags")) {
+            s.language = stream["tags"].value("language", "");
+            s.title = stream["tags"].value("title", "");
+        }
+        if (stream.contains("disposition"))
+            s.attachedPicture = NumberField(stream["disposition"], "attached_pic") != 0;
         facts.streams.push_back(s);
     }
     return facts;
+}
+
+int VideoPacketCount(const std::string& path)
+{
+    auto text = platform::RunAndCapture("ffprobe", {"-v", "error", "-count_packets", "-select_streams", "v:0",
+                                                    "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", path});
+    return text && !text->empty() ? std::atoi(text->c_str()) : -1;
 }
 
 Rgb Picture::At(int x, int y) const
