@@ -1,5 +1,6 @@
 #include "reelvane/conversion/argument_builder.h"
 
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/source_shape.h"
 
@@ -174,34 +175,29 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
         a.AddPath("SubTitleHook -f " + task.subtitlePath);
     }
     AppendParaWords(a, s.Para, split);
+    const std::vector<int> selectedAudio = SelectedAudioStreams(task.probed);
     ProfileSettings shaped = s;
     KeepDisplayedShape(task.probed, shaped);
+    if (!selectedAudio.empty())
+        shaped.nAudioChannel = OutputChannels(s, FactsOfStream(task.probed, selectedAudio[0]));
     BuildEngineOptions(a, shaped);
     for (const std::string& word : SourceTimingWords(task.probed, s))
+        a.Add(word);
+    for (const std::string& word : InterlaceWords(task.probed, s))
+        a.Add(word);
+    for (const std::string& word : AudioTrackWords(task.probed, s))
         a.Add(word);
     if (!s.bDisableVideo && task.probed.mediaInfo.videoIndex >= 0)
         a.Add("-map"), a.Add(FormatText("0:%d", task.probed.mediaInfo.videoIndex));
 
-    // The n-th entry of the track list is the n-th audio stream of the file.
-    std::vector<int> audioStreams;
-    for (std::size_t i = 0; i < task.probed.streams.size(); ++i)
-        if (task.probed.streams[i].kind == VEXEN_KIND_AUDIO)
-            audioStreams.push_back(static_cast<int>(i));
-    int selected = 0;
-    if (!s.bDisableAudio) {
-        for (const AudioTrackEntry& entry : task.probed.audioTracks) {
-            if (!entry.selected)
-                continue;
-            ++selected;
-            if (entry.position >= 0 && entry.position < static_cast<int>(audioStreams.size()))
-                a.Add("-map"), a.Add(FormatText("0:%d", audioStreams[entry.position]));
-        }
-    }
+    if (!s.bDisableAudio)
+        for (int stream : selectedAudio)
+            a.Add("-map"), a.Add(FormatText("0:%d", stream));
     a.AddPath(task.destinationPath);
-    for (int extra = 1; extra < selected; ++extra) { // each further track as stereo AC-3
-        for (const char* word : {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"})
+    // Each further track with the profile's own audio settings.
+    for (std::size_t extra = 1; !s.bDisableAudio && extra < selectedAudio.size(); ++extra)
+        for (const std::string& word : ExtraTrackWords(s, FactsOfStream(task.probed, selectedAudio[extra])))
             a.Add(word);
-    }
     return a;
 }
 

@@ -37,6 +37,10 @@ std::vector<StreamFacts> ReadFacts(const std::string& path, const std::vector<St
     if (GetStreamFacts(path.c_str(), &facts, &count) == 0 && count == static_cast<int32_t>(streams.size()))
         out.assign(facts, facts + count);
     FreeStreamFacts(facts);
+    // Where the container does not say, the first frames tell whether the picture is interlaced.
+    for (StreamFacts& stream : out)
+        if (stream.kind == VEXEN_KIND_VIDEO && stream.fieldOrder == 0)
+            stream.fieldOrder = ScanFieldOrder(path.c_str(), stream.index);
     if (out.empty()) {
         for (std::size_t i = 0; i < streams.size(); ++i) {
             StreamFacts unknown{};

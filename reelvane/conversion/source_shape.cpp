@@ -26,6 +26,28 @@ bool CarriesVariableRate(const char* targetType)
     return false;
 }
 
+bool NamesInterlacedCoding(const char* para)
+{
+    std::vector<std::string> words = SplitWords(para);
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == "-flags" && words[i + 1].find("ilme") != std::string::npos)
+            return true;
+    return false;
+}
+
+// A DVD keeps the fields where its rate is the source's: the profile sets none, or the same.
+bool DvdAtSourceRate(const ProfileSettings& s, const StreamFacts& video)
+{
+    if (strcasecmp(s.BurnType, "DVD") != 0 && strcasecmp(s.cVideoCodec, "mpeg2video") != 0)
+        return false;
+    if (HasWord(s.Para, "-r"))
+        return false;
+    if (!s.bVideoCustomFrameRate)
+        return true;
+    double rate = video.rateDen > 0 ? static_cast<double>(video.rateNum) / video.rateDen : 0.0;
+    return rate > 0 && std::fabs(s.nVideoCustomFrameRate - rate) < 0.001 * rate;
+}
+
 int32_t Even(double value)
 {
     return static_cast<int32_t>(std::lround(value / 2.0)) * 2;
@@ -92,6 +114,19 @@ void KeepDisplayedShape(const ProbedSource& probed, ProfileSettings& s)
     s.nVideoPadLeft = left;
     s.nVideoPadRight = bars - left;
     s.nVideoPadTop = s.nVideoPadBottom = 0;
+}
+
+std::vector<std::string> InterlaceWords(const ProbedSource& probed, const ProfileSettings& s)
+{
+    const StreamFacts* video = VideoFacts(probed);
+    if (!video || s.bDisableVideo || (video->fieldOrder != 2 && video->fieldOrder != 3))
+        return {};
+    const bool topFirst = video->fieldOrder == 2;
+    if (NamesInterlacedCoding(s.Para))
+        return {"-fieldscale"};
+    if (DvdAtSourceRate(s, *video))
+        return {"-fieldscale", "-flags", "+ilme+ildct", "-top", topFirst ? "1" : "0"};
+    return {"-deinterlace"};
 }
 
 std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const ProfileSettings& s)

@@ -15,7 +15,7 @@ namespace reelvane {
 const StreamFacts* VideoFacts(const ProbedSource& probed);
 
 struct DisplayedPicture {
-    int32_t width;  // stored pixels, turned as the display turns them
+    int32_t width; // stored pixels, turned as the display turns them
     int32_t height;
     double aspect; // displayed width / height, with the sample aspect
 };
@@ -30,5 +30,10 @@ void KeepDisplayedShape(const ProbedSource& probed, ProfileSettings& settings);
 // Output words the source asks for beyond the profile: its own frame timing where the container
 // carries a variable rate and the profile sets none.
 std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const ProfileSettings& settings);
+
+// Output words for an interlaced source: "-deinterlace" for a progressive output, or fields kept
+// for an interlaced one (1080i, a DVD at the source's rate), flagged with the source's field
+// order and scaled apart ("-fieldscale").
+std::vector<std::string> InterlaceWords(const ProbedSource& probed, const ProfileSettings& settings);
 
 } // namespace reelvane

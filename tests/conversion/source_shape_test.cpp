@@ -1,10 +1,8 @@
 // Sources whose picture is turned, timed irregularly or interlaced, through shipped profiles as a
 // user's task converts them, checked with ffprobe.
 
-#include "reelvane/conversion/argument_builder.h"
 #include "reelvane/conversion/source_shape.h"
-#include "reelvane/profiles/profile_file.h"
-#include "reelvane/tasks/task_rules.h"
+#include "tests/conversion/profile_run.h"
 #include "tests/media/media_facts.h"
 #include "tests/media/test_media.h"
 #include "tests/platform/temp_folder.h"
@@ -18,26 +16,6 @@ namespace reelvane {
 namespace {
 
 using testmedia::Clip;
-
-std::string lastMessage;
-
-int32_t KeepMessage(const char* message, double value)
-{
-    if (value > -2 && value < 0)
-        lastMessage = message;
-    return 0;
-}
-
-ProfileSettings Profile(const std::string& file, const std::string& section)
-{
-    ProfileSettings s = EmptyProfileSettings();
-    std::string path = std::string(REELVANE_PROFILE_SOURCE_FOLDER) + file;
-    ReadProfile(section, s, path);
-    SetText(s.iniPath, path);
-    // Shape and timing do not depend on the encoder's effort.
-    SetText(s.Para, ("-preset ultrafast " + std::string(s.Para)).c_str());
-    return s;
-}
 
 // The shape of the picture as shown, side bars left out: the lit columns and rows of a frame,
 // with the sample aspect of the stream.
@@ -63,21 +41,6 @@ double PictureShape(const std::string& path, const testmedia::StreamFacts& video
     return inner.DisplayedShape();
 }
 
-// Converts `source` as a task made with the selector's remembered calc-aspect; the output path.
-std::string Convert(const std::string& source, const ProfileSettings& profile, const TempFolder& folder)
-{
-    std::unique_ptr<ConversionTask> task = CreateTask(source, profile, 1, folder.path() + "/");
-    SplitRule split;
-    split.runChoice = split.currentChoice = "No split";
-    PerFileTask perFile{task->settings, task->probed, task->sourcePath, task->destinationPath};
-    EngineArguments arguments = BuildPerFileArguments(perFile, split);
-    std::vector<char*> argv = arguments.Argv();
-    lastMessage.clear();
-    int32_t result = ffmain(static_cast<int32_t>(argv.size()), argv.data(), KeepMessage);
-    EXPECT_EQ(result, 0) << lastMessage;
-    return task->destinationPath;
-}
-
 TEST(ConversionSourceShape, TurnedPortraitClipStaysUprightAndKeepsItsTiming)
 {
     struct Case {
@@ -97,8 +60,8 @@ TEST(ConversionSourceShape, TurnedPortraitClipStaysUprightAndKeepsItsTiming)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.section);
         TempFolder folder;
-        ProfileSettings profile = Profile(c.file, c.section);
-        std::string output = Convert(source, profile, folder);
+        ProfileSettings profile = ShippedProfile(c.file, c.section);
+        std::string output = ConvertAsTask(source, profile, folder);
         auto facts = testmedia::ProbeFile(output);
         ASSERT_TRUE(facts && facts->First("video"));
         const testmedia::StreamFacts& video = *facts->First("video");
@@ -113,6 +76,36 @@ TEST(ConversionSourceShape, TurnedPortraitClipStaysUprightAndKeepsItsTiming)
             EXPECT_EQ(testmedia::VideoPacketCount(output), sourceFrames);
         }
         EXPECT_NEAR(facts->duration, 2.0, 0.15);
+    }
+}
+
+TEST(ConversionSourceShape, InterlacedSourceIsDeinterlacedOrKeepsItsFields)
+{
+    const std::string source = testmedia::ClipPath(Clip::Interlaced576);
+    auto sourceFields = testmedia::DetectFields(source);
+    ASSERT_TRUE(sourceFields);
+    ASSERT_GT(sourceFields->topFirst, 40); // the test's source is combed on every frame
+    {
+        TempFolder folder;
+        std::string output = ConvertAsTask(source, ShippedProfile("mp4.ini", "MP4 Video"), folder);
+        auto fields = testmedia::DetectFields(output);
+        ASSERT_TRUE(fields);
+        int frames = fields->topFirst + fields->bottomFirst + fields->progressive + fields->undetermined;
+        EXPECT_GE(fields->progressive, frames * 95 / 100)
+            << fields->topFirst << " " << fields->bottomFirst << " " << fields->undetermined;
+        EXPECT_EQ(testmedia::VideoPacketCount(output), 50); // one frame per frame
+    }
+    for (const auto& [file, section] :
+         {std::pair{"paldvd.ini", "PAL DVD (720x576)"}, std::pair{"avchd_h264.ini", "AVCHD H.264 (1080i, 25 fps)"}}) {
+        SCOPED_TRACE(section);
+        TempFolder folder;
+        std::string output = ConvertAsTask(source, ShippedProfile(file, section), folder);
+        auto facts = testmedia::ProbeFile(output);
+        ASSERT_TRUE(facts && facts->First("video"));
+        EXPECT_EQ(facts->First("video")->fieldOrder, "tt");
+        auto fields = testmedia::DetectFields(output);
+        ASSERT_TRUE(fields);
+        EXPECT_GT(fields->topFirst, fields->progressive + fields->bottomFirst); // the fields are still there
     }
 }
 

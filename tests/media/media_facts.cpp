@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace testmedia {
 namespace {
@@ -93,6 +94,30 @@ std::optional<FileFacts> ProbeFile(const std::string& path)
         facts.streams.push_back(s);
     }
     return facts;
+}
+
+std::optional<FieldCounts> DetectFields(const std::string& path)
+{
+    platform::ChildProcess child;
+    platform::ProcessOptions options;
+    options.pipeStderr = true;
+    if (!child.Start("ffmpeg",
+                     {"-hide_banner", "-nostdin", "-i", path, "-map", "0:v:0", "-vf", "idet", "-an", "-f", "null", "-"},
+                     options))
+        return std::nullopt;
+    std::string log;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(child.stderrFd(), buffer, sizeof buffer)) > 0;)
+        log.append(buffer, static_cast<std::size_t>(n));
+    if (child.Wait() != 0)
+        return std::nullopt;
+    std::size_t at = log.find("Multi frame detection:");
+    FieldCounts counts;
+    if (at == std::string::npos ||
+        std::sscanf(log.c_str() + at, "Multi frame detection: TFF: %d BFF: %d Progressive: %d Undetermined: %d",
+                    &counts.topFirst, &counts.bottomFirst, &counts.progressive, &counts.undetermined) != 4)
+        return std::nullopt;
+    return counts;
 }
 
 int VideoPacketCount(const std::string& path)

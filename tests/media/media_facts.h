@@ -44,6 +44,16 @@ struct FileFacts {
 // Nothing when ffprobe cannot read the file.
 std::optional<FileFacts> ProbeFile(const std::string& path);
 
+// ffmpeg's idet verdicts over the first video stream (multi-frame detection); nothing when it
+// cannot be decoded.
+struct FieldCounts {
+    int topFirst = 0;
+    int bottomFirst = 0;
+    int progressive = 0;
+    int undetermined = 0;
+};
+std::optional<FieldCounts> DetectFields(const std::string& path);
+
 // The packets of the first video stream, counted by reading the file through; -1 unreadable.
 int VideoPacketCount(const std::string& path);
 
