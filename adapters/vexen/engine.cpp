@@ -32,12 +32,6 @@ int32_t Report(EngineProgressCallback callback, const std::string& message)
     return -1;
 }
 
-std::string FfmpegProgramName()
-{
-    const char* chosen = std::getenv("REELVANE_FFMPEG");
-    return chosen && *chosen ? chosen : "ffmpeg";
-}
-
 } // namespace
 
 extern "C" int32_t VCInit(void)
@@ -77,7 +71,7 @@ extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback call
         if (!translation.error.empty())
             return Report(callback, translation.error);
 
-        std::string name = FfmpegProgramName();
+        std::string name = vexen::FfmpegProgramName();
         auto program = platform::FindProgram(name);
         if (!program)
             return Report(callback, "The conversion program \"" + name + "\" was not found.");

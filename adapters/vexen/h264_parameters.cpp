@@ -98,8 +98,19 @@ int32_t ReadSps(const uint8_t* nal, std::size_t size)
     if (!profile || !bits.Bits(16) || !bits.Unsigned())
         return 0;
     switch (*profile) {
-    case 100: case 110: case 122: case 244: case 44: case 83: case 86: case 118: case 128: case 138: case 139:
-    case 134: case 135: {
+    case 100:
+    case 110:
+    case 122:
+    case 244:
+    case 44:
+    case 83:
+    case 86:
+    case 118:
+    case 128:
+    case 138:
+    case 139:
+    case 134:
+    case 135: {
         std::optional<uint32_t> chroma = bits.Unsigned();
         if (!chroma || (*chroma == 3 && !bits.Bits(1)))
             return 0;
@@ -166,7 +177,8 @@ int32_t FromAnnexB(const uint8_t* data, std::size_t size)
         if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1) {
             std::size_t start = i + 3;
             std::size_t end = start;
-            while (end + 3 <= size && !(data[end] == 0 && data[end + 1] == 0 && (data[end + 2] == 1 || data[end + 2] == 0)))
+            while (end + 3 <= size &&
+                   !(data[end] == 0 && data[end + 1] == 0 && (data[end + 2] == 1 || data[end + 2] == 0)))
                 ++end;
             if (end + 3 > size)
                 end = size;

@@ -92,7 +92,8 @@ void Fill(const AVStream& stream, StreamFacts& out)
     out.profile = par.profile == FF_PROFILE_UNKNOWN ? -1 : par.profile;
     out.level = par.level == FF_LEVEL_UNKNOWN ? -1 : par.level;
     if (par.codec_id == AV_CODEC_ID_H264)
-        out.refFrames = vexen::H264ReferenceFrames(par.extradata, static_cast<std::size_t>(std::max(0, par.extradata_size)));
+        out.refFrames =
+            vexen::H264ReferenceFrames(par.extradata, static_cast<std::size_t>(std::max(0, par.extradata_size)));
     out.sarDen = 1;
     out.maxKeyDistanceMs = -1;
     if (par.codec_type == AVMEDIA_TYPE_VIDEO) {

@@ -25,11 +25,13 @@ namespace {
 const std::map<std::string_view, int>& KnownOptions()
 {
     static const std::map<std::string_view, int> known = {
-        {"-an", 0},     {"-vn", 0},        {"-hq", 0},      {"-newaudio", 0},   {"-i", 1},        {"-ivs", 1},
-        {"-ias", 1},    {"-vhook", 1},     {"-ar", 1},      {"-ac", 1},         {"-vol", 1},      {"-ab", 1},
-        {"-r", 1},      {"-b", 1},         {"-acodec", 1},  {"-vcodec", 1},     {"-s", 1},        {"-aspect", 1},
-        {"-map", 1},    {"-fs", 1},        {"-croptop", 1}, {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1},
-        {"-padtop", 1}, {"-padbottom", 1}, {"-padleft", 1}, {"-padright", 1},   {"-padcolor", 1},
+        {"-an", 0},         {"-vn", 0},         {"-hq", 0},       {"-newaudio", 0},  {"-i", 1},
+        {"-ivs", 1},        {"-ias", 1},        {"-vhook", 1},    {"-ar", 1},        {"-ac", 1},
+        {"-vol", 1},        {"-ab", 1},         {"-r", 1},        {"-b", 1},         {"-acodec", 1},
+        {"-vcodec", 1},     {"-s", 1},          {"-aspect", 1},   {"-map", 1},       {"-fs", 1},
+        {"-croptop", 1},    {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1}, {"-padtop", 1},
+        {"-padbottom", 1},  {"-padleft", 1},    {"-padright", 1}, {"-padcolor", 1},  {"-deinterlace", 0},
+        {"-fieldscale", 0},
     };
     return known;
 }
@@ -197,6 +199,8 @@ private:
     std::string size_;
     std::optional<double> volume_;
     bool highQuality_ = false;
+    bool deinterlace_ = false;
+    bool fieldScale_ = false;
     bool noVideo_ = false;
     bool noAudio_ = false;
     bool experimental_ = false;
@@ -381,6 +385,10 @@ void Translator::TakeOption(std::size_t& i)
         outputOptions_.insert(outputOptions_.end(), {option == "-ab" ? "-b:a" : "-b:v", Bits(option, value)});
     } else if (option == "-hq") {
         highQuality_ = true;
+    } else if (option == "-deinterlace") {
+        deinterlace_ = true;
+    } else if (option == "-fieldscale") {
+        fieldScale_ = true;
     } else if (option == "-acodec") {
         outputOptions_.insert(outputOptions_.end(), {"-c:a", Encoder(value, CodecKind::Audio)});
     } else if (option == "-vcodec") {
@@ -523,10 +531,14 @@ void Translator::BuildPerFile(std::vector<std::string>& args)
     if (!noVideo_) {
         // Crop before scaling, and pad after it, so that "-s" is the picture inside the pads.
         std::vector<std::string> chain;
+        // One picture per frame, made before anything is drawn on it or scaled.
+        if (deinterlace_)
+            chain.push_back("bwdif=mode=send_frame");
         AppendSubtitle(chain);
         AppendCrop(chain);
         if (auto size = FrameSize())
-            chain.push_back("scale=" + std::to_string(size->first) + ":" + std::to_string(size->second));
+            chain.push_back("scale=" + std::to_string(size->first) + ":" + std::to_string(size->second) +
+                            (fieldScale_ ? ":interl=1" : ""));
         AppendPad(chain);
         if (!chain.empty())
             args.insert(args.end(), {"-vf", Join(chain, ",")});

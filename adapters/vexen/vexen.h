@@ -92,6 +92,10 @@ VEXEN_EXPORT void FreeStreamInfo(StreamInfo* streams);
 VEXEN_EXPORT int32_t GetStreamFacts(const char* path, StreamFacts** facts, int32_t* count);
 VEXEN_EXPORT void FreeStreamFacts(StreamFacts* facts);
 
+/* Field order of stream `streamIndex` as ffmpeg's idet filter sees its first frames, for sources
+   whose container says nothing: the StreamFacts fieldOrder codes, 0 when undecided or unreadable. */
+VEXEN_EXPORT int32_t ScanFieldOrder(const char* path, int32_t streamIndex);
+
 VEXEN_EXPORT void EnableDshow(int32_t enable);
 
 /* Runs one conversion; argv[0] is "ffmain". Returns 0 when the output was written, 1 when the

@@ -5,6 +5,7 @@
 #include "platform/system_language.h"
 #include "reelvane/cli/save_profile.h"
 #include "reelvane/cli/terminal_observer.h"
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/conversion_driver.h"
 #include "reelvane/conversion/run_settings.h"
 #include "reelvane/conversion/run_status.h"
@@ -268,6 +269,8 @@ int Convert(const Arguments& a)
                     return Usage("The file " + file + " has no audio track " + std::to_string(number) + ".");
                 task->probed.audioTracks[number - 1].selected = 1;
             }
+            if (auto problem = AudioTrackProblem(task->settings, task->probed))
+                return Usage(*problem);
         }
         task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle, ec).string();
         request.tasks.push_back(*task);

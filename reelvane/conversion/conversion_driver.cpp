@@ -3,6 +3,7 @@
 #include "platform/processor_count.h"
 #include "platform/program_folder.h"
 #include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/disc_output.h"
 #include "reelvane/conversion/output_paths.h"
@@ -76,6 +77,13 @@ RunSummary ConversionDriver::Run(RunRequest request)
                                        request.splitChoice, estimated)) {
         observer_.ShowMessage("lumo", *problem);
         return summary;
+    }
+
+    for (const ConversionTask& task : request.tasks) {
+        if (auto problem = AudioTrackProblem(task.settings, task.probed)) {
+            observer_.ShowMessage(kTitle, *problem);
+            return summary;
+        }
     }
 
     converting_ = true;

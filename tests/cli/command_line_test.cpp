@@ -207,6 +207,26 @@ TEST(CommandLine, ExitCodesTellUsageErrorsFromFailedTasks)
     EXPECT_EQ(Events(broken, "end").at(0)["failed"], 1);
 }
 
+TEST(CommandLine, SecondAudioTrackOnlyWhereTheOutputHoldsIt)
+{
+    TempFolder folder;
+    const std::string clip = testmedia::ClipPath(testmedia::Clip::SurroundTracks);
+    const std::string out = folder.path("out");
+    Result refused =
+        RunReelvane(folder, {"--convert", "--profile", "mp3.ini:MP3 Audio", "--audio", "1,2", "--output", out, clip});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_FALSE(fs::exists(out) && !fs::is_empty(out)); // refused before anything ran
+
+    Result kept = RunReelvane(folder, {"--convert", "--profile", "mp4.ini:MP4 Video", "--audio", "1,2", "--output", out,
+                                       "--json", clip});
+    ASSERT_EQ(kept.code, 0) << kept.out;
+    auto facts = testmedia::ProbeFile(Events(kept, "task").at(0)["output"].get<std::string>());
+    ASSERT_TRUE(facts);
+    ASSERT_EQ(facts->Count("audio"), 2);
+    EXPECT_EQ(facts->streams[1].codec, "aac");
+    EXPECT_EQ(facts->streams[2].codec, "aac");
+}
+
 TEST(CommandLine, InterruptStopsTheRunCleanly)
 {
     TempFolder folder;

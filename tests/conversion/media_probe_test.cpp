@@ -52,6 +52,19 @@ TEST(ConversionProbe, TracksOfAMatroskaFile)
     EXPECT_STREQ(p.facts[2].language, "ger");
 }
 
+TEST(ConversionProbe, FieldOrderFromTheStreamOrFromAScan)
+{
+    ProbedSource flagged, unflagged, progressive;
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::Interlaced576), 0, flagged), 0);
+    EXPECT_EQ(flagged.facts[0].fieldOrder, 2);
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::UnflaggedFields), 0, unflagged), 0);
+    EXPECT_EQ(unflagged.facts[0].fieldOrder, 2); // the container says nothing; the frames do
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::Standard4x3), 0, progressive), 0);
+    EXPECT_EQ(progressive.facts[0].fieldOrder, 1);
+    EXPECT_EQ(ScanFieldOrder(testmedia::ClipPath(Clip::NotMedia).c_str(), 0), 0);
+    EXPECT_EQ(ScanFieldOrder("/no/such/file.avi", 0), 0);
+}
+
 TEST(ConversionProbe, UnreadableFileSaysSo)
 {
     ProbedSource p;

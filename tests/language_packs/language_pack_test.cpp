@@ -100,7 +100,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"CONVERSION_INFO", 3},
                                                                        {"MAIN_DLG", 80},
                                                                        {"OPTION_DLG", 11},
-                                                                       {"OPTION_AUDIO_DLG", 14},
+                                                                       {"OPTION_AUDIO_DLG", 15},
                                                                        {"OPTION_VIDEO_DLG", 13},
                                                                        {"OPTION_RESIZE_DLG", 5},
                                                                        {"OPTION_CROPPAD_DLG", 15},
@@ -111,7 +111,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"FILEINFO_DLG", 12},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},
-                                                                       {"RUN_INFO", 51},
+                                                                       {"RUN_INFO", 52},
                                                                        {"EXTRACT_DLG", 1},
                                                                        {"SUBTITLE_STYLE_DLG", 18}};
     std::vector<std::pair<std::string, std::size_t>> actual;

@@ -148,6 +148,32 @@ void MakeClip(Clip clip, const fs::path& path)
                     "1", "-b:v", "1500k", "-c:a", "mp2", "-f", "mpegts"}}),
              ".ts");
         return;
+    case Clip::SurroundTracks: {
+        std::string own = std::to_string(::getpid());
+        fs::path srt = fs::path(MediaFolder()) / (".surround-" + own + ".srt");
+        WriteText(srt, "1\n00:00:00,200 --> 00:00:01,500\nTrack line\n");
+        const std::string tone = "0.7*sin(2*PI*440*t)";
+        Make(path,
+             Join({Video("160x90"),
+                   {"-f", "lavfi", "-i",
+                    "aevalsrc=" + tone + "|" + tone + "|" + tone + "|0.5*sin(2*PI*60*t)|" + tone + "|" + tone +
+                        ":c=5.1:s=48000:d=2"},
+                   Tone(880, 48000),
+                   {"-i", srt.string(), "-map", "0", "-map", "1", "-map", "2", "-map", "3"},
+                   kH264,
+                   {"-c:a:0", "ac3", "-b:a:0", "448k", "-c:a:1", "aac", "-ac:a:1", "2", "-c:s", "srt",
+                    "-metadata:s:a:0", "language=eng", "-metadata:s:a:0", "title=English 5.1", "-metadata:s:a:1",
+                    "language=ger", "-metadata:s:s:0", "language=eng"}}),
+             ".mkv");
+        fs::remove(srt);
+        return;
+    }
+    case Clip::UnflaggedFields:
+        Make(path,
+             Join({{"-f", "lavfi", "-i", "testsrc2=size=352x288:rate=50:duration=2"},
+                   {"-vf", "interlace=scan=tff,setfield=prog", "-c:v", "mjpeg", "-q:v", "8", "-f", "avi"}}),
+             ".avi");
+        return;
     case Clip::KeyedH264:
         Make(path,
              Join({Video("320x180"),
@@ -179,6 +205,8 @@ const char* FileName(Clip clip)
     case Clip::PhonePortrait: return "phone_portrait.mp4";
     case Clip::Interlaced576: return "interlaced_576.ts";
     case Clip::KeyedH264: return "keyed_h264.ts";
+    case Clip::SurroundTracks: return "surround_tracks.mkv";
+    case Clip::UnflaggedFields: return "unflagged_fields.avi";
     }
     return "unknown";
 }

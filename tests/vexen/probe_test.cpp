@@ -215,8 +215,9 @@ TEST(VexenLibrary, EveryExportBindsByName)
 {
     void* library = dlopen(VEXEN_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
-    for (const char* name : {"VCInit", "VCExit", "ExitPlayCurrentFile", "GetMediaFileInfo", "FreeContext",
-                             "FreeStreamInfo", "EnableDshow", "ffmain", "GetStreamFacts", "FreeStreamFacts"})
+    for (const char* name :
+         {"VCInit", "VCExit", "ExitPlayCurrentFile", "GetMediaFileInfo", "FreeContext", "FreeStreamInfo", "EnableDshow",
+          "ffmain", "GetStreamFacts", "FreeStreamFacts", "ScanFieldOrder"})
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     auto probe = reinterpret_cast<decltype(&GetMediaFileInfo)>(dlsym(library, "GetMediaFileInfo"));
     auto release = reinterpret_cast<decltype(&FreeStreamInfo)>(dlsym(library, "FreeStreamInfo"));
