@@ -122,9 +122,10 @@ std::optional<std::string> AudioTrackProblem(const ProfileSettings& s, const Pro
     if (s.bDisableAudio || SelectedAudioStreams(probed).size() < 2)
         return std::nullopt;
     std::string muxer = MuxerName(s);
-    bool single =
-        OneOf(muxer.c_str(), {"mp3", "mp2", "ac3", "adts", "aac", "amr", "wav", "au", "flac", "mmf", "psp", "swf", "flv"}) ||
-        OneOf(s.TargetType, {"mp3", "mp2", "ac3", "aac", "amr", "awb", "wav", "au", "flac", "mmf", "m4a", "swf", "flv"});
+    bool single = OneOf(muxer.c_str(),
+                        {"mp3", "mp2", "ac3", "adts", "aac", "amr", "wav", "au", "flac", "mmf", "psp", "swf", "flv"}) ||
+                  OneOf(s.TargetType,
+                        {"mp3", "mp2", "ac3", "aac", "amr", "awb", "wav", "au", "flac", "mmf", "m4a", "swf", "flv"});
     if (!single)
         return std::nullopt;
     return FillText(LookupText("RUN_INFO", "strOneAudioTrackInfo", "The profile %s takes one audio track only."),

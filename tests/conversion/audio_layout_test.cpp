@@ -43,8 +43,10 @@ TEST(ConversionAudioLayout, LoudSurroundFoldsToStereoWithoutClipping)
 {
     const std::string source = testmedia::ClipPath(Clip::SurroundTracks);
     ASSERT_EQ(FullScaleSamples(source, 0), 0); // the source itself never reaches full scale
-    const std::pair<const char*, const char*> profiles[] = {
-        {"mp3.ini", "MP3 Audio"}, {"ac3.ini", "AC-3 Audio"}, {"aac.ini", "AAC Audio"}, {"mkv.ini", "MKV Video (H.264, AC-3)"}};
+    const std::pair<const char*, const char*> profiles[] = {{"mp3.ini", "MP3 Audio"},
+                                                            {"ac3.ini", "AC-3 Audio"},
+                                                            {"aac.ini", "AAC Audio"},
+                                                            {"mkv.ini", "MKV Video (H.264, AC-3)"}};
     for (const auto& [file, section] : profiles) {
         SCOPED_TRACE(section);
         TempFolder folder;
@@ -70,13 +72,14 @@ TEST(ConversionAudioLayout, SurroundAsSourceAndFurtherTracksWithTheProfileCodec)
         EXPECT_EQ(facts->streams[1].channels, 6);
         EXPECT_EQ(facts->streams[1].codec, "ac3");
         EXPECT_EQ(facts->streams[1].title, "English 5.1"); // still true
-        EXPECT_EQ(facts->streams[2].channels, 2); // never spread over more than the source has
+        EXPECT_EQ(facts->streams[2].channels, 2);          // never spread over more than the source has
         EXPECT_EQ(facts->streams[2].codec, "ac3");
         EXPECT_EQ(facts->streams[2].language, "ger");
     }
     {
         TempFolder folder;
-        auto facts = testmedia::ProbeFile(ConvertAsTask(source, ShippedProfile("mp4.ini", "MP4 Video"), folder, SelectBothTracks));
+        auto facts = testmedia::ProbeFile(
+            ConvertAsTask(source, ShippedProfile("mp4.ini", "MP4 Video"), folder, SelectBothTracks));
         ASSERT_TRUE(facts);
         ASSERT_EQ(facts->Count("audio"), 2);
         for (int i : {1, 2}) {
@@ -90,7 +93,8 @@ TEST(ConversionAudioLayout, SurroundAsSourceAndFurtherTracksWithTheProfileCodec)
     EXPECT_FALSE(AudioTrackProblem(ShippedProfile("mp3.ini", "MP3 Audio"), probed));
     for (AudioTrackEntry& entry : probed.audioTracks)
         entry.selected = 1;
-    for (const auto& [file, section] : {std::pair{"mp3.ini", "MP3 Audio"}, std::pair{"psp.ini", "PSP H.264 (480x272)"}}) {
+    for (const auto& [file, section] :
+         {std::pair{"mp3.ini", "MP3 Audio"}, std::pair{"psp.ini", "PSP H.264 (480x272)"}}) {
         ProfileSettings single = ShippedProfile(file, section);
         auto problem = AudioTrackProblem(single, probed);
         ASSERT_TRUE(problem) << section;
