@@ -11,8 +11,7 @@
 #include "reelvane/frame/startup_settings.h"
 #include "reelvane/profiles/profile_file.h"
 #include "reelvane/tasks/desktop_session.h"
-#include "reelvane/tasks/split_choices.h"
-#include "reelvane/tasks/task_rules.h"
+#include "reelvane/tasks/conversion_session.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -163,31 +162,34 @@ int Convert(const Arguments& a)
     const StartupSettings startup =
         LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId());
 
-    ProfileSettings profile = EmptyProfileSettings();
-    OutputDefault remembered = ReadOutputDefault(ProfileFolder());
-    if (a.profile.empty()) {
-        LoadChosenProfile(ProfileFolder(), profile);
-    } else {
+    std::string output = a.output.empty() ? startup.outputFolder : a.output;
+    if (output.back() != '/')
+        output += '/';
+    std::error_code ec;
+    fs::create_directories(output, ec);
+    if (!fs::is_directory(output))
+        return Usage("The output folder " + output + " cannot be made.");
+    ConversionSession session(ProfileFolder(), fs::absolute(output).string());
+
+    session.LoadChosenProfile();
+    if (!a.profile.empty()) {
         std::string problem;
         auto choice = FindProfile(a.profile, problem);
         if (!choice)
             return Usage(problem);
-        ReadProfile(choice->section, profile, choice->path);
-        SetText(profile.iniPath, choice->path);
+        session.UseProfile(choice->path, choice->section);
     }
+    const ProfileSettings& profile = session.currentProfile();
     if (!profile.TargetType[0])
         return Usage("The profile " + std::string(profile.profileName) + " names no output type.");
 
-    SplitChoices offered = SplitChoicesFor(profile.iniPath);
-    std::string split = offered.entries[offered.selected];
-    int64_t customMegabytes = 0;
+    const SplitChoices& offered = session.splitChoices();
     if (a.splitSize) {
-        if (std::find(offered.entries.begin(), offered.entries.end(), "Custom") == offered.entries.end())
+        if (!session.SetSplitChoice(kCustomSplit))
             return Usage("This profile offers no custom split size.");
         if (*a.splitSize < 0 || *a.splitSize > 100000)
             return Usage("--split-size takes 0 to 100000 megabytes.");
-        split = "Custom";
-        customMegabytes = *a.splitSize;
+        session.SetCustomSplitMegabytes(*a.splitSize);
     } else if (!a.split.empty()) {
         auto chosen = SplitChoice(a.split, offered);
         if (!chosen) {
@@ -196,31 +198,17 @@ int Convert(const Arguments& a)
                 list += (list.empty() ? "" : ", ") + entry;
             return Usage("This profile offers the split choices " + list + ".");
         }
-        split = *chosen;
+        session.SetSplitChoice(*chosen);
     }
-
-    std::string output = a.output.empty() ? startup.outputFolder : a.output;
-    if (output.back() != '/')
-        output += '/';
-    std::error_code ec;
-    fs::create_directories(output, ec);
-    if (!fs::is_directory(output))
-        return Usage("The output folder " + output + " cannot be made.");
-    output = fs::absolute(output).string();
+    session.SetMerge(a.merge);
     if (!a.subtitle.empty() && !std::ifstream(a.subtitle, std::ios::binary))
         return Usage("Cannot open subtitle file " + a.subtitle);
 
-    RunRequest request;
-    request.currentProfile = profile;
-    request.splitChoice = split;
-    request.customSplitMegabytes = customMegabytes;
-    request.outputFolder = output;
-    request.merge = a.merge;
+    TaskList tasks;
     for (const std::string& file : a.files) {
         if (!fs::is_regular_file(file))
             return Usage("The file " + file + " does not exist.");
-        std::unique_ptr<ConversionTask> task =
-            CreateTask(fs::absolute(file).string(), profile, remembered.calcAspect, output);
+        std::unique_ptr<ConversionTask> task = session.NewTask(fs::absolute(file).string());
         if (!a.audio.empty()) {
             for (AudioTrackEntry& entry : task->probed.audioTracks)
                 entry.selected = 0;
@@ -231,8 +219,9 @@ int Convert(const Arguments& a)
             }
         }
         task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle).string();
-        request.tasks.push_back(*task);
+        tasks.Add(std::move(task));
     }
+    RunRequest request = session.BuildRunRequest(tasks, programFolder);
 
     TerminalObserver observer(a.json, a.burn, interrupted);
     std::signal(SIGINT, OnInterrupt);

@@ -77,7 +77,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
     double estimated = 0.0;
     for (const ConversionTask& task : request.tasks)
         estimated += EstimatedSizeMegabytes(task);
-    if (auto problem = DiscSizeProblem(ProfileFileName(request.currentProfile.iniPath), sharedProfile_,
+    if (auto problem = DiscSizeProblem(ProfileFileName(request.currentProfile.iniPath), request.sharedProfile,
                                        request.splitChoice, estimated)) {
         observer_.ShowMessage("lumo", *problem);
         return summary;
@@ -107,10 +107,10 @@ RunSummary ConversionDriver::Run(RunRequest request)
 void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
 {
     std::vector<ConversionTask>& tasks = request.tasks;
-    sharedProfile_ = true;
+    bool& sharedProfile = summary.sharedProfile;
     for (std::size_t i = 0; i + 1 < tasks.size(); ++i)
         if (std::string(tasks[i].settings.iniPath) != tasks[i + 1].settings.iniPath)
-            sharedProfile_ = false;
+            sharedProfile = false;
     const bool countKilobytes = CountsWrittenKilobytes(ProfileFileName(request.currentProfile.iniPath));
 
     SplitRule split;
@@ -125,6 +125,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         runSeconds_ += ConvertedSeconds(task);
     runSecondsBefore_ = 0.0;
 
+    std::vector<std::string> taken; // the names of earlier tasks, as the list showed them
     for (std::size_t i = 0; i < tasks.size(); ++i) {
         ConversionTask& task = tasks[i];
         taskIndex_ = static_cast<int>(i);
@@ -135,7 +136,8 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             continue;
         }
         const std::string baseName = BaseName(task.sourcePath);
-        task.destinationPath = UniqueOutputPath(task.destinationPath, baseName);
+        task.destinationPath = UniqueOutputPath(task.destinationPath, baseName, taken);
+        taken.push_back(task.destinationPath);
         currentOutput_ = task.destinationPath;
         if (runBurnType_.empty())
             runBurnType_ = task.settings.BurnType;
@@ -149,11 +151,12 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
                          {PathFitsEngine(task.sourcePath) ? task.destinationPath : task.sourcePath});
             observer_.ShowMessage(kTitle, report.message);
         } else {
-            split.sharedProfile = sharedProfile_;
+            split.sharedProfile = sharedProfile;
             PerFileTask input{task.settings,  task.probed,    task.sourcePath, partial,     task.subtitlePath,
                               task.fromStart, task.trimStart, task.toEnd,      task.trimEnd};
             EngineArguments arguments = BuildPerFileArguments(input, split);
             divisorSeconds_ = task.probed.mediaInfo.duration * 1e-6;
+            observer_.TaskStarted(taskIndex_);
             report = Convert(arguments, partial, task.destinationPath, baseName, task.usePlatformReader);
         }
         report.taskIndex = taskIndex_;
@@ -164,7 +167,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
                 outputsToAuthor_.push_back(report.output);
             if (task.settings.PostProcess[0])
                 RunPostProcess(task.settings.PostProcess, request.programFolder, report.output);
-            if (countKilobytes && sharedProfile_) {
+            if (countKilobytes && sharedProfile) {
                 std::error_code ec;
                 auto size = fs::file_size(report.output, ec);
                 split.writtenKilobytes += ec ? 0 : static_cast<int64_t>(size / 1024);
@@ -183,7 +186,6 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
 
 void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
 {
-    sharedProfile_ = true;
     const ProfileSettings& current = request.currentProfile;
     std::vector<MergedInput> inputs;
     runSeconds_ = 0.0;
@@ -217,6 +219,7 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
         observer_.ShowMessage(kTitle, report.message);
     } else {
         arguments.SetPath(arguments.size() - 1, partial);
+        observer_.TaskStarted(0);
         report = Convert(arguments, partial, destination, BaseName(destination), 0);
     }
     for (const ConversionTask& task : request.tasks)

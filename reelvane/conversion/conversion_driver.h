@@ -24,6 +24,7 @@ struct RunRequest {
     std::string outputFolder; // ends with "/"
     bool merge = false;
     std::string programFolder; // libraries, burner, "./" of post-process commands; empty: this program's
+    bool sharedProfile = true; // what the previous run left (RunSummary::sharedProfile); read by the disc-size check
 };
 
 struct RunSummary {
@@ -32,7 +33,8 @@ struct RunSummary {
     std::vector<TaskReport> tasks;
     bool discStep = false;
     bool discOk = true;
-    std::string discResult; // the image, or what the disc step kept for the user
+    std::string discResult;    // the image, or what the disc step kept for the user
+    bool sharedProfile = true; // every task had the same profile file, for the next run's disc-size check
 
     int Count(TaskState state) const;
     // Every task finished and the disc step, if any, succeeded.
@@ -63,7 +65,6 @@ private:
 
     RunObserver& observer_;
     bool converting_ = false;
-    bool sharedProfile_ = true; // kept between runs, as the disc-size check reads it
     bool discPhase_ = false;
 
     // Per engine call.

@@ -3,6 +3,7 @@
 #include "platform/file_moves.h"
 #include "reelvane/conversion/engine_arguments.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -23,15 +24,19 @@ bool Exists(const fs::path& path)
 
 } // namespace
 
-std::string UniqueOutputPath(const std::string& destination, const std::string& baseName)
+std::string UniqueOutputPath(const std::string& destination, const std::string& baseName,
+                             const std::vector<std::string>& taken)
 {
-    if (!Exists(destination))
+    auto used = [&taken](const fs::path& path) {
+        return Exists(path) || std::find(taken.begin(), taken.end(), path.string()) != taken.end();
+    };
+    if (!used(destination))
         return destination;
     const fs::path target(destination);
     const std::string extension = target.extension().string();
     for (int n = 1;; ++n) {
         fs::path candidate = target.parent_path() / (baseName + " (" + std::to_string(n) + ")" + extension);
-        if (!Exists(candidate))
+        if (!used(candidate))
             return candidate.string();
     }
 }

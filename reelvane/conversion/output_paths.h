@@ -4,12 +4,15 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace reelvane {
 
 // `destination` when no file of that name exists; else its folder, `baseName`, " (n)" and its
 // extension with the first n from 1 that names no file.
-std::string UniqueOutputPath(const std::string& destination, const std::string& baseName);
+// Names in `taken` (the outputs of the run's earlier tasks) count as existing files.
+std::string UniqueOutputPath(const std::string& destination, const std::string& baseName,
+                             const std::vector<std::string>& taken = {});
 
 // A name in the destination's folder, hidden and marked partial, keeping the extension so that
 // the engine still picks the format by it. No file of that name exists.

@@ -62,6 +62,13 @@ std::string RunFinishedText(int finishedTasks, int allTasks)
     return FormatText(pattern.c_str(), finishedTasks, allTasks);
 }
 
+std::string RunSummaryText(int finishedTasks, int failedTasks)
+{
+    const std::string builtIn = "%d finished, %d failed";
+    const std::string pattern = CheckedFormat(LookupText("RUN_INFO", "strRunSummaryInfo", builtIn), "dd", builtIn);
+    return FormatText(pattern.c_str(), finishedTasks, failedTasks);
+}
+
 std::string ProfileFileName(const std::string& iniPath)
 {
     return std::filesystem::path(iniPath).stem().string();
