@@ -183,6 +183,7 @@ private slots:
     void ConvertsToTheEndAndCancels();
     void DiscStepCannotBeCancelled();
     void TaskDialogsChangeTheSavedList();
+    void EachRowShowsItsStateAndTheRunItsSummary();
 };
 
 void MainWindowTest::UserPath()
@@ -653,6 +654,81 @@ void MainWindowTest::TaskDialogsChangeTheSavedList()
     ButtonNamed(window, "subtitleButton")->click();
     QCOMPARE(Q(window.tasks().Get(0)->subtitlePath), Q(subtitle));
     QCOMPARE(savedSubtitle(), Q(subtitle));
+}
+
+void MainWindowTest::EachRowShowsItsStateAndTheRunItsSummary()
+{
+    Sandbox sandbox;
+    std::filesystem::create_directories(sandbox.program() + "/output");
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    RunController run(window, host, sandbox.program());
+    QSignalSpy ended(&run, &RunController::runEnded);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::ClipPath(Clip::Anamorphic)), Q(testmedia::ClipPath(Clip::NotMedia)),
+                     Q(testmedia::ClipPath(Clip::MatroskaTracks))});
+    TaskTableModel* model = window.taskModel();
+    auto state = [model](int row) {
+        return model->index(row, TaskTableModel::StateColumn).data(TaskTableModel::RawRole).value<TaskState>();
+    };
+    QCOMPARE(state(0), TaskState::NotStarted);
+    QCOMPARE(Cell(window, 0, TaskTableModel::StateColumn), QString());
+
+    // Every change of a row's state, with the states of all rows at that moment.
+    QStringList seen[3];
+    for (int row = 0; row < 3; ++row)
+        seen[row] << QString::number(static_cast<int>(state(row)));
+    QStringList whileSecondConverted;
+    QObject::connect(model, &QAbstractItemModel::dataChanged, [&] {
+        for (int row = 0; row < 3; ++row) {
+            const QString text = QString::number(static_cast<int>(state(row)));
+            if (seen[row].isEmpty() || seen[row].last() != text)
+                seen[row] << text;
+        }
+        if (state(1) == TaskState::Converting && whileSecondConverted.isEmpty())
+            whileSecondConverted << QString::number(static_cast<int>(state(0)))
+                                 << QString::number(static_cast<int>(state(2)));
+    });
+    QTest::mouseClick(ButtonNamed(window, "convertButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 60000);
+
+    auto states = [](std::initializer_list<TaskState> list) {
+        QStringList texts;
+        for (TaskState s : list)
+            texts << QString::number(static_cast<int>(s));
+        return texts;
+    };
+    using enum TaskState;
+    QCOMPARE(seen[0], states({NotStarted, Waiting, Converting, Finished}));
+    QCOMPARE(seen[1], states({NotStarted, Waiting, Converting, Failed}));
+    QCOMPARE(seen[2], states({NotStarted, Waiting, Converting, Finished}));
+    QCOMPARE(whileSecondConverted, states({Finished, Waiting}));
+    QCOMPARE(Cell(window, 0, TaskTableModel::StateColumn), QString("Finished"));
+    QCOMPARE(Cell(window, 1, TaskTableModel::StateColumn), QString("Failed"));
+
+    // The failure was shown as it happened and is kept in the row's log, shown from its menu.
+    QCOMPARE(host.messages.size(), 1);
+    QVERIFY(host.messages.first().contains("failed"));
+    QVERIFY(Q(window.tasks().Get(1)->log).contains(host.messages.first()));
+    window.SelectRow(1);
+    emit window.view()->customContextMenuRequested({10, 10});
+    QAction* showLog = window.contextMenu()->actions().last();
+    QVERIFY(showLog->isEnabled());
+    showLog->trigger();
+    window.contextMenu()->hide();
+    QCOMPARE(host.messages.size(), 2);
+    QCOMPARE(host.messages.last(), Q(window.tasks().Get(1)->log));
+
+    QCOMPARE(window.progressBar()->text(), QString("2 finished, 1 failed"));
+    QCOMPARE(ended.first().value(1).toInt(), 2);
+    QCOMPARE(ended.first().value(2).toInt(), 1);
+    // Only the failed task is left to recover after a crash.
+    QFile saved(Q(sandbox.recoveryFile()));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QJsonArray tasks = QJsonDocument::fromJson(saved.readAll()).object()["tasks"].toArray();
+    QCOMPARE(tasks.size(), qsizetype(1));
+    QVERIFY(host.unexpected.isEmpty());
 }
 
 QTEST_MAIN(MainWindowTest)
