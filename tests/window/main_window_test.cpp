@@ -184,6 +184,7 @@ private slots:
     void DiscStepCannotBeCancelled();
     void TaskDialogsChangeTheSavedList();
     void EachRowShowsItsStateAndTheRunItsSummary();
+    void BlurayRunWithoutADriveSaysWhereTheImageIs();
 };
 
 void MainWindowTest::UserPath()
@@ -728,6 +729,47 @@ void MainWindowTest::EachRowShowsItsStateAndTheRunItsSummary()
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QJsonArray tasks = QJsonDocument::fromJson(saved.readAll()).object()["tasks"].toArray();
     QCOMPARE(tasks.size(), qsizetype(1));
+    QVERIFY(host.unexpected.isEmpty());
+}
+
+void MainWindowTest::BlurayRunWithoutADriveSaysWhereTheImageIs()
+{
+    namespace fs = std::filesystem;
+    Sandbox sandbox;
+    const QString profile = "Blu-ray H.264 (1080p, 23.976 fps)";
+    platform::ini::WriteString(sandbox.program() + "/ini/blu-ray_h264.ini", profile.toStdString(), "Para",
+                               "-f mpegts -preset ultrafast -profile:v high -level:v 4.1 -pix_fmt yuv420p -g 24 "
+                               "-bf 2 -fs 0");
+    const std::string out = sandbox.program() + "/output/";
+    fs::create_directories(out);
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    // The built program's folder: the disc libraries and the burner, which finds no drive here.
+    RunController run(window, host, QFileInfo(REELVANE_PROGRAM).absolutePath().toStdString());
+    QSignalSpy ended(&run, &RunController::runEnded);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::SizedClipPath(2, 320, 240))});
+    PickProfile(window, "All Profiles", profile);
+    window.tasks().Get(0)->toEnd = 0;
+    window.tasks().Get(0)->trimEnd = 1000000;
+
+    QString statusWhenAsked;
+    host.onQuestion = [&](const QString&) { statusWhenAsked = window.progressBar()->text(); };
+    host.answers = {true};
+    QTest::mouseClick(ButtonNamed(window, "convertButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 90000);
+
+    const QString image = Q(out + "sized_2s_320x240.iso");
+    QVERIFY(QFile::exists(image));
+    QCOMPARE(statusWhenAsked, "Image written: " + image);
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY(host.questions.first().startsWith("The Discora will automatically start"));
+    QVERIFY(host.questions.first().endsWith("\n" + image));
+    QCOMPARE(host.messages.size(), 1);
+    QVERIFY2(host.messages.first().contains("No writable optical drive was found"), qPrintable(host.messages.first()));
+    QVERIFY(host.messages.first().endsWith("\n" + image));
+    QCOMPARE(ended.first().value(0).toBool(), false); // the disc step did not end on a disc
     QVERIFY(host.unexpected.isEmpty());
 }
 
