@@ -26,8 +26,7 @@ TEST(ConversionSession, RulesAndTheSharedProfileFlagThatOutlivesARun)
 
     // A pick is remembered and offers the profile's disc sizes.
     session.PickProfile("divxavi.ini", "DivX AVI");
-    EXPECT_EQ(platform::ini::ReadString(folder.path("ini/tvcdef.ini"), "OUTPUT_DEFAULT", "outputprofile"),
-              "DivX AVI");
+    EXPECT_EQ(platform::ini::ReadString(folder.path("ini/tvcdef.ini"), "OUTPUT_DEFAULT", "outputprofile"), "DivX AVI");
     EXPECT_EQ(session.splitChoice(), "No split");
     EXPECT_FALSE(session.SetSplitChoice("BD-99"));
     EXPECT_TRUE(session.SetSplitChoice("DVD-5 (4.7GB)"));
