@@ -93,8 +93,9 @@ TEST(LanguageTable, SwitchingWhileAnotherThreadReadsKeepsEveryTextWhole)
 {
     // Paths of different lengths, so that a torn read of the current file names neither pack.
     TempFolder folder;
-    folder.write("one.ini", "[Info]\nLanguage=One\n[MAIN_DLG]\nbtnConvertInfo=first text\n");
-    folder.write(std::string(120, 't') + ".ini", "[Info]\nLanguage=Two\n[MAIN_DLG]\nbtnConvertInfo=second text\n");
+    const std::string one = folder.write("one.ini", "[Info]\nLanguage=One\n[MAIN_DLG]\nbtnConvertInfo=first text\n");
+    const std::string two =
+        folder.write(std::string(120, 't') + ".ini", "[Info]\nLanguage=Two\n[MAIN_DLG]\nbtnConvertInfo=second text\n");
     LanguageTable table;
     table.SetLanguageFolder(folder.path());
     table.SelectLanguage("One");
@@ -107,6 +108,12 @@ TEST(LanguageTable, SwitchingWhileAnotherThreadReadsKeepsEveryTextWhole)
             const std::string text = table.LookupText("MAIN_DLG", "btnConvertInfo", "built in");
             if (text != "first text" && text != "second text")
                 ++broken;
+            // The file itself, read far more often than a text is looked up.
+            for (int i = 0; i < 100; ++i) {
+                const std::string file = table.CurrentLanguageFile();
+                if (file != one && file != two)
+                    ++broken;
+            }
             ++reads;
         }
     });
