@@ -108,7 +108,7 @@ std::optional<std::string> SplitChoice(const std::string& text, const SplitChoic
 {
     for (const std::string& entry : offered.entries) {
         std::string shortName = entry.substr(0, entry.find(" ("));
-        if (SameText(text, entry) || SameText(text, shortName) || (SameText(text, "none") && entry == "No split"))
+        if (SameText(text, entry) || SameText(text, shortName) || (SameText(text, "none") && entry == kNoSplit))
             return entry;
     }
     return std::nullopt;

@@ -7,6 +7,7 @@
 
 #include "reelvane/conversion/engine_arguments.h"
 #include "reelvane/conversion/run_observer.h"
+#include "reelvane/conversion/split_media.h"
 #include "reelvane/tasks/conversion_task.h"
 
 #include <chrono>
@@ -19,7 +20,7 @@ namespace reelvane {
 struct RunRequest {
     std::vector<ConversionTask> tasks;                       // copies: the list may change while the run goes on
     ProfileSettings currentProfile = EmptyProfileSettings(); // the window's current profile
-    std::string splitChoice = "No split";
+    std::string splitChoice = kNoSplit;                      // an id of kSplitMedia
     int64_t customSplitMegabytes = 0;
     std::string outputFolder; // ends with "/"
     bool merge = false;

@@ -361,13 +361,8 @@ void MainWindow::ApplyTexts()
         action->setChecked(action->text() == Q(Languages().CurrentLanguageName()));
 
     const int splitIndex = discSize_->currentIndex();
-    for (int i = 0; i < discSize_->count(); ++i) {
-        const QString entry = discSize_->itemData(i).toString();
-        if (entry == kCustomSplit)
-            discSize_->setItemText(i, Q(LookupText("WINDOW_INFO", "strCustomSplitInfo", kCustomSplit)));
-        else if (entry == kNoSplit)
-            discSize_->setItemText(i, Q(LookupText("WINDOW_INFO", "strNoSplitInfo", kNoSplit)));
-    }
+    for (int i = 0; i < discSize_->count(); ++i)
+        discSize_->setItemText(i, Q(SplitMediumText(discSize_->itemData(i).toString().toStdString())));
     discSize_->setCurrentIndex(splitIndex);
     Caption(discSize_, Q(LookupText("OPTION_GENERAL_DLG", "btnSplitInfo", "Split")));
     splitDialog_->ApplyTexts();
