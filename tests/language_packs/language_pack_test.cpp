@@ -98,7 +98,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
     const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
-                                                                       {"MAIN_DLG", 75},
+                                                                       {"MAIN_DLG", 82},
                                                                        {"OPTION_DLG", 11},
                                                                        {"OPTION_AUDIO_DLG", 14},
                                                                        {"OPTION_VIDEO_DLG", 13},
@@ -111,7 +111,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"FILEINFO_DLG", 7},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},
-                                                                       {"RUN_INFO", 15},
+                                                                       {"RUN_INFO", 18},
                                                                        {"EXTRACT_DLG", 1},
                                                                        {"SUBTITLE_STYLE_DLG", 18}};
     std::vector<std::pair<std::string, std::size_t>> actual;
