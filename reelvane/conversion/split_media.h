@@ -17,12 +17,8 @@ inline constexpr char kCustomSplit[] = "Custom";
 inline constexpr char kNoSplit[] = "No split";
 
 inline constexpr SplitMedium kSplitMedia[] = {
-    {"DVD-5 (4.7GB)", nullptr, 4200},
-    {"DVD-9 (8.5GB)", nullptr, 8000},
-    {"BD-25 (25GB)", nullptr, 23000},
-    {"BD-50 (50GB)", nullptr, 46000},
-    {kCustomSplit, "strCustomSplitInfo", 0},
-    {kNoSplit, "strNoSplitInfo", 0},
+    {"DVD-5 (4.7GB)", nullptr, 4200}, {"DVD-9 (8.5GB)", nullptr, 8000},        {"BD-25 (25GB)", nullptr, 23000},
+    {"BD-50 (50GB)", nullptr, 46000}, {kCustomSplit, "strCustomSplitInfo", 0}, {kNoSplit, "strNoSplitInfo", 0},
 };
 
 // The medium of an id, or nullptr.
