@@ -126,6 +126,24 @@ struct AuthorRun {
     }
 };
 
+// A video or audio stream the program map names but that brings no data would leave the title
+// without it, passing for whole. A subtitle stream may rightly stay empty.
+bool AllStreamsArrived(const std::vector<ProgramEntry>& chosen, const std::set<uint16_t>& arrived)
+{
+    bool all = true;
+    for (const ProgramEntry& e : chosen) {
+        bool subtitle = e.streamType == kPresentationGraphics || e.streamType == kInteractiveGraphics ||
+                        e.streamType == kTextSubtitle;
+        if (subtitle || arrived.count(e.pid))
+            continue;
+        char text[96];
+        std::snprintf(text, sizeof text, "Stream 0x%04X of the program map carries no data", unsigned(e.pid));
+        ReportError(text);
+        all = false;
+    }
+    return all;
+}
+
 // Step 7: one title from the current reader; true when its stream and clip files were written.
 bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
 {
@@ -151,14 +169,25 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
         run.OnClock(pcr);
     });
     std::vector<PesPacket> group;
+    std::set<uint16_t> arrived;
     bool more = true;
+    bool stopped = false;
     while (more && complete && !writer.failed()) {
+        if (StopRequested()) {
+            stopped = true;
+            complete = false;
+            break;
+        }
         group.clear();
         more = reader.NextGroup(group);
-        for (PesPacket& pes : group)
+        for (PesPacket& pes : group) {
+            arrived.insert(pes.pid);
             writer.Write(pes);
+        }
     }
     reader.SetClockHook(nullptr);
+    if (complete)
+        complete = AllStreamsArrived(chosen, arrived);
     if (complete && !writer.Finish()) {
         ReportError("write m2ts error");
         complete = false;
@@ -175,7 +204,8 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
         std::error_code ignored;
         for (const std::string& file : TitleFiles(folder, title))
             fs::remove(file, ignored);
-        ReportError("The files of title " + std::to_string(title) + " could not be written whole and were removed");
+        if (!stopped)
+            ReportError("The files of title " + std::to_string(title) + " could not be written whole and were removed");
     }
     return complete;
 }
@@ -287,6 +317,8 @@ int AuthorJob(const char* folder, const AuthorList* list)
     if (!SourcesOutsideJobTrees(path, sources) || !MakeTree(path, titles, complete))
         return -1;
     for (int i = 0; i < titles; ++i) {
+        if (StopRequested())
+            return -1;
         char text[64];
         std::snprintf(text, sizeof text, "Start author index %d file.", i);
         Report(2, i, text);
@@ -307,9 +339,11 @@ int AuthorJob(const char* folder, const AuthorList* list)
                     info->entries[k]->selected = 0;
         }
         complete &= AuthorTitle(path, i, *info);
+        FreeTrackInfo(info);
+        if (StopRequested())
+            return -1;
         std::snprintf(text, sizeof text, "Author index %d file completed.", i);
         Report(2, i, text);
-        FreeTrackInfo(info);
     }
     return complete ? 0 : -1;
 }

@@ -8,6 +8,9 @@ extern "C" {
 #endif
 
 typedef void (*AuthorCallback)(int32_t kind, int32_t value, const char* text);
+/* Asked before each title and while one is written; nonzero stops the job: the title being
+   written is removed and nx_ts_author answers -1. */
+typedef int32_t (*AuthorStopCallback)(void);
 
 typedef struct TrackEntry {
     uint16_t pid;       /* 13-bit PID */
@@ -42,6 +45,7 @@ BLUVAT_EXPORT int nx_ts_gettrackinfo(const char* path, TrackInfo** info);
 BLUVAT_EXPORT int nx_ts_freetrackinfo(TrackInfo* info);
 BLUVAT_EXPORT int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t unused);
 BLUVAT_EXPORT int nx_ts_author(const char* folder, const AuthorList* list);
+BLUVAT_EXPORT int nx_setstopfunc(AuthorStopCallback stop);
 
 #ifdef __cplusplus
 }

@@ -1,4 +1,4 @@
-// The five exported functions; everything else stays inside the library.
+// The exported functions; everything else stays inside the library.
 
 #include "bluvat/bluvat.h"
 
@@ -31,6 +31,12 @@ BLUVAT_EXPORT int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t)
 BLUVAT_EXPORT int nx_ts_author(const char* folder, const AuthorList* list)
 {
     return bluvat::AuthorJob(folder, list);
+}
+
+BLUVAT_EXPORT int nx_setstopfunc(AuthorStopCallback stop)
+{
+    bluvat::SetStopCallback(stop);
+    return 0;
 }
 
 } // extern "C"

@@ -1,5 +1,5 @@
 #pragma once
-// The library's one process-wide callback; every message of the readers and writers goes through here.
+// The library's process-wide callbacks; every message of the readers and writers goes through here.
 
 #include "bluvat/bluvat.h"
 
@@ -9,6 +9,10 @@
 namespace bluvat {
 
 void SetCallback(AuthorCallback callback);
+void SetStopCallback(AuthorStopCallback stop);
+
+// Whether the caller asked the job to stop; never without a stop callback.
+bool StopRequested();
 
 // (kind, value, text) to the caller's callback; dropped when none is set.
 void Report(int32_t kind, int32_t value, const std::string& text);

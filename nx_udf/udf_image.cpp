@@ -100,12 +100,14 @@ void WriteMetadata(ImageWriter& image, const UdfTreeEntry& root, const UdfLayout
 class Progress {
 public:
     Progress(UdfProgressCallback callback, uint64_t total) : callback_(callback), total_(total ? total : 1) {}
-    // Reports once before each of the next `blocks` blocks.
-    void BeforeBlocks(uint64_t blocks)
+    // Reports once before each of the next `blocks` blocks; false once the caller asked to stop.
+    bool BeforeBlocks(uint64_t blocks)
     {
         for (uint64_t i = 0; callback_ && i < blocks; ++i)
-            callback_(static_cast<int32_t>((done_ + i) * 100 / total_), "UDF building...");
+            if (callback_(static_cast<int32_t>((done_ + i) * 100 / total_), "UDF building...") != 0)
+                return false;
         done_ += blocks;
+        return true;
     }
 
 private:
@@ -141,7 +143,8 @@ bool HasSize(const UdfTreeEntry& file)
 }
 
 // The file's bytes into the blocks reserved at the walk, holes kept; false when the file could not
-// be read whole or changed its size, since the image would then hold something other than the file.
+// be read whole or changed its size, since the image would then hold something other than the file,
+// and when the caller stopped the build.
 bool WriteFileData(platform::RawOutputFile& out, const UdfTreeEntry& file, Progress& progress)
 {
     constexpr uint64_t kStretch = 64u << 20;
@@ -151,7 +154,8 @@ bool WriteFileData(platform::RawOutputFile& out, const UdfTreeEntry& file, Progr
     uint64_t reserved = file.dataBlocks() * kBlockSize;
     for (uint64_t offset = 0; offset < reserved && out.ok();) {
         uint64_t stretchEnd = std::min(reserved, offset + kStretch);
-        progress.BeforeBlocks((stretchEnd - offset) / kBlockSize);
+        if (!progress.BeforeBlocks((stretchEnd - offset) / kBlockSize))
+            return false;
         uint64_t dataEnd = std::min(stretchEnd, file.size);
         if (CopyRange(in, out, offset, dataEnd) < dataEnd)
             return false;

@@ -35,7 +35,18 @@ bool IsAncestorOfItself(const fs::path& folder, const std::vector<fs::path>& anc
     return false;
 }
 
-bool ReadFolder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs::path& image)
+// Whether the link at `path` leads to a place inside `root` (a canonical path). A broken link
+// leads nowhere and holds nothing, so it is left out rather than refused.
+bool LeadsOutside(const fs::path& path, const fs::path& root)
+{
+    std::error_code error;
+    fs::path target = fs::canonical(path, error);
+    if (error)
+        return false;
+    return std::mismatch(root.begin(), root.end(), target.begin(), target.end()).first != root.end();
+}
+
+bool ReadFolder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs::path& root)
 {
     std::error_code error;
     std::vector<std::string> names;
@@ -54,19 +65,21 @@ bool ReadFolder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs
             return false;
         child->identifier = std::move(*identifier);
 
+        // A link out of the folder would put a file of elsewhere (anyone's) into the image.
+        bool link = fs::is_symlink(fs::symlink_status(child->path, error));
+        if (link && LeadsOutside(child->path, root))
+            return false;
         // Sockets, pipes, devices and broken links have no content to store.
         auto status = fs::status(child->path, error);
         if (error && status.type() != fs::file_type::not_found)
             return false;
         if (fs::is_directory(status)) {
-            if (fs::is_symlink(fs::symlink_status(child->path, error)) && IsAncestorOfItself(child->path, ancestors))
+            if (link && IsAncestorOfItself(child->path, ancestors))
                 return false;
             child->isFolder = true;
-            if (!platform::ReadFileTimes(child->path, child->times) || !ReadFolder(*child, ancestors, image))
+            if (!platform::ReadFileTimes(child->path, child->times) || !ReadFolder(*child, ancestors, root))
                 return false;
         } else if (fs::is_regular_file(status)) {
-            if (name == image.filename() && fs::equivalent(child->path, image, error))
-                continue; // the image being replaced
             child->size = fs::file_size(child->path, error);
             if (error || !platform::RawInputFile(child->path).opened() ||
                 !platform::ReadFileTimes(child->path, child->times))
@@ -82,16 +95,19 @@ bool ReadFolder(UdfTreeEntry& folder, std::vector<fs::path>& ancestors, const fs
 
 } // namespace
 
-std::unique_ptr<UdfTreeEntry> ReadTree(const std::string& folder, const std::string& image)
+std::unique_ptr<UdfTreeEntry> ReadTree(const std::string& folder)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error))
+        return nullptr;
+    fs::path canonicalRoot = fs::canonical(folder, error);
+    if (error)
         return nullptr;
     auto root = std::make_unique<UdfTreeEntry>();
     root->path = folder;
     root->isFolder = true;
     std::vector<fs::path> ancestors;
-    if (!ReadFolder(*root, ancestors, image))
+    if (!ReadFolder(*root, ancestors, canonicalRoot))
         return nullptr;
     return root;
 }

@@ -35,9 +35,9 @@ struct UdfTreeEntry {
     uint32_t childFolders() const;
 };
 
-// Reads the folder tree below `folder`: folders and regular files (links followed).
-// Nothing when the folder is missing, a part of it cannot be read, a name cannot be stored,
-// or links lead in a circle. An earlier `image` inside the folder is left out.
-std::unique_ptr<UdfTreeEntry> ReadTree(const std::string& folder, const std::string& image);
+// Reads the folder tree below `folder`: folders and regular files (links followed while they stay
+// inside the folder). Nothing when the folder is missing, a part of it cannot be read, a name
+// cannot be stored, links lead in a circle or a link leads out of the folder.
+std::unique_ptr<UdfTreeEntry> ReadTree(const std::string& folder);
 
 } // namespace nx_udf

@@ -15,7 +15,7 @@ LibraryLoader::~LibraryLoader()
 
 bool LibraryLoader::Load(const std::string& name, const std::vector<std::string>& exports)
 {
-    return LoadFrom(ProgramFolder(), name, exports);
+    return LoadFrom(PrivateLibraryFolder(), name, exports);
 }
 
 bool LibraryLoader::LoadFrom(const std::string& folder, const std::string& name,
@@ -24,8 +24,11 @@ bool LibraryLoader::LoadFrom(const std::string& folder, const std::string& name,
     Unload();
     std::string file = "lib" + name + ".so";
     std::error_code ec;
-    if (!folder.empty() && std::filesystem::exists(folder + "/" + file, ec))
-        return Open(folder + "/" + file, exports);
+    // A caller's folder (a build's program folder, a test's) comes first; an installed program
+    // keeps its libraries in the private library folder.
+    for (const std::string& place : {folder, PrivateLibraryFolder()})
+        if (!place.empty() && std::filesystem::exists(place + "/" + file, ec))
+            return Open(place + "/" + file, exports);
     return Open(file, exports);
 }
 

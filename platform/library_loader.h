@@ -14,10 +14,11 @@ public:
     LibraryLoader(const LibraryLoader&) = delete;
     LibraryLoader& operator=(const LibraryLoader&) = delete;
 
-    // Looks for "lib<name>.so" in the program folder first, then on the library search path.
+    // Looks for "lib<name>.so" in the private library folder (the program folder of a build),
+    // then on the library search path.
     // Returns true when the library is loaded and every export is bound.
     bool Load(const std::string& name, const std::vector<std::string>& exports);
-    // Same, from an explicit folder (tests); an empty folder means the search path only.
+    // Same, from an explicit folder first (tests, the disc step), then the private library folder.
     bool LoadFrom(const std::string& folder, const std::string& name, const std::vector<std::string>& exports);
     void Unload();
 

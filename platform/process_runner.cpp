@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,14 @@ void CloseFd(int& fd)
     if (fd >= 0)
         ::close(fd);
     fd = -1;
+}
+
+// Makes `fd` the child's descriptor `target`, open across exec.
+bool MoveTo(int fd, int target)
+{
+    if (fd == target)
+        return ::fcntl(fd, F_SETFD, 0) == 0;
+    return ::dup2(fd, target) == target;
 }
 
 } // namespace
@@ -95,30 +104,61 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
         return false;
     }
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (options.pipeStdin)
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    else
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (options.pipeStdout)
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    if (options.pipeStderr)
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    if (!options.workingFolder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
-
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
-    pid_t pid = -1;
-    int rc = ::posix_spawn(&pid, resolved->c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        error_ = "cannot start " + program + ": " + std::strerror(rc);
+    // The child reports a failed start through this pipe; exec closes it on success.
+    int report[2] = {-1, -1};
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        error_ = std::string("cannot create pipes: ") + std::strerror(errno);
+        closePipes();
+        return false;
+    }
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    const int forkError = errno;
+    if (pid == 0) {
+        // Only async-signal-safe calls from here: the parent may have other threads.
+        // The child dies with this process, so that no engine runs on after a kill.
+        int failure = 0;
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            failure = ESRCH;
+        int devNull = -1;
+        if (!failure && !options.pipeStdin && (devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) < 0)
+            failure = errno;
+        if (!failure &&
+            (!MoveTo(options.pipeStdin ? in[0] : devNull, 0) || (options.pipeStdout && !MoveTo(out[1], 1)) ||
+             (options.pipeStderr && !MoveTo(err[1], 2)) || (options.stdoutToStderr && !MoveTo(2, 1))))
+            failure = errno;
+        if (!failure && !options.workingFolder.empty() && ::chdir(options.workingFolder.c_str()) != 0)
+            failure = errno;
+        if (!failure) {
+            ::execve(resolved->c_str(), argv.data(), environ);
+            failure = errno;
+        }
+        ssize_t ignored = ::write(report[1], &failure, sizeof failure);
+        (void)ignored;
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int failure = pid < 0 ? forkError : 0;
+    if (pid > 0) {
+        ssize_t n;
+        do
+            n = ::read(report[0], &failure, sizeof failure);
+        while (n < 0 && errno == EINTR);
+        if (n != sizeof failure)
+            failure = 0;
+    }
+    ::close(report[0]);
+    if (failure != 0) {
+        if (pid > 0)
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        error_ = "cannot start " + program + ": " + std::strerror(failure);
         closePipes();
         return false;
     }

@@ -12,7 +12,8 @@ struct ProcessOptions {
     bool pipeStdin = false;
     bool pipeStdout = false;
     bool pipeStderr = false;
-    std::string workingFolder; // empty: the caller's
+    bool stdoutToStderr = false; // the child's standard output joins this process's standard error
+    std::string workingFolder;   // empty: the caller's
 };
 
 class ChildProcess {
@@ -23,6 +24,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // `program` without a "/" is looked up on PATH. On failure returns false and sets error().
+    // The child is killed when the thread that started it ends, so that none outlives a killed
+    // program.
     bool Start(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options = {});
 
     int stdinFd() const { return stdin_; }

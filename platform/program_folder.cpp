@@ -16,10 +16,53 @@ std::string ProgramFolder()
     return exe.parent_path().string();
 }
 
+namespace {
+
+// An installed folder named relative to the program's own, else the program folder itself.
+std::string InstalledOrBeside(const char* relative)
+{
+    const std::string installed = ProgramFolder() + "/" + relative;
+    std::error_code ec;
+    if (std::filesystem::is_directory(installed, ec))
+        return std::filesystem::path(installed).lexically_normal().string();
+    return ProgramFolder();
+}
+
+std::string XdgFolder(const char* variable, const char* fallback)
+{
+    // The base directory specification ignores a relative value.
+    if (const char* value = std::getenv(variable); value && *value == '/')
+        return value;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + fallback;
+}
+
+} // namespace
+
+std::string DataFolder()
+{
+    return InstalledOrBeside(REELVANE_DATA_FROM_PROGRAM);
+}
+
+std::string PrivateLibraryFolder()
+{
+    return InstalledOrBeside(REELVANE_LIBRARIES_FROM_PROGRAM);
+}
+
+std::string UserConfigFolder()
+{
+    return XdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string UserDataFolder()
+{
+    return XdgFolder("XDG_DATA_HOME", "/.local/share");
+}
+
 std::string UserVideosFolder()
 {
     std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    std::string config = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : home + "/.config";
+    const std::string config = UserConfigFolder();
     // user-dirs.dirs holds lines like XDG_VIDEOS_DIR="$HOME/Videos".
     std::ifstream dirs(config + "/user-dirs.dirs");
     std::string line;
@@ -38,10 +81,7 @@ std::string UserVideosFolder()
 
 std::string UserStateFolder()
 {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
-        return state;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/state";
+    return XdgFolder("XDG_STATE_HOME", "/.local/state");
 }
 
 } // namespace platform

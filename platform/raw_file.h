@@ -57,13 +57,17 @@ public:
     RawOutputFile(const RawOutputFile&) = delete;
     RawOutputFile& operator=(const RawOutputFile&) = delete;
 
-    bool Open(const std::string& path)
+    // Creates the file; false (errno EEXIST) when anything already has that name.
+    bool Create(const std::string& path)
     {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         ok_ = fd_ >= 0;
+        error_ = ok_ ? 0 : errno;
         return ok_;
     }
     bool ok() const { return ok_; }
+    // The errno of the first failure; 0 while ok().
+    int error() const { return error_; }
     uint64_t position() const { return position_; }
 
     void Write(const void* data, std::size_t size)
@@ -74,7 +78,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
-                ok_ = false;
+                Failed(n == 0 ? ENOSPC : errno);
                 break;
             }
             p += n;
@@ -90,7 +94,7 @@ public:
         if (!ok_ || size == 0)
             return;
         if (::lseek(fd_, static_cast<off_t>(size), SEEK_CUR) < 0)
-            ok_ = false;
+            Failed(errno);
         else
             position_ += size;
     }
@@ -117,7 +121,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
-                ok_ = false;
+                Failed(errno);
             if (n <= 0)
                 break;
             done += static_cast<uint64_t>(n);
@@ -133,15 +137,21 @@ public:
         if (fd_ < 0)
             return ok_;
         if (ok_ && ::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
-            ok_ = false;
-        if (::close(fd_) != 0)
-            ok_ = false;
+            Failed(errno);
+        if (::close(fd_) != 0 && ok_)
+            Failed(errno);
         fd_ = -1;
         return ok_;
     }
 
 private:
     static constexpr std::size_t kChunk = 8u << 20;
+
+    void Failed(int error)
+    {
+        ok_ = false;
+        error_ = error;
+    }
 
     ssize_t CopyThroughBuffer(const RawInputFile& in, uint64_t offset, std::size_t size)
     {
@@ -154,6 +164,7 @@ private:
 
     int fd_ = -1;
     bool ok_ = false;
+    int error_ = 0;
     uint64_t position_ = 0;
     std::vector<char> buffer_;
 };

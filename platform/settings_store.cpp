@@ -1,6 +1,7 @@
 #include "platform/settings_store.h"
 
 #include "platform/ini_file.h"
+#include "platform/program_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,14 +22,7 @@ SettingsStore::SettingsStore(std::string path) : path_(std::move(path))
 
 std::string SettingsStore::DefaultPath()
 {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = std::string(home) + "/.config";
-    else
-        base = "/tmp";
-    return base + "/quillon/reelvane.ini";
+    return UserConfigFolder() + "/quillon/reelvane.ini";
 }
 
 std::optional<std::string> SettingsStore::ReadString(const std::string& name) const

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,10 +46,10 @@ void StagedFile::Discard()
 
 bool StagedFile::Open()
 {
-    const std::filesystem::path target(target_);
-    const std::string stem = (target.parent_path() / ("." + target.filename().string())).string();
+    // A plain name, since a card's FAT hides no dot-name: a leftover shows what it is, and the
+    // suffix keeps it from ending in the target's extension, so no player takes it for a video.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = stem + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(stagedCounter++);
+        std::string name = target_ + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(stagedCounter++);
         // Mode 0666 lets the umask decide, as for any newly created file.
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {

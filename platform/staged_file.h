@@ -1,6 +1,7 @@
 #pragma once
-// A file written under a temporary name beside its target and given the target's name only when
-// complete, so that a failed or interrupted write never leaves a partial file under that name.
+// A file written under a temporary name beside its target (the target's name + ".part-PID-N") and
+// given the target's name only when complete, so that a failed or interrupted write never leaves a
+// partial file under that name.
 
 #include <cstddef>
 #include <string>

@@ -213,7 +213,7 @@ std::string CommandLine(const Command& command)
 std::string UsageText()
 {
     return "Usage: discora burn -f FILE... -t TYPE [--image PATH] [--device DRIVE] [--dry-run]\n"
-           "       discora --help\n"
+           "       discora --help | --version\n"
            "\n"
            "Burns files to the first writable optical drive with xorriso:\n"
            "  an image (.iso, .img) as it is;\n"

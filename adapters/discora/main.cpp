@@ -75,6 +75,10 @@ bool SaveImage(const std::string& image, const std::string& target, bool keepSou
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("discora %s\n", REELVANE_VERSION);
+        return 0;
+    }
     Parsed parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.options.help) {
         std::fputs(UsageText().c_str(), stdout);
@@ -85,11 +89,14 @@ int main(int argc, char** argv)
         return 2;
     }
     const Options& options = parsed.options;
+    std::error_code error;
     for (const std::string& file : options.files)
-        if (!fs::is_regular_file(file))
-            return Fail("The file " + file + " does not exist.");
-    if (!options.imagePath.empty() && fs::exists(options.imagePath))
-        return Fail("The image " + options.imagePath + " exists already; it is not replaced.");
+        if (!fs::is_regular_file(file, error))
+            return Fail("The file " + file +
+                        (error ? " cannot be read: " + error.message() + "." : " does not exist."));
+    if (!options.imagePath.empty() && fs::symlink_status(options.imagePath, error).type() != fs::file_type::not_found)
+        return Fail("The image " + options.imagePath +
+                    (error ? " cannot be made: " + error.message() + "." : " exists already; it is not replaced."));
 
     WorkFolder work(options.dryRun);
     if (work.path().empty())

@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kUsage[] = "Usage: qlm [FILE]\n"
+                          "       qlm --help | --version\n"
                           "Opens FILE in the desktop's media player; without a file, starts the player.\n";
 
 std::vector<std::string> ApplicationFolders()
@@ -70,7 +71,7 @@ bool StartDefaultPlayer()
     if (name.empty())
         return false;
     for (const std::string& folder : ApplicationFolders()) {
-        if (!fs::exists(folder + name))
+        if (std::error_code error; !fs::exists(folder + name, error))
             continue;
         std::vector<std::string> words = ExecWords(platform::ini::ReadString(folder + name, "Desktop Entry", "Exec"));
         if (words.empty())
@@ -84,12 +85,16 @@ bool StartDefaultPlayer()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("qlm %s\n", REELVANE_VERSION);
+        return 0;
+    }
     if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))) {
         std::fputs(kUsage, argc > 2 ? stderr : stdout);
         return argc > 2 ? 2 : 0;
     }
     if (argc == 2) {
-        if (!fs::exists(argv[1])) {
+        if (std::error_code error; !fs::exists(argv[1], error)) {
             std::fprintf(stderr, "qlm: the file %s does not exist.\n", argv[1]);
             return 1;
         }

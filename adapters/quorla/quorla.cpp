@@ -20,9 +20,9 @@ bool initialised = false;
 void SelectLanguagePack()
 {
     platform::SettingsStore settings;
-    const std::string programFolder = platform::ProgramFolder();
     reelvane::LanguageTable& languages = reelvane::Languages();
-    languages.SetLanguageFolder(programFolder + settings.ReadString("languagefolder").value_or("/language/lumo/"));
+    languages.SetLanguageFolder(platform::DataFolder() +
+                                settings.ReadString("languagefolder").value_or("/language/lumo/"));
     languages.SelectLanguage(
         settings.ReadString("language").value_or(languages.DefaultLanguageName(platform::SystemLanguageId())));
 }

@@ -20,7 +20,8 @@ extern "C" {
 
 namespace {
 
-int32_t platformReaderFlag = 0;
+// Per thread, so that conversions run side by side each keep their own.
+thread_local int32_t platformReaderFlag = 0;
 constexpr double kMessageValue = -1.0; // the callback's value for "show this message"
 
 int32_t Report(EngineProgressCallback callback, const std::string& message)
@@ -29,12 +30,6 @@ int32_t Report(EngineProgressCallback callback, const std::string& message)
     if (callback)
         callback(message.c_str(), kMessageValue);
     return -1;
-}
-
-std::string FfmpegProgramName()
-{
-    const char* chosen = std::getenv("REELVANE_FFMPEG");
-    return chosen && *chosen ? chosen : "ffmpeg";
 }
 
 } // namespace
@@ -76,7 +71,7 @@ extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback call
         if (!translation.error.empty())
             return Report(callback, translation.error);
 
-        std::string name = FfmpegProgramName();
+        std::string name = vexen::FfmpegProgramName();
         auto program = platform::FindProgram(name);
         if (!program)
             return Report(callback, "The conversion program \"" + name + "\" was not found.");

@@ -59,6 +59,12 @@ void Stop(platform::ChildProcess& child)
 
 } // namespace
 
+std::string FfmpegProgramName()
+{
+    const char* chosen = std::getenv("REELVANE_FFMPEG");
+    return chosen && *chosen ? chosen : "ffmpeg";
+}
+
 RunReport RunFfmpeg(const std::string& program, const std::vector<std::string>& arguments,
                     const std::function<int(double)>& progress)
 {

@@ -14,6 +14,9 @@ struct RunReport {
     std::string message; // for a failure: what went wrong, with ffmpeg's own last error lines
 };
 
+// The ffmpeg program to run: REELVANE_FFMPEG when set, else "ffmpeg" on PATH.
+std::string FfmpegProgramName();
+
 // `progress` gets the seconds written so far, at least every quarter second while the child
 // runs; answering -1 stops the child (a graceful quit, then termination) within a second.
 // `arguments` exclude the program name; the progress options are added here.

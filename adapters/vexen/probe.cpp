@@ -1,5 +1,6 @@
 // In-process probing with libavformat: the container facts and one StreamInfo per stream.
 
+#include "adapters/vexen/local_input.h"
 #include "adapters/vexen/stream_description.h"
 #include "adapters/vexen/vexen.h"
 
@@ -11,7 +12,6 @@ extern "C" {
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
 
@@ -20,20 +20,6 @@ void CopyText(char* field, std::size_t width, const std::string& text)
     std::size_t n = std::min(text.size(), width - 1);
     std::memcpy(field, text.data(), n);
     field[n] = '\0';
-}
-
-int32_t KindOf(const AVStream& stream)
-{
-    switch (stream.codecpar->codec_type) {
-    case AVMEDIA_TYPE_VIDEO:
-        // Cover art is a picture, not the movie: it must never become the source's frame.
-        return stream.disposition & AV_DISPOSITION_ATTACHED_PIC ? VEXEN_KIND_ATTACHMENT : VEXEN_KIND_VIDEO;
-    case AVMEDIA_TYPE_AUDIO: return VEXEN_KIND_AUDIO;
-    case AVMEDIA_TYPE_SUBTITLE: return VEXEN_KIND_SUBTITLE;
-    case AVMEDIA_TYPE_DATA: return VEXEN_KIND_DATA;
-    case AVMEDIA_TYPE_ATTACHMENT: return VEXEN_KIND_ATTACHMENT;
-    default: return VEXEN_KIND_OTHER;
-    }
 }
 
 int64_t KnownOrZero(int64_t value)
@@ -53,7 +39,7 @@ void Fill(const AVFormatContext& format, MediaFileInfo& info, StreamInfo* stream
     for (unsigned i = 0; i < format.nb_streams; ++i) {
         const AVStream& stream = *format.streams[i];
         StreamInfo& out = streams[i];
-        out.kind = KindOf(stream);
+        out.kind = vexen::StreamKind(stream);
         CopyText(out.description, sizeof out.description, vexen::DescribeStream(stream));
         if (out.kind == VEXEN_KIND_VIDEO) {
             out.width = stream.codecpar->width;
@@ -81,16 +67,8 @@ extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Strea
     if (!path || !streams)
         return -1;
 
-    // Only files: a pipe would block the caller, and a URL would reach the network.
-    struct stat status;
-    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
-        return -1;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* format = nullptr;
-    int opened = avformat_open_input(&format, path, nullptr, &options);
-    av_dict_free(&options);
-    if (opened < 0)
+    AVFormatContext* format = vexen::OpenLocalInput(path);
+    if (!format)
         return -1;
     StreamInfo* array = nullptr;
     try {

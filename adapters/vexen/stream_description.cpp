@@ -1,4 +1,5 @@
 #include "adapters/vexen/stream_description.h"
+#include "adapters/vexen/vexen.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -40,6 +41,20 @@ std::string Format(const char* format, double value)
 }
 
 } // namespace
+
+int32_t StreamKind(const AVStream& stream)
+{
+    switch (stream.codecpar->codec_type) {
+    case AVMEDIA_TYPE_VIDEO:
+        // Cover art is a picture, not the movie: it must never become the source's frame.
+        return stream.disposition & AV_DISPOSITION_ATTACHED_PIC ? VEXEN_KIND_ATTACHMENT : VEXEN_KIND_VIDEO;
+    case AVMEDIA_TYPE_AUDIO: return VEXEN_KIND_AUDIO;
+    case AVMEDIA_TYPE_SUBTITLE: return VEXEN_KIND_SUBTITLE;
+    case AVMEDIA_TYPE_DATA: return VEXEN_KIND_DATA;
+    case AVMEDIA_TYPE_ATTACHMENT: return VEXEN_KIND_ATTACHMENT;
+    default: return VEXEN_KIND_OTHER;
+    }
+}
 
 float DisplayAspect(const AVStream& stream)
 {

@@ -14,6 +14,7 @@ extern "C" {
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 
 namespace vexen {
@@ -24,11 +25,13 @@ namespace {
 const std::map<std::string_view, int>& KnownOptions()
 {
     static const std::map<std::string_view, int> known = {
-        {"-an", 0},     {"-vn", 0},        {"-hq", 0},      {"-newaudio", 0},   {"-i", 1},        {"-ivs", 1},
-        {"-ias", 1},    {"-vhook", 1},     {"-ar", 1},      {"-ac", 1},         {"-vol", 1},      {"-ab", 1},
-        {"-r", 1},      {"-b", 1},         {"-acodec", 1},  {"-vcodec", 1},     {"-s", 1},        {"-aspect", 1},
-        {"-map", 1},    {"-fs", 1},        {"-croptop", 1}, {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1},
-        {"-padtop", 1}, {"-padbottom", 1}, {"-padleft", 1}, {"-padright", 1},   {"-padcolor", 1},
+        {"-an", 0},         {"-vn", 0},         {"-hq", 0},       {"-newaudio", 0},  {"-i", 1},
+        {"-ivs", 1},        {"-ias", 1},        {"-vhook", 1},    {"-ar", 1},        {"-ac", 1},
+        {"-vol", 1},        {"-ab", 1},         {"-r", 1},        {"-b", 1},         {"-acodec", 1},
+        {"-vcodec", 1},     {"-s", 1},          {"-aspect", 1},   {"-map", 1},       {"-fs", 1},
+        {"-croptop", 1},    {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1}, {"-padtop", 1},
+        {"-padbottom", 1},  {"-padleft", 1},    {"-padright", 1}, {"-padcolor", 1},  {"-deinterlace", 0},
+        {"-fieldscale", 0},
     };
     return known;
 }
@@ -37,6 +40,62 @@ int ArgumentCount(const std::string& word)
 {
     auto found = KnownOptions().find(word);
     return found == KnownOptions().end() ? -1 : found->second;
+}
+
+// The ffmpeg options that take no value, each also with "no" in front: a plain word after one
+// of them is no value but one more output file.
+bool IsFfmpegSwitch(const std::string& word)
+{
+    static const std::set<std::string_view> switches = {"accurate_seek",
+                                                        "an",
+                                                        "auto_conversion_filters",
+                                                        "autorotate",
+                                                        "autoscale",
+                                                        "benchmark",
+                                                        "benchmark_all",
+                                                        "bitexact",
+                                                        "copy_unknown",
+                                                        "copyinkf",
+                                                        "copyts",
+                                                        "debug_ts",
+                                                        "dn",
+                                                        "dump",
+                                                        "find_stream_info",
+                                                        "fix_sub_duration",
+                                                        "force_fps",
+                                                        "hex",
+                                                        "hide_banner",
+                                                        "ignore_unknown",
+                                                        "n",
+                                                        "psnr",
+                                                        "qphist",
+                                                        "re",
+                                                        "recast_media",
+                                                        "report",
+                                                        "seek_timestamp",
+                                                        "shortest",
+                                                        "sn",
+                                                        "start_at_zero",
+                                                        "stats",
+                                                        "stdin",
+                                                        "vn",
+                                                        "vstats",
+                                                        "xerror",
+                                                        "y"};
+    if (word.size() < 2 || word[0] != '-')
+        return false;
+    std::string_view name = std::string_view(word).substr(1);
+    return switches.contains(name) || (name.starts_with("no") && switches.contains(name.substr(2)));
+}
+
+// Options and formats with which ffmpeg writes files beside the output, which no partial name
+// covers and no cancel removes.
+bool WritesOtherFiles(const std::string& option, const std::string& value)
+{
+    static const std::set<std::string_view> options = {"-passlogfile", "-vstats",   "-vstats_file",    "-report",
+                                                       "-progress",    "-sdp_file", "-dump_attachment"};
+    static const std::set<std::string_view> formats = {"tee", "segment", "ssegment", "stream_segment", "hls", "dash"};
+    return options.contains(option) || (option == "-f" && formats.contains(value));
 }
 
 bool IsInputDirective(const std::string& word)
@@ -106,6 +165,7 @@ public:
 
 private:
     std::size_t FindOutput() const;
+    bool IsStrayWord(std::size_t i) const;
     void TakeOption(std::size_t& i);
     void TakeGroupOption(std::size_t& i);
     void TakeInputDirective(const std::string& option, const std::string& value);
@@ -139,6 +199,8 @@ private:
     std::string size_;
     std::optional<double> volume_;
     bool highQuality_ = false;
+    bool deinterlace_ = false;
+    bool fieldScale_ = false;
     bool noVideo_ = false;
     bool noAudio_ = false;
     bool experimental_ = false;
@@ -259,6 +321,18 @@ bool IsOverwriteSwitch(const std::string& word)
     return word == "-y";
 }
 
+// A word that ffmpeg would take as one more output file: a plain word (or "-", the standard
+// output) that follows no option taking a value.
+bool Translator::IsStrayWord(std::size_t i) const
+{
+    const std::string& word = words_[i];
+    if (word != "-" && (word.empty() || word[0] == '-'))
+        return false;
+    const std::string& previous = words_[i - 1];
+    return i == 1 || previous.size() < 2 || previous[0] != '-' || ArgumentCount(previous) >= 0 ||
+           IsFfmpegSwitch(previous);
+}
+
 void Translator::TakeOption(std::size_t& i)
 {
     const std::string& option = words_[i];
@@ -266,6 +340,10 @@ void Translator::TakeOption(std::size_t& i)
         ++i;
         return;
     }
+    if (IsStrayWord(i))
+        Fail("The word \"" + option + "\" would make an output file of its own.");
+    else if (WritesOtherFiles(option, i + 1 < words_.size() ? words_[i + 1] : std::string()))
+        Fail("The option " + option + " would write files beside the output.");
     int count = ArgumentCount(option);
     if (!inputSeen_ && !IsInputDirective(option)) {
         // Words before the input are input options and stay as they are.
@@ -307,6 +385,10 @@ void Translator::TakeOption(std::size_t& i)
         outputOptions_.insert(outputOptions_.end(), {option == "-ab" ? "-b:a" : "-b:v", Bits(option, value)});
     } else if (option == "-hq") {
         highQuality_ = true;
+    } else if (option == "-deinterlace") {
+        deinterlace_ = true;
+    } else if (option == "-fieldscale") {
+        fieldScale_ = true;
     } else if (option == "-acodec") {
         outputOptions_.insert(outputOptions_.end(), {"-c:a", Encoder(value, CodecKind::Audio)});
     } else if (option == "-vcodec") {
@@ -449,10 +531,14 @@ void Translator::BuildPerFile(std::vector<std::string>& args)
     if (!noVideo_) {
         // Crop before scaling, and pad after it, so that "-s" is the picture inside the pads.
         std::vector<std::string> chain;
+        // One picture per frame, made before anything is drawn on it or scaled.
+        if (deinterlace_)
+            chain.push_back("bwdif=mode=send_frame");
         AppendSubtitle(chain);
         AppendCrop(chain);
         if (auto size = FrameSize())
-            chain.push_back("scale=" + std::to_string(size->first) + ":" + std::to_string(size->second));
+            chain.push_back("scale=" + std::to_string(size->first) + ":" + std::to_string(size->second) +
+                            (fieldScale_ ? ":interl=1" : ""));
         AppendPad(chain);
         if (!chain.empty())
             args.insert(args.end(), {"-vf", Join(chain, ",")});

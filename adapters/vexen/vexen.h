@@ -46,6 +46,32 @@ typedef struct StreamInfo {
     char reserved[12];
 } StreamInfo;
 
+/* What the conversion decisions need to know of one stream, beyond StreamInfo. */
+typedef struct StreamFacts {
+    int32_t index;            /* stream index in the file (the "-map" number) */
+    int32_t kind;             /* VEXEN_KIND_* as in StreamInfo */
+    char codec[32];           /* libavcodec name: "h264", "hevc", "ac3", "aac", "subrip", ... */
+    int32_t profile;          /* codecpar->profile (FF_PROFILE_*), -1 unknown */
+    int32_t level;            /* codecpar->level; H.264: level_idc (41 = 4.1), -1 unknown */
+    int32_t refFrames;        /* H.264: max_num_ref_frames of the sequence parameter set, 0 unknown */
+    char pixelFormat[32];     /* av_get_pix_fmt_name, "" unknown */
+    int32_t width, height;    /* coded size (before rotation) */
+    int32_t sarNum, sarDen;   /* sample aspect ratio, 0/1 unknown */
+    int32_t rateNum, rateDen; /* avg_frame_rate (r_frame_rate when avg unknown) */
+    int32_t variableRate;     /* 1 when r_frame_rate and avg_frame_rate differ notably */
+    int32_t rotation;         /* degrees the picture is turned for display, clockwise: 0, 90, 180, 270 */
+    int32_t fieldOrder;       /* 0 unknown, 1 progressive, 2 top first, 3 bottom first */
+    int32_t colorTransfer;    /* codecpar->color_trc (16 = PQ, 18 = HLG) */
+    int32_t bitsPerRawSample; /* 8, 10, ... 0 unknown */
+    int64_t bitRate;          /* bits per second, 0 unknown */
+    int32_t sampleRate, channels;
+    int64_t maxKeyDistanceMs; /* largest key-frame distance in the first ~10 s of video; -1 not scanned */
+    char language[8];         /* "eng", "" unknown */
+    char title[128];          /* stream title tag */
+    int32_t attachedPicture;  /* 1 for cover art */
+    char reserved[32];
+} StreamFacts;
+
 /* Progress and messages of ffmain. value >= 0: seconds converted so far. A value in (-2, 0)
    carries a message for the user in `message`. Return -1 to stop the conversion. */
 typedef int32_t (*EngineProgressCallback)(const char* message, double value);
@@ -60,6 +86,15 @@ VEXEN_EXPORT int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Str
                                       int32_t usePlatformReader);
 VEXEN_EXPORT void FreeContext(MediaFileInfo* info);
 VEXEN_EXPORT void FreeStreamInfo(StreamInfo* streams);
+
+/* Every stream's facts, in file order, with a short packet scan for the key-frame distance.
+   Returns 0 and a malloc'd array (FreeStreamFacts) of *count entries, -1 when unreadable. */
+VEXEN_EXPORT int32_t GetStreamFacts(const char* path, StreamFacts** facts, int32_t* count);
+VEXEN_EXPORT void FreeStreamFacts(StreamFacts* facts);
+
+/* Field order of stream `streamIndex` as ffmpeg's idet filter sees its first frames, for sources
+   whose container says nothing: the StreamFacts fieldOrder codes, 0 when undecided or unreadable. */
+VEXEN_EXPORT int32_t ScanFieldOrder(const char* path, int32_t streamIndex);
 
 VEXEN_EXPORT void EnableDshow(int32_t enable);
 

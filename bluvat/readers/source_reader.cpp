@@ -9,7 +9,7 @@ void SourceReader::ReportOpenProgress(int percent)
     if (percent == lastOpenPercent_)
         return;
     lastOpenPercent_ = percent;
-    Report(1, percent, "Open file...");
+    Report(2, percent, "Open file..."); // progress: the caller takes kind 1 for an error
 }
 
 } // namespace bluvat

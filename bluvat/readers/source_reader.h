@@ -78,7 +78,7 @@ public:
     void SetClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
     void SetPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
 
-    // (1, percent, "Open file...") when the percentage changed since the last report.
+    // (2, percent, "Open file...") when the percentage changed since the last report.
     void ReportOpenProgress(int percent);
 
 protected:

@@ -3,15 +3,19 @@
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "platform/system_language.h"
+#include "reelvane/cli/save_profile.h"
 #include "reelvane/cli/terminal_observer.h"
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/conversion_driver.h"
+#include "reelvane/conversion/run_settings.h"
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
 #include "reelvane/frame/startup_settings.h"
-#include "reelvane/profiles/profile_file.h"
+#include "reelvane/profiles/profile_folders.h"
 #include "reelvane/tasks/desktop_session.h"
 #include "reelvane/tasks/conversion_session.h"
+#include "reelvane/tasks/task_rules.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -32,6 +36,8 @@ namespace {
 constexpr char kUsage[] =
     "Usage: reelvane                       start the window\n"
     "       reelvane --convert [OPTIONS] FILES...\n"
+    "       reelvane --save-profile-as NAME [--profile FILE.ini:SECTION]\n"
+    "                                    save the profile under a new name and choose it\n"
     "       reelvane --list-profiles | --help | --version\n"
     "\n"
     "  --profile FILE.ini:SECTION   the profile (a section alone when only one file has it);\n"
@@ -45,16 +51,29 @@ constexpr char kUsage[] =
     "  --audio 1,2                  the audio tracks to keep, counted from 1 (default: the first)\n"
     "  --subtitle FILE              burn this subtitle file into every output\n"
     "  --burn                       answer yes when the burner is offered (default: no)\n"
+    "  --jobs N                     convert N tasks at once (default: the setting, automatic:\n"
+    "                               as many as keep the processors busy); \"auto\" for automatic\n"
+    "  --copy-fitting, --re-encode  copy the streams that already fit the profile, or re-encode\n"
+    "                               every stream (default: the setting, copying)\n"
     "  --json                       one JSON object per line instead of the progress bar\n"
     "\n"
     "Exit status: 0 every task (and the disc step) succeeded, 1 something failed, 2 usage error.\n";
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void OnInterrupt(int)
+// Ctrl+C, `kill` and a closed terminal all cancel the run the same way.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void OnInterrupt(int signal)
 {
     interrupted = true;
-    std::signal(SIGINT, SIG_DFL); // a second Ctrl+C ends the program at once
+    std::signal(signal, SIG_DFL); // a second one ends the program at once
+}
+
+void HandleStopSignals(void (*handler)(int))
+{
+    for (int signal : kStopSignals)
+        std::signal(signal, handler);
 }
 
 int Usage(const std::string& problem)
@@ -76,13 +95,13 @@ struct ProfileChoice {
 // "FILE.ini:SECTION", or a section that only one profile file has.
 std::optional<ProfileChoice> FindProfile(const std::string& text, std::string& problem)
 {
-    const std::string folder = ProfileFolder();
+    const ProfileFolders folders = UserProfileFolders();
     std::string lower = text;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (std::size_t at = lower.find(".ini:"); at != std::string::npos) {
         std::string file = text.substr(0, at + 4);
-        std::string path = file.find('/') == std::string::npos ? folder + file : file;
+        std::string path = file.find('/') == std::string::npos ? folders.PathOf(file) : file;
         std::string section = text.substr(at + 5);
         for (const std::string& name : ProfileSectionNames(path))
             if (SameText(name, section))
@@ -91,10 +110,10 @@ std::optional<ProfileChoice> FindProfile(const std::string& text, std::string& p
         return std::nullopt;
     }
     std::vector<ProfileChoice> found;
-    for (const std::string& file : ListProfileFiles(folder))
-        for (const std::string& name : ProfileSectionNames(folder + file))
+    for (const std::string& file : folders.Files())
+        for (const std::string& name : ProfileSectionNames(folders.PathOf(file)))
             if (SameText(name, text))
-                found.push_back({folder + file, name});
+                found.push_back({folders.PathOf(file), name});
     if (found.size() == 1)
         return found.front();
     if (found.empty())
@@ -132,11 +151,11 @@ std::optional<std::vector<int>> TrackNumbers(const std::string& text)
 
 int ListProfiles()
 {
-    const std::string folder = ProfileFolder();
-    for (const std::string& file : ListProfileFiles(folder))
-        for (const std::string& section : ProfileSectionNames(folder + file)) {
+    const ProfileFolders folders = UserProfileFolders();
+    for (const std::string& file : folders.Files())
+        for (const std::string& section : ProfileSectionNames(folders.PathOf(file))) {
             ProfileSettings s = EmptyProfileSettings();
-            ReadProfile(section, s, folder + file);
+            ReadProfile(section, s, folders.PathOf(file));
             std::printf("%s:%s\t%s\n", file.c_str(), section.c_str(), s.FormatHint);
         }
     return 0;
@@ -152,24 +171,44 @@ struct Arguments {
     std::string subtitle;
     bool burn = false;
     bool json = false;
+    std::optional<int> jobs; // kAutomaticJobs for "auto"
+    std::optional<bool> copyFitting;
     std::vector<std::string> files;
 };
+
+// The chosen profile, or the one named; false (with the problem) when none is found.
+bool PickProfile(const std::string& named, ProfileSettings& profile, std::string& problem)
+{
+    if (named.empty()) {
+        LoadChosenProfile(UserProfileFolders(), profile);
+        return true;
+    }
+    auto choice = FindProfile(named, problem);
+    if (!choice)
+        return false;
+    ReadProfile(choice->section, profile, choice->path);
+    SetText(profile.iniPath, choice->path);
+    return true;
+}
 
 int Convert(const Arguments& a)
 {
     platform::SettingsStore settings;
-    const std::string programFolder = platform::ProgramFolder();
     const StartupSettings startup =
-        LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId());
+        LoadStartupSettings(settings, platform::DataFolder(), Languages(), platform::SystemLanguageId());
 
     std::string output = a.output.empty() ? startup.outputFolder : a.output;
     if (output.back() != '/')
         output += '/';
     std::error_code ec;
     fs::create_directories(output, ec);
-    if (!fs::is_directory(output))
-        return Usage("The output folder " + output + " cannot be made.");
-    ConversionSession session(ProfileFolder(), fs::absolute(output).string());
+    if (std::error_code typeError; !fs::is_directory(output, typeError))
+        return Usage("The output folder " + output + " cannot be made: " + (typeError ? typeError : ec).message() +
+                     ".");
+    output = fs::absolute(output, ec).string();
+    if (ec)
+        return Usage("The output folder " + output + " cannot be found: " + ec.message() + ".");
+    ConversionSession session(UserProfileFolders(), output);
 
     session.LoadChosenProfile();
     if (!a.profile.empty()) {
@@ -201,14 +240,25 @@ int Convert(const Arguments& a)
         session.SetSplitChoice(*chosen);
     }
     session.SetMerge(a.merge);
-    if (!a.subtitle.empty() && !std::ifstream(a.subtitle, std::ios::binary))
-        return Usage("Cannot open subtitle file " + a.subtitle);
+    const RunSettings run = ReadRunSettings(settings);
+    session.SetRunSettings({a.jobs.value_or(run.jobs), a.copyFitting.value_or(run.copyFitting)});
+    if (!a.subtitle.empty()) {
+        if (auto problem = SourceFileProblem(a.subtitle))
+            return Usage(*problem);
+        if (!std::ifstream(a.subtitle, std::ios::binary))
+            return Usage("Cannot open subtitle file " + a.subtitle);
+    }
 
     TaskList tasks;
     for (const std::string& file : a.files) {
-        if (!fs::is_regular_file(file))
+        if (std::error_code missing; fs::symlink_status(file, missing).type() == fs::file_type::not_found)
             return Usage("The file " + file + " does not exist.");
-        std::unique_ptr<ConversionTask> task = session.NewTask(fs::absolute(file).string());
+        if (auto problem = SourceFileProblem(file))
+            return Usage(*problem);
+        const std::string source = fs::absolute(file, ec).string();
+        if (ec)
+            return Usage("The file " + file + " cannot be found: " + ec.message() + ".");
+        std::unique_ptr<ConversionTask> task = session.NewTask(source);
         if (!a.audio.empty()) {
             for (AudioTrackEntry& entry : task->probed.audioTracks)
                 entry.selected = 0;
@@ -217,21 +267,23 @@ int Convert(const Arguments& a)
                     return Usage("The file " + file + " has no audio track " + std::to_string(number) + ".");
                 task->probed.audioTracks[number - 1].selected = 1;
             }
+            if (auto problem = AudioTrackProblem(task->settings, task->probed))
+                return Usage(*problem);
         }
-        task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle).string();
+        task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle, ec).string();
         tasks.Add(std::move(task));
     }
-    RunRequest request = session.BuildRunRequest(tasks, programFolder);
+    RunRequest request = session.BuildRunRequest(tasks, platform::ProgramFolder());
 
     TerminalObserver observer(a.json, a.burn, interrupted);
-    std::signal(SIGINT, OnInterrupt);
+    HandleStopSignals(OnInterrupt);
     RunSummary summary;
     {
         SleepInhibitor awake("Converting videos");
         ConversionDriver driver(observer);
         summary = driver.Run(std::move(request));
     }
-    std::signal(SIGINT, SIG_DFL);
+    HandleStopSignals(SIG_DFL);
     const int code = summary.Succeeded() ? 0 : 1;
     observer.Finish(code, summary.Count(TaskState::Finished), summary.Count(TaskState::Failed), summary.cancelled,
                     summary.discResult);
@@ -255,6 +307,15 @@ int RunCommandLine(int argc, char** argv)
     }
     if (first == "--list-profiles")
         return ListProfiles();
+    if (first == "--save-profile-as") {
+        if (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--profile") == 0)) {
+            ProfileSettings picked = EmptyProfileSettings();
+            if (std::string problem; !PickProfile(argc == 5 ? argv[4] : "", picked, problem))
+                return Usage(problem);
+            return SaveProfileAs(argv[2], picked);
+        }
+        return Usage("--save-profile-as takes a name and, optionally, --profile FILE.ini:SECTION.");
+    }
     if (first != "--convert")
         return first.starts_with("-") ? Usage("Unknown option " + first) : -1;
 
@@ -268,6 +329,18 @@ int RunCommandLine(int argc, char** argv)
             a.burn = true;
         } else if (word == "--json") {
             a.json = true;
+        } else if (word == "--copy-fitting" || word == "--re-encode") {
+            a.copyFitting = word == "--copy-fitting";
+        } else if (word == "--jobs") {
+            const char* v = value();
+            char* end = nullptr;
+            const long jobs = v ? std::strtol(v, &end, 10) : 0;
+            if (v && std::strcmp(v, "auto") == 0)
+                a.jobs = kAutomaticJobs;
+            else if (!v || !*v || *end || jobs < 1 || jobs > 256)
+                return Usage("--jobs takes a number of tasks from 1 to 256, or auto.");
+            else
+                a.jobs = static_cast<int>(jobs);
         } else if (word == "--profile" || word == "--output" || word == "--split" || word == "--subtitle" ||
                    word == "--split-size" || word == "--audio") {
             const char* v = value();

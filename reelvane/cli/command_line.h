@@ -1,7 +1,8 @@
 #pragma once
 // The command line, for scripts and servers: the same conversion run as the window.
 //   reelvane --convert [--profile FILE.ini:SECTION | SECTION] [--output DIR] [--merge]
-//            [--split CHOICE | --split-size MB] [--audio 1,2] [--subtitle FILE] [--burn] [--json] FILES...
+//            [--split CHOICE | --split-size MB] [--audio 1,2] [--subtitle FILE] [--burn]
+//            [--jobs N|auto] [--copy-fitting | --re-encode] [--json] FILES...
 //   reelvane --list-profiles | --help | --version
 
 namespace reelvane {

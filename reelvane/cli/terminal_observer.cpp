@@ -3,6 +3,9 @@
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/tasks/task_rules.h"
 
+#include "adapters/vexen/vexen.h"
+
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
@@ -17,9 +20,21 @@ void PrintJson(const QJsonObject& object)
     std::fflush(stdout);
 }
 
-QString Text(const std::string& text)
+// Puts `text` under `key`. Bytes that are not UTF-8 (a file name may hold any) would come out as
+// U+FFFD, so the exact bytes go beside it in hexadecimal under `key` + "Bytes".
+void Put(QJsonObject& object, const QString& key, const std::string& text)
 {
-    return QString::fromStdString(text);
+    const QString value = QString::fromStdString(text);
+    object.insert(key, value);
+    const QByteArray bytes = QByteArray::fromStdString(text);
+    if (value.toUtf8() != bytes)
+        object.insert(key + "Bytes", QString::fromLatin1(bytes.toHex()));
+}
+
+QJsonObject WithText(QJsonObject object, const QString& key, const std::string& text)
+{
+    Put(object, key, text);
+    return object;
 }
 
 const char* StateName(TaskState state)
@@ -56,7 +71,7 @@ void TerminalObserver::ShowStatus(int, const std::string&)
 void TerminalObserver::ShowMessage(const std::string&, const std::string& text)
 {
     if (json_) {
-        PrintJson({{"event", "message"}, {"text", Text(text)}});
+        PrintJson(WithText({{"event", "message"}}, "text", text));
         return;
     }
     EndBar();
@@ -66,7 +81,7 @@ void TerminalObserver::ShowMessage(const std::string&, const std::string& text)
 bool TerminalObserver::AskYesNo(const std::string&, const std::string& question)
 {
     if (json_)
-        PrintJson({{"event", "question"}, {"text", Text(question)}, {"answer", burnAnswer_}});
+        PrintJson(WithText({{"event", "question"}, {"answer", burnAnswer_}}, "text", question));
     else {
         EndBar();
         std::printf("%s -> %s\n", question.c_str(), burnAnswer_ ? "yes (--burn)" : "no (no --burn)");
@@ -77,14 +92,14 @@ bool TerminalObserver::AskYesNo(const std::string&, const std::string& question)
 void TerminalObserver::ShowProgress(const RunProgress& p)
 {
     if (json_) {
-        PrintJson({{"event", "progress"},
-                   {"task", p.taskIndex + 1},
-                   {"tasks", p.taskCount},
-                   {"output", Text(p.output)},
-                   {"percent", p.taskPercent},
-                   {"secondsLeft", static_cast<qint64>(p.taskMillisecondsLeft / 1000)},
-                   {"runPercent", p.runPercent},
-                   {"runSecondsLeft", static_cast<qint64>(p.runMillisecondsLeft / 1000)}});
+        PrintJson(WithText({{"event", "progress"},
+                            {"task", p.taskIndex + 1},
+                            {"tasks", p.taskCount},
+                            {"percent", p.taskPercent},
+                            {"secondsLeft", static_cast<qint64>(p.taskMillisecondsLeft / 1000)},
+                            {"runPercent", p.runPercent},
+                            {"runSecondsLeft", static_cast<qint64>(p.runMillisecondsLeft / 1000)}},
+                           "output", p.output));
         return;
     }
     if (!terminal_)
@@ -102,14 +117,20 @@ void TerminalObserver::ShowProgress(const RunProgress& p)
 void TerminalObserver::TaskFinished(const TaskReport& report)
 {
     if (json_) {
-        QJsonObject object{{"event", "task"},
-                           {"task", report.taskIndex + 1},
-                           {"state", StateName(report.state)},
-                           {"source", Text(report.source)}};
+        QJsonObject object{{"event", "task"}, {"task", report.taskIndex + 1}, {"state", StateName(report.state)}};
+        Put(object, "source", report.source);
         if (!report.output.empty())
-            object.insert("output", Text(report.output));
+            Put(object, "output", report.output);
         if (!report.message.empty())
-            object.insert("message", Text(report.message));
+            Put(object, "message", report.message);
+        QJsonArray streams;
+        for (const StreamDecision& stream : report.streams)
+            streams.append(QJsonObject{{"index", stream.index},
+                                       {"kind", stream.kind == VEXEN_KIND_VIDEO ? "video" : "audio"},
+                                       {"action", stream.action == StreamAction::Copy ? "copy" : "encode"},
+                                       {"reason", QString::fromStdString(stream.reason)}});
+        if (!streams.isEmpty())
+            object.insert("streams", streams);
         PrintJson(object);
         return;
     }
@@ -136,7 +157,7 @@ void TerminalObserver::Finish(int exitCode, int finished, int failed, bool cance
                            {"failed", failed},
                            {"cancelled", cancelled}};
         if (!disc.empty())
-            object.insert("disc", Text(disc));
+            Put(object, "disc", disc);
         PrintJson(object);
         return;
     }

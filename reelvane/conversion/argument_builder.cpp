@@ -1,10 +1,14 @@
 #include "reelvane/conversion/argument_builder.h"
 
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/split_media.h"
+#include "reelvane/conversion/source_shape.h"
+#include "reelvane/conversion/stream_copy_rules.h"
 
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 #include <filesystem>
 #include <strings.h>
 
@@ -31,13 +35,11 @@ constexpr NamedSize kSizes[] = {
 
 std::string FrameSizeText(const ProfileSettings& s)
 {
-    int option = s.nVideoRiszeOption;
-    int width = option == 9 ? RoundUp16(s.nVideoCustomSizeX) : kSizes[option].width;
-    int height = option == 9 ? RoundUp16(s.nVideoCustomSizeY) : kSizes[option].height;
+    FrameSize frame = *NominalFrameSize(s);
     if (s.bVideoEnablePad) // the padded picture keeps the nominal frame
-        return FormatText("%dx%d", width - s.nVideoPadLeft - s.nVideoPadRight,
-                          height - s.nVideoPadTop - s.nVideoPadBottom);
-    return option == 9 ? FormatText("%dx%d", width, height) : kSizes[option].name;
+        return FormatText("%dx%d", frame.width - s.nVideoPadLeft - s.nVideoPadRight,
+                          frame.height - s.nVideoPadTop - s.nVideoPadBottom);
+    return s.nVideoRiszeOption == 9 ? FormatText("%dx%d", frame.width, frame.height) : kSizes[s.nVideoRiszeOption].name;
 }
 
 bool IsAuto(const char* codec)
@@ -73,6 +75,16 @@ std::string SplitValue(const SplitRule& split)
 }
 
 } // namespace
+
+std::optional<FrameSize> NominalFrameSize(const ProfileSettings& s)
+{
+    int option = s.nVideoRiszeOption;
+    if (option < 1 || option > 11)
+        return std::nullopt;
+    if (option == 9)
+        return FrameSize{RoundUp16(s.nVideoCustomSizeX), RoundUp16(s.nVideoCustomSizeY)};
+    return FrameSize{kSizes[option].width, kSizes[option].height};
+}
 
 std::size_t AppendParaWords(EngineArguments& arguments, const std::string& para, const SplitRule& split)
 {
@@ -138,7 +150,7 @@ std::size_t BuildEngineOptions(EngineArguments& a, const ProfileSettings& s)
 
 EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& split)
 {
-    const ProfileSettings& s = task.settings;
+    const ProfileSettings s = CopySettings(task.settings, PlanStreams(task, task.copyFitting));
     const int64_t fileStart = task.probed.mediaInfo.startTime;
     EngineArguments a;
     if (!task.fromStart) {
@@ -157,30 +169,36 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
         a.AddPath("SubTitleHook -f " + task.subtitlePath);
     }
     AppendParaWords(a, s.Para, split);
-    BuildEngineOptions(a, s);
+    const std::vector<int> selectedAudio = SelectedAudioStreams(task.probed);
+    // A copied stream is passed on as it is: no filter or encoder word may touch it.
+    const bool videoCopied = std::string_view(s.cVideoCodec) == "copy";
+    const bool audioCopied = std::string_view(s.cAudioCodec) == "copy";
+    ProfileSettings shaped = s;
+    if (!videoCopied)
+        KeepDisplayedShape(task.probed, shaped);
+    if (!selectedAudio.empty() && !audioCopied)
+        shaped.nAudioChannel = OutputChannels(s, FactsOfStream(task.probed, selectedAudio[0]));
+    BuildEngineOptions(a, shaped);
+    if (!videoCopied) {
+        for (const std::string& word : SourceTimingWords(task.probed, s))
+            a.Add(word);
+        for (const std::string& word : InterlaceWords(task.probed, s))
+            a.Add(word);
+    }
+    if (!audioCopied)
+        for (const std::string& word : AudioTrackWords(task.probed, s))
+            a.Add(word);
     if (!s.bDisableVideo && task.probed.mediaInfo.videoIndex >= 0)
         a.Add("-map"), a.Add(FormatText("0:%d", task.probed.mediaInfo.videoIndex));
 
-    // The n-th entry of the track list is the n-th audio stream of the file.
-    std::vector<int> audioStreams;
-    for (std::size_t i = 0; i < task.probed.streams.size(); ++i)
-        if (task.probed.streams[i].kind == VEXEN_KIND_AUDIO)
-            audioStreams.push_back(static_cast<int>(i));
-    int selected = 0;
-    if (!s.bDisableAudio) {
-        for (const AudioTrackEntry& entry : task.probed.audioTracks) {
-            if (!entry.selected)
-                continue;
-            ++selected;
-            if (entry.position >= 0 && entry.position < static_cast<int>(audioStreams.size()))
-                a.Add("-map"), a.Add(FormatText("0:%d", audioStreams[entry.position]));
-        }
-    }
+    if (!s.bDisableAudio)
+        for (int stream : selectedAudio)
+            a.Add("-map"), a.Add(FormatText("0:%d", stream));
     a.AddPath(task.destinationPath);
-    for (int extra = 1; extra < selected; ++extra) { // each further track as stereo AC-3
-        for (const char* word : {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"})
+    // Each further track with the profile's own audio settings.
+    for (std::size_t extra = 1; !s.bDisableAudio && extra < selectedAudio.size(); ++extra)
+        for (const std::string& word : ExtraTrackWords(s, FactsOfStream(task.probed, selectedAudio[extra])))
             a.Add(word);
-    }
     return a;
 }
 

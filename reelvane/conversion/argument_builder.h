@@ -6,6 +6,7 @@
 #include "reelvane/profiles/profile_settings.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,16 @@ struct PerFileTask {
     int64_t trimStart = 0;
     int32_t toEnd = 1;
     int64_t trimEnd = 0;
+    bool copyFitting = false; // streams that already fit are copied, not re-encoded
 };
 
 struct MergedInput {
     std::string sourcePath{};
     int32_t usePlatformReader = 0;
 };
+
+// The frame "-s" asks for by nVideoRiszeOption (pads included); nothing when the source size is kept.
+std::optional<FrameSize> NominalFrameSize(const ProfileSettings& settings);
 
 // Appends the profile's options; returns the next free index.
 std::size_t BuildEngineOptions(EngineArguments& arguments, const ProfileSettings& settings);

@@ -1,34 +1,29 @@
 #include "reelvane/conversion/conversion_driver.h"
 
-#include "adapters/vexen/vexen.h"
-#include "platform/debug_output.h"
+#include "platform/processor_count.h"
 #include "platform/program_folder.h"
 #include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/disc_output.h"
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/post_process.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/conversion/stream_copy_rules.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 namespace reelvane {
 namespace fs = std::filesystem;
 namespace {
 
 constexpr char kTitle[] = "Reelvane";
-constexpr auto kProgressInterval = std::chrono::milliseconds(500);
-
-// The engine calls back through a plain function pointer on the thread that called it.
-thread_local ConversionDriver* activeDriver = nullptr;
-
-int32_t EngineCallback(const char* message, double value)
-{
-    return activeDriver ? activeDriver->OnEngineProgress(message, value) : 0;
-}
 
 std::string RunText(const char* key, const char* builtin)
 {
@@ -41,14 +36,13 @@ std::string BaseName(const std::string& path)
     return fs::path(path).stem().string();
 }
 
-class ActiveDriver {
-public:
-    explicit ActiveDriver(ConversionDriver* driver) : previous_(activeDriver) { activeDriver = driver; }
-    ~ActiveDriver() { activeDriver = previous_; }
-
-private:
-    ConversionDriver* previous_;
-};
+// Why a profile's output type cannot name an output, or nothing.
+std::string TypeProblem(const std::string& type)
+{
+    return IsPlainExtension(type)
+               ? std::string()
+               : FillText(RunText("strTargetTypeInfo", "the output type \"%s\" is not a plain file extension"), {type});
+}
 
 } // namespace
 
@@ -60,7 +54,8 @@ int RunSummary::Count(TaskState state) const
 
 bool RunSummary::Succeeded() const
 {
-    return started && !cancelled && Count(TaskState::Finished) == static_cast<int>(tasks.size()) && discOk;
+    return started && !cancelled && Count(TaskState::Finished) == static_cast<int>(tasks.size()) && discOk &&
+           postProcessOk;
 }
 
 RunSummary ConversionDriver::Run(RunRequest request)
@@ -72,6 +67,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
         request.programFolder = platform::ProgramFolder();
     runBurnType_.clear();
     outputsToAuthor_.clear();
+    writtenOutputs_.clear();
     currentOutput_.clear();
 
     double estimated = 0.0;
@@ -83,7 +79,21 @@ RunSummary ConversionDriver::Run(RunRequest request)
         return summary;
     }
 
+    for (const ConversionTask& task : request.tasks) {
+        if (auto problem = AudioTrackProblem(task.settings, task.probed)) {
+            observer_.ShowMessage(kTitle, *problem);
+            return summary;
+        }
+    }
+
     converting_ = true;
+    // What killed runs left in the folders this run writes to.
+    std::set<std::string> folders{request.outputFolder};
+    for (const ConversionTask& task : request.tasks)
+        if (IsPlainExtension(task.settings.TargetType))
+            folders.insert(fs::path(task.destinationPath).parent_path().string());
+    for (const std::string& folder : folders)
+        RemoveStalePartials(folder);
     runStart_ = Clock::now();
     StatusUpdate(0);
     if (request.tasks.size() >= 2 && request.merge) {
@@ -104,6 +114,13 @@ RunSummary ConversionDriver::Run(RunRequest request)
     return summary;
 }
 
+int ConversionDriver::JobsFor(const RunRequest& request) const
+{
+    if (request.jobs == kAutomaticJobs)
+        return AutomaticJobs(request.tasks, platform::UsableProcessorCount());
+    return std::max(request.jobs, 1);
+}
+
 void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
 {
     std::vector<ConversionTask>& tasks = request.tasks;
@@ -118,74 +135,150 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
     split.customMegabytes = request.customSplitMegabytes;
     split.currentProfilePath = request.currentProfile.iniPath;
     split.perFileRun = true;
+    split.sharedProfile = sharedProfile;
 
     taskCount_ = static_cast<int>(tasks.size());
     runSeconds_ = 0.0;
     for (const ConversionTask& task : tasks)
         runSeconds_ += ConvertedSeconds(task);
     runSecondsBefore_ = 0.0;
+    // Each task's split size is what the tasks before it left of the medium: one at a time then.
+    const bool budgeted = countKilobytes && sharedProfile && request.splitChoice != kNoSplit;
+    const int jobs = budgeted ? 1 : JobsFor(request);
+    sideBySide_ = jobs > 1;
 
-    std::vector<std::string> taken; // the names of earlier tasks, as the list showed them
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
-        ConversionTask& task = tasks[i];
-        taskIndex_ = static_cast<int>(i);
-        if (observer_.CancelRequested()) {
-            TaskReport skipped{taskIndex_, task.sourcePath, {}, TaskState::NotStarted, {}};
-            summary.tasks.push_back(skipped);
-            observer_.TaskFinished(skipped);
-            continue;
-        }
-        const std::string baseName = BaseName(task.sourcePath);
-        task.destinationPath = UniqueOutputPath(task.destinationPath, baseName, taken);
-        taken.push_back(task.destinationPath);
-        currentOutput_ = task.destinationPath;
-        if (runBurnType_.empty())
-            runBurnType_ = task.settings.BurnType;
-
-        const std::string partial = PartialOutputPath(task.destinationPath);
-        TaskReport report;
-        if (!PathFitsEngine(partial) || !PathFitsEngine(task.sourcePath)) {
-            report.state = TaskState::Failed;
-            report.message =
-                FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
-                         {PathFitsEngine(task.sourcePath) ? task.destinationPath : task.sourcePath});
-            observer_.ShowMessage(kTitle, report.message);
-        } else {
-            split.sharedProfile = sharedProfile;
-            PerFileTask input{task.settings,  task.probed,    task.sourcePath, partial,     task.subtitlePath,
-                              task.fromStart, task.trimStart, task.toEnd,      task.trimEnd};
-            EngineArguments arguments = BuildPerFileArguments(input, split);
-            divisorSeconds_ = task.probed.mediaInfo.duration * 1e-6;
-            observer_.TaskStarted(taskIndex_);
-            report = Convert(arguments, partial, task.destinationPath, baseName, task.usePlatformReader);
-        }
-        report.taskIndex = taskIndex_;
+    std::set<std::string> taken; // the names of earlier tasks, as the list showed them
+    std::vector<TaskReport> reports(tasks.size());
+    std::vector<std::string> authored(tasks.size());
+    std::vector<std::vector<StreamDecision>> plans(tasks.size());
+    auto end = [&](int index, TaskReport report) {
+        ConversionTask& task = tasks[static_cast<std::size_t>(index)];
+        report.taskIndex = index;
         report.source = task.sourcePath;
+        report.streams = plans[static_cast<std::size_t>(index)];
         if (report.state == TaskState::Finished) {
             task.destinationPath = currentOutput_ = report.output;
             if (runBurnType_ == task.settings.BurnType)
-                outputsToAuthor_.push_back(report.output);
-            if (task.settings.PostProcess[0])
-                RunPostProcess(task.settings.PostProcess, request.programFolder, report.output);
+                authored[static_cast<std::size_t>(index)] = report.output;
+            if (report.output != task.sourcePath)
+                PostProcess(task.settings, request.programFolder, report, summary);
             if (countKilobytes && sharedProfile) {
                 std::error_code ec;
                 auto size = fs::file_size(report.output, ec);
                 split.writtenKilobytes += ec ? 0 : static_cast<int64_t>(size / 1024);
             }
         }
-        summary.tasks.push_back(report);
+        reports[static_cast<std::size_t>(index)] = report;
         observer_.TaskFinished(report);
         runSecondsBefore_ += ConvertedSeconds(task);
         if (report.state == TaskState::Cancelled)
             summary.cancelled = true;
+        else if (sideBySide_)
+            ShowRunStatus(RunPercent());
         else
             StatusUpdate(100);
-    }
+    };
+
+    SchedulerHooks hooks;
+    hooks.start = [&](int index) -> std::optional<EngineCall> {
+        ConversionTask& task = tasks[static_cast<std::size_t>(index)];
+        if (observer_.CancelRequested()) {
+            TaskReport skipped{index, task.sourcePath, {}, TaskState::NotStarted, {}, {}};
+            reports[static_cast<std::size_t>(index)] = skipped;
+            observer_.TaskFinished(skipped);
+            return std::nullopt;
+        }
+        if (runBurnType_.empty())
+            runBurnType_ = task.settings.BurnType;
+        PerFileTask input{task.settings,  task.probed,    task.sourcePath, {},           task.subtitlePath,
+                          task.fromStart, task.trimStart, task.toEnd,      task.trimEnd, request.copyFitting};
+        if (AuthorsFromSource(input, split, runBurnType_)) {
+            plans[static_cast<std::size_t>(index)] = PlanStreams(input, true, CopyTarget::DiscAuthor).streams;
+            end(index, {index, task.sourcePath, task.sourcePath, TaskState::Finished, {}, {}});
+            return std::nullopt;
+        }
+        const std::string baseName = BaseName(task.sourcePath);
+        std::string nameProblem = TypeProblem(task.settings.TargetType);
+        const std::optional<std::string> destination =
+            nameProblem.empty() ? UniqueOutputPath(task.destinationPath, baseName, nameProblem, taken) : std::nullopt;
+        std::optional<std::string> partial;
+        if (destination) {
+            task.destinationPath = *destination;
+            taken.insert(task.destinationPath);
+            partial = PartialOutputPath(task.destinationPath, nameProblem);
+        }
+        currentOutput_ = task.destinationPath;
+        if (!partial) {
+            end(index, NameFailure(task.destinationPath, nameProblem));
+            return std::nullopt;
+        }
+        if (!PathFitsEngine(*partial) || !PathFitsEngine(task.sourcePath)) {
+            TaskReport refused;
+            refused.state = TaskState::Failed;
+            refused.message =
+                FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
+                         {PathFitsEngine(task.sourcePath) ? task.destinationPath : task.sourcePath});
+            observer_.ShowMessage(kTitle, refused.message);
+            end(index, refused);
+            return std::nullopt;
+        }
+        reserved_.insert(task.destinationPath);
+        input.destinationPath = *partial;
+        plans[static_cast<std::size_t>(index)] = PlanStreams(input, request.copyFitting).streams;
+        EngineArguments arguments = BuildPerFileArguments(input, split);
+        progressStart_ = Clock::now();
+        running_[index] = {*partial, task.destinationPath, baseName, task.probed.mediaInfo.duration * 1e-6,
+                           0.0,      progressStart_};
+        observer_.TaskStarted(index);
+        return EngineCall{std::move(arguments), task.usePlatformReader};
+    };
+    hooks.tick = [this](const std::vector<std::pair<int, double>>& states) { return Tick(states); };
+    hooks.finish = [&](int index, const EngineOutcome& outcome) {
+        TaskReport report = Commit(running_[index], outcome);
+        running_.erase(index);
+        end(index, report);
+    };
+    RunTasks(taskCount_, jobs, hooks);
+
+    summary.tasks = reports;
+    for (const std::string& output : authored)
+        if (!output.empty())
+            outputsToAuthor_.push_back(output);
     summary.cancelled = summary.cancelled || observer_.CancelRequested();
+}
+
+bool ConversionDriver::AuthorsFromSource(const PerFileTask& task, const SplitRule& split,
+                                         const std::string& burnType) const
+{
+    const ProfileSettings& s = task.settings;
+    if (!task.copyFitting || (burnType != "BLURAY" && burnType != "AVCHD") || burnType != s.BurnType ||
+        !DiscAuthorReads(task.probed))
+        return false;
+    const StreamPlan plan = PlanStreams(task, true, CopyTarget::DiscAuthor);
+    // The author takes every stream it knows: the source must hold only the chosen ones.
+    std::size_t authorable = 0;
+    for (const StreamInfo& stream : task.probed.streams)
+        authorable += stream.kind != VEXEN_KIND_ATTACHMENT;
+    if (!plan.CopiesEverything() || plan.streams.size() != authorable)
+        return false;
+    // A split size the source exceeds needs the engine to cut it.
+    PerFileTask probe = task;
+    probe.destinationPath = "/dev/null";
+    const EngineArguments arguments = BuildPerFileArguments(probe, split);
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] != "-fs")
+            continue;
+        std::error_code ec;
+        const auto size = fs::file_size(task.sourcePath, ec);
+        if (ec || static_cast<double>(size) > std::strtod(arguments[i + 1].c_str(), nullptr) * 1024)
+            return false;
+    }
+    return true;
 }
 
 void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
 {
+    sideBySide_ = false;
     const ProfileSettings& current = request.currentProfile;
     std::vector<MergedInput> inputs;
     runSeconds_ = 0.0;
@@ -202,33 +295,50 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     split.perFileRun = false;
 
     EngineArguments arguments = BuildMergedArguments(inputs, current, split, request.outputFolder, CompoundNumber());
-    const std::string destination = UniqueOutputPath(arguments.entries().back(), BaseName(arguments.entries().back()));
+    std::string destination = arguments.entries().back();
+    std::string nameProblem = TypeProblem(current.TargetType);
+    const std::optional<std::string> free =
+        nameProblem.empty() ? UniqueOutputPath(destination, BaseName(destination), nameProblem) : std::nullopt;
+    std::optional<std::string> partial;
+    if (free) {
+        destination = *free;
+        partial = PartialOutputPath(destination, nameProblem);
+    }
     currentOutput_ = destination;
     runBurnType_ = current.BurnType;
-    const std::string partial = PartialOutputPath(destination);
-    taskIndex_ = 0;
     taskCount_ = 1;
     runSecondsBefore_ = 0.0;
-    divisorSeconds_ = runSeconds_;
 
     TaskReport report;
-    if (!fits || !PathFitsEngine(partial)) {
+    if (!partial) {
+        report = NameFailure(destination, nameProblem);
+    } else if (!fits || !PathFitsEngine(*partial)) {
         report.state = TaskState::Failed;
         report.message = FillText(RunText("strPathTooLongInfo", "The path is too long for the conversion engine: %s"),
                                   {destination});
         observer_.ShowMessage(kTitle, report.message);
     } else {
-        arguments.SetPath(arguments.size() - 1, partial);
-        observer_.TaskStarted(0);
-        report = Convert(arguments, partial, destination, BaseName(destination), 0);
+        arguments.SetPath(arguments.size() - 1, *partial);
+        SchedulerHooks hooks;
+        hooks.start = [&](int) -> std::optional<EngineCall> {
+            progressStart_ = Clock::now();
+            running_[0] = {*partial, destination, BaseName(destination), runSeconds_, 0.0, progressStart_};
+            observer_.TaskStarted(0);
+            return EngineCall{std::move(arguments), 0};
+        };
+        hooks.tick = [this](const std::vector<std::pair<int, double>>& states) { return Tick(states); };
+        hooks.finish = [&](int, const EngineOutcome& outcome) {
+            report = Commit(running_[0], outcome);
+            running_.clear();
+        };
+        RunTasks(1, 1, hooks);
     }
     for (const ConversionTask& task : request.tasks)
         report.source += (report.source.empty() ? "" : "\n") + task.sourcePath;
     if (report.state == TaskState::Finished) {
         currentOutput_ = report.output;
         outputsToAuthor_.push_back(report.output);
-        if (current.PostProcess[0])
-            RunPostProcess(current.PostProcess, request.programFolder, report.output);
+        PostProcess(current, request.programFolder, report, summary);
         StatusUpdate(100);
     }
     summary.cancelled = report.state == TaskState::Cancelled || observer_.CancelRequested();
@@ -236,83 +346,103 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     observer_.TaskFinished(report);
 }
 
-TaskReport ConversionDriver::Convert(EngineArguments& arguments, const std::string& partial,
-                                     const std::string& destination, const std::string& baseName,
-                                     int32_t usePlatformReader)
+TaskReport ConversionDriver::Commit(const EngineTask& task, const EngineOutcome& outcome)
 {
-    platform::DebugOutput(arguments.LogLine());
-    engineMessages_.clear();
-    firstReport_ = true;
-    progressStart_ = Clock::now();
-
-    std::vector<char*> argv = arguments.Argv();
-    EnableDshow(usePlatformReader);
-    int32_t result;
-    {
-        ActiveDriver active(this);
-        result = ffmain(static_cast<int32_t>(argv.size()), argv.data(), &EngineCallback);
-    }
-    EnableDshow(0);
-
+    reserved_.erase(task.destination);
     TaskReport report;
     std::error_code ec;
-    if (observer_.CancelRequested() || result == 1) {
-        fs::remove(partial, ec);
+    if (observer_.CancelRequested() || outcome.result == 1) {
+        fs::remove(task.partial, ec);
         report.state = TaskState::Cancelled;
         return report;
     }
-    if (result == 0 && fs::is_regular_file(partial, ec)) {
-        if (auto final = CommitOutput(partial, destination, baseName)) {
+    if (outcome.result == 0 && fs::is_regular_file(task.partial, ec)) {
+        if (auto final = CommitOutput(task.partial, task.destination, task.baseName, reserved_)) {
             report.state = TaskState::Finished;
             report.output = *final;
-            if (!engineMessages_.empty())
-                observer_.ShowMessage(kTitle, engineMessages_);
+            writtenOutputs_.push_back(*final);
+            if (!outcome.messages.empty())
+                observer_.ShowMessage(kTitle, outcome.messages);
             return report;
         }
     }
-    fs::remove(partial, ec);
+    fs::remove(task.partial, ec);
     report.state = TaskState::Failed;
-    report.message = FillText(RunText("strTaskFailedInfo", "The conversion of %s failed."), {destination}) +
-                     (engineMessages_.empty() ? "" : "\n" + engineMessages_);
+    report.message = FillText(RunText("strTaskFailedInfo", "The conversion of %s failed."), {task.destination}) +
+                     (outcome.messages.empty() ? "" : "\n" + outcome.messages);
     observer_.ShowMessage(kTitle, report.message);
     return report;
 }
 
-int ConversionDriver::OnEngineProgress(const char* message, double value)
+TaskReport ConversionDriver::NameFailure(const std::string& destination, const std::string& problem)
 {
-    if (value > -2 && value < 0 && message && *message)
-        engineMessages_ += (engineMessages_.empty() ? "" : "\n") + std::string(message);
-    if (value <= -0.0001)
-        return 0;
-    const Clock::time_point now = Clock::now();
-    if (!firstReport_ && now - lastAccepted_ < kProgressInterval)
-        return 0;
-    firstReport_ = false;
-    lastAccepted_ = now;
-    ReportProgress(value);
-    observer_.Pump();
-    return observer_.CancelRequested() ? -1 : 0;
+    TaskReport report;
+    report.state = TaskState::Failed;
+    report.message =
+        FillText(RunText("strOutputNameInfo", "No output name can be made for %s: %s"), {destination, problem});
+    observer_.ShowMessage(kTitle, report.message);
+    return report;
 }
 
-void ConversionDriver::ReportProgress(double seconds)
+void ConversionDriver::PostProcess(const ProfileSettings& settings, const std::string& programFolder,
+                                   TaskReport& report, RunSummary& summary)
 {
-    int percent = divisorSeconds_ > 0 ? static_cast<int>(seconds * 100 / divisorSeconds_) : 0;
-    percent = std::clamp(percent, 0, 100);
-    StatusUpdate(percent);
+    if (auto problem = RunPostProcess(settings, programFolder, report.output)) {
+        summary.postProcessOk = false;
+        report.message = *problem;
+        observer_.ShowMessage(kTitle, *problem);
+    }
+}
 
-    RunProgress progress;
-    progress.taskIndex = taskIndex_;
-    progress.taskCount = taskCount_;
-    progress.taskPercent = percent;
+bool ConversionDriver::Tick(const std::vector<std::pair<int, double>>& states)
+{
     auto elapsed = [](Clock::time_point since) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
     };
-    progress.taskMillisecondsLeft = TimeLeftMilliseconds(elapsed(progressStart_), percent);
-    double runDone = runSecondsBefore_ + std::min(seconds, divisorSeconds_);
-    progress.runPercent = runSeconds_ > 0 ? std::clamp(static_cast<int>(runDone * 100 / runSeconds_), 0, 100) : percent;
-    progress.runMillisecondsLeft = TimeLeftMilliseconds(elapsed(runStart_), progress.runPercent);
-    progress.output = currentOutput_;
-    observer_.ShowProgress(progress);
+    for (const auto& [index, seconds] : states)
+        running_[index].seconds = seconds;
+    const int runPercent = RunPercent();
+    for (const auto& [index, seconds] : states) {
+        const EngineTask& task = running_[index];
+        int percent = task.divisorSeconds > 0 ? static_cast<int>(seconds * 100 / task.divisorSeconds) : 0;
+        percent = std::clamp(percent, 0, 100);
+        currentOutput_ = task.destination;
+        if (!sideBySide_)
+            StatusUpdate(percent);
+
+        RunProgress progress;
+        progress.taskIndex = index;
+        progress.taskCount = taskCount_;
+        progress.taskPercent = percent;
+        progress.taskMillisecondsLeft = TimeLeftMilliseconds(elapsed(task.start), percent);
+        progress.runPercent = runSeconds_ > 0 ? runPercent : percent;
+        progress.runMillisecondsLeft = TimeLeftMilliseconds(elapsed(runStart_), progress.runPercent);
+        progress.output = task.destination;
+        observer_.ShowProgress(progress);
+    }
+    if (sideBySide_)
+        ShowRunStatus(runPercent);
+    observer_.Pump();
+    return observer_.CancelRequested();
+}
+
+int ConversionDriver::RunPercent() const
+{
+    double done = runSecondsBefore_;
+    for (const auto& [index, task] : running_)
+        done += std::min(task.seconds, task.divisorSeconds);
+    return runSeconds_ > 0 ? std::clamp(static_cast<int>(done * 100 / runSeconds_), 0, 100) : 0;
+}
+
+void ConversionDriver::ShowRunStatus(int percent)
+{
+    if (percent < 1) {
+        observer_.ShowStatus(0, LookupText("MAIN_DLG", "strStartConvertingInfo", "Start converting"));
+        return;
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - runStart_).count();
+    observer_.ShowStatus(percent, ProgressLine(percent, TimeLeftMilliseconds(elapsed, percent),
+                                               DestinationTail(currentOutput_)));
 }
 
 void ConversionDriver::StatusUpdate(int percent, const std::string& text)
@@ -347,13 +477,14 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         // Without an output folder the disc goes beside the last output, never into the working folder.
         std::string folder =
             request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/" : request.outputFolder;
-        DiscJob job{runBurnType_, outputsToAuthor_, folder, currentOutput_, request.programFolder};
+        DiscJob job{runBurnType_, outputsToAuthor_, folder, currentOutput_, request.programFolder, writtenOutputs_};
         discPhase_ = true;
         DiscResult disc = RunDiscOutput(job, observer_,
                                         [this](int percent, const std::string& text) { StatusUpdate(percent, text); });
         discPhase_ = false;
         summary.discOk = disc.ok;
         summary.discResult = disc.result;
+        summary.cancelled = disc.cancelled;
     } else if (finished > 0) {
         observer_.ShowOutput(currentOutput_);
     }

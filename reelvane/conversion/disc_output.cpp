@@ -2,15 +2,20 @@
 
 #include "bluvat/bluvat.h"
 #include "nx_udf/nx_udf.h"
+#include "platform/file_moves.h"
 #include "platform/library_loader.h"
 #include "platform/process_runner.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace reelvane {
 namespace fs = std::filesystem;
@@ -27,6 +32,36 @@ bool Exists(const fs::path& path)
 {
     std::error_code ec;
     return fs::symlink_status(path, ec).type() != fs::file_type::not_found;
+}
+
+// A new hidden folder beside `folder`, named as the run's partial files are; empty on failure.
+std::string CreatePartialFolder(const std::string& folder)
+{
+    const fs::path target(folder);
+    for (int n = 0; n < 1000; ++n) {
+        const fs::path candidate = target.parent_path() / ("." + target.filename().string() + ".partial-" +
+                                                           std::to_string(::getpid()) + "-" + std::to_string(n));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec))
+            return candidate.string();
+        if (ec || !Exists(candidate))
+            return {};
+    }
+    return {};
+}
+
+// Gives the authored folder the name `folder`, or the next free " (n)" one after `name` when
+// that was taken meanwhile.
+bool NameFolder(const std::string& partial, const std::string& parent, const std::string& name, std::string& folder)
+{
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (platform::RenameNoReplace(partial, folder) == 0)
+            return true;
+        if (errno != EEXIST && errno != ENOTEMPTY)
+            return false;
+        folder = FreePath(parent, name, "");
+    }
+    return false;
 }
 
 // The libraries call back through plain function pointers on the calling thread.
@@ -65,11 +100,14 @@ public:
             activePhase->Report(value, text ? text : "", false);
     }
 
+    // Both libraries stop at their next safe point once this answers nonzero.
+    static int32_t OnStopQuestion() { return activePhase && activePhase->observer_.CancelRequested() ? 1 : 0; }
+
     static int32_t OnImage(int32_t percent, const char* text)
     {
         if (activePhase && percent >= 0)
             activePhase->Report(percent, text ? text : "", true);
-        return 0;
+        return OnStopQuestion();
     }
 
 private:
@@ -99,27 +137,43 @@ private:
     }
     std::string JoinedOutputs() const { return Joined(job_.outputs); }
 
+    DiscResult KeptAfterFailure(const std::string& message)
+    {
+        return Fail(message + "\n" + RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" +
+                        JoinedOutputs(),
+                    JoinedOutputs());
+    }
+
+    // Cancelled at a safe point: whatever the disc step made goes, the converted files stay.
+    DiscResult Cancelled(const std::string& folder)
+    {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+        DiscResult result;
+        result.cancelled = true;
+        return result;
+    }
+
     DiscResult AuthorAndImage()
     {
         platform::LibraryLoader bluvat;
         if (!bluvat.LoadFrom(job_.programFolder, "bluvat",
                              {"nx_ts_gettrackinfo", "nx_ts_cbdfolder", "nx_ts_freetrackinfo", "nx_setcallbackfunc",
-                              "nx_ts_author"}))
-            return Fail(FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"bluvat"}) +
-                            "\n" + bluvat.error() + "\n" +
-                            RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" + JoinedOutputs(),
-                        JoinedOutputs());
-        bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(&DiscPhase::OnAuthor));
+                              "nx_ts_author", "nx_setstopfunc"}))
+            return KeptAfterFailure(
+                FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"bluvat"}) + "\n" +
+                bluvat.error());
 
-        const std::string folder = FreePath(job_.outputFolder, fs::path(job_.currentOutput).stem().string(), "");
+        // Authored under a hidden name: a folder under its final name is always a whole one.
+        const std::string name = fs::path(job_.currentOutput).stem().string();
+        std::string folder = FreePath(job_.outputFolder, name, "");
+        const std::string partial = CreatePartialFolder(folder);
+        if (partial.empty())
+            return KeptAfterFailure(
+                FillText(RunText("strFolderFailedInfo", "The folder %s could not be created."), {folder}));
         std::error_code ec;
-        if (!fs::create_directories(folder, ec))
-            return Fail(FillText(RunText("strFolderFailedInfo", "The folder %s could not be created."), {folder}) +
-                            "\n" + RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" +
-                            JoinedOutputs(),
-                        JoinedOutputs());
         if (job_.outputs.empty()) {
-            fs::remove(folder, ec);
+            fs::remove(partial, ec);
             return {true, {}};
         }
 
@@ -130,35 +184,49 @@ private:
             itemPointers.push_back(&items[i]);
         }
         AuthorList list{itemPointers.data(), static_cast<int32_t>(itemPointers.size())};
-        const std::string folderArgument = folder + "/";
+        const std::string folderArgument = partial + "/";
+        bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(&DiscPhase::OnAuthor));
+        bluvat.Call<int>(5, -1, static_cast<AuthorStopCallback>(&DiscPhase::OnStopQuestion));
         int authored = bluvat.Call<int>(4, -1, folderArgument.c_str(), static_cast<const AuthorList*>(&list));
+        bluvat.Call<int>(5, -1, static_cast<AuthorStopCallback>(nullptr));
         bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(nullptr));
         bluvat.Unload();
+        if (observer_.CancelRequested())
+            return Cancelled(partial);
         if (authored != 0) {
-            fs::remove_all(folder, ec); // half a BDMV tree must not look like a finished one
-            return Fail(RunText("strAuthorFailedInfo", "The Blu-ray folder could not be authored.") + libraryErrors_ +
-                            "\n" + RunText("strFilesKeptInfo", "The converted files stay in place:") + "\n" +
-                            JoinedOutputs(),
-                        JoinedOutputs());
+            fs::remove_all(partial, ec);
+            return KeptAfterFailure(RunText("strAuthorFailedInfo", "The Blu-ray folder could not be authored.") +
+                                    libraryErrors_);
         }
-        for (const std::string& output : job_.outputs)
-            fs::remove(output, ec);
+        if (!NameFolder(partial, job_.outputFolder, name, folder)) {
+            fs::remove_all(partial, ec);
+            return KeptAfterFailure(
+                FillText(RunText("strFolderFailedInfo", "The folder %s could not be created."), {folder}));
+        }
 
+        // The converted files go only once the image holds them.
+        const std::string folderKept =
+            FillText(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), {folder});
         platform::LibraryLoader udf;
         if (!udf.LoadFrom(job_.programFolder, "nx_udf", {"nx_udfc"}))
-            return Fail(FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"nx_udf"}) +
-                            "\n" + udf.error() + "\n" +
-                            FillText(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), {folder}),
-                        folder);
+            return KeptAfterFailure(
+                FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"nx_udf"}) + "\n" +
+                udf.error() + "\n" + folderKept);
         const std::string image = FreePath(job_.outputFolder, fs::path(folder).filename().string(), ".iso");
         lastReport_ = {};
         int packed = udf.Call<int32_t>(0, -1, folder.c_str(), "BDMV", image.c_str(),
                                        static_cast<UdfProgressCallback>(&DiscPhase::OnImage));
+        const int cause = errno;
         udf.Unload();
+        if (packed != 0 && observer_.CancelRequested())
+            return Cancelled(folder);
         if (packed != 0)
-            return Fail(RunText("strImageFailedInfo", "The disc image could not be made.") + "\n" +
-                            FillText(RunText("strFolderKeptInfo", "The Blu-ray folder stays in place: %s"), {folder}),
-                        folder);
+            return KeptAfterFailure(RunText("strImageFailedInfo", "The disc image could not be made.") +
+                                    (cause != 0 ? std::string(" ") + std::strerror(cause) : std::string()) + "\n" +
+                                    folderKept);
+        for (const std::string& output : job_.outputs)
+            if (std::find(job_.written.begin(), job_.written.end(), output) != job_.written.end())
+                fs::remove(output, ec);
         fs::remove_all(folder, ec);
         // Said before the burner question, so that the user knows the image is there.
         observer_.ShowStatus(100, FillText(RunText("strImageWrittenInfo", "Image written: %s"), {image}));

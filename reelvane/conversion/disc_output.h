@@ -1,8 +1,9 @@
 #pragma once
 // The disc step after a run: a Blu-ray or AVCHD folder authored by bluvat from the converted
 // streams, packed into an image by nx_udf and offered to the burner; for other burn types the
-// converted files go to the burner as they are. Nothing the user has is lost on the way: every
-// intermediate is removed only after the step that consumes it succeeded.
+// converted files go to the burner as they are. Nothing the user has is lost on the way: the
+// converted files are removed only once the image holds them, and the folder and the image are
+// made under hidden partial names. A cancel stops the step between titles or during the image.
 
 #include "reelvane/conversion/run_observer.h"
 
@@ -18,11 +19,15 @@ struct DiscJob {
     std::string outputFolder;         // ends with "/"; the folder and the image go here
     std::string currentOutput;        // its name without extension names the authoring folder
     std::string programFolder;        // the libraries and the burner
+    // The outputs this run wrote; only these are removed once authored. Sources authored as
+    // they are stay untouched.
+    std::vector<std::string> written;
 };
 
 struct DiscResult {
     bool ok = true;
-    std::string result; // the image or the files handed to the burner; on failure what was kept
+    std::string result;     // the image or the files handed to the burner; on failure what was kept
+    bool cancelled = false; // stopped at a safe point: the converted files stay, nothing else
 };
 
 // The disc phase's progress line: a percentage and the library's text.

@@ -1,5 +1,6 @@
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/probed_source.h"
+#include "reelvane/conversion/source_shape.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_settings.h"
 
@@ -23,7 +24,35 @@ void AppendCut(std::string& text, const std::string& more)
 void ClearForUnreadable(ProbedSource& probed)
 {
     probed.streams.clear();
+    probed.facts.clear();
     probed.informationText = kCannotOpen;
+}
+
+// Facts that cannot be read are left unknown, so that the decisions fall back to the profile.
+std::vector<StreamFacts> ReadFacts(const std::string& path, const std::vector<StreamInfo>& streams)
+{
+    StreamFacts* facts = nullptr;
+    int32_t count = 0;
+    std::vector<StreamFacts> out;
+    if (GetStreamFacts(path.c_str(), &facts, &count) == 0 && count == static_cast<int32_t>(streams.size()))
+        out.assign(facts, facts + count);
+    FreeStreamFacts(facts);
+    // Where the container does not say, the first frames tell whether the picture is interlaced.
+    for (StreamFacts& stream : out)
+        if (stream.kind == VEXEN_KIND_VIDEO && stream.fieldOrder == 0)
+            stream.fieldOrder = ScanFieldOrder(path.c_str(), stream.index);
+    if (out.empty()) {
+        for (std::size_t i = 0; i < streams.size(); ++i) {
+            StreamFacts unknown{};
+            unknown.index = static_cast<int32_t>(i);
+            unknown.kind = streams[i].kind;
+            unknown.profile = unknown.level = -1;
+            unknown.sarDen = 1;
+            unknown.maxKeyDistanceMs = -1;
+            out.push_back(unknown);
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -71,6 +100,7 @@ int ProbeSource(const std::string& path, int32_t usePlatformReader, ProbedSource
     // The task keeps its own copy, so copies of the task never share the engine's array.
     probed.streams.assign(streams, streams + info.streamCount);
     FreeStreamInfo(streams);
+    probed.facts = ReadFacts(path, probed.streams);
 
     probed.duration = static_cast<float>(info.duration * 1e-6);
     probed.startTime = static_cast<float>(info.startTime * 1e-6);
@@ -79,7 +109,8 @@ int ProbeSource(const std::string& path, int32_t usePlatformReader, ProbedSource
     AppendCut(probed.informationText, InformationHeading(info));
     probed.videoText.clear();
     probed.audioTracks.clear();
-    for (const StreamInfo& stream : probed.streams) {
+    for (std::size_t i = 0; i < probed.streams.size(); ++i) {
+        const StreamInfo& stream = probed.streams[i];
         AppendCut(probed.informationText, std::string("\r\n") + stream.description);
         if (stream.kind == VEXEN_KIND_AUDIO) {
             AudioTrackEntry entry{};
@@ -91,6 +122,12 @@ int ProbeSource(const std::string& path, int32_t usePlatformReader, ProbedSource
             probed.sourceWidth = stream.width;
             probed.sourceHeight = stream.height;
             probed.sourceAspect = stream.aspect;
+            // The aspect correction and the resize work on the picture as it is shown.
+            if (std::optional<DisplayedPicture> shown = Displayed(probed.facts[i])) {
+                probed.sourceWidth = shown->width;
+                probed.sourceHeight = shown->height;
+                probed.sourceAspect = static_cast<float>(shown->aspect);
+            }
             probed.videoText += std::string(stream.description) + "\r\n";
         }
     }

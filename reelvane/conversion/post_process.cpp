@@ -1,6 +1,9 @@
 #include "reelvane/conversion/post_process.h"
 
+#include "platform/own_file.h"
 #include "platform/process_runner.h"
+#include "reelvane/conversion/checked_format.h"
+#include "reelvane/frame/language_table.h"
 
 namespace reelvane {
 
@@ -37,13 +40,29 @@ std::vector<std::string> PostProcessArguments(const std::string& command, const 
     return words;
 }
 
-int RunPostProcess(const std::string& command, const std::string& programFolder, const std::string& outputPath)
+std::optional<std::string> RunPostProcess(const ProfileSettings& settings, const std::string& programFolder,
+                                          const std::string& outputPath)
 {
-    std::vector<std::string> words = PostProcessArguments(command, programFolder, outputPath);
-    if (words.empty() || words[0].empty())
-        return -1;
-    std::vector<std::string> arguments(words.begin() + 1, words.end());
-    return platform::RunAndWait(words[0], arguments);
+    std::vector<std::string> words = PostProcessArguments(settings.PostProcess, programFolder, outputPath);
+    if (words.empty())
+        return std::nullopt;
+    if (!platform::IsTrustedFile(settings.iniPath, true))
+        return FillText(LookupText("RUN_INFO", "strUntrustedCommandInfo",
+                                   "The post-process command in %s is not run: the file belongs to another user or "
+                                   "others may change it."),
+                        {settings.iniPath});
+    platform::ChildProcess child;
+    platform::ProcessOptions options;
+    options.stdoutToStderr = true;
+    if (words[0].empty() || !child.Start(words[0], std::vector<std::string>(words.begin() + 1, words.end()), options))
+        return FillText(LookupText("RUN_INFO", "strPostProcessStartInfo",
+                                   "The post-process program %s could not be started."),
+                        {words[0]});
+    if (const int status = child.Wait(); status != 0)
+        return FillText(LookupText("RUN_INFO", "strPostProcessFailedInfo",
+                                   "The post-process program %s ended with status %d."),
+                        {words[0], std::to_string(status)});
+    return std::nullopt;
 }
 
 } // namespace reelvane

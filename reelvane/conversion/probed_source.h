@@ -20,6 +20,8 @@ struct ProbedSource {
     MediaFileInfo mediaInfo{};
     // Every stream of the file in the file's order, so that a position is the number for "-map".
     std::vector<StreamInfo> streams;
+    // The same streams' codec, shape and timing facts, in the same order and count.
+    std::vector<StreamFacts> facts;
     int32_t bitRate = 0;     // units of 1024 bit/s
     float startTime = 0.0f;  // seconds
     float duration = 0.0f;   // seconds

@@ -1,6 +1,7 @@
 #include "reelvane/conversion/properties_dialog.h"
 
 #include "adapters/skivo/skivo.h"
+#include "reelvane/conversion/stream_copy_rules.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 
@@ -44,7 +45,23 @@ QString PropertiesDialog::AudioText(const ConversionTask& task)
     return text;
 }
 
-PropertiesDialog::PropertiesDialog(const ConversionTask& task, QWidget* parent) : QDialog(parent)
+QString PropertiesDialog::StreamPlanText(const ConversionTask& task, bool copyFitting)
+{
+    const PerFileTask input{task.settings,  task.probed,    task.sourcePath, task.destinationPath, task.subtitlePath,
+                            task.fromStart, task.trimStart, task.toEnd,      task.trimEnd,         copyFitting};
+    QString text;
+    for (const StreamDecision& stream : PlanStreams(input, copyFitting).streams) {
+        const QString kind =
+            stream.kind == VEXEN_KIND_VIDEO ? Text("strPlanVideoInfo", "Video") : Text("strPlanAudioInfo", "Audio");
+        const QString action =
+            stream.action == StreamAction::Copy ? Text("strPlanCopyInfo", "copy") : Text("strPlanEncodeInfo", "encode");
+        text +=
+            QString("%1 %2: %3 (%4)\n").arg(kind).arg(stream.index).arg(action, QString::fromStdString(stream.reason));
+    }
+    return text;
+}
+
+PropertiesDialog::PropertiesDialog(const ConversionTask& task, QWidget* parent, bool copyFitting) : QDialog(parent)
 {
     setWindowTitle(Text("strTitleInfo", "Properties"));
     setObjectName("PropertiesDialog");
@@ -62,11 +79,14 @@ PropertiesDialog::PropertiesDialog(const ConversionTask& task, QWidget* parent) 
     video->setObjectName("video");
     auto* audio = ReadOnlyText(AudioText(task).trimmed(), Text("strAudioInfo", "Audio Infomation:"), this);
     audio->setObjectName("audio");
+    auto* plan = ReadOnlyText(StreamPlanText(task, copyFitting).trimmed(), Text("strPlanInfo", "Conversion:"), this);
+    plan->setObjectName("streamPlan");
 
     form->addRow(Text("strFileNameInfo", "File Name:"), name);
     form->addRow(Text("strLengthInfo", "Media Length:"), length);
     form->addRow(Text("strVideoInfo", "Video Infomation:"), video);
     form->addRow(Text("strAudioInfo", "Audio Infomation:"), audio);
+    form->addRow(Text("strPlanInfo", "Conversion:"), plan);
     for (QWidget* field : {static_cast<QWidget*>(name), static_cast<QWidget*>(length)})
         if (auto* label = qobject_cast<QLabel*>(form->labelForField(field)))
             field->setAccessibleName(label->text());

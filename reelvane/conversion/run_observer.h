@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace reelvane {
 
@@ -21,12 +22,23 @@ struct RunProgress {
 // How a task ended; a task in the list is also Waiting for its run, or Converting.
 enum class TaskState { Finished, Failed, Cancelled, NotStarted, Waiting, Converting };
 
+enum class StreamAction { Copy, Encode };
+
+// What a task does with one chosen stream of its source, and why.
+struct StreamDecision {
+    int index = -1; // the stream of the source file
+    int kind = 0;   // VEXEN_KIND_VIDEO or VEXEN_KIND_AUDIO
+    StreamAction action = StreamAction::Encode;
+    std::string reason; // for the user
+};
+
 struct TaskReport {
     int taskIndex = 0;
     std::string source;
     std::string output; // the finished file; empty unless Finished
     TaskState state = TaskState::NotStarted;
-    std::string message; // why it failed
+    std::string message;                 // why it failed
+    std::vector<StreamDecision> streams; // the chosen streams, copied or encoded
 };
 
 class RunObserver {
@@ -48,7 +60,7 @@ public:
     virtual void TaskStarted(int /*taskIndex*/) {}
     // Once per task, when it has ended or was never started.
     virtual void TaskFinished(const TaskReport&) {}
-    // While the disc libraries run nothing can be cancelled.
+    // While the disc libraries run; a cancel then stops them at their next safe point.
     virtual void DiscPhase(bool /*active*/) {}
     // At the end of a run without a disc step: the output to show in the file manager.
     virtual void ShowOutput(const std::string& /*path*/) {}

@@ -1,5 +1,6 @@
 #include "reelvane/dialogs/audio_options_page.h"
 
+#include "reelvane/conversion/audio_layout.h"
 #include "reelvane/dialogs/dialog_parts.h"
 #include "reelvane/profiles/option_rules.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr char kSection[] = "OPTION_AUDIO_DLG";
 constexpr int kVolumeLow = 100, kVolumeHigh = 600;
+constexpr int kAsSourceItem = 3;
 
 // Two radios, the second with its field and unit; the cursor in the field selects the second.
 QGroupBox* ChoiceGroup(const QString& title, const QString& original, const QString& custom, QLineEdit* field,
@@ -46,7 +48,8 @@ AudioOptionsPage::AudioOptionsPage(QWidget* parent) : QWidget(parent)
     disable_->setObjectName("disableAudio");
     channel_ = new QComboBox;
     channel_->setObjectName("audioChannel");
-    channel_->addItems({"Auto", "Single channel", "Double channel"});
+    channel_->addItems({"Auto", "Single channel", "Double channel",
+                        Text(kSection, "strAudioChannelAsSourceInfo", "As source (up to 5.1)")});
     codec_ = new QComboBox;
     codec_->setObjectName("audioCodec");
     for (const std::string& codec : AudioCodecChoices())
@@ -105,7 +108,9 @@ void AudioOptionsPage::UpdateEnabling()
 void AudioOptionsPage::Load(const ProfileSettings& s)
 {
     disable_->setChecked(s.bDisableAudio != 0);
-    channel_->setCurrentIndex(s.nAudioChannel >= 0 && s.nAudioChannel <= 2 ? s.nAudioChannel : 0);
+    channel_->setCurrentIndex(s.nAudioChannel == kChannelsAsSource           ? kAsSourceItem
+                              : s.nAudioChannel >= 0 && s.nAudioChannel <= 2 ? s.nAudioChannel
+                                                                             : 0);
     codec_->setCurrentIndex(CodecChoiceIndex(AudioCodecChoices(), s.cAudioCodec));
     sampleRateChoice_->button(s.bAudioCustomSampleRate ? 1 : 0)->setChecked(true);
     sampleRate_->setText(QString::number(s.nAudioCustomSampleRate));
@@ -119,7 +124,7 @@ void AudioOptionsPage::Load(const ProfileSettings& s)
 void AudioOptionsPage::Store(ProfileSettings& s) const
 {
     s.bDisableAudio = disable_->isChecked();
-    s.nAudioChannel = channel_->currentIndex();
+    s.nAudioChannel = channel_->currentIndex() == kAsSourceItem ? kChannelsAsSource : channel_->currentIndex();
     SetText(s.cAudioCodec, codec_->currentText().toStdString());
     s.bAudioCustomSampleRate = sampleRateChoice_->checkedId() == 1;
     s.nAudioCustomSampleRate = FieldInt(sampleRate_);

@@ -129,7 +129,7 @@ bool RunOptionSheet(QWidget* parent, ConversionTask* task, ProfileSettings& curr
         return false;
     sheet.Store(current);
     SheetSaveUi ui(parent);
-    ConfirmOptions(*task, current, sheet.saveChoice(), ui);
+    ConfirmOptions(*task, current, sheet.saveChoice(), UserProfileFolders(), ui);
     return true;
 }
 

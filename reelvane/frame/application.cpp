@@ -10,6 +10,7 @@
 #include "reelvane/dialogs/option_sheet_dialog.h"
 #include "reelvane/dialogs/subtitle_dialog.h"
 #include "reelvane/frame/program_info.h"
+#include "reelvane/frame/qt_translations.h"
 #include "reelvane/tasks/main_window.h"
 #include "reelvane/tasks/run_controller.h"
 #include "reelvane/tasks/task_table_model.h"
@@ -27,6 +28,7 @@ void ApplyProgramColours()
     QPalette colours = QApplication::palette();
     colours.setColor(QPalette::Window, QColor(0xD9, 0xEA, 0xFF));
     colours.setColor(QPalette::WindowText, Qt::black);
+    colours.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x7A, 0x80, 0x8A));
     QApplication::setPalette(colours);
 }
 
@@ -66,10 +68,15 @@ int RunApplication(int argc, char** argv)
     VCInit();
 
     const std::string programFolder = platform::ProgramFolder();
+    const std::string dataFolder = platform::DataFolder();
     platform::SettingsStore settings;
-    WindowSetup setup{programFolder, settings,
-                      LoadStartupSettings(settings, programFolder, Languages(), platform::SystemLanguageId()),
+    WindowSetup setup{programFolder,
+                      dataFolder,
+                      UserProfileFolders(),
+                      settings,
+                      LoadStartupSettings(settings, dataFolder, Languages(), platform::SystemLanguageId()),
                       TaskListStore()};
+    SwitchQtTranslations(Languages().CurrentLanguageFile());
     DesktopHost host;
     MainWindow window(std::move(setup), host);
     new RunController(window, host, programFolder);

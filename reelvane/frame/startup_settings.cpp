@@ -34,22 +34,19 @@ std::string WithTrailingSlash(std::string folder)
     return folder;
 }
 
-std::string DefaultOutputFolder(const std::string& programFolder)
+std::string DefaultOutputFolder()
 {
-    const std::string beside = programFolder + "/output/";
-    if (MakeWritableFolder(beside))
-        return beside;
     return platform::UserVideosFolder() + "/Reelvane/";
 }
 
-StartupSettings LoadStartupSettings(const platform::SettingsStore& settings, const std::string& programFolder,
+StartupSettings LoadStartupSettings(const platform::SettingsStore& settings, const std::string& dataFolder,
                                     LanguageTable& languages, uint16_t systemLanguageId)
 {
     StartupSettings result;
     std::optional<std::string> convertDir = settings.ReadString("ConvertDir");
     // An empty value names no folder; it counts as missing.
     if (!convertDir || convertDir->empty()) {
-        convertDir = DefaultOutputFolder(programFolder);
+        convertDir = DefaultOutputFolder();
         settings.WriteString("ConvertDir", *convertDir);
     }
     result.outputFolder = WithTrailingSlash(*convertDir);
@@ -62,8 +59,8 @@ StartupSettings LoadStartupSettings(const platform::SettingsStore& settings, con
     }
     result.firstUse = *firstUse;
 
-    languages.SetLanguageFolder(programFolder + ReadOrWriteBack(settings, "languagefolder", "/language/lumo/"));
-    languages.SetCommonLanguageFolder(programFolder + ReadOrWriteBack(settings, "commonlanguagefolder", "/language/"));
+    languages.SetLanguageFolder(dataFolder + ReadOrWriteBack(settings, "languagefolder", "/language/lumo/"));
+    languages.SetCommonLanguageFolder(dataFolder + ReadOrWriteBack(settings, "commonlanguagefolder", "/language/"));
     languages.SelectLanguage(ReadOrWriteBack(settings, "language", languages.DefaultLanguageName(systemLanguageId)));
 
     settings.WriteString("ConvertDir", result.outputFolder);

@@ -14,13 +14,12 @@ struct StartupSettings {
     int32_t firstUse = 0;
 };
 
-// program folder + "/output/" when it can be created and written, else the user's videos folder
-// + "/Reelvane/".
-std::string DefaultOutputFolder(const std::string& programFolder);
+// The user's videos folder + "/Reelvane/"; the program's own folders are never written.
+std::string DefaultOutputFolder();
 
-// Reads "ConvertDir" (creating the folder), "firstuse", the language folders and the language,
-// sets up `languages`, and writes "ConvertDir" back.
-StartupSettings LoadStartupSettings(const platform::SettingsStore& settings, const std::string& programFolder,
+// Reads "ConvertDir" (creating the folder), "firstuse", the language folders (below the data
+// folder) and the language, sets up `languages`, and writes "ConvertDir" back.
+StartupSettings LoadStartupSettings(const platform::SettingsStore& settings, const std::string& dataFolder,
                                     LanguageTable& languages, uint16_t systemLanguageId);
 
 // A folder text with a "/" at its end.

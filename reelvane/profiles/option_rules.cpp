@@ -71,7 +71,8 @@ FrameSize SheetFrameSize(int32_t resizeOption, FrameSize source, FrameSize custo
     return OutputFrameSize(choice);
 }
 
-bool ConfirmOptions(ConversionTask& task, const ProfileSettings& edited, SaveChoice choice, OptionSaveUi& ui)
+bool ConfirmOptions(ConversionTask& task, const ProfileSettings& edited, SaveChoice choice,
+                    const ProfileFolders& folders, OptionSaveUi& ui)
 {
     task.settings = edited;
     task.settings.nSourceHeight = task.probed.sourceHeight;
@@ -79,15 +80,21 @@ bool ConfirmOptions(ConversionTask& task, const ProfileSettings& edited, SaveCho
     task.settings.fSourceAspect = 0;
     DeriveDefaultBitRate(task.settings);
 
-    const std::string path = task.settings.iniPath;
+    if (choice == SaveChoice::None)
+        return true;
+    const std::string path = folders.WritablePath(task.settings.iniPath);
+    if (path.empty()) {
+        ReportFailedSave(folders.user + std::filesystem::path(task.settings.iniPath).filename().string(), ui);
+        return false;
+    }
+    // The task follows the file written, so that its next save goes there too.
+    SetText(task.settings.iniPath, path);
     if (choice == SaveChoice::Save) {
         if (WriteProfile(task.settings.profileName, task.settings, path))
             return true;
         ReportFailedSave(path, ui);
         return false;
     }
-    if (choice != SaveChoice::SaveAsNew)
-        return true;
 
     std::string name = std::string("New ") + task.settings.profileName;
     for (;;) {
@@ -105,10 +112,9 @@ bool ConfirmOptions(ConversionTask& task, const ProfileSettings& edited, SaveCho
         ui.ShowMessage(LookupText("MAIN_DLG", "strProfileNameExistedInfo",
                                   "The name has been conflicted with existed. Please modify to another profile name"));
     }
-    // "tvcdef.ini" lives beside the profile files.
-    const std::filesystem::path file(path);
-    RememberSavedProfile(file.parent_path().string() + "/", file.filename().string(), name);
     SetText(task.settings.profileName, name);
+    if (!folders.RememberSaved(std::filesystem::path(path).filename().string(), name))
+        ui.ShowMessage(folders.ChoiceFailedText());
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The rules of the option sheet that need no window: the codec lists, the pad colour text, the
 // live default bit rate, and what confirming the sheet does to the task and the profile file.
 
+#include "reelvane/profiles/profile_folders.h"
 #include "reelvane/profiles/profile_settings.h"
 #include "reelvane/tasks/conversion_task.h"
 
@@ -36,8 +37,10 @@ public:
 };
 
 // After OK: the edited record goes into the task (with the task's source size, no source aspect
-// and a fresh default bit rate) and is saved as chosen. A save that cannot be written is reported;
-// the task keeps the edited settings either way. True when the chosen save was made.
-bool ConfirmOptions(ConversionTask& task, const ProfileSettings& edited, SaveChoice choice, OptionSaveUi& ui);
+// and a fresh default bit rate) and is saved as chosen, into the user's copy of a shipped file.
+// A save that cannot be written is reported; the task keeps the edited settings either way.
+// True when the chosen save was made.
+bool ConfirmOptions(ConversionTask& task, const ProfileSettings& edited, SaveChoice choice,
+                    const ProfileFolders& folders, OptionSaveUi& ui);
 
 } // namespace reelvane

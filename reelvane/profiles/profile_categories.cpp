@@ -63,11 +63,11 @@ CataloguePosition ProfileCategories::Find(const std::string& fileName, const std
     return position;
 }
 
-ProfileCategories BuildCatalogue(const std::string& profileFolder)
+ProfileCategories BuildCatalogue(const ProfileFolders& folders)
 {
     ProfileCategories categories;
-    for (const std::string& file : ListProfileFiles(profileFolder))
-        for (const std::string& section : ProfileSectionNames(profileFolder + file))
+    for (const std::string& file : folders.Files())
+        for (const std::string& section : ProfileSectionNames(folders.PathOf(file)))
             categories.AddProfile(file, section);
     return categories;
 }

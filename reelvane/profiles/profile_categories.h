@@ -2,6 +2,8 @@
 // The selector's categories: those of the built-in catalogue in the order of their first row,
 // then "Other Profiles" and "All Profiles", each with the profiles filed under it.
 
+#include "reelvane/profiles/profile_folders.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,7 +51,8 @@ private:
     std::vector<CategoryEntry> categories_;
 };
 
-// The categories filled from the profile files of a folder, in name order, section by section.
-ProfileCategories BuildCatalogue(const std::string& profileFolder);
+// The categories filled from the profile files, in name order, section by section; a user's file
+// stands in for the shipped file of its name.
+ProfileCategories BuildCatalogue(const ProfileFolders& folders);
 
 } // namespace reelvane

@@ -2,7 +2,6 @@
 
 #include "platform/dir_listing.h"
 #include "platform/ini_file.h"
-#include "platform/program_folder.h"
 
 #include <charconv>
 #include <cstddef>
@@ -140,11 +139,6 @@ std::string FormatReal(float value)
     return std::string(buffer, result.ptr);
 }
 
-std::string ProfileFolder()
-{
-    return platform::ProgramFolder() + "/ini/";
-}
-
 std::vector<std::string> ListProfileFiles(const std::string& profileFolder)
 {
     std::vector<std::string> files;
@@ -247,9 +241,9 @@ int SaveProfileAsNew(const std::string& name, const ProfileSettings& settings, c
     return WriteProfile(name, settings, path) ? 1 : -1;
 }
 
-void RememberSavedProfile(const std::string& profileFolder, const std::string& fileName, const std::string& profileName)
+bool RememberSavedProfile(const std::string& profileFolder, const std::string& fileName, const std::string& profileName)
 {
-    platform::ini::WriteString(profileFolder + kOutputDefaultFileName, "default", fileName, profileName);
+    return platform::ini::WriteString(profileFolder + kOutputDefaultFileName, "default", fileName, profileName);
 }
 
 OutputDefault ReadOutputDefault(const std::string& profileFolder)
@@ -262,22 +256,13 @@ OutputDefault ReadOutputDefault(const std::string& profileFolder)
     return d;
 }
 
-void WriteOutputDefault(const std::string& profileFolder, const std::string& fileName, const std::string& profileName,
+bool WriteOutputDefault(const std::string& profileFolder, const std::string& fileName, const std::string& profileName,
                         int32_t calcAspect)
 {
-    platform::ini::WriteSection(profileFolder + kOutputDefaultFileName, "OUTPUT_DEFAULT",
-                                {{"outputinifile", fileName},
-                                 {"outputprofile", profileName},
-                                 {"outputcalcaspect", std::to_string(calcAspect)}});
-}
-
-OutputDefault LoadChosenProfile(const std::string& profileFolder, ProfileSettings& settings)
-{
-    OutputDefault chosen = ReadOutputDefault(profileFolder);
-    std::string path = profileFolder + chosen.profileFile;
-    ReadProfile(chosen.profileName, settings, path);
-    SetText(settings.iniPath, path);
-    return chosen;
+    return platform::ini::WriteSection(profileFolder + kOutputDefaultFileName, "OUTPUT_DEFAULT",
+                                       {{"outputinifile", fileName},
+                                        {"outputprofile", profileName},
+                                        {"outputcalcaspect", std::to_string(calcAspect)}});
 }
 
 } // namespace reelvane

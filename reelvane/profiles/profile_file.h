@@ -14,9 +14,6 @@ namespace reelvane {
 inline constexpr std::size_t kProfileSectionBufferSize = 5120;
 inline constexpr char kOutputDefaultFileName[] = "tvcdef.ini";
 
-// Program folder + "/ini/".
-std::string ProfileFolder();
-
 // The profile files of a folder ("*.ini" without "tvcdef.ini"), sorted by name.
 std::vector<std::string> ListProfileFiles(const std::string& profileFolder);
 
@@ -40,21 +37,19 @@ std::vector<std::string> ProfileSectionNames(const std::string& filePath);
 // (ignoring case) exists anywhere in the file, -1 when the write failed, 1 otherwise.
 int SaveProfileAsNew(const std::string& name, const ProfileSettings& settings, const std::string& filePath);
 
-// The remembered profile choice, kept in "tvcdef.ini" of the profile folder.
+// The remembered profile choice, kept in "tvcdef.ini" (see ProfileFolders).
 struct OutputDefault {
     char profileFile[200];
     char profileName[200];
     int32_t calcAspect;
 };
 
-void RememberSavedProfile(const std::string& profileFolder, const std::string& fileName,
+// The writes answer false when a key could not be written.
+bool RememberSavedProfile(const std::string& profileFolder, const std::string& fileName,
                           const std::string& profileName);
 OutputDefault ReadOutputDefault(const std::string& profileFolder);
-void WriteOutputDefault(const std::string& profileFolder, const std::string& fileName, const std::string& profileName,
+bool WriteOutputDefault(const std::string& profileFolder, const std::string& fileName, const std::string& profileName,
                         int32_t calcAspect);
-
-// Reads the remembered profile into `settings` and sets its iniPath. Returns the choice read.
-OutputDefault LoadChosenProfile(const std::string& profileFolder, ProfileSettings& settings);
 
 // C-style number text: a leading decimal number (after blanks), otherwise 0; independent of the
 // process locale, as are the "%f" texts written back.

@@ -7,8 +7,8 @@
 
 namespace reelvane {
 
-ConversionSession::ConversionSession(std::string profileFolder, std::string outputFolder)
-    : profileFolder_(std::move(profileFolder)),
+ConversionSession::ConversionSession(ProfileFolders folders, std::string outputFolder)
+    : folders_(std::move(folders)),
       outputFolder_(outputFolder.empty() ? std::string() : WithTrailingSlash(std::move(outputFolder)))
 {
     OfferSplitChoices();
@@ -16,15 +16,16 @@ ConversionSession::ConversionSession(std::string profileFolder, std::string outp
 
 void ConversionSession::LoadChosenProfile()
 {
-    outputDefault_ = reelvane::LoadChosenProfile(profileFolder_, current_);
+    outputDefault_ = reelvane::LoadChosenProfile(folders_, current_);
     OfferSplitChoices();
 }
 
-void ConversionSession::PickProfile(const std::string& fileName, const std::string& profileName)
+bool ConversionSession::PickProfile(const std::string& fileName, const std::string& profileName)
 {
-    WriteOutputDefault(profileFolder_, fileName, profileName, 1);
-    outputDefault_ = ReadOutputDefault(profileFolder_);
-    UseProfile(profileFolder_ + fileName, profileName);
+    const bool remembered = folders_.RememberChoice(fileName, profileName, 1);
+    outputDefault_ = ReadOutputDefault(folders_.ChoiceReadFolder());
+    UseProfile(folders_.PathOf(fileName), profileName);
+    return remembered;
 }
 
 void ConversionSession::UseProfile(const std::string& filePath, const std::string& profileName)
@@ -106,6 +107,8 @@ RunRequest ConversionSession::BuildRunRequest(const TaskList& tasks, const std::
     request.merge = merge_;
     request.programFolder = programFolder;
     request.sharedProfile = sharedProfile_;
+    request.jobs = runSettings_.jobs;
+    request.copyFitting = runSettings_.copyFitting;
     return request;
 }
 

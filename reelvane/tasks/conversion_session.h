@@ -5,7 +5,8 @@
 // same run request.
 
 #include "reelvane/conversion/conversion_driver.h"
-#include "reelvane/profiles/profile_file.h"
+#include "reelvane/conversion/run_settings.h"
+#include "reelvane/profiles/profile_folders.h"
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/task_list.h"
 
@@ -16,13 +17,14 @@ namespace reelvane {
 
 class ConversionSession {
 public:
-    // `profileFolder` ends with "/"; `outputFolder` is made to, unless empty.
-    ConversionSession(std::string profileFolder, std::string outputFolder);
+    // `outputFolder` is made to end with "/", unless empty.
+    ConversionSession(ProfileFolders folders, std::string outputFolder);
 
     // The remembered profile becomes the current one.
     void LoadChosenProfile();
-    // The user picked a profile: it is remembered and becomes the current one.
-    void PickProfile(const std::string& fileName, const std::string& profileName);
+    // The user picked a profile: it is remembered and becomes the current one. False when the
+    // choice could not be remembered (the profile is still the current one).
+    bool PickProfile(const std::string& fileName, const std::string& profileName);
     // Makes a profile of any file the current one, remembering nothing.
     void UseProfile(const std::string& filePath, const std::string& profileName);
     // A selected task shows its own profile: the record follows the task's profile file, so a
@@ -53,6 +55,12 @@ public:
     int64_t customSplitMegabytes() const { return customSplitMegabytes_; }
     void SetCustomSplitMegabytes(int64_t megabytes) { customSplitMegabytes_ = megabytes; }
 
+    const ProfileFolders& profileFolders() const { return folders_; }
+
+    // How many tasks convert at once and whether fitting streams are copied, as the run reads them.
+    const RunSettings& runSettings() const { return runSettings_; }
+    void SetRunSettings(const RunSettings& run) { runSettings_ = run; }
+
     const std::string& outputFolder() const { return outputFolder_; }
     // The folder with a trailing "/"; false when it is the folder already.
     bool SetOutputFolder(const std::string& folder);
@@ -71,7 +79,7 @@ public:
 private:
     void OfferSplitChoices();
 
-    std::string profileFolder_;
+    ProfileFolders folders_;
     ProfileSettings current_ = EmptyProfileSettings();
     OutputDefault outputDefault_{};
     bool applyToAll_ = true;
@@ -81,6 +89,7 @@ private:
     int64_t customSplitMegabytes_ = 0;
     std::string outputFolder_;
     bool sharedProfile_ = true;
+    RunSettings runSettings_;
 };
 
 } // namespace reelvane

@@ -1,10 +1,13 @@
 #include "reelvane/tasks/main_window.h"
 
 #include "adapters/skivo/skivo.h"
+#include "platform/processor_count.h"
+#include "platform/program_folder.h"
 #include "reelvane/conversion/properties_dialog.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
+#include "reelvane/frame/qt_translations.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/split_size_dialog.h"
@@ -17,6 +20,7 @@
 #include "reelvane/ui/text_progress_bar.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -73,12 +77,12 @@ public:
 
 MainWindow::MainWindow(WindowSetup setup, WindowHost& host, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)), host_(host), model_(new TaskTableModel(tasks_, this)),
-      session_(setup_.programFolder + "/ini/", setup_.startup.outputFolder)
+      session_(setup_.profiles, setup_.startup.outputFolder)
 {
     setObjectName("MainWindow");
     setWindowIcon(ProgramIcon());
     setWindowTitle(kProductTitle);
-    rememberedFolder_ = Q(setup_.programFolder);
+    rememberedFolder_ = Q(platform::UserVideosFolder());
     BuildControls();
     BuildMenus();
     LoadChosenProfileAtStart();
@@ -209,7 +213,7 @@ void MainWindow::BuildControls()
     for (QToolButton* button : {banner_, updateButton_, settingsButton_})
         button->setFocusPolicy(Qt::StrongFocus);
 
-    const QString productPage = Q(ProductPage(setup_.programFolder));
+    const QString productPage = Q(ProductPage(setup_.dataFolder));
     connect(banner_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
     connect(updateButton_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
     connect(selector_, &ProfileSelector::profilePicked, this, &MainWindow::ProfilePicked);
@@ -265,11 +269,21 @@ void MainWindow::BuildMenus()
     settingsMenu_ = new QMenu(this);
     settingsMenu_->setObjectName("settingsMenu");
     helpAction_ =
-        settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.programFolder))); });
+        settingsMenu_->addAction(QString(), this, [this] { host_.OpenExternal(Q(SupportPage(setup_.dataFolder))); });
     helpAction_->setShortcut(Qt::Key_F1);
     settingsMenu_->addSeparator();
     languageMenu_ = settingsMenu_->addMenu(QString());
     languageMenu_->setObjectName("languageMenu");
+    jobsMenu_ = settingsMenu_->addMenu(QString());
+    jobsMenu_->setObjectName("jobsMenu");
+    copyFittingAction_ = settingsMenu_->addAction(QString());
+    copyFittingAction_->setObjectName("copyFittingAction");
+    copyFittingAction_->setCheckable(true);
+    connect(copyFittingAction_, &QAction::toggled, this, [this](bool on) {
+        RunSettings run = runSettings();
+        run.copyFitting = on;
+        WriteRunSettings(setup_.settings, run);
+    });
     discoraAction_ =
         settingsMenu_->addAction(QString(), this, [this] { host_.StartProgram(Q(setup_.programFolder + "/discora")); });
     discoraAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -290,6 +304,27 @@ void MainWindow::BuildMenus()
     connect(settingsButton_, &QToolButton::clicked, this,
             [this] { settingsMenu_->popup(settingsButton_->mapToGlobal(QPoint(0, settingsButton_->height()))); });
     BuildLanguageMenu();
+    BuildRunMenu();
+}
+
+void MainWindow::BuildRunMenu()
+{
+    const RunSettings run = runSettings();
+    auto* group = new QActionGroup(jobsMenu_);
+    const int processors = platform::UsableProcessorCount();
+    for (int jobs = 0; jobs <= processors; ++jobs) {
+        QAction* action = jobsMenu_->addAction(QString::number(jobs), this, [this, jobs] {
+            RunSettings changed = runSettings();
+            changed.jobs = jobs;
+            WriteRunSettings(setup_.settings, changed);
+        });
+        action->setCheckable(true);
+        action->setChecked(jobs == run.jobs || (jobs == 0 && run.jobs > processors));
+        group->addAction(action);
+        if (jobs == 0)
+            automaticJobsAction_ = action;
+    }
+    copyFittingAction_->setChecked(run.copyFitting);
 }
 
 void MainWindow::BuildLanguageMenu()
@@ -299,6 +334,7 @@ void MainWindow::BuildLanguageMenu()
     for (std::size_t i = 0; i < packs.size() && i < 200; ++i) {
         QAction* action = languageMenu_->addAction(Q(packs[i].name), this, [this, i] {
             Languages().SelectLanguageByIndex(i);
+            SwitchQtTranslations(Languages().CurrentLanguageFile());
             setup_.settings.WriteString("language", Languages().CurrentLanguageName());
             ApplyTexts();
         });
@@ -353,6 +389,9 @@ void MainWindow::ApplyTexts()
     removeAllAction_->setText(Main("strRemoveAllInfo", "Clear Flash(swf) file list"));
     helpAction_->setText(Main("strHelpInfo", "&Help"));
     languageMenu_->setTitle(Main("strLanguageInfo", "Language"));
+    jobsMenu_->setTitle(Main("strTasksAtOnceInfo", "Tasks at once"));
+    automaticJobsAction_->setText(Main("strTasksAutomaticInfo", "Automatic"));
+    copyFittingAction_->setText(Main("strCopyFittingInfo", "Copy streams that already fit"));
     discoraAction_->setText(Main("strDiscoraInfo", "Discora"));
     playerAction_->setText(Main("strMediaplayerInfo", "Media player"));
     aboutAction_->setText(Main("strAboutInfo", "About"));
@@ -373,7 +412,7 @@ void MainWindow::ApplyTexts()
 
 void MainWindow::LoadChosenProfileAtStart()
 {
-    selector_->FinishCatalogue(BuildCatalogue(setup_.programFolder + "/ini/"));
+    selector_->FinishCatalogue(BuildCatalogue(setup_.profiles));
     session_.LoadChosenProfile();
     selector_->SelectProfile(session_.outputDefault().profileFile, session_.outputDefault().profileName);
     FillSplitChoices();
@@ -403,7 +442,7 @@ void MainWindow::StartUp(const QStringList& files)
         QTimer::singleShot(50, this, [this] {
             setup_.startup.firstUse = 1;
             setup_.settings.WriteInt("firstuse", 1);
-            host_.OpenExternal(Q(ProductPage(setup_.programFolder)));
+            host_.OpenExternal(Q(ProductPage(setup_.dataFolder)));
         });
 }
 
@@ -421,8 +460,7 @@ void MainWindow::OfferRecovery()
         setup_.recovery.Remove();
         return;
     }
-    for (auto& task : saved)
-        model_->AddTask(std::move(task));
+    model_->AddTasks(std::move(saved));
     SelectRow(model_->rowCount() - 1);
     UpdateConvertControls();
     RefreshStatus();
@@ -430,6 +468,10 @@ void MainWindow::OfferRecovery()
 
 int MainWindow::AddFile(const QString& path)
 {
+    if (auto problem = SourceFileProblem(path.toStdString())) {
+        host_.ShowMessage(this, Q(*problem));
+        return -1;
+    }
     WaitCursor wait;
     auto task = session_.NewTask(path.toStdString());
     if (!task)
@@ -453,7 +495,7 @@ void MainWindow::AddFiles(const QStringList& paths)
 
 void MainWindow::AddFilesCommand()
 {
-    const QString filter = "MKV files (*.mkv *.mka)";
+    const QString filter = "MKV files (*.mkv *.mka);;" + Main("strAllFilesInfo", "All files") + " (*)";
     const QStringList files =
         host_.ChooseFiles(this, Main("strAddFileInfo", "Add file(s)..."), rememberedFolder_, filter);
     if (files.isEmpty())
@@ -531,7 +573,8 @@ void MainWindow::ProfilePicked(int)
     const ProfileEntry picked = selector_->CurrentProfile();
     if (picked.profileName.empty())
         return;
-    session_.PickProfile(picked.fileName, picked.profileName);
+    if (!session_.PickProfile(picked.fileName, picked.profileName))
+        host_.ShowMessage(this, Q(setup_.profiles.ChoiceFailedText()));
     FillSplitChoices();
 
     const int row = view_->SingleSelectedRow();
@@ -687,7 +730,7 @@ void MainWindow::ShowProperties(int row)
     const ConversionTask* task = tasks_.Get(row);
     if (!task)
         return;
-    PropertiesDialog dialog(*task, this);
+    PropertiesDialog dialog(*task, this, runSettings().copyFitting);
     dialog.exec();
 }
 
@@ -723,7 +766,7 @@ void MainWindow::ShowLog(int row)
 void MainWindow::ShowAbout()
 {
     AboutDialog about(
-        Q(setup_.programFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
+        Q(setup_.dataFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
     about.exec();
 }
 

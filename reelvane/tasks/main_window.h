@@ -5,6 +5,7 @@
 // (SetConverting, ShowRunStatus).
 
 #include "platform/settings_store.h"
+#include "reelvane/conversion/run_settings.h"
 #include "reelvane/frame/startup_settings.h"
 #include "reelvane/tasks/conversion_session.h"
 #include "reelvane/tasks/task_list.h"
@@ -33,7 +34,9 @@ class TextProgressBar;
 class WindowHost;
 
 struct WindowSetup {
-    std::string programFolder;
+    std::string programFolder; // the burner and the player
+    std::string dataFolder;    // the help pages
+    ProfileFolders profiles;
     platform::SettingsStore settings;
     StartupSettings startup;
     TaskListStore recovery;
@@ -67,6 +70,8 @@ public:
     QMenu* addMenu() const { return addMenu_; }
     QMenu* contextMenu() const;
     QMenu* settingsMenu() const { return settingsMenu_; }
+    // "Tasks at once" and "Copy streams that already fit", as the settings menu keeps them.
+    RunSettings runSettings() const { return ReadRunSettings(setup_.settings); }
     TextProgressBar* progressBar() const { return progress_; }
     // The selected rows, in order.
     QList<int> SelectedRows() const;
@@ -99,6 +104,7 @@ private:
     void BuildMenus();
     void ApplyTexts();
     void BuildLanguageMenu();
+    void BuildRunMenu();
     void LoadChosenProfileAtStart();
     void FillSplitChoices();
     void OfferRecovery();
@@ -158,6 +164,9 @@ private:
     QMenu* removeMenu_;
     QMenu* settingsMenu_;
     QMenu* languageMenu_;
+    QMenu* jobsMenu_;
+    QAction* automaticJobsAction_;
+    QAction* copyFittingAction_;
     QAction* addFilesAction_;
     QAction* addFolderAction_;
     QAction* removeSelectedAction_;

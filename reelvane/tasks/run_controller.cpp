@@ -35,6 +35,8 @@ void RunController::Start()
     if (running())
         return;
     thread_ = new QThread(this);
+    // The settings menu's choices as they are now.
+    window_.session().SetRunSettings(window_.runSettings());
     auto* worker = new RunWorker(window_.session().BuildRunRequest(window_.tasks(), programFolder_));
     worker_ = worker;
     worker->moveToThread(thread_);

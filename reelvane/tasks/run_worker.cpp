@@ -89,9 +89,10 @@ void RunWorker::ShowProgress(const RunProgress& p)
 {
     emit progressChanged(p.taskIndex, p.taskCount, p.taskPercent, p.taskMillisecondsLeft, p.runPercent,
                          p.runMillisecondsLeft);
-    if (p.taskPercent == lastPercent_)
+    int& last = lastPercent_.try_emplace(p.taskIndex, -1).first->second;
+    if (p.taskPercent == last)
         return;
-    lastPercent_ = p.taskPercent;
+    last = p.taskPercent;
     const auto [first, end] = RowsOf(p.taskIndex);
     for (int row = first; row < end; ++row)
         emit taskProgress(row, p.taskPercent);
@@ -99,7 +100,7 @@ void RunWorker::ShowProgress(const RunProgress& p)
 
 void RunWorker::TaskStarted(int taskIndex)
 {
-    lastPercent_ = -1;
+    lastPercent_.erase(taskIndex);
     const auto [first, end] = RowsOf(taskIndex);
     for (int row = first; row < end; ++row)
         emit taskStarted(row);

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QWaitCondition>
 #include <atomic>
+#include <map>
 #include <optional>
 
 namespace reelvane {
@@ -71,8 +72,8 @@ private:
 
     RunRequest request_;
     RunSummary summary_;
-    int mergedRows_ = 0; // a merged run's one task stands for this many rows
-    int lastPercent_ = -1;
+    int mergedRows_ = 0;             // a merged run's one task stands for this many rows
+    std::map<int, int> lastPercent_; // by task: several convert side by side
     std::atomic<bool> cancel_{false};
     std::atomic<bool> windowActive_{true};
     std::atomic<bool> waiting_{false};

@@ -1,10 +1,10 @@
 #include "reelvane/tasks/task_list_store.h"
 
+#include "platform/own_file.h"
 #include "platform/program_folder.h"
 #include "platform/staged_file.h"
 #include "reelvane/profiles/profile_file.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +17,7 @@ namespace reelvane {
 namespace {
 
 constexpr int kFormatVersion = 1;
+constexpr std::size_t kSizeLimit = 64 << 20; // far above any real list, far below what would stall a start
 
 QString Text(const std::string& text)
 {
@@ -82,7 +83,11 @@ std::unique_ptr<ConversionTask> LoadTask(const QJsonObject& object)
 {
     auto task = std::make_unique<ConversionTask>();
     task->sourcePath = Text(object["source"]);
-    if (task->sourcePath.empty())
+    // A missing source comes back to show that it is gone; a pipe or a device in its place is
+    // never probed, as reading it would wait for ever.
+    std::error_code error;
+    const auto type = std::filesystem::status(task->sourcePath, error).type();
+    if (task->sourcePath.empty() || (!error && type != std::filesystem::file_type::regular))
         return nullptr;
     task->usePlatformReader = object["usePlatformReader"].toInt();
     // The probe's engine records are not kept; the source is read again.
@@ -162,10 +167,11 @@ bool TaskListStore::Save(const TaskList& tasks) const
 std::vector<std::unique_ptr<ConversionTask>> TaskListStore::Load() const
 {
     std::vector<std::unique_ptr<ConversionTask>> tasks;
-    QFile file(Text(path_));
-    if (!file.open(QIODevice::ReadOnly))
+    // Stored tasks carry post-process commands: a file anyone else could have written is not read.
+    const std::optional<std::string> bytes = platform::ReadOwnFile(path_, kSizeLimit);
+    if (!bytes)
         return tasks;
-    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(*bytes)).object();
     if (root["version"].toInt() != kFormatVersion)
         return tasks;
     for (const QJsonValue& value : root["tasks"].toArray())
@@ -184,8 +190,10 @@ bool TaskListStore::HasSaved() const
 
 void TaskListStore::Remove() const
 {
+    // Only a file this program could have written: a pipe or a device there is not its own.
     std::error_code error;
-    std::filesystem::remove(path_, error);
+    if (std::filesystem::symlink_status(path_, error).type() == std::filesystem::file_type::regular)
+        std::filesystem::remove(path_, error);
 }
 
 } // namespace reelvane

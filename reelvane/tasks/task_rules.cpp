@@ -2,12 +2,17 @@
 
 #include "reelvane/conversion/aspect_correction.h"
 #include "reelvane/conversion/output_paths.h"
+#include "reelvane/conversion/checked_format.h"
+#include "reelvane/frame/language_table.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace reelvane {
@@ -111,6 +116,22 @@ double EstimatedSizeMegabytes(const ConversionTask& task)
     return (video + audio * tracks) * task.probed.duration * 1000.0 / 8388608.0;
 }
 
+std::optional<std::string> SourceFileProblem(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return path + ": " + std::strerror(errno);
+    if (S_ISFIFO(st.st_mode))
+        return FillText(
+            LookupText("RUN_INFO", "strFifoSourceInfo", "%s is a named pipe (FIFO), not a file to convert."), {path});
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return FillText(LookupText("RUN_INFO", "strDeviceSourceInfo", "%s is a device, not a file to convert."),
+                        {path});
+    if (!S_ISREG(st.st_mode))
+        return FillText(LookupText("RUN_INFO", "strSpecialSourceInfo", "%s is not a regular file."), {path});
+    return std::nullopt;
+}
+
 std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current, int32_t calcAspect,
                                            const std::string& outputFolder)
 {
@@ -134,10 +155,15 @@ std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const Profil
 std::vector<std::string> PlannedDestinations(const TaskList& tasks)
 {
     std::vector<std::string> planned;
+    std::set<std::string> taken;
     for (int i = 0; i < tasks.Count(); ++i) {
         const ConversionTask& task = *tasks.Get(i);
         const std::string baseName = std::filesystem::path(task.sourcePath).stem().string();
-        planned.push_back(UniqueOutputPath(task.destinationPath, baseName, planned));
+        std::string problem;
+        // A folder that cannot be asked keeps the name as it is: the run reports why.
+        planned.push_back(
+            UniqueOutputPath(task.destinationPath, baseName, problem, taken).value_or(task.destinationPath));
+        taken.insert(planned.back());
     }
     return planned;
 }

@@ -6,6 +6,7 @@
 #include "reelvane/tasks/task_list.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ std::string FormatLength(float seconds);
 
 // (video + audio x audio tracks) x duration x 1000 / 8388608 megabytes.
 double EstimatedSizeMegabytes(const ConversionTask& task);
+
+// Why `path` cannot be a source, before any program reads it: a named pipe, a device or another
+// special file (reading one would wait or never end), or a path the system cannot follow (a
+// link loop). Nothing for a regular file.
+std::optional<std::string> SourceFileProblem(const std::string& path);
 
 // Probes the file (a failed probe still gives a task), puts the current profile in with the
 // source's size and aspect, and names the destination. Track preparation is the caller's.

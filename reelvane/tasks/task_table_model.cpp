@@ -115,6 +115,17 @@ int TaskTableModel::AddTask(std::unique_ptr<ConversionTask> task)
     return row;
 }
 
+void TaskTableModel::AddTasks(std::vector<std::unique_ptr<ConversionTask>> tasks)
+{
+    if (tasks.empty())
+        return;
+    beginInsertRows({}, tasks_.Count(), tasks_.Count() + static_cast<int>(tasks.size()) - 1);
+    for (auto& task : tasks)
+        tasks_.Add(std::move(task));
+    endInsertRows();
+    emit tasksChanged();
+}
+
 void TaskTableModel::RemoveTask(int row)
 {
     if (!tasks_.Get(row))

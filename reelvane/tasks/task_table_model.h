@@ -38,6 +38,8 @@ public:
 
     // Returns the new row.
     int AddTask(std::unique_ptr<ConversionTask> task);
+    // Appends all in one batch with one change signal (a restored list is saved once).
+    void AddTasks(std::vector<std::unique_ptr<ConversionTask>> tasks);
     void RemoveTask(int row);
     void RemoveAll();
     // Moves one row; false when either row is out of range.

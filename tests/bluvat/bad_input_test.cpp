@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -119,20 +120,21 @@ TEST(BluvatBadInput, DamagedPacketsAreReportedOnceAndSkipped)
 
 TEST(BluvatBadInput, UnreadablePesStartsAreReportedOnceAndDropped)
 {
-    // Every PES start of the audio PID made unreadable, as a scrambled stream shows them.
+    // Every other PES start of the audio PID made unreadable, as a scrambled stream shows them (a
+    // stream with none readable brings no data and fails its title).
     std::vector<uint8_t> ts = readFile(h264Ac3());
-    int spoiled = 0;
+    int starts = 0, spoiled = 0;
     for (std::size_t at = 0; at + 188 <= ts.size(); at += 188) {
         uint8_t* p = &ts[at];
         if (p[0] != 0x47 || !(p[1] & 0x40) || (((p[1] & 0x1F) << 8) | p[2]) != 0x101 || !(p[3] & 0x10))
             continue;
         std::size_t payload = (p[3] & 0x20) ? 5u + p[4] : 4u;
-        if (payload + 3 > 188)
+        if (payload + 3 > 188 || starts++ % 2 == 1)
             continue;
         std::fill(p + payload, p + payload + 3, 0x5A);
         ++spoiled;
     }
-    ASSERT_GT(spoiled, 10);
+    ASSERT_GT(spoiled, 5);
     std::string folder = scratchFolder() + "/unreadable";
     JobResult job = runJob(folder, {{badFile("unreadable.ts", ts), {}}});
     EXPECT_EQ(job.result, 0);
@@ -264,4 +266,50 @@ TEST(BluvatTrackInfo, DescribesTheSourceAndReleasesNull)
     TrackInfo* none = reinterpret_cast<TrackInfo*>(0x1);
     EXPECT_EQ(nx_ts_gettrackinfo((scratchFolder() + "/missing.ts").c_str(), &none), -1);
     EXPECT_EQ(none, reinterpret_cast<TrackInfo*>(0x1)); // nothing stored on failure
+}
+
+TEST(BluvatBadInput, StreamsTheMapNamesButThatNeverComeFailTheTitleAndProgressIsNoError)
+{
+    // Only the tables are kept (and, in the second case, the video): the map still names both streams.
+    std::vector<uint8_t> whole = readFile(h264Ac3());
+    auto without = [&whole](std::vector<uint16_t> pids) {
+        std::vector<uint8_t> kept;
+        for (std::size_t at = 0; at + 188 <= whole.size(); at += 188) {
+            uint16_t pid = uint16_t((whole[at + 1] & 0x1F) << 8 | whole[at + 2]);
+            if (std::find(pids.begin(), pids.end(), pid) == pids.end())
+                kept.insert(kept.end(), whole.begin() + std::ptrdiff_t(at), whole.begin() + std::ptrdiff_t(at + 188));
+        }
+        return kept;
+    };
+    JobResult tablesOnly = badThenGood("tables_only", badFile("tables_only.ts", without({0x100, 0x101})));
+    std::vector<std::string> errors = tablesOnly.errors();
+    EXPECT_NE(std::find(errors.begin(), errors.end(), "Stream 0x0100 of the program map carries no data"),
+              errors.end());
+    EXPECT_NE(std::find(errors.begin(), errors.end(), "Stream 0x0101 of the program map carries no data"),
+              errors.end());
+
+    JobResult noAudio = badThenGood("no_audio", badFile("no_audio.ts", without({0x101})));
+    EXPECT_EQ(noAudio.errors(), (std::vector<std::string>{"Stream 0x0101 of the program map carries no data",
+                                                          "The files of title 0 could not be written whole and "
+                                                          "were removed"}));
+
+    // Opening a source is progress, never an error.
+    EXPECT_TRUE(noAudio.has(2, "Open file..."));
+    for (const Message& m : noAudio.messages)
+        EXPECT_FALSE(m.kind == 1 && m.text == "Open file...");
+}
+
+TEST(BluvatBadInput, AStopAskedForEndsTheJobAndRemovesTheTitleBeingWritten)
+{
+    static int asked;
+    asked = 0;
+    nx_setstopfunc([]() -> int32_t { return ++asked > 40 ? 1 : 0; });
+    std::string folder = scratchFolder() + "/stopped";
+    JobResult job = runJob(folder, {{h264Ac3(), {}}, {h264Ac3(), {}}});
+    nx_setstopfunc(nullptr);
+    EXPECT_EQ(job.result, -1);
+    EXPECT_GT(asked, 40);
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/STREAM/00000.m2ts"));
+    EXPECT_FALSE(fs::exists(folder + "/BDMV/STREAM/00001.m2ts"));
+    EXPECT_TRUE(job.errors().empty());
 }

@@ -109,7 +109,8 @@ TEST(ConversionBuilder, ThreeSelectedTracksGiveThreeMapsAndTwoGroups)
     auto out = std::find(a.begin(), a.end(), "out");
     ASSERT_NE(out, a.end());
     EXPECT_EQ(Words(out - 8, out), (Words{"-map", "0:0", "-map", "0:2", "-map", "0:6", "-map", "0:8"}));
-    Words group = {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"};
+    // Each further track with the profile's own audio settings (its codec is "auto" here).
+    Words group = {"-ar", "48000", "-ab", "128.000000", "-ac", "2", "-newaudio"};
     Words groups = group;
     groups.insert(groups.end(), group.begin(), group.end());
     EXPECT_EQ(Words(out + 1, a.end()), groups);

@@ -43,6 +43,26 @@ TEST(ConversionProbe, TracksOfAMatroskaFile)
     EXPECT_NE(p.informationText.find("\r\nSubtitle: ass"), std::string::npos);
     EXPECT_EQ(p.videoText.rfind("Video: h264", 0), 0u);
     EXPECT_EQ(p.videoText.substr(p.videoText.size() - 2), "\r\n");
+    // The facts follow the stream array one for one.
+    ASSERT_EQ(p.facts.size(), p.streams.size());
+    for (std::size_t i = 0; i < p.facts.size(); ++i) {
+        EXPECT_EQ(p.facts[i].index, static_cast<int32_t>(i));
+        EXPECT_EQ(p.facts[i].kind, p.streams[i].kind);
+    }
+    EXPECT_STREQ(p.facts[2].language, "ger");
+}
+
+TEST(ConversionProbe, FieldOrderFromTheStreamOrFromAScan)
+{
+    ProbedSource flagged, unflagged, progressive;
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::Interlaced576), 0, flagged), 0);
+    EXPECT_EQ(flagged.facts[0].fieldOrder, 2);
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::UnflaggedFields), 0, unflagged), 0);
+    EXPECT_EQ(unflagged.facts[0].fieldOrder, 2); // the container says nothing; the frames do
+    ASSERT_EQ(ProbeSource(testmedia::ClipPath(Clip::Standard4x3), 0, progressive), 0);
+    EXPECT_EQ(progressive.facts[0].fieldOrder, 1);
+    EXPECT_EQ(ScanFieldOrder(testmedia::ClipPath(Clip::NotMedia).c_str(), 0), 0);
+    EXPECT_EQ(ScanFieldOrder("/no/such/file.avi", 0), 0);
 }
 
 TEST(ConversionProbe, UnreadableFileSaysSo)
@@ -52,6 +72,7 @@ TEST(ConversionProbe, UnreadableFileSaysSo)
     EXPECT_EQ(ProbeSource(testmedia::ClipPath(Clip::NotMedia), 0, p), kProbeUnreadable);
     EXPECT_EQ(p.informationText, "Cannot open the file");
     EXPECT_TRUE(p.streams.empty());
+    EXPECT_TRUE(p.facts.empty());
     EXPECT_EQ(p.mediaInfo.streamCount, 0);
 }
 

@@ -79,12 +79,14 @@ private slots:
         text.replace(text.find("[MP4 Video]"), 11, "[MP4]");
         profilePath_ = folder_.write("mp4.ini", text + "\n[New MP4]\nTargetType=mp4\nnAudioVolume=256\n");
         std::filesystem::create_directories(folder_.path("out"));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder_.path("config")));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(folder_.path("data")));
         current_ = EmptyProfileSettings();
         ReadProfile("MP4", current_, profilePath_);
         SetText(current_.iniPath, profilePath_);
     }
 
-    void cleanup() { std::filesystem::remove(folder_.path("tvcdef.ini")); }
+    void cleanup() { std::filesystem::remove(folder_.path("config/quillon/tvcdef.ini")); }
 
     void everyPageChangesTheEngineVector()
     {
@@ -222,7 +224,7 @@ private slots:
         QCOMPARE(saved.nAudioVolume, 400);
         QCOMPARE(std::string(saved.cVideoCodec), std::string("h264"));
         QCOMPARE(platform::ini::ReadString(profilePath_, "New MP4", "nAudioVolume"), std::string("256"));
-        QCOMPARE(platform::ini::ReadString(folder_.path("tvcdef.ini"), "default", "mp4.ini"),
+        QCOMPARE(platform::ini::ReadString(folder_.path("config/quillon/tvcdef.ini"), "default", "mp4.ini"),
                  std::string("Louder MP4"));
     }
 

@@ -20,12 +20,18 @@ TEST(StartupSettings, FirstStartWritesEveryDefaultBack)
     platform::SettingsStore settings(config.path("quillon/reelvane.ini"));
     LanguageTable languages;
 
+    std::filesystem::create_directories(config.path("xdg"));
+    config.write("xdg/user-dirs.dirs", "XDG_VIDEOS_DIR=\"" + config.path("Filme") + "\"\n");
+    ::setenv("XDG_CONFIG_HOME", config.path("xdg").c_str(), 1);
+
     const uint16_t germanGermany = 7 | (1 << 10);
     StartupSettings started = LoadStartupSettings(settings, folder, languages, germanGermany);
-    EXPECT_EQ(started.outputFolder, folder + "/output/");
-    EXPECT_TRUE(std::filesystem::is_directory(folder + "/output"));
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(started.outputFolder, config.path("Filme") + "/Reelvane/");
+    EXPECT_TRUE(std::filesystem::is_directory(config.path("Filme/Reelvane")));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/output"));
     EXPECT_EQ(started.firstUse, 0);
-    EXPECT_EQ(settings.ReadString("ConvertDir"), folder + "/output/");
+    EXPECT_EQ(settings.ReadString("ConvertDir"), config.path("Filme") + "/Reelvane/");
     EXPECT_EQ(settings.ReadString("languagefolder"), "/language/lumo/");
     EXPECT_EQ(settings.ReadString("commonlanguagefolder"), "/language/");
     EXPECT_EQ(settings.ReadString("language"), "Deutsch (German)");
@@ -51,15 +57,15 @@ TEST(StartupSettings, StoredValuesWinAndAMissingOutputFolderIsMade)
     EXPECT_EQ(settings.ReadString("language"), "Klingon");
 }
 
-TEST(StartupSettings, AnUnwritableProgramFolderSendsOutputToTheVideosFolder)
+TEST(StartupSettings, TheDefaultOutputFolderIsTheVideosFolderEvenWithoutUserDirs)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    TempFolder program;
-    std::filesystem::permissions(program.path(),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_NE(DefaultOutputFolder(program.path()).find("/Reelvane/"), std::string::npos);
-    std::filesystem::permissions(program.path(), std::filesystem::perms::owner_all);
+    TempFolder home;
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", home.path("me").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", home.path("none").c_str(), 1);
+    EXPECT_EQ(DefaultOutputFolder(), home.path("me") + "/Videos/Reelvane/");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 } // namespace

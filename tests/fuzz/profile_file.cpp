@@ -3,7 +3,7 @@
 
 #include "tests/fuzz/fuzz_target.h"
 
-#include "reelvane/profiles/profile_file.h"
+#include "reelvane/profiles/profile_folders.h"
 
 #include <cfloat>
 #include <cmath>
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::WriteFile(folder + reelvane::kOutputDefaultFileName, data, size);
 
     ProfileSettings chosen{};
-    reelvane::LoadChosenProfile(folder, chosen);
+    reelvane::LoadChosenProfile({folder, folder, folder}, chosen);
     const std::vector<std::string> sections = reelvane::ProfileSectionNames(path);
     for (std::size_t i = 0; i < sections.size() && i < 3; ++i) {
         ProfileSettings read{}, again{};

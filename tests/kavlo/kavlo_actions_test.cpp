@@ -72,10 +72,14 @@ TEST(kavloActions, RefusedConversionLeavesAnEarlierOutputAndNoTemporaryFiles)
     EXPECT_EQ(Names(folder.path("")),
               (std::vector<std::string>{"camera.mov", "clip.mov", "new_clip.mov", kTemplateName}));
 
-    // A finished conversion replaces the earlier output.
+    // A finished conversion does not replace the earlier output either, and says so.
     CopyInto(folder, Media().target, "clip.mov");
-    EXPECT_EQ(kavlo::ConvertChosen(folder.path(""), "clip.mov", kTemplateName, ui), kavlo::Outcome::Done);
-    EXPECT_EQ(TopLevel(ReadBytes(folder.path("new_clip.mov"))).front().type, "skip");
+    EXPECT_EQ(kavlo::ConvertChosen(folder.path(""), "clip.mov", kTemplateName, ui), kavlo::Outcome::StayOpen);
+    EXPECT_TRUE(ui.messages.back().starts_with(kavlo::kOutputExists)) << ui.messages.back();
+    EXPECT_TRUE(ui.messages.back().ends_with("/new_clip.mov")) << ui.messages.back();
+    EXPECT_EQ(folder.read("new_clip.mov"), "earlier output");
+    EXPECT_EQ(Names(folder.path("")),
+              (std::vector<std::string>{"camera.mov", "clip.mov", "new_clip.mov", kTemplateName}));
 }
 
 TEST(kavloActions, BatchPathsThatCannotBeUsedShowWhyAndWriteNothing)

@@ -2,8 +2,10 @@
 
 #include "platform/process_runner.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace testmedia {
 namespace {
@@ -19,6 +21,18 @@ int64_t NumberField(const nlohmann::json& object, const char* key)
 }
 
 } // namespace
+
+double StreamFacts::DisplayedShape() const
+{
+    if (width <= 0 || height <= 0)
+        return 0.0;
+    double pixel = 1.0;
+    int num = 0, den = 0;
+    if (std::sscanf(sampleAspect.c_str(), "%d:%d", &num, &den) == 2 && num > 0 && den > 0)
+        pixel = static_cast<double>(num) / den;
+    double shape = width * pixel / height;
+    return rotation % 180 != 0 ? 1.0 / shape : shape;
+}
 
 int FileFacts::Count(const std::string& type) const
 {
@@ -65,9 +79,52 @@ std::optional<FileFacts> ProbeFile(const std::string& path)
         s.displayAspect = stream.value("display_aspect_ratio", "");
         s.frameRate = stream.value("avg_frame_rate", "");
         s.level = static_cast<int>(NumberField(stream, "level"));
+        s.sampleAspect = stream.value("sample_aspect_ratio", "");
+        s.fieldOrder = stream.value("field_order", "");
+        if (stream.contains("side_data_list"))
+            for (const nlohmann::json& side : stream["side_data_list"])
+                if (side.contains("rotation"))
+                    s.rotation = static_cast<int>(NumberField(side, "rotation"));
+        if (stream.contains("tags")) {
+            s.language = stream["tags"].value("language", "");
+            s.title = stream["tags"].value("title", "");
+        }
+        if (stream.contains("disposition"))
+            s.attachedPicture = NumberField(stream["disposition"], "attached_pic") != 0;
         facts.streams.push_back(s);
     }
     return facts;
+}
+
+std::optional<FieldCounts> DetectFields(const std::string& path)
+{
+    platform::ChildProcess child;
+    platform::ProcessOptions options;
+    options.pipeStderr = true;
+    if (!child.Start("ffmpeg",
+                     {"-hide_banner", "-nostdin", "-i", path, "-map", "0:v:0", "-vf", "idet", "-an", "-f", "null", "-"},
+                     options))
+        return std::nullopt;
+    std::string log;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(child.stderrFd(), buffer, sizeof buffer)) > 0;)
+        log.append(buffer, static_cast<std::size_t>(n));
+    if (child.Wait() != 0)
+        return std::nullopt;
+    std::size_t at = log.find("Multi frame detection:");
+    FieldCounts counts;
+    if (at == std::string::npos ||
+        std::sscanf(log.c_str() + at, "Multi frame detection: TFF: %d BFF: %d Progressive: %d Undetermined: %d",
+                    &counts.topFirst, &counts.bottomFirst, &counts.progressive, &counts.undetermined) != 4)
+        return std::nullopt;
+    return counts;
+}
+
+int VideoPacketCount(const std::string& path)
+{
+    auto text = platform::RunAndCapture("ffprobe", {"-v", "error", "-count_packets", "-select_streams", "v:0",
+                                                    "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", path});
+    return text && !text->empty() ? std::atoi(text->c_str()) : -1;
 }
 
 Rgb Picture::At(int x, int y) const

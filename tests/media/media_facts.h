@@ -19,6 +19,15 @@ struct StreamFacts {
     std::string displayAspect; // "16:9"
     std::string frameRate;     // average, "25/1"
     int level = 0;             // codec level as ffprobe reports it (H.264: 41 for 4.1)
+    std::string sampleAspect;  // "1:1", "" when not reported
+    int rotation = 0;          // the display matrix's turn as ffprobe reports it
+    std::string fieldOrder;    // "progressive", "tt", "bb", ... "" when not reported
+    std::string language;
+    std::string title;
+    bool attachedPicture = false;
+
+    // Displayed width / height: sample aspect and a quarter turn taken into account; 0 unknown.
+    double DisplayedShape() const;
 };
 
 struct FileFacts {
@@ -34,6 +43,19 @@ struct FileFacts {
 
 // Nothing when ffprobe cannot read the file.
 std::optional<FileFacts> ProbeFile(const std::string& path);
+
+// ffmpeg's idet verdicts over the first video stream (multi-frame detection); nothing when it
+// cannot be decoded.
+struct FieldCounts {
+    int topFirst = 0;
+    int bottomFirst = 0;
+    int progressive = 0;
+    int undetermined = 0;
+};
+std::optional<FieldCounts> DetectFields(const std::string& path);
+
+// The packets of the first video stream, counted by reading the file through; -1 unreadable.
+int VideoPacketCount(const std::string& path);
 
 struct Rgb {
     int r, g, b;

@@ -57,6 +57,22 @@ void Make(const fs::path& target, const Args& argsWithoutOutput, const std::stri
     fs::rename(temporary, target);
 }
 
+// Stream copy is where this ffmpeg turns a "rotate" tag into a display matrix.
+void MakeTurned(const fs::path& target, const Args& encodeWithoutOutput, int degrees)
+{
+    fs::path plain = target.parent_path() / (".plain-" + std::to_string(::getpid()) + "-" + target.filename().string());
+    Make(plain, encodeWithoutOutput, "");
+    try {
+        Make(target,
+             Join({{"-i", plain.string(), "-c", "copy", "-metadata:s:v:0", "rotate=" + std::to_string(degrees)}}),
+             target.extension().string());
+    } catch (...) {
+        fs::remove(plain);
+        throw;
+    }
+    fs::remove(plain);
+}
+
 void WriteTextOnce(const fs::path& target, const std::string& text)
 {
     fs::path temporary =
@@ -115,6 +131,59 @@ void MakeClip(Clip clip, const fs::path& path)
                    {"-map", "0", "-map", "1", "-c:a", "aac", "-c:v", "png", "-disposition:v:0", "attached_pic"}}),
              ".mp4");
         return;
+    case Clip::PhonePortrait:
+        MakeTurned(path,
+                   Join({{"-f", "lavfi", "-i", "testsrc2=size=320x180:rate=30:duration=2"},
+                         Tone(440, 48000),
+                         {"-vf", "select='not(eq(mod(n\\,3)\\,2))'", "-fps_mode", "vfr", "-c:v", "libx265", "-preset",
+                          "ultrafast", "-pix_fmt", "yuv420p10le", "-x265-params", "log-level=error", "-c:a", "aac",
+                          "-f", "mp4"}}),
+                   90);
+        return;
+    case Clip::Interlaced576:
+        Make(path,
+             Join({{"-f", "lavfi", "-i", "testsrc2=size=720x576:rate=50:duration=2"},
+                   Tone(440, 48000),
+                   {"-vf", "interlace=scan=tff,setsar=64/45", "-c:v", "mpeg2video", "-flags", "+ildct+ilme", "-top",
+                    "1", "-b:v", "1500k", "-c:a", "mp2", "-f", "mpegts"}}),
+             ".ts");
+        return;
+    case Clip::SurroundTracks: {
+        std::string own = std::to_string(::getpid());
+        fs::path srt = fs::path(MediaFolder()) / (".surround-" + own + ".srt");
+        WriteText(srt, "1\n00:00:00,200 --> 00:00:01,500\nTrack line\n");
+        const std::string tone = "0.7*sin(2*PI*440*t)";
+        Make(path,
+             Join({Video("160x90"),
+                   {"-f", "lavfi", "-i",
+                    "aevalsrc=" + tone + "|" + tone + "|" + tone + "|0.5*sin(2*PI*60*t)|" + tone + "|" + tone +
+                        ":c=5.1:s=48000:d=2"},
+                   Tone(880, 48000),
+                   {"-i", srt.string(), "-map", "0", "-map", "1", "-map", "2", "-map", "3"},
+                   kH264,
+                   {"-c:a:0", "ac3", "-b:a:0", "448k", "-c:a:1", "aac", "-ac:a:1", "2", "-c:s", "srt",
+                    "-metadata:s:a:0", "language=eng", "-metadata:s:a:0", "title=English 5.1", "-metadata:s:a:1",
+                    "language=ger", "-metadata:s:s:0", "language=eng"}}),
+             ".mkv");
+        fs::remove(srt);
+        return;
+    }
+    case Clip::UnflaggedFields:
+        Make(path,
+             Join({{"-f", "lavfi", "-i", "testsrc2=size=352x288:rate=50:duration=2"},
+                   {"-vf", "interlace=scan=tff,setfield=prog", "-c:v", "mjpeg", "-q:v", "8", "-f", "avi"}}),
+             ".avi");
+        return;
+    case Clip::KeyedH264:
+        Make(path,
+             Join({Video("320x180"),
+                   Tone(440, 48000),
+                   {"-c:v",          "libx264", "-preset",  "veryfast", "-pix_fmt",    "yuv420p",
+                    "-profile:v",    "high",    "-level:v", "4.1",      "-refs",       "3",
+                    "-bf",           "0",       "-g",       "12",       "-keyint_min", "12",
+                    "-sc_threshold", "0",       "-c:a",     "ac3",      "-f",          "mpegts"}}),
+             ".ts");
+        return;
     case Clip::NotMedia: WriteTextOnce(path, "This is a text file, not a movie.\n"); return;
     case Clip::SubtitleText: WriteTextOnce(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n"); return;
     }
@@ -133,6 +202,11 @@ const char* FileName(Clip clip)
     case Clip::CoverArt: return "cover_art.mp4";
     case Clip::NotMedia: return "not_media.mkv";
     case Clip::SubtitleText: return "burn.srt";
+    case Clip::PhonePortrait: return "phone_portrait.mp4";
+    case Clip::Interlaced576: return "interlaced_576.ts";
+    case Clip::KeyedH264: return "keyed_h264.ts";
+    case Clip::SurroundTracks: return "surround_tracks.mkv";
+    case Clip::UnflaggedFields: return "unflagged_fields.avi";
     }
     return "unknown";
 }

@@ -17,6 +17,14 @@ enum class Clip {
     CoverArt,        // MP4, AAC with a PNG cover picture (an attached picture), 1 s
     NotMedia,        // a text file named .mkv
     SubtitleText,    // SRT: one cue "SUBTITLE" from 0.5 s to 1.2 s
+    PhonePortrait,   // MP4, 10-bit HEVC 320x180 turned a quarter counter-clockwise for display (a
+                     // 180x320 portrait picture), variable rate (2 of every 3 frames at 30 fps) + AAC, 2 s
+    Interlaced576,   // MPEG-TS, MPEG-2 720x576 top field first, 16:9, real field motion + MP2, 2 s
+    SurroundTracks,  // Matroska, H.264 160x90; AC-3 5.1 "English 5.1" (eng) whose six channels peak at
+                     // 0.7 (a plain fold to stereo passes full scale); AAC stereo (ger); SRT (eng); 2 s
+    UnflaggedFields, // AVI, MJPEG 352x288 with top-first field motion but no field order stored, 2 s
+    KeyedH264,       // MPEG-TS, H.264 High@4.1, 3 reference frames, a key frame every 12 frames
+                     // (0.48 s at 25 fps) + AC-3, 2 s
 };
 
 // The folder the clips are made in (created when missing).

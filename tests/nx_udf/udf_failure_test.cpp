@@ -1,6 +1,8 @@
 // A failure is reported and leaves no image behind; a file that changes under the build does not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -129,7 +131,6 @@ TEST(NxUdfFailure, AFileThatChangesOrCannotBeReadFailsTheImage)
         WriteFile(temp / "src/a.bin", pattern(10000, 1));
         WriteFile(temp / "src/b.bin", pattern(5000, 2));
         fs::path image = temp / "s.iso";
-        WriteFile(image, "an older image");
         changingFile = temp / "src/a.bin";
         changeKind = change;
         EXPECT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", image.c_str(), ChangeOnFirstBlock), -1);
@@ -164,8 +165,88 @@ TEST(NxUdfFailure, ImageInsideTheSourceIsNotPackedIntoItself)
     WriteFile(temp / "src/a.txt", "a");
     fs::path image = temp / "src/disc.iso";
     ASSERT_EQ(build(temp / "src", image), 0);
-    ASSERT_EQ(build(temp / "src", image), 0);
     auto root = ImageReader(image.string()).directory(2);
     ASSERT_EQ(root.size(), 2u);
     EXPECT_EQ(Utf8Name(root[1].name), "a.txt");
+    EXPECT_EQ(build(temp / "src", image), -1); // the first image is not replaced
+    EXPECT_EQ(ImageReader(image.string()).directory(2).size(), 2u);
+}
+
+namespace {
+int stopAfter = 0;
+int32_t StopAtBlock(int32_t, const char*)
+{
+    return --stopAfter < 0 ? 1 : 0;
+}
+
+int reportFd = -1;
+int32_t SignalAndWait(int32_t, const char*)
+{
+    if (reportFd >= 0) {
+        [[maybe_unused]] auto n = write(reportFd, "x", 1);
+        reportFd = -1;
+        pause();
+    }
+    return 0;
+}
+
+std::vector<std::string> Names(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+TEST(NxUdfFailure, NoImageIsReplacedCutOffStoppedOrFedFromOutsideTheFolder)
+{
+    TempFolder temp;
+    WriteFile(temp / "src/BDMV/data.bin", pattern(4 << 20, 3));
+
+    // A file of the user's at the image path stays as it is.
+    WriteFile(temp / "mine.iso", "the user's own file");
+    EXPECT_EQ(build(temp / "src", temp / "mine.iso"), -1);
+    EXPECT_EQ(ReadFile(temp / "mine.iso"), "the user's own file");
+
+    // Links out of the folder, to a file or a folder, are refused; nothing of theirs is read.
+    WriteFile(temp / "elsewhere/secret.txt", "not for the disc");
+    fs::create_symlink(temp / "elsewhere/secret.txt", temp / "src/BDMV/secret.txt");
+    EXPECT_EQ(build(temp / "src", temp / "file link.iso"), -1);
+    fs::remove(temp / "src/BDMV/secret.txt");
+    fs::create_directory_symlink("../../elsewhere", temp / "src/BDMV/away");
+    EXPECT_EQ(build(temp / "src", temp / "folder link.iso"), -1);
+    fs::remove(temp / "src/BDMV/away");
+
+    // The caller stops the build: no image and no partial file.
+    stopAfter = 5;
+    EXPECT_EQ(nx_udfc((temp / "src").c_str(), "BDMV", (temp / "stopped.iso").c_str(), StopAtBlock), -1);
+    EXPECT_EQ(Names(temp.path()), (std::vector<std::string>{"elsewhere", "mine.iso", "src"}));
+
+    // A kill in the middle of the build leaves only a hidden partial file, never a short image.
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(report[0]);
+        reportFd = report[1];
+        nx_udfc((temp / "src").c_str(), "BDMV", (temp / "killed.iso").c_str(), SignalAndWait);
+        _exit(0);
+    }
+    close(report[1]);
+    char byte;
+    ASSERT_EQ(read(report[0], &byte, 1), 1);
+    close(report[0]);
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_FALSE(fs::exists(temp / "killed.iso"));
+    std::vector<std::string> names = Names(temp.path());
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[0], ".killed.partial-" + std::to_string(child) + "-0.iso");
+
+    ASSERT_EQ(build(temp / "src", temp / "whole.iso"), 0);
+    EXPECT_EQ(ImageReader((temp / "whole.iso").string()).directory(2).size(), 2u);
 }

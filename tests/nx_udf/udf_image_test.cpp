@@ -35,7 +35,7 @@ int32_t RecordProgress(int32_t percent, const char* text)
 {
     EXPECT_STREQ(text, "UDF building...");
     progressCalls.push_back(percent);
-    return -1; // ignored
+    return 0;
 }
 
 } // namespace

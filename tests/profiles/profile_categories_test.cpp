@@ -34,7 +34,7 @@ TEST(ProfileCategories, BuiltFromAFolderWithUnknownAndMissingFiles)
     folder.write("mp4.ini", "[MP4 Video]\n[Shared]\n");
     folder.write("mkv.ini", "[MKV Video]\n[Shared]\n");
     folder.write("tvcdef.ini", "[OUTPUT_DEFAULT]\noutputinifile=mp4.ini\n");
-    ProfileCategories c = BuildCatalogue(folder.path());
+    ProfileCategories c = BuildCatalogue({folder.path(), folder.path(), folder.path()});
 
     const int other = IndexOf(c, "Other Profiles");
     ASSERT_EQ(c.categories()[static_cast<std::size_t>(other)].profiles.size(), 2u);
@@ -62,7 +62,7 @@ TEST(ProfileCategories, FindTellsSameNamedProfilesApartByFile)
     TempFolder folder;
     folder.write("mp4.ini", "[Shared]\n");
     folder.write("mkv.ini", "[Shared]\n");
-    ProfileCategories c = BuildCatalogue(folder.path());
+    ProfileCategories c = BuildCatalogue({folder.path(), folder.path(), folder.path()});
     EXPECT_EQ(c.Find("mkv.ini", "Shared").profile, 0);
     EXPECT_EQ(c.Find("mp4.ini", "Shared").profile, 1);
     EXPECT_EQ(c.Find("mp4.ini", "Shared").category, 0);

@@ -1,4 +1,5 @@
 #include "reelvane/profiles/profile_file.h"
+#include "reelvane/profiles/profile_folders.h"
 #include "temp_folder.h"
 #include "platform/process_runner.h"
 
@@ -225,7 +226,7 @@ TEST(OutputDefault, RememberedChoiceRoundTrips)
                                     "outputcalcaspect=1\n\n[default]\nmp4.ini=My MP4\n");
     t.write("blu-ray_h264.ini", "[Blu-ray H.264]\nTargetType=m2ts\nBurnType=BLURAY\n");
     ProfileSettings s = EmptyProfileSettings();
-    OutputDefault chosen = LoadChosenProfile(t.path(), s);
+    OutputDefault chosen = LoadChosenProfile({t.path(), t.path(), t.path()}, s);
     EXPECT_EQ(chosen.calcAspect, 1);
     EXPECT_STREQ(s.TargetType, "m2ts");
     EXPECT_STREQ(s.profileName, "Blu-ray H.264");

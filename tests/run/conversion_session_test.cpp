@@ -20,13 +20,14 @@ TEST(ConversionSession, RulesAndTheSharedProfileFlagThatOutlivesARun)
     fs::create_directories(folder.path("out"));
     for (const char* file : {"mp4.ini", "divxavi.ini"})
         fs::copy_file(std::string(PROFILE_SOURCE_FOLDER) + file, folder.path("ini/") + file);
-    ConversionSession session(folder.path("ini/"), folder.path("out"));
+    ConversionSession session({folder.path("ini/"), folder.path("user/"), folder.path("config/")}, folder.path("out"));
     EXPECT_EQ(session.outputFolder(), folder.path("out/"));
     EXPECT_FALSE(session.SetOutputFolder(folder.path("out")));
 
     // A pick is remembered and offers the profile's disc sizes.
-    session.PickProfile("divxavi.ini", "DivX AVI");
-    EXPECT_EQ(platform::ini::ReadString(folder.path("ini/tvcdef.ini"), "OUTPUT_DEFAULT", "outputprofile"), "DivX AVI");
+    EXPECT_TRUE(session.PickProfile("divxavi.ini", "DivX AVI"));
+    EXPECT_EQ(platform::ini::ReadString(folder.path("config/tvcdef.ini"), "OUTPUT_DEFAULT", "outputprofile"),
+              "DivX AVI");
     EXPECT_EQ(session.splitChoice(), "No split");
     EXPECT_FALSE(session.SetSplitChoice("BD-99"));
     EXPECT_TRUE(session.SetSplitChoice("DVD-5 (4.7GB)"));
@@ -46,8 +47,11 @@ TEST(ConversionSession, RulesAndTheSharedProfileFlagThatOutlivesARun)
         tasks.Get(i)->trimEnd = 500000;
     }
     EXPECT_NE(tasks.Get(0)->destinationPath, tasks.Get(1)->destinationPath);
+    session.SetRunSettings({2, false});
     RunRequest first = session.BuildRunRequest(tasks, {});
     EXPECT_TRUE(first.sharedProfile);
+    EXPECT_EQ(first.jobs, 2);
+    EXPECT_FALSE(first.copyFitting);
     EXPECT_EQ(first.tasks.size(), 2u);
     EXPECT_EQ(first.outputFolder, folder.path("out/"));
     ScriptedObserver observer;

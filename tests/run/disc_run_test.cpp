@@ -1,15 +1,21 @@
-// Runs that go on to a disc: a Blu-ray image read back by libbluray, a library made to fail,
-// and the burner's parameters for a DVD burn type.
+// Runs that go on to a disc: a Blu-ray image read back by libbluray, a library made to fail, a
+// disk that fills up at the image, and the burner's parameters for a DVD burn type.
+#include "platform/program_folder.h"
 #include "reelvane/conversion/disc_output.h"
 #include "tests/bluvat/stream_checks.h"
+#include "tests/bluvat/test_media.h"
 #include "tests/media/test_media.h"
 #include "tests/platform/temp_folder.h"
 #include "tests/run/run_test_support.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <thread>
 
 using namespace reelvane;
@@ -143,4 +149,34 @@ TEST(DiscRun, DvdBurnTypeHandsTheConvertedFilesToTheBurner)
     EXPECT_NE(plan.find("dvdauthor"), std::string::npos) << plan;
     EXPECT_NE(plan.find(a), std::string::npos) << plan;
     EXPECT_TRUE(fs::exists(a) && fs::exists(b)); // handed over as they are
+}
+
+TEST(DiscRun, AFullDiskAtTheImageSaysWhyAndKeepsTheConvertedFilesAndTheAuthoredFolder)
+{
+    TempFolder folder;
+    const std::string disk = folder.path("small");
+    fs::create_directory(disk);
+    // Room for the stream and its authored copy, not for the image as well.
+    const uintmax_t stream = fs::file_size(bluvat_test::h264Ac3());
+    const std::string size = "size=" + std::to_string((stream * 21 / 10 + (300 << 10)) / 4096 * 4096);
+    ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, size.c_str()), 0) << std::strerror(errno);
+    const std::string out = disk + "/";
+    fs::copy_file(bluvat_test::h264Ac3(), out + "clip.ts");
+    ScriptedObserver observer;
+    DiscJob job{"BLURAY", {out + "clip.ts"}, out, out + "clip.ts", platform::ProgramFolder(), {out + "clip.ts"}};
+
+    DiscResult disc = RunDiscOutput(job, observer, [](int, const std::string&) {});
+
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(out))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    const bool authored = fs::is_regular_file(out + "clip/BDMV/STREAM/00000.m2ts");
+    ::umount(disk.c_str());
+    EXPECT_FALSE(disc.ok);
+    ASSERT_EQ(observer.messages.size(), 1u);
+    EXPECT_NE(observer.messages[0].find(std::strerror(ENOSPC)), std::string::npos) << observer.messages[0];
+    EXPECT_NE(observer.messages[0].find(out + "clip.ts"), std::string::npos) << observer.messages[0];
+    EXPECT_EQ(names, (std::vector<std::string>{"clip", "clip.ts"})); // no image, no partial file
+    EXPECT_TRUE(authored);
 }

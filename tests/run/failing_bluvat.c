@@ -37,3 +37,8 @@ int nx_ts_author(const char* folder, const AuthorList* list)
         reported(1, 0, "The stream cannot be read.");
     return -1;
 }
+int nx_setstopfunc(AuthorStopCallback stop)
+{
+    (void)stop;
+    return 0;
+}

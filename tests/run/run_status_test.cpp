@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace reelvane;
 
@@ -76,11 +77,12 @@ TEST(RunStatus, OutputsTakeFreeNamesAndNeverReplaceAFile)
 {
     TempFolder folder;
     const std::string target = folder.path("clip.mp4");
-    EXPECT_EQ(UniqueOutputPath(target, "source"), target);
+    std::string problem;
+    EXPECT_EQ(UniqueOutputPath(target, "source", problem), target);
     folder.write("clip.mp4", "old");
-    EXPECT_EQ(UniqueOutputPath(target, "source"), folder.path("source (1).mp4"));
+    EXPECT_EQ(UniqueOutputPath(target, "source", problem), folder.path("source (1).mp4"));
 
-    std::string partial = PartialOutputPath(target);
+    std::string partial = PartialOutputPath(target, problem).value();
     EXPECT_EQ(std::filesystem::path(partial).filename().string().front(), '.');
     EXPECT_EQ(std::filesystem::path(partial).extension(), ".mp4");
     folder.write(partial.substr(folder.path().size()), "new");
@@ -93,6 +95,55 @@ TEST(RunStatus, OutputsTakeFreeNamesAndNeverReplaceAFile)
     EXPECT_FALSE(PathFitsEngine("/" + std::string(600, 'a')));
     EXPECT_FALSE(PathFitsEngine("/tmp/" + std::string(300, 'a') + ".mp4"));
     EXPECT_TRUE(PathFitsEngine("/tmp/" + std::string(200, 'a') + ".mp4"));
+}
+
+// Names that the file system refuses or cannot answer for end in a reason, never in a search
+// that runs for ever; a long name keeps its extension, its " (n)" and whole characters.
+TEST(RunStatus, OutputNamesFitTheFileSystemOrSayWhyNot)
+{
+    TempFolder folder;
+    std::string stem;
+    while (stem.size() < 250)
+        stem += "\xC3\xA9"; // é
+    const std::string target = folder.path(stem + ".mp4");
+    std::string problem;
+    auto fitted = UniqueOutputPath(target, stem, problem);
+    ASSERT_TRUE(fitted) << problem;
+    const std::string name = std::filesystem::path(*fitted).filename().string();
+    EXPECT_LT(name.size(), target.size() - folder.path().size());
+    EXPECT_TRUE(name.ends_with("\xC3\xA9.mp4")) << name;
+    folder.write(name, "old");
+    auto partial = PartialOutputPath(*fitted, problem);
+    ASSERT_TRUE(partial) << problem;
+    EXPECT_LE(std::filesystem::path(*partial).filename().string().size(), 255u);
+    folder.write(std::filesystem::path(*partial).filename().string(), "new");
+    auto second = UniqueOutputPath(target, stem, problem);
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(second->ends_with("\xC3\xA9 (1).mp4")) << *second;
+    auto final = CommitOutput(*partial, *fitted, stem);
+    ASSERT_TRUE(final);
+    EXPECT_EQ(*final, *second);
+    EXPECT_EQ(folder.read(name), "old");
+
+    // A folder that is a link loop: the search stops with the system's reason.
+    std::filesystem::create_symlink("b", folder.path("a"));
+    std::filesystem::create_symlink("a", folder.path("b"));
+    problem.clear();
+    EXPECT_FALSE(UniqueOutputPath(folder.path("a/clip.mp4"), "clip", problem));
+    EXPECT_NE(problem.find("symbolic links"), std::string::npos) << problem;
+    EXPECT_FALSE(PartialOutputPath(folder.path("a/clip.mp4"), problem));
+
+    // What a killed run left is removed; a live process's partial and look-alikes stay.
+    folder.write(".clip.partial-999999999-0.mp4", "stale");
+    const std::string own = ".clip.partial-" + std::to_string(::getpid()) + "-7.mp4";
+    folder.write(own, "live");
+    folder.write(".clip.partial-999999999-x.mp4", "not ours");
+    folder.write("clip.partial-999999999-0.mp4", "not hidden");
+    RemoveStalePartials(folder.path());
+    EXPECT_FALSE(std::filesystem::exists(folder.path(".clip.partial-999999999-0.mp4")));
+    EXPECT_EQ(folder.read(own), "live");
+    EXPECT_EQ(folder.read(".clip.partial-999999999-x.mp4"), "not ours");
+    EXPECT_EQ(folder.read("clip.partial-999999999-0.mp4"), "not hidden");
 }
 
 TEST(RunStatus, CountsInTheLanguagePacksTextsGoInOrderAndBadFormatsAreNotUsed)

@@ -138,12 +138,86 @@ TEST(VexenProbe, LongPathIsCutToItsField)
     EXPECT_EQ(std::string(p.info.fileName), path.string().substr(0, 255));
 }
 
+struct Facts {
+    StreamFacts* facts = nullptr;
+    int32_t count = 0;
+    int32_t result = 0;
+
+    explicit Facts(const std::string& path) { result = GetStreamFacts(path.c_str(), &facts, &count); }
+    ~Facts() { FreeStreamFacts(facts); }
+    const StreamFacts& operator[](int i) const { return facts[i]; }
+};
+
+// What the conversion decisions read: each clip's facts as the maker encoded them.
+TEST(VexenStreamFacts, ShapeFieldsAndStreamStructureOfGeneratedClips)
+{
+    Facts phone(testmedia::ClipPath(Clip::PhonePortrait));
+    ASSERT_EQ(phone.result, 0);
+    ASSERT_EQ(phone.count, 2);
+    EXPECT_EQ(phone[0].index, 0);
+    EXPECT_EQ(phone[0].kind, VEXEN_KIND_VIDEO);
+    EXPECT_STREQ(phone[0].codec, "hevc");
+    EXPECT_EQ(phone[0].width, 320); // coded size; the display turns it upright
+    EXPECT_EQ(phone[0].height, 180);
+    EXPECT_EQ(phone[0].rotation, 270);
+    EXPECT_EQ(phone[0].variableRate, 1);
+    EXPECT_EQ(phone[0].bitsPerRawSample, 10);
+    EXPECT_STREQ(phone[0].pixelFormat, "yuv420p10le");
+    EXPECT_EQ(phone[1].kind, VEXEN_KIND_AUDIO);
+    EXPECT_EQ(phone[1].channels, 1);
+    EXPECT_EQ(phone[1].sampleRate, 48000);
+    EXPECT_EQ(phone[1].maxKeyDistanceMs, -1); // only video is scanned
+
+    Facts interlaced(testmedia::ClipPath(Clip::Interlaced576));
+    ASSERT_EQ(interlaced.result, 0);
+    EXPECT_EQ(interlaced[0].fieldOrder, 2);
+    EXPECT_EQ(interlaced[0].rotation, 0);
+    EXPECT_EQ(interlaced[0].sarNum * 45, interlaced[0].sarDen * 64);
+    EXPECT_EQ(interlaced[0].rateNum, 25 * interlaced[0].rateDen);
+    EXPECT_EQ(interlaced[0].variableRate, 0);
+
+    Facts keyed(testmedia::ClipPath(Clip::KeyedH264));
+    ASSERT_EQ(keyed.result, 0);
+    EXPECT_STREQ(keyed[0].codec, "h264");
+    EXPECT_EQ(keyed[0].profile, 100); // High
+    EXPECT_EQ(keyed[0].level, 41);
+    EXPECT_EQ(keyed[0].refFrames, 3);
+    EXPECT_EQ(keyed[0].fieldOrder, 1);
+    EXPECT_NEAR(keyed[0].maxKeyDistanceMs, 480, 1);
+    EXPECT_STREQ(keyed[1].codec, "ac3");
+
+    // A single key frame: the distance is the whole clip.
+    Facts tracks(testmedia::ClipPath(Clip::MatroskaTracks));
+    ASSERT_EQ(tracks.result, 0);
+    ASSERT_EQ(tracks.count, 5);
+    EXPECT_NEAR(tracks[0].maxKeyDistanceMs, 2000, 1);
+    EXPECT_EQ(tracks[0].refFrames, 1);
+    EXPECT_STREQ(tracks[1].language, "eng");
+    EXPECT_STREQ(tracks[2].language, "ger");
+    EXPECT_STREQ(tracks[3].codec, "subrip");
+    EXPECT_EQ(tracks[3].kind, VEXEN_KIND_SUBTITLE);
+
+    Facts cover(testmedia::ClipPath(Clip::CoverArt));
+    ASSERT_EQ(cover.result, 0);
+    EXPECT_EQ(cover[1].attachedPicture, 1);
+    EXPECT_EQ(cover[1].kind, VEXEN_KIND_ATTACHMENT);
+    EXPECT_EQ(cover[1].maxKeyDistanceMs, -1);
+
+    for (std::string path : {testmedia::ClipPath(Clip::NotMedia), std::string("/no/such/file.mkv")}) {
+        Facts unreadable(path);
+        EXPECT_EQ(unreadable.result, -1);
+        EXPECT_EQ(unreadable.facts, nullptr);
+        EXPECT_EQ(unreadable.count, 0);
+    }
+}
+
 TEST(VexenLibrary, EveryExportBindsByName)
 {
     void* library = dlopen(VEXEN_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
-    for (const char* name : {"VCInit", "VCExit", "ExitPlayCurrentFile", "GetMediaFileInfo", "FreeContext",
-                             "FreeStreamInfo", "EnableDshow", "ffmain"})
+    for (const char* name :
+         {"VCInit", "VCExit", "ExitPlayCurrentFile", "GetMediaFileInfo", "FreeContext", "FreeStreamInfo", "EnableDshow",
+          "ffmain", "GetStreamFacts", "FreeStreamFacts", "ScanFieldOrder"})
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     auto probe = reinterpret_cast<decltype(&GetMediaFileInfo)>(dlsym(library, "GetMediaFileInfo"));
     auto release = reinterpret_cast<decltype(&FreeStreamInfo)>(dlsym(library, "FreeStreamInfo"));

@@ -37,6 +37,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace reelvane;
 using testmedia::Clip;
@@ -67,6 +70,8 @@ public:
                      "nVideoBitRateLevel=3.000000", "nVideoBitRateLevel=6.000000");
         root_.write("program/ini/mkv.ini", mkv);
         root_.write("program/ini/mine.ini", "[A]\nTargetType=avi\nnVideoBitRateLevel=1.0\n[B]\nTargetType=webm\n");
+        fs::create_directories(root_.path("config"));
+        root_.write("config/user-dirs.dirs", "XDG_VIDEOS_DIR=\"" + root_.path("videos") + "\"\n");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root_.path("config")));
         qputenv("XDG_STATE_HOME", QByteArray::fromStdString(root_.path("state")));
     }
@@ -75,10 +80,17 @@ public:
     {
         platform::SettingsStore settings;
         StartupSettings startup = LoadStartupSettings(settings, program_, Languages(), kEnglishUs);
-        return {program_, settings, startup, TaskListStore()};
+        return {program_,
+                program_,
+                {program_ + "/ini/", root_.path("data") + "/quillon/ini/", root_.path("config") + "/quillon/"},
+                settings,
+                startup,
+                TaskListStore()};
     }
 
     const std::string& program() const { return program_; }
+    // The default output folder: the videos folder of the sandbox's user-dirs.dirs.
+    std::string output() const { return root_.path("videos") + "/Reelvane"; }
     std::string path(const std::string& name) const { return root_.path(name); }
     std::string recoveryFile() const { return root_.path("state") + "/quillon/tasks.json"; }
 
@@ -185,6 +197,7 @@ private slots:
     void TaskDialogsChangeTheSavedList();
     void EachRowShowsItsStateAndTheRunItsSummary();
     void BlurayRunWithoutADriveSaysWhereTheImageIs();
+    void SpecialAndForeignFilesAreNotRead();
 };
 
 void MainWindowTest::UserPath()
@@ -198,7 +211,7 @@ void MainWindowTest::UserPath()
 
     // First start: the defaults are written back, the Add menu opens and the product page once.
     platform::SettingsStore settings;
-    QCOMPARE(Q(*settings.ReadString("ConvertDir")), Q(sandbox.program() + "/output/"));
+    QCOMPARE(Q(*settings.ReadString("ConvertDir")), Q(sandbox.output() + "/"));
     QCOMPARE(Q(*settings.ReadString("language")), QString("English"));
     QTRY_VERIFY(window.addMenu()->isVisible());
     window.addMenu()->hide();
@@ -214,13 +227,14 @@ void MainWindowTest::UserPath()
     const QString anamorphic = Q(testmedia::ClipPath(Clip::Anamorphic));
     host.files = {tracks, audio};
     window.addMenu()->actions().at(0)->trigger();
-    QCOMPARE(host.fileDialogFolder, Q(sandbox.program()));
-    QVERIFY(host.fileDialogFilter.contains("*.mkv"));
+    // The file dialog starts in the videos folder and offers the Matroska files first, then all.
+    QCOMPARE(host.fileDialogFolder, Q(sandbox.path("videos")));
+    QCOMPARE(host.fileDialogFilter.split(";;"), QStringList({"MKV files (*.mkv *.mka)", "All files (*)"}));
     Drop(window, {anamorphic, Q(sandbox.path("notes.avi"))});
     QCOMPARE(window.taskModel()->rowCount(), 3);
     QCOMPARE(window.SelectedRows(), QList<int>{2});
 
-    const QString output = Q(sandbox.program() + "/output/");
+    const QString output = Q(sandbox.output() + "/");
     const QStringList names = {"tracks", "audio_only", "anamorphic"};
     for (int row = 0; row < 3; ++row) {
         QCOMPARE(Cell(window, row, TaskTableModel::OriginalLengthColumn), QString("00:00:02"));
@@ -258,8 +272,12 @@ void MainWindowTest::UserPath()
     for (int row = 0; row < 3; ++row)
         QCOMPARE(Cell(window, row, TaskTableModel::DestinationColumn), names[row] + ".mkv");
     QCOMPARE(window.tasks().Get(0)->settings.nVideoDefaultBitRate, 450);
-    QCOMPARE(Q(platform::ini::ReadString(sandbox.program() + "/ini/tvcdef.ini", "OUTPUT_DEFAULT", "outputinifile")),
+    // The pick is the user's: the shipped choice stays as it was.
+    QCOMPARE(Q(platform::ini::ReadString(sandbox.path("config") + "/quillon/tvcdef.ini", "OUTPUT_DEFAULT",
+                                         "outputinifile")),
              QString("mkv.ini"));
+    QCOMPARE(Q(platform::ini::ReadString(sandbox.program() + "/ini/tvcdef.ini", "OUTPUT_DEFAULT", "outputinifile")),
+             QString("mp4.ini"));
 
     // Up and down follow the rows; the ends stay where they are.
     QPushButton* up = ButtonNamed(window, "upButton");
@@ -291,6 +309,10 @@ void MainWindowTest::UserPath()
         QCOMPARE(dialog->findChild<QLineEdit*>("length")->text(), QString("00:00:02"));
         QCOMPARE(dialog->findChild<QPlainTextEdit*>("audio")->toPlainText().count('\n'), 1);
         QVERIFY(dialog->findChild<QPlainTextEdit*>("video")->toPlainText().contains("320x240"));
+        // What a run would do with each chosen stream, and why.
+        const QString plan = dialog->findChild<QPlainTextEdit*>("streamPlan")->toPlainText();
+        QCOMPARE(plan.count('\n'), 1);
+        QVERIFY2(plan.contains("Audio 1: encode (the codec ac3 is not the profile's aac)"), qPrintable(plan));
     });
     QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {}, rowRect.center());
     QTest::mouseDClick(window.view()->viewport(), Qt::LeftButton, {}, rowRect.center());
@@ -409,7 +431,7 @@ void MainWindowTest::OutputFolderAndMenus()
     QPushButton* change = ButtonNamed(window, "changeFolderButton");
 
     // The same folder again, even without its trailing slash, changes nothing and asks nothing.
-    host.folder = Q(sandbox.program() + "/output");
+    host.folder = Q(sandbox.output());
     change->click();
     QVERIFY(host.questions.isEmpty());
     std::filesystem::create_directories(sandbox.path("elsewhere"));
@@ -539,12 +561,17 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
 {
     namespace fs = std::filesystem;
     Sandbox sandbox;
-    fs::create_directories(sandbox.program() + "/output");
+    fs::create_directories(sandbox.output());
     ScriptedHost host;
     auto convertWith = [&](const QStringList& files, bool cancel) {
         MainWindow window(sandbox.Setup(), host);
         RunController run(window, host, sandbox.program());
         QSignalSpy ended(&run, &RunController::runEnded);
+        // One task at a time from the settings menu, so that the bar shows each task reach 100 %.
+        auto* jobs = window.settingsMenu()->findChild<QMenu*>("jobsMenu");
+        [&] { QVERIFY(jobs && jobs->actions().size() >= 2); }();
+        jobs->actions()[1]->trigger();
+        [&] { QCOMPARE(window.runSettings().jobs, 1); }();
         window.show();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(&window)); }();
         QPushButton* convert = ButtonNamed(window, "convertButton");
@@ -570,14 +597,14 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
     QCOMPARE(done.value(0).toBool(), true);
     QCOMPARE(done.value(1).toInt(), 2);
     QCOMPARE(highest, 100);
-    QVERIFY(fs::exists(sandbox.program() + "/output/tracks.mp4"));
-    QVERIFY(fs::exists(sandbox.program() + "/output/anamorphic.mp4"));
+    QVERIFY(fs::exists(sandbox.output() + "/tracks.mp4"));
+    QVERIFY(fs::exists(sandbox.output() + "/anamorphic.mp4"));
     QCOMPARE(host.shown.size(), 1);
 
     // A long clip cancelled once its progress shows: the run ends cancelled and leaves no file.
     auto [cancelled, ignored] = convertWith({Q(testmedia::SizedClipPath(30, 640, 480))}, true);
     QCOMPARE(cancelled.value(3).toBool(), true);
-    for (const auto& entry : fs::directory_iterator(sandbox.program() + "/output"))
+    for (const auto& entry : fs::directory_iterator(sandbox.output()))
         QVERIFY2(entry.path().filename().string().find("sized") == std::string::npos, entry.path().c_str());
 }
 
@@ -660,6 +687,8 @@ void MainWindowTest::TaskDialogsChangeTheSavedList()
 void MainWindowTest::EachRowShowsItsStateAndTheRunItsSummary()
 {
     Sandbox sandbox;
+    // One task at a time, so that each row's turn follows the one before it.
+    WriteRunSettings(platform::SettingsStore(), {1, false});
     std::filesystem::create_directories(sandbox.program() + "/output");
     ScriptedHost host;
     MainWindow window(sandbox.Setup(), host);
@@ -740,10 +769,10 @@ void MainWindowTest::BlurayRunWithoutADriveSaysWhereTheImageIs()
     platform::ini::WriteString(sandbox.program() + "/ini/blu-ray_h264.ini", profile.toStdString(), "Para",
                                "-f mpegts -preset ultrafast -profile:v high -level:v 4.1 -pix_fmt yuv420p -g 24 "
                                "-bf 2 -fs 0");
-    const std::string out = sandbox.program() + "/output/";
-    fs::create_directories(out);
     ScriptedHost host;
     MainWindow window(sandbox.Setup(), host);
+    const std::string out = window.session().outputFolder();
+    fs::create_directories(out);
     // The built program's folder: the disc libraries and the burner, which finds no drive here.
     RunController run(window, host, QFileInfo(REELVANE_PROGRAM).absolutePath().toStdString());
     QSignalSpy ended(&run, &RunController::runEnded);
@@ -771,6 +800,79 @@ void MainWindowTest::BlurayRunWithoutADriveSaysWhereTheImageIs()
     QVERIFY(host.messages.first().endsWith("\n" + image));
     QCOMPARE(ended.first().value(0).toBool(), false); // the disc step did not end on a disc
     QVERIFY(host.unexpected.isEmpty());
+}
+
+// A pipe or a device in the recovery file's place, or a recovery file another user could have
+// written, is neither waited on nor offered; a restored list is written back once; a pipe given
+// as a source is refused before any program reads it.
+void MainWindowTest::SpecialAndForeignFilesAreNotRead()
+{
+    namespace fs = std::filesystem;
+    Sandbox sandbox;
+    platform::SettingsStore().WriteInt("firstuse", 1);
+    const std::string recovery = sandbox.recoveryFile();
+    fs::create_directories(fs::path(recovery).parent_path());
+    const std::string clip = testmedia::ClipPath(Clip::AudioOnly);
+    std::string saved = "{\"version\": 1, \"tasks\": [";
+    for (int i = 0; i < 5; ++i)
+        saved += std::string(i ? "," : "") + "{\"source\": \"" + clip + "\"}";
+    saved += "]}";
+    auto offered = [&](bool answer) {
+        ScriptedHost host;
+        host.answers = {answer};
+        MainWindow window(sandbox.Setup(), host);
+        window.StartUp({});
+        return host.questions.size();
+    };
+
+    QCOMPARE(::mkfifo(recovery.c_str(), 0600), 0);
+    QCOMPARE(offered(false), qsizetype(0));
+    QVERIFY(fs::is_fifo(recovery));
+    fs::remove(recovery);
+    fs::create_symlink("/dev/zero", recovery);
+    QCOMPARE(offered(false), qsizetype(0));
+    fs::remove(recovery);
+
+    std::ofstream(recovery) << saved;
+    QCOMPARE(::chown(recovery.c_str(), 4242, 4242), 0);
+    QCOMPARE(offered(false), qsizetype(0));
+    std::ofstream(recovery) << saved;
+    QCOMPARE(::chmod(recovery.c_str(), 0666), 0);
+    QCOMPARE(offered(false), qsizetype(0));
+
+    // Larger than any real list: not read, though well formed (blanks may follow the JSON).
+    std::ofstream(recovery) << saved << std::string(64 << 20, ' ');
+    QCOMPARE(offered(false), qsizetype(0));
+
+    std::ofstream(recovery) << saved;
+    QCOMPARE(::chmod(recovery.c_str(), 0600), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(::inotify_add_watch(watch, fs::path(recovery).parent_path().c_str(), IN_MOVED_TO) >= 0);
+    {
+        ScriptedHost host;
+        host.answers = {true};
+        MainWindow window(sandbox.Setup(), host);
+        window.StartUp({});
+        QCOMPARE(window.taskModel()->rowCount(), 5);
+
+        int writes = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+            for (ssize_t at = 0; at < n;) {
+                auto* event = reinterpret_cast<inotify_event*>(events + at);
+                writes += event->len > 0 && std::string(event->name) == "tasks.json";
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        ::close(watch);
+        QCOMPARE(writes, 1);
+
+        const std::string pipe = sandbox.path("x.mkv");
+        QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
+        window.AddFiles({Q(pipe)});
+        QCOMPARE(window.taskModel()->rowCount(), 5);
+        QVERIFY(!host.messages.isEmpty());
+        QVERIFY2(host.messages.last().contains("FIFO"), qPrintable(host.messages.last()));
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

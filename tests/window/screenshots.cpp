@@ -64,7 +64,11 @@ int main(int argc, char** argv)
     settings.WriteString("language", argv[3]);
     settings.WriteString("ConvertDir", home.path("Videos/Reelvane/"));
     const std::string program = platform::ProgramFolder();
-    WindowSetup setup{program, settings, LoadStartupSettings(settings, program, Languages(), 9 | (1 << 10)),
+    WindowSetup setup{program,
+                      program,
+                      {program + "/ini/", home.path("data/quillon/ini/"), home.path("config/quillon/")},
+                      settings,
+                      LoadStartupSettings(settings, program, Languages(), 9 | (1 << 10)),
                       TaskListStore()};
     ScriptedHost host;
     MainWindow window(std::move(setup), host);

@@ -3,9 +3,13 @@
 #include "platform/staged_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -52,6 +56,19 @@ std::string CardWithPlayerFolder(const std::vector<std::string>& roots)
     return {};
 }
 
+// Whether `folder` stays inside `root` once its ".." and links are resolved.
+bool InsideRoot(const std::string& folder, const std::string& root)
+{
+    std::error_code ec;
+    const fs::path base = fs::weakly_canonical(root, ec);
+    if (ec)
+        return false;
+    const fs::path target = fs::weakly_canonical(folder, ec);
+    if (ec)
+        return false;
+    return std::mismatch(base.begin(), base.end(), target.begin(), target.end()).first == base.end();
+}
+
 } // namespace
 
 bool IsPathWithDrive(const std::string& destination)
@@ -62,22 +79,31 @@ bool IsPathWithDrive(const std::string& destination)
     return fs::is_directory("/" + destination.substr(1, destination.find('/', 1) - 1), ec);
 }
 
-bool CopyFileNoReplace(const std::string& source, const std::string& target)
+std::string CopyFileNoReplace(const std::string& source, const std::string& target)
 {
+    struct stat status;
+    if (::stat(source.c_str(), &status) != 0)
+        return "Cannot read " + source + ": " + std::strerror(errno);
+    if (!S_ISREG(status.st_mode))
+        return "Cannot copy " + source + ": it is not a file";
     std::error_code ec;
-    if (!fs::is_regular_file(source, ec) || fs::exists(fs::symlink_status(target, ec)))
-        return false;
+    if (fs::symlink_status(target, ec).type() != fs::file_type::not_found)
+        return "The file " + target + " exists already and is left as it is";
     std::ifstream in(source, std::ios::binary);
+    if (!in)
+        return "Cannot read " + source + ": " + std::strerror(errno);
     platform::StagedFile out(target);
-    if (!in || !out.Open())
-        return false;
+    if (!out.Open())
+        return out.error();
     std::vector<char> buffer(1 << 20);
     while (in) {
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         if (in.gcount() > 0 && !out.Write(buffer.data(), static_cast<std::size_t>(in.gcount())))
-            return false;
+            return out.error();
     }
-    return !in.bad() && out.Commit(false);
+    if (in.bad())
+        return "Cannot read " + source + ": " + std::strerror(errno);
+    return out.Commit(false) ? std::string() : out.error();
 }
 
 CopyStatus CopyToCard(const CopyRequest& request, const std::vector<std::string>& removableRoots,
@@ -86,11 +112,16 @@ CopyStatus CopyToCard(const CopyRequest& request, const std::vector<std::string>
     if (request.source.empty() || request.destination.empty())
         return CopyStatus::NothingDone;
     const std::string fileName = FileNameOf(request.source);
+    auto finish = [&](const std::string& problems) {
+        if (problems.empty())
+            return CopyStatus::Copied;
+        showMessage(problems);
+        return CopyStatus::CopyFailed;
+    };
 
     if (IsPathWithDrive(request.destination)) {
         EnsureFolder(request.destination);
-        return CopyFileNoReplace(request.source, WithSlash(request.destination) + fileName) ? CopyStatus::Copied
-                                                                                            : CopyStatus::CopyFailed;
+        return finish(CopyFileNoReplace(request.source, WithSlash(request.destination) + fileName));
     }
 
     if (removableRoots.empty())
@@ -109,12 +140,17 @@ CopyStatus CopyToCard(const CopyRequest& request, const std::vector<std::string>
     if (folder.front() == '/')
         folder.erase(0, 1);
     const std::string targetFolder = WithSlash(WithSlash(root) + folder);
+    if (!InsideRoot(targetFolder, root))
+        return finish("The folder " + request.destination + " lies outside the card " + root);
     EnsureFolder(targetFolder);
-    bool copied = CopyFileNoReplace(request.source, targetFolder + fileName);
+    std::string problems = CopyFileNoReplace(request.source, targetFolder + fileName);
     // The thumbnail is tried even when the video was not copied, so a missing one can be added.
-    if (thumbnailMode)
-        copied = CopyFileNoReplace(ThumbnailOf(request.source), targetFolder + ThumbnailOf(fileName)) && copied;
-    return copied ? CopyStatus::Copied : CopyStatus::CopyFailed;
+    if (thumbnailMode) {
+        std::string thumbnail = CopyFileNoReplace(ThumbnailOf(request.source), targetFolder + ThumbnailOf(fileName));
+        if (!thumbnail.empty())
+            problems += (problems.empty() ? "" : "\n") + thumbnail;
+    }
+    return finish(problems);
 }
 
 } // namespace ferrix

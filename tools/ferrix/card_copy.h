@@ -10,7 +10,7 @@ namespace ferrix {
 
 inline constexpr const char* kCannotFindPsp = "Cannot find PSP";
 
-// Also the program's exit status.
+// Also the program's exit status. A failed copy or a folder outside the card is shown with its reason.
 enum class CopyStatus { Copied = 0, NothingDone = 1, CopyFailed = 2 };
 
 struct CopyRequest {
@@ -25,7 +25,7 @@ CopyStatus CopyToCard(const CopyRequest& request, const std::vector<std::string>
 bool IsPathWithDrive(const std::string& destination);
 
 // Copies through a temporary beside the target; fails, and changes nothing, when the target
-// exists already.
-bool CopyFileNoReplace(const std::string& source, const std::string& target);
+// exists already. Empty when copied, else why not.
+std::string CopyFileNoReplace(const std::string& source, const std::string& target);
 
 } // namespace ferrix

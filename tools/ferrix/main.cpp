@@ -16,6 +16,7 @@
 namespace {
 
 const char* const kUsage = "Usage: ferrix /i FILE /o FOLDER\n"
+                           "       ferrix --help | --version\n"
                            "Copies FILE into FOLDER without replacing an existing file.\n"
                            "  /i FILE    the file to copy\n"
                            "  /o FOLDER  an absolute folder (made when only its last level is missing), or a folder\n"
@@ -44,6 +45,10 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << kUsage;
+        return 0;
+    }
+    if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+        std::cout << "ferrix " << REELVANE_VERSION << '\n';
         return 0;
     }
     const ferrix::CopyRequest request{ferrix::KeyValue(args, "/i"), ferrix::KeyValue(args, "/o")};

@@ -32,10 +32,17 @@ Outcome Refuse(KavloUi& ui, const std::string& message, Outcome outcome = Outcom
     return outcome;
 }
 
-// The file is replaced only once the new content is complete.
-bool WriteWhole(const std::string& path, const Bytes& content)
+// The file gets its name only once the new content is complete; without `replace` a file that
+// has that name meanwhile stays and the write fails.
+bool WriteWhole(const std::string& path, const Bytes& content, bool replace)
 {
-    return platform::WriteFileStaged(path, content.data(), content.size(), true);
+    return platform::WriteFileStaged(path, content.data(), content.size(), replace);
+}
+
+bool Exists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() != fs::file_type::not_found;
 }
 
 bool SameFile(const std::string& a, const std::string& b)
@@ -63,7 +70,7 @@ Outcome CreateTemp(const std::string& folder, const std::string& clipName, Kavlo
     if (auto message = MakeTemplate(clip, index, camera))
         return Refuse(ui, *message, Outcome::Ended);
     const std::string templatePath = folder + "/" + kTemplatePrefix + clipName;
-    if (!WriteWhole(templatePath, SerializeTemplate(camera)))
+    if (!WriteWhole(templatePath, SerializeTemplate(camera), true))
         return Refuse(ui, kCannotWrite + templatePath);
     ui.ShowMessage(kTemplateCreated);
     return Outcome::Done;
@@ -105,8 +112,8 @@ Outcome ConvertFiles(const std::string& target, const std::string& templatePath,
     Bytes converted;
     if (auto refusal = ConvertMov(image, camera, converted, [&](int percent) { ui.SetProgress(percent); }))
         return Refuse(ui, refusal->message, refusal->endsProgram ? Outcome::Ended : Outcome::StayOpen);
-    if (!WriteWhole(output, converted))
-        return Refuse(ui, kCannotWrite + output);
+    if (!WriteWhole(output, converted, false))
+        return Refuse(ui, Exists(output) ? kOutputExists + output : kCannotWrite + output);
     ui.SetProgress(100);
     ui.ShowMessage(kConverted);
     return Outcome::Done;

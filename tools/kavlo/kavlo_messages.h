@@ -34,6 +34,7 @@ inline constexpr const char* kCannotWrite = "无法写入文件：";
 inline constexpr const char* kTargetDamaged = "目标MOV文件不完整或结构无法识别，无法处理！";
 inline constexpr const char* kTemplateDamaged = "模板文件不完整或已损坏，请重新创建模板！";
 inline constexpr const char* kOutputIsInput = "错误：输出文件不能是目标文件或模板文件！";
+inline constexpr const char* kOutputExists = "输出文件已存在，不会覆盖：";
 
 // A refusal and whether it ends the program (the window stays open otherwise).
 struct Refusal {

@@ -1,6 +1,7 @@
 // kavlo: rebuilds converted MOV files in the layout of a camera's own clips.
 //   kavlo show                        opens the window
 //   kavlo TARGET TEMPLATE OUTPUT      converts TARGET after TEMPLATE into OUTPUT
+//   kavlo --help | --version
 
 #include "platform/display.h"
 #include "tools/kavlo/kavlo_actions.h"
@@ -15,6 +16,15 @@
 #include <string>
 
 namespace {
+
+constexpr char kUsage[] = "Usage: kavlo show\n"
+                          "       kavlo TARGET.mov TEMPLATE.mov OUTPUT.mov\n"
+                          "       kavlo --help | --version\n"
+                          "Rebuilds a converted MOV file in the layout of a camera's own clips.\n"
+                          "  show      open the window\n"
+                          "  TARGET    the converted file; TEMPLATE a clip of the camera; OUTPUT the new\n"
+                          "            file, which must not exist yet\n"
+                          "Exit status: 0 converted, 1 failed, 2 usage error.\n";
 
 // Batch runs show their messages in boxes on a desktop and on standard error elsewhere.
 class BatchUi : public kavlo::KavloUi {
@@ -43,8 +53,14 @@ private:
 
 int main(int argc, char** argv)
 {
-    if (argc == 1)
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << kUsage;
         return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "kavlo " << REELVANE_VERSION << '\n';
+        return 0;
+    }
     if (argc == 2 && std::string(argv[1]) == "show") {
         QApplication app(argc, argv);
         KavloWindow window;
@@ -52,7 +68,7 @@ int main(int argc, char** argv)
         return app.exec();
     }
     if (argc != 4) {
-        std::cerr << "Usage: kavlo show | kavlo TARGET.mov TEMPLATE.mov OUTPUT.mov\n";
+        std::cerr << kUsage;
         return 2;
     }
     BatchUi ui(argc, argv);

@@ -1,0 +1,142 @@
+#include "reelvane/conversion/source_shape.h"
+
+#include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/engine_arguments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <strings.h>
+
+namespace reelvane {
+namespace {
+
+bool HasWord(const char* words, const char* word)
+{
+    for (const std::string& w : SplitWords(words))
+        if (w == word)
+            return true;
+    return false;
+}
+
+bool CarriesVariableRate(const char* targetType)
+{
+    for (const char* type : {"mp4", "m4v", "mov", "mkv", "webm"})
+        if (strcasecmp(targetType, type) == 0)
+            return true;
+    return false;
+}
+
+bool NamesInterlacedCoding(const char* para)
+{
+    std::vector<std::string> words = SplitWords(para);
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == "-flags" && words[i + 1].find("ilme") != std::string::npos)
+            return true;
+    return false;
+}
+
+// A DVD keeps the fields where its rate is the source's: the profile sets none, or the same.
+bool DvdAtSourceRate(const ProfileSettings& s, const StreamFacts& video)
+{
+    if (strcasecmp(s.BurnType, "DVD") != 0 && strcasecmp(s.cVideoCodec, "mpeg2video") != 0)
+        return false;
+    if (HasWord(s.Para, "-r"))
+        return false;
+    if (!s.bVideoCustomFrameRate)
+        return true;
+    double rate = video.rateDen > 0 ? static_cast<double>(video.rateNum) / video.rateDen : 0.0;
+    return rate > 0 && std::fabs(s.nVideoCustomFrameRate - rate) < 0.001 * rate;
+}
+
+int32_t Even(double value)
+{
+    return static_cast<int32_t>(std::lround(value / 2.0)) * 2;
+}
+
+} // namespace
+
+const StreamFacts* VideoFacts(const ProbedSource& probed)
+{
+    int32_t index = probed.mediaInfo.videoIndex;
+    if (index < 0 || static_cast<std::size_t>(index) >= probed.facts.size())
+        return nullptr;
+    const StreamFacts& video = probed.facts[static_cast<std::size_t>(index)];
+    return video.kind == VEXEN_KIND_VIDEO ? &video : nullptr;
+}
+
+std::optional<DisplayedPicture> Displayed(const StreamFacts& video)
+{
+    if (video.width <= 0 || video.height <= 0)
+        return std::nullopt;
+    double pixel = video.sarNum > 0 && video.sarDen > 0 ? static_cast<double>(video.sarNum) / video.sarDen : 1.0;
+    bool turned = video.rotation == 90 || video.rotation == 270;
+    DisplayedPicture shown{turned ? video.height : video.width, turned ? video.width : video.height, 0.0};
+    // A quarter turn turns the pixels too: their width becomes their height.
+    double shownPixel = turned ? 1.0 / pixel : pixel;
+    shown.aspect = shown.width * shownPixel / shown.height;
+    return shown;
+}
+
+void KeepDisplayedShape(const ProbedSource& probed, ProfileSettings& s)
+{
+    const StreamFacts* video = VideoFacts(probed);
+    std::optional<DisplayedPicture> shown = video ? Displayed(*video) : std::nullopt;
+    if (!shown || s.bDisableVideo)
+        return;
+    double source = shown->aspect;
+    if (s.bVideoEnableCrop) {
+        int32_t width = shown->width - s.nVideoCropLeft - s.nVideoCropRight;
+        int32_t height = shown->height - s.nVideoCropTop - s.nVideoCropBottom;
+        if (width > 0 && height > 0)
+            source = shown->aspect * width / shown->width * shown->height / height;
+    }
+    if (source >= 1.0)
+        return;
+    std::optional<FrameSize> frame = NominalFrameSize(s);
+    if (!frame) {
+        // The source's own size stays: a fixed display aspect or letterbox pads would only
+        // stretch or squeeze it.
+        s.nAspect = 0;
+        s.bVideoEnablePad = 0;
+        return;
+    }
+    // A high-definition frame is 16:9 by definition, whatever a 4:3 guess for a narrow picture said.
+    if (s.nAspect && frame->width * 9 == frame->height * 16)
+        s.nAspect = 2;
+    double frameAspect = s.nAspect == 1 ? 4.0 / 3.0 : s.nAspect ? 16.0 / 9.0 : double(frame->width) / frame->height;
+    if (frameAspect <= 1.0)
+        return;
+    int32_t innerWidth = std::clamp(Even(frame->width * source / frameAspect), 2, frame->width);
+    int32_t bars = frame->width - innerWidth;
+    int32_t left = bars / 2 / 2 * 2;
+    s.bVideoEnablePad = 1;
+    s.nVideoPadColor = 0;
+    s.nVideoPadLeft = left;
+    s.nVideoPadRight = bars - left;
+    s.nVideoPadTop = s.nVideoPadBottom = 0;
+}
+
+std::vector<std::string> InterlaceWords(const ProbedSource& probed, const ProfileSettings& s)
+{
+    const StreamFacts* video = VideoFacts(probed);
+    if (!video || s.bDisableVideo || (video->fieldOrder != 2 && video->fieldOrder != 3))
+        return {};
+    const bool topFirst = video->fieldOrder == 2;
+    if (NamesInterlacedCoding(s.Para))
+        return {"-fieldscale"};
+    if (DvdAtSourceRate(s, *video))
+        return {"-fieldscale", "-flags", "+ilme+ildct", "-top", topFirst ? "1" : "0"};
+    return {"-deinterlace"};
+}
+
+std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const ProfileSettings& s)
+{
+    const StreamFacts* video = VideoFacts(probed);
+    if (!video || !video->variableRate || s.bDisableVideo || s.bVideoCustomFrameRate || HasWord(s.Para, "-r") ||
+        HasWord(s.BeforePara, "-r") || !CarriesVariableRate(s.TargetType))
+        return {};
+    // Overrides a profile's "-vsync cfr", which would repeat frames up to the highest rate.
+    return {"-fps_mode", "vfr"};
+}
+
+} // namespace reelvane
