@@ -245,13 +245,11 @@ int32_t ReadInt(const std::string& path, const std::string& section, const std::
     return Section(path, section).ReadInt(key, fallback);
 }
 
-bool WriteString(const std::string& path, const std::string& section, const std::string& key, const std::string& value)
+namespace {
+
+// Sets one key in the document by the rules of WriteString.
+void SetKey(Document& doc, const std::string& section, const std::string& key, const std::string& value)
 {
-    Document doc;
-    std::error_code ec;
-    // A file that is there but cannot be read is never replaced by one holding only this key.
-    if (!ReadDocument(path, doc) && std::filesystem::exists(path, ec))
-        return false;
     std::string line = key + "=" + value;
     long header = FindSection(doc, section);
     if (header < 0) {
@@ -259,14 +257,14 @@ bool WriteString(const std::string& path, const std::string& section, const std:
             doc.lines.push_back({""});
         doc.lines.push_back({"[" + section + "]"});
         doc.lines.push_back({line});
-        return WriteDocument(path, doc);
+        return;
     }
     std::size_t end = SectionEnd(doc, static_cast<std::size_t>(header));
     std::string k, v;
     for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
         if (KeyOf(doc.lines[i].text, k, v) && EqualNoCase(k, key)) {
             doc.lines[i].text = line;
-            return WriteDocument(path, doc);
+            return;
         }
     }
     // New keys go after the section's last non-blank line, before the blank lines that part it.
@@ -274,6 +272,25 @@ bool WriteString(const std::string& path, const std::string& section, const std:
     while (at > static_cast<std::size_t>(header) + 1 && Trim(doc.lines[at - 1].text).empty())
         --at;
     doc.lines.insert(doc.lines.begin() + static_cast<long>(at), {line});
+}
+
+} // namespace
+
+bool WriteString(const std::string& path, const std::string& section, const std::string& key, const std::string& value)
+{
+    return WriteSection(path, section, {{key, value}});
+}
+
+bool WriteSection(const std::string& path, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& keys)
+{
+    Document doc;
+    std::error_code ec;
+    // A file that is there but cannot be read is never replaced by one holding only these keys.
+    if (!ReadDocument(path, doc) && std::filesystem::exists(path, ec))
+        return false;
+    for (const auto& [key, value] : keys)
+        SetKey(doc, section, key, value);
     return WriteDocument(path, doc);
 }
 

@@ -47,6 +47,11 @@ int32_t ReadInt(const std::string& path, const std::string& section, const std::
 // temporary, so a failed write leaves the old file as it was. Returns false on failure.
 bool WriteString(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
 
+// Writes every key into `section` by the rules of WriteString, in one replacement of the file:
+// either all keys are written or the file stays as it was.
+bool WriteSection(const std::string& path, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& keys);
+
 // Section names in file order (duplicates included).
 std::vector<std::string> SectionNames(const std::string& path);
 

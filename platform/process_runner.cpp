@@ -258,6 +258,27 @@ std::optional<std::string> RunAndCapture(const std::string& program, const std::
     return out;
 }
 
+std::optional<ProgramOutcome> RunAndCaptureErrors(const std::string& program, const std::vector<std::string>& args)
+{
+    ChildProcess child;
+    ProcessOptions options;
+    options.pipeStderr = true;
+    if (!child.Start(program, args, options))
+        return std::nullopt;
+    ProgramOutcome outcome;
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = ::read(child.stderrFd(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        outcome.errors.append(buffer, static_cast<std::size_t>(n));
+    }
+    outcome.status = child.Wait();
+    return outcome;
+}
+
 bool StartDetached(const std::string& program, const std::vector<std::string>& args)
 {
     // A short-lived middle process starts the program and exits at once, so the program is

@@ -62,6 +62,15 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
 // or ended with a non-zero status.
 std::optional<std::string> RunAndCapture(const std::string& program, const std::vector<std::string>& args);
 
+struct ProgramOutcome {
+    int status = 0;     // the exit status (128 + signal number when killed)
+    std::string errors; // what it wrote to standard error
+};
+
+// Runs a program, waits, and collects its standard error (its standard output stays ours);
+// nothing when it could not be started.
+std::optional<ProgramOutcome> RunAndCaptureErrors(const std::string& program, const std::vector<std::string>& args);
+
 // Starts a program that outlives the call (a player, a burner, a file manager); it is not waited
 // for and leaves no zombie. Returns false when it could not be started.
 bool StartDetached(const std::string& program, const std::vector<std::string>& args);

@@ -130,10 +130,9 @@ int main(int argc, char** argv)
             std::printf("The image would be offered for saving instead.\n");
             return 0;
         }
-        if (plan.kind == DiscKind::Image) {
-            std::printf("The image stays at %s\n", plan.image.c_str());
-            return 1;
-        }
+        // On standard error too: the program that started the burn shows it to the user.
+        if (plan.kind == DiscKind::Image)
+            return Fail("No writable optical drive was found. The image stays at " + plan.image);
         std::optional<std::string> target =
             AskWhereToSave(fs::path(options.files.front()).replace_extension(".iso").string());
         if (!target)

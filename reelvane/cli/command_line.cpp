@@ -14,7 +14,7 @@
 #include "reelvane/frame/startup_settings.h"
 #include "reelvane/profiles/profile_folders.h"
 #include "reelvane/tasks/desktop_session.h"
-#include "reelvane/tasks/split_choices.h"
+#include "reelvane/tasks/conversion_session.h"
 #include "reelvane/tasks/task_rules.h"
 
 #include <QCoreApplication>
@@ -127,7 +127,7 @@ std::optional<std::string> SplitChoice(const std::string& text, const SplitChoic
 {
     for (const std::string& entry : offered.entries) {
         std::string shortName = entry.substr(0, entry.find(" ("));
-        if (SameText(text, entry) || SameText(text, shortName) || (SameText(text, "none") && entry == "No split"))
+        if (SameText(text, entry) || SameText(text, shortName) || (SameText(text, "none") && entry == kNoSplit))
             return entry;
     }
     return std::nullopt;
@@ -197,34 +197,6 @@ int Convert(const Arguments& a)
     const StartupSettings startup =
         LoadStartupSettings(settings, platform::DataFolder(), Languages(), platform::SystemLanguageId());
 
-    ProfileSettings profile = EmptyProfileSettings();
-    OutputDefault remembered = ReadOutputDefault(UserProfileFolders().ChoiceReadFolder());
-    if (std::string problem; !PickProfile(a.profile, profile, problem))
-        return Usage(problem);
-    if (!profile.TargetType[0])
-        return Usage("The profile " + std::string(profile.profileName) + " names no output type.");
-
-    SplitChoices offered = SplitChoicesFor(profile.iniPath);
-    std::string split = offered.entries[offered.selected];
-    int64_t customMegabytes = 0;
-    if (a.splitSize) {
-        if (std::find(offered.entries.begin(), offered.entries.end(), "Custom") == offered.entries.end())
-            return Usage("This profile offers no custom split size.");
-        if (*a.splitSize < 0 || *a.splitSize > 100000)
-            return Usage("--split-size takes 0 to 100000 megabytes.");
-        split = "Custom";
-        customMegabytes = *a.splitSize;
-    } else if (!a.split.empty()) {
-        auto chosen = SplitChoice(a.split, offered);
-        if (!chosen) {
-            std::string list;
-            for (const std::string& entry : offered.entries)
-                list += (list.empty() ? "" : ", ") + entry;
-            return Usage("This profile offers the split choices " + list + ".");
-        }
-        split = *chosen;
-    }
-
     std::string output = a.output.empty() ? startup.outputFolder : a.output;
     if (output.back() != '/')
         output += '/';
@@ -236,6 +208,40 @@ int Convert(const Arguments& a)
     output = fs::absolute(output, ec).string();
     if (ec)
         return Usage("The output folder " + output + " cannot be found: " + ec.message() + ".");
+    ConversionSession session(UserProfileFolders(), output);
+
+    session.LoadChosenProfile();
+    if (!a.profile.empty()) {
+        std::string problem;
+        auto choice = FindProfile(a.profile, problem);
+        if (!choice)
+            return Usage(problem);
+        session.UseProfile(choice->path, choice->section);
+    }
+    const ProfileSettings& profile = session.currentProfile();
+    if (!profile.TargetType[0])
+        return Usage("The profile " + std::string(profile.profileName) + " names no output type.");
+
+    const SplitChoices& offered = session.splitChoices();
+    if (a.splitSize) {
+        if (!session.SetSplitChoice(kCustomSplit))
+            return Usage("This profile offers no custom split size.");
+        if (*a.splitSize < 0 || *a.splitSize > 100000)
+            return Usage("--split-size takes 0 to 100000 megabytes.");
+        session.SetCustomSplitMegabytes(*a.splitSize);
+    } else if (!a.split.empty()) {
+        auto chosen = SplitChoice(a.split, offered);
+        if (!chosen) {
+            std::string list;
+            for (const std::string& entry : offered.entries)
+                list += (list.empty() ? "" : ", ") + entry;
+            return Usage("This profile offers the split choices " + list + ".");
+        }
+        session.SetSplitChoice(*chosen);
+    }
+    session.SetMerge(a.merge);
+    const RunSettings run = ReadRunSettings(settings);
+    session.SetRunSettings({a.jobs.value_or(run.jobs), a.copyFitting.value_or(run.copyFitting)});
     if (!a.subtitle.empty()) {
         if (auto problem = SourceFileProblem(a.subtitle))
             return Usage(*problem);
@@ -243,15 +249,7 @@ int Convert(const Arguments& a)
             return Usage("Cannot open subtitle file " + a.subtitle);
     }
 
-    RunRequest request;
-    request.currentProfile = profile;
-    request.splitChoice = split;
-    request.customSplitMegabytes = customMegabytes;
-    request.outputFolder = output;
-    request.merge = a.merge;
-    const RunSettings run = ReadRunSettings(settings);
-    request.jobs = a.jobs.value_or(run.jobs);
-    request.copyFitting = a.copyFitting.value_or(run.copyFitting);
+    TaskList tasks;
     for (const std::string& file : a.files) {
         if (std::error_code missing; fs::symlink_status(file, missing).type() == fs::file_type::not_found)
             return Usage("The file " + file + " does not exist.");
@@ -260,7 +258,7 @@ int Convert(const Arguments& a)
         const std::string source = fs::absolute(file, ec).string();
         if (ec)
             return Usage("The file " + file + " cannot be found: " + ec.message() + ".");
-        std::unique_ptr<ConversionTask> task = CreateTask(source, profile, remembered.calcAspect, output);
+        std::unique_ptr<ConversionTask> task = session.NewTask(source);
         if (!a.audio.empty()) {
             for (AudioTrackEntry& entry : task->probed.audioTracks)
                 entry.selected = 0;
@@ -273,8 +271,9 @@ int Convert(const Arguments& a)
                 return Usage(*problem);
         }
         task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle, ec).string();
-        request.tasks.push_back(*task);
+        tasks.Add(std::move(task));
     }
+    RunRequest request = session.BuildRunRequest(tasks, platform::ProgramFolder());
 
     TerminalObserver observer(a.json, a.burn, interrupted);
     HandleStopSignals(OnInterrupt);

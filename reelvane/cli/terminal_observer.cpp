@@ -44,6 +44,8 @@ const char* StateName(TaskState state)
     case TaskState::Failed: return "failed";
     case TaskState::Cancelled: return "cancelled";
     case TaskState::NotStarted: return "not started";
+    case TaskState::Waiting: return "waiting";
+    case TaskState::Converting: return "converting";
     }
     return "";
 }

@@ -2,6 +2,7 @@
 
 #include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/checked_format.h"
+#include "reelvane/conversion/split_media.h"
 #include "reelvane/conversion/source_shape.h"
 #include "reelvane/conversion/stream_copy_rules.h"
 
@@ -59,27 +60,18 @@ bool Contains(const std::string& text, const char* part)
 // The "-fs" value of the selector's text, or nothing for a text without one.
 std::string SplitValue(const SplitRule& split)
 {
-    struct DiscSize {
-        const char* choice;
-        int64_t kilobytes;
-    };
-    constexpr DiscSize kDiscs[] = {
-        {"DVD-5 (4.7GB)", 4200000}, {"DVD-9 (8.5GB)", 8000000}, {"BD-25 (25GB)", 23000000}, {"BD-50 (50GB)", 46000000}};
-    if (split.currentChoice == "Custom")
+    if (split.currentChoice == kCustomSplit)
         return std::to_string(split.customMegabytes * 1000);
     std::string profile = ProfileFileName(split.currentProfilePath);
     bool reduce =
         split.perFileRun && (Contains(profile, "avchd") || Contains(profile, "dvd") || Contains(profile, "blu-ray") ||
                              (Contains(profile, "divxavi") && split.sharedProfile));
-    for (const DiscSize& disc : kDiscs) {
-        if (split.currentChoice != disc.choice)
-            continue;
-        int64_t value = disc.kilobytes;
-        if (reduce && value - split.writtenKilobytes > 0)
-            value -= split.writtenKilobytes;
-        return std::to_string(value);
-    }
-    return {};
+    int64_t value = SplitMediumMegabytes(split.currentChoice) * 1000; // the engine counts kilobytes
+    if (value == 0)
+        return {};
+    if (reduce && value - split.writtenKilobytes > 0)
+        value -= split.writtenKilobytes;
+    return std::to_string(value);
 }
 
 } // namespace
@@ -102,7 +94,7 @@ std::size_t AppendParaWords(EngineArguments& arguments, const std::string& para,
             arguments.Add(words[i]);
             continue;
         }
-        std::string value = split.runChoice == "No split" ? std::string() : SplitValue(split);
+        std::string value = split.runChoice == kNoSplit ? std::string() : SplitValue(split);
         if (value.empty())
             break; // no split: the marker and everything after it go
         arguments.Add("-fs");

@@ -73,7 +73,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
     double estimated = 0.0;
     for (const ConversionTask& task : request.tasks)
         estimated += EstimatedSizeMegabytes(task);
-    if (auto problem = DiscSizeProblem(ProfileFileName(request.currentProfile.iniPath), sharedProfile_,
+    if (auto problem = DiscSizeProblem(ProfileFileName(request.currentProfile.iniPath), request.sharedProfile,
                                        request.splitChoice, estimated)) {
         observer_.ShowMessage("lumo", *problem);
         return summary;
@@ -124,10 +124,10 @@ int ConversionDriver::JobsFor(const RunRequest& request) const
 void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
 {
     std::vector<ConversionTask>& tasks = request.tasks;
-    sharedProfile_ = true;
+    bool& sharedProfile = summary.sharedProfile;
     for (std::size_t i = 0; i + 1 < tasks.size(); ++i)
         if (std::string(tasks[i].settings.iniPath) != tasks[i + 1].settings.iniPath)
-            sharedProfile_ = false;
+            sharedProfile = false;
     const bool countKilobytes = CountsWrittenKilobytes(ProfileFileName(request.currentProfile.iniPath));
 
     SplitRule split;
@@ -135,7 +135,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
     split.customMegabytes = request.customSplitMegabytes;
     split.currentProfilePath = request.currentProfile.iniPath;
     split.perFileRun = true;
-    split.sharedProfile = sharedProfile_;
+    split.sharedProfile = sharedProfile;
 
     taskCount_ = static_cast<int>(tasks.size());
     runSeconds_ = 0.0;
@@ -143,10 +143,11 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         runSeconds_ += ConvertedSeconds(task);
     runSecondsBefore_ = 0.0;
     // Each task's split size is what the tasks before it left of the medium: one at a time then.
-    const bool budgeted = countKilobytes && sharedProfile_ && request.splitChoice != "No split";
+    const bool budgeted = countKilobytes && sharedProfile && request.splitChoice != kNoSplit;
     const int jobs = budgeted ? 1 : JobsFor(request);
     sideBySide_ = jobs > 1;
 
+    std::set<std::string> taken; // the names of earlier tasks, as the list showed them
     std::vector<TaskReport> reports(tasks.size());
     std::vector<std::string> authored(tasks.size());
     std::vector<std::vector<StreamDecision>> plans(tasks.size());
@@ -161,7 +162,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
                 authored[static_cast<std::size_t>(index)] = report.output;
             if (report.output != task.sourcePath)
                 PostProcess(task.settings, request.programFolder, report, summary);
-            if (countKilobytes && sharedProfile_) {
+            if (countKilobytes && sharedProfile) {
                 std::error_code ec;
                 auto size = fs::file_size(report.output, ec);
                 split.writtenKilobytes += ec ? 0 : static_cast<int64_t>(size / 1024);
@@ -199,11 +200,11 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         const std::string baseName = BaseName(task.sourcePath);
         std::string nameProblem = TypeProblem(task.settings.TargetType);
         const std::optional<std::string> destination =
-            nameProblem.empty() ? UniqueOutputPath(task.destinationPath, baseName, nameProblem, reserved_)
-                                : std::nullopt;
+            nameProblem.empty() ? UniqueOutputPath(task.destinationPath, baseName, nameProblem, taken) : std::nullopt;
         std::optional<std::string> partial;
         if (destination) {
             task.destinationPath = *destination;
+            taken.insert(task.destinationPath);
             partial = PartialOutputPath(task.destinationPath, nameProblem);
         }
         currentOutput_ = task.destinationPath;
@@ -228,6 +229,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         progressStart_ = Clock::now();
         running_[index] = {*partial, task.destinationPath, baseName, task.probed.mediaInfo.duration * 1e-6,
                            0.0,      progressStart_};
+        observer_.TaskStarted(index);
         return EngineCall{std::move(arguments), task.usePlatformReader};
     };
     hooks.tick = [this](const std::vector<std::pair<int, double>>& states) { return Tick(states); };
@@ -276,7 +278,6 @@ bool ConversionDriver::AuthorsFromSource(const PerFileTask& task, const SplitRul
 
 void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
 {
-    sharedProfile_ = true;
     sideBySide_ = false;
     const ProfileSettings& current = request.currentProfile;
     std::vector<MergedInput> inputs;
@@ -322,6 +323,7 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
         hooks.start = [&](int) -> std::optional<EngineCall> {
             progressStart_ = Clock::now();
             running_[0] = {*partial, destination, BaseName(destination), runSeconds_, 0.0, progressStart_};
+            observer_.TaskStarted(0);
             return EngineCall{std::move(arguments), 0};
         };
         hooks.tick = [this](const std::vector<std::pair<int, double>>& states) { return Tick(states); };

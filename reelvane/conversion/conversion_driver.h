@@ -9,6 +9,7 @@
 #include "reelvane/conversion/argument_builder.h"
 #include "reelvane/conversion/engine_arguments.h"
 #include "reelvane/conversion/run_observer.h"
+#include "reelvane/conversion/split_media.h"
 #include "reelvane/conversion/task_scheduler.h"
 #include "reelvane/tasks/conversion_task.h"
 
@@ -24,11 +25,12 @@ namespace reelvane {
 struct RunRequest {
     std::vector<ConversionTask> tasks;                       // copies: the list may change while the run goes on
     ProfileSettings currentProfile = EmptyProfileSettings(); // the window's current profile
-    std::string splitChoice = "No split";
+    std::string splitChoice = kNoSplit;                      // an id of kSplitMedia
     int64_t customSplitMegabytes = 0;
     std::string outputFolder; // ends with "/"
     bool merge = false;
     std::string programFolder; // libraries, burner, "./" of post-process commands; empty: this program's
+    bool sharedProfile = true; // what the previous run left (RunSummary::sharedProfile); read by the disc-size check
     int jobs = 1;              // engine calls at once; kAutomaticJobs sizes them to the processors
     bool copyFitting = false;  // streams that already fit the profile are copied
 };
@@ -42,6 +44,7 @@ struct RunSummary {
     bool discStep = false;
     bool discOk = true;
     std::string discResult;    // the image, or what the disc step kept for the user
+    bool sharedProfile = true; // every task had the same profile file, for the next run's disc-size check
     bool postProcessOk = true; // no post-process command failed or was refused
 
     int Count(TaskState state) const;
@@ -91,7 +94,6 @@ private:
 
     RunObserver& observer_;
     bool converting_ = false;
-    bool sharedProfile_ = true; // kept between runs, as the disc-size check reads it
     bool discPhase_ = false;
     bool sideBySide_ = false; // several engine calls at once: the status line shows the whole run
 

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace reelvane {
@@ -127,13 +128,14 @@ private:
         return {false, kept};
     }
 
-    std::string JoinedOutputs() const
+    static std::string Joined(const std::vector<std::string>& files)
     {
         std::string all;
-        for (const std::string& output : job_.outputs)
-            all += (all.empty() ? "" : "\n") + output;
+        for (const std::string& file : files)
+            all += (all.empty() ? "" : "\n") + file;
         return all;
     }
+    std::string JoinedOutputs() const { return Joined(job_.outputs); }
 
     DiscResult KeptAfterFailure(const std::string& message)
     {
@@ -226,6 +228,8 @@ private:
             if (std::find(job_.written.begin(), job_.written.end(), output) != job_.written.end())
                 fs::remove(output, ec);
         fs::remove_all(folder, ec);
+        // Said before the burner question, so that the user knows the image is there.
+        observer_.ShowStatus(100, FillText(RunText("strImageWrittenInfo", "Image written: %s"), {image}));
         DiscResult burned = StartBurner({image}, "DVD");
         burned.result = image;
         return burned;
@@ -234,14 +238,27 @@ private:
     DiscResult StartBurner(const std::vector<std::string>& files, const std::string& type = {})
     {
         DiscResult result{true, files.empty() ? std::string() : files.front()};
-        const std::string question = LookupText("MAIN_DLG", "strAutoBurnInfo",
-                                                "The Discora will automatically start, \nclick 'yes' to continue, "
-                                                "click 'no' to cancel.");
+        std::string question = LookupText("MAIN_DLG", "strAutoBurnInfo",
+                                          "The Discora will automatically start, \nclick 'yes' to continue, "
+                                          "click 'no' to cancel.");
+        // An image is named on a line of its own, so that the user can find it whatever the answer.
+        if (!type.empty())
+            question += "\n" + result.result;
         if (!observer_.AskYesNo(kTitle, question))
             return result;
         const std::string burner = job_.programFolder + "/discora";
-        if (!platform::StartDetached(burner, BurnerArguments(files, type.empty() ? job_.burnType : type)))
+        std::optional<platform::ProgramOutcome> burned;
+        if (Exists(burner))
+            burned = platform::RunAndCaptureErrors(burner, BurnerArguments(files, type.empty() ? job_.burnType : type));
+        if (!burned) {
+            // Without a burner the user is shown where the files are.
+            observer_.ShowOutput(result.result);
             return Fail(FillText(RunText("strBurnerFailedInfo", "The burner %s could not be started."), {burner}),
+                        result.result);
+        }
+        if (burned->status != 0)
+            return Fail(RunText("strBurnReportedInfo", "The burner reported a failure:") + "\n" + burned->errors +
+                            (burned->errors.empty() || burned->errors.back() == '\n' ? "" : "\n") + Joined(files),
                         result.result);
         return result;
     }

@@ -3,6 +3,7 @@
 #include "platform/file_moves.h"
 #include "reelvane/conversion/engine_arguments.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>

@@ -19,7 +19,8 @@ struct RunProgress {
     std::string output;
 };
 
-enum class TaskState { Finished, Failed, Cancelled, NotStarted };
+// How a task ended; a task in the list is also Waiting for its run, or Converting.
+enum class TaskState { Finished, Failed, Cancelled, NotStarted, Waiting, Converting };
 
 enum class StreamAction { Copy, Encode };
 
@@ -55,6 +56,8 @@ public:
     virtual bool CancelRequested() const = 0;
     // With every accepted progress report.
     virtual void ShowProgress(const RunProgress&) {}
+    // When the engine starts on a task (a merged run is task 0).
+    virtual void TaskStarted(int /*taskIndex*/) {}
     // Once per task, when it has ended or was never started.
     virtual void TaskFinished(const TaskReport&) {}
     // While the disc libraries run; a cancel then stops them at their next safe point.

@@ -1,6 +1,7 @@
 #include "reelvane/conversion/run_status.h"
 
 #include "reelvane/conversion/checked_format.h"
+#include "reelvane/conversion/split_media.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 
@@ -62,6 +63,13 @@ std::string RunFinishedText(int finishedTasks, int allTasks)
     return FormatText(pattern.c_str(), finishedTasks, allTasks);
 }
 
+std::string RunSummaryText(int finishedTasks, int failedTasks)
+{
+    const std::string builtIn = "%d finished, %d failed";
+    const std::string pattern = CheckedFormat(LookupText("RUN_INFO", "strRunSummaryInfo", builtIn), "dd", builtIn);
+    return FormatText(pattern.c_str(), finishedTasks, failedTasks);
+}
+
 std::string ProfileFileName(const std::string& iniPath)
 {
     return std::filesystem::path(iniPath).stem().string();
@@ -72,17 +80,11 @@ std::optional<std::string> DiscSizeProblem(const std::string& profileFileName, b
 {
     if (!IsDiscProfile(profileFileName, sharedProfile))
         return std::nullopt;
-    struct Medium {
-        const char* choice;
-        double megabytes;
-    };
-    constexpr Medium kMedia[] = {
-        {"DVD-5 (4.7GB)", 4200}, {"DVD-9 (8.5GB)", 8000}, {"BD-25 (25GB)", 23000}, {"BD-50 (50GB)", 46000}};
-    for (const Medium& medium : kMedia)
-        if (splitChoice == medium.choice && estimatedMegabytes > medium.megabytes)
-            return LookupText("RUN_INFO", "strMediaTooSmallInfo",
-                              "The calculated output file size is larger than selected media size.\n"
-                              "You can make some changes in profiles, media type or media file(s). ");
+    const int64_t megabytes = SplitMediumMegabytes(splitChoice);
+    if (megabytes > 0 && estimatedMegabytes > static_cast<double>(megabytes))
+        return LookupText("RUN_INFO", "strMediaTooSmallInfo",
+                          "The calculated output file size is larger than selected media size.\n"
+                          "You can make some changes in profiles, media type or media file(s). ");
     return std::nullopt;
 }
 

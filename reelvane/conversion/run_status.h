@@ -25,6 +25,9 @@ std::string DestinationTail(const std::string& outputPath);
 // The desktop notice at the end of a run: "Conversion finished: %d of %d tasks".
 std::string RunFinishedText(int finishedTasks, int allTasks);
 
+// The end of a run in a few words: "3 finished, 1 failed".
+std::string RunSummaryText(int finishedTasks, int failedTasks);
+
 // iniPath without folder and extension.
 std::string ProfileFileName(const std::string& iniPath);
 

@@ -13,6 +13,7 @@
 #include "reelvane/frame/qt_translations.h"
 #include "reelvane/tasks/main_window.h"
 #include "reelvane/tasks/run_controller.h"
+#include "reelvane/tasks/task_table_model.h"
 #include "reelvane/tasks/window_host.h"
 
 #include <QApplication>
@@ -31,31 +32,29 @@ void ApplyProgramColours()
     QApplication::setPalette(colours);
 }
 
-namespace {
-
-// The per-task dialogs open from the window's buttons and menus; a new task's subtitle tracks
-// are offered as it is added.
 void ConnectTaskDialogs(MainWindow& window, const TrakkelBinding& trakkel)
 {
-    window.SetTrackPreparation(
-        [&window, &trakkel](ConversionTask& task) { PrepareAddedTask(&window, task, trakkel, window.outputFolder()); });
+    window.SetTrackPreparation([&window, &trakkel](ConversionTask& task) {
+        PrepareAddedTask(&window, task, trakkel, window.session().outputFolder());
+    });
+    // Each dialog changes its task through the model, so that the row and the recovery file follow.
     QObject::connect(&window, &MainWindow::optionsRequested, &window, [&window](int row) {
-        if (RunOptionSheet(&window, window.tasks().Get(row), window.currentProfile()))
-            window.RefreshRows();
+        ProfileSettings& current = window.session().currentProfile();
+        const bool found = window.taskModel()->WithTask(row, [&window, &current](ConversionTask& task) {
+            RunOptionSheet(&window, &task, current);
+        });
+        if (!found)
+            RunOptionSheet(&window, nullptr, current);
+        window.RefreshStatus();
     });
     QObject::connect(&window, &MainWindow::audioTracksRequested, &window, [&window](int row) {
-        if (ConversionTask* task = window.tasks().Get(row)) {
-            RunAudioTrackDialog(&window, *task);
-            window.RefreshRows();
-        }
+        window.taskModel()->WithTask(row, [&window](ConversionTask& task) { RunAudioTrackDialog(&window, task); });
+        window.RefreshStatus();
     });
     QObject::connect(&window, &MainWindow::subtitleRequested, &window, [&window](int row) {
-        if (ConversionTask* task = window.tasks().Get(row))
-            RunSubtitleDialog(&window, *task);
+        window.taskModel()->WithTask(row, [&window](ConversionTask& task) { RunSubtitleDialog(&window, task); });
     });
 }
-
-} // namespace
 
 int RunApplication(int argc, char** argv)
 {

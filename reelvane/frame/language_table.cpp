@@ -4,6 +4,8 @@
 #include "platform/ini_file.h"
 #include "platform/system_language.h"
 
+#include <mutex>
+
 namespace reelvane {
 namespace {
 
@@ -36,16 +38,30 @@ void LanguageTable::SetLanguageFolder(const std::string& folder)
 {
     if (folder.empty())
         return;
-    folder_ = folder;
-    packs_.clear();
-    for (const std::string& file : platform::ListFiles(folder_, "*.ini")) {
-        std::string name = ReadCut(folder_ + file, "Info", "Language", "", 100);
+    std::vector<LanguagePack> packs;
+    for (const std::string& file : platform::ListFiles(folder, "*.ini")) {
+        std::string name = ReadCut(folder + file, "Info", "Language", "", 100);
         if (!name.empty())
-            packs_.push_back({name, file});
+            packs.push_back({name, file});
     }
+    std::unique_lock lock(mutex_);
+    folder_ = folder;
+    packs_ = std::move(packs);
+}
+
+void LanguageTable::SetCommonLanguageFolder(const std::string& folder)
+{
+    std::unique_lock lock(mutex_);
+    commonFolder_ = folder;
 }
 
 void LanguageTable::SelectLanguage(const std::string& name)
+{
+    std::unique_lock lock(mutex_);
+    SelectLocked(name);
+}
+
+void LanguageTable::SelectLocked(const std::string& name)
 {
     currentName_ = name;
     for (const LanguagePack& pack : packs_) {
@@ -58,8 +74,39 @@ void LanguageTable::SelectLanguage(const std::string& name)
 
 void LanguageTable::SelectLanguageByIndex(std::size_t index)
 {
+    std::unique_lock lock(mutex_);
     if (index < packs_.size())
-        SelectLanguage(packs_[index].name);
+        SelectLocked(packs_[index].name);
+}
+
+std::vector<LanguagePack> LanguageTable::ListLanguages() const
+{
+    std::shared_lock lock(mutex_);
+    return packs_;
+}
+
+std::string LanguageTable::CurrentLanguageName() const
+{
+    std::shared_lock lock(mutex_);
+    return currentName_;
+}
+
+std::string LanguageTable::CurrentLanguageFile() const
+{
+    std::shared_lock lock(mutex_);
+    return currentFile_;
+}
+
+std::string LanguageTable::LanguageFolder() const
+{
+    std::shared_lock lock(mutex_);
+    return folder_;
+}
+
+std::string LanguageTable::CommonLanguageFolder() const
+{
+    std::shared_lock lock(mutex_);
+    return commonFolder_;
 }
 
 std::string LanguageTable::DefaultLanguageName(uint16_t languageId) const
@@ -72,6 +119,7 @@ std::string LanguageTable::DefaultLanguageName(uint16_t languageId) const
     // primary name, so that a shipped pack is still found.
     if (wanted.empty())
         wanted = primary;
+    std::shared_lock lock(mutex_);
     for (const LanguagePack& pack : packs_)
         if (pack.name.find(wanted) != std::string::npos)
             return pack.name;
@@ -81,9 +129,11 @@ std::string LanguageTable::DefaultLanguageName(uint16_t languageId) const
 std::string LanguageTable::LookupText(const std::string& section, const std::string& key,
                                       const std::string& builtin) const
 {
-    if (currentFile_.empty())
+    // The pack's file is read outside the lock, so a switch waits only for the copy of its path.
+    const std::string file = CurrentLanguageFile();
+    if (file.empty())
         return ReplaceLanguageEscapes(builtin);
-    return ReplaceLanguageEscapes(ReadCut(currentFile_, section, key, builtin, 500));
+    return ReplaceLanguageEscapes(ReadCut(file, section, key, builtin, 500));
 }
 
 LanguageTable& Languages()

@@ -3,6 +3,7 @@
 // looked up by section, key and its built-in English text.
 
 #include <cstdint>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -13,20 +14,21 @@ struct LanguagePack {
     std::string fileName; // without the folder
 };
 
+// Safe to use from several threads: a run reads texts while the window may switch the language.
 class LanguageTable {
 public:
     // Stores the folder (ending in "/") and rebuilds the pack list; an empty text does nothing.
     void SetLanguageFolder(const std::string& folder);
-    void SetCommonLanguageFolder(const std::string& folder) { commonFolder_ = folder; }
+    void SetCommonLanguageFolder(const std::string& folder);
     // The name of the first pack that equals `name` byte for byte becomes current; with none,
     // the current file stays as it was.
     void SelectLanguage(const std::string& name);
     void SelectLanguageByIndex(std::size_t index);
-    std::vector<LanguagePack> ListLanguages() const { return packs_; }
-    const std::string& CurrentLanguageName() const { return currentName_; }
-    const std::string& CurrentLanguageFile() const { return currentFile_; }
-    const std::string& LanguageFolder() const { return folder_; }
-    const std::string& CommonLanguageFolder() const { return commonFolder_; }
+    std::vector<LanguagePack> ListLanguages() const;
+    std::string CurrentLanguageName() const;
+    std::string CurrentLanguageFile() const;
+    std::string LanguageFolder() const;
+    std::string CommonLanguageFolder() const;
 
     // The pack name for a system language identifier, "English" when no pack fits.
     std::string DefaultLanguageName(uint16_t languageId) const;
@@ -35,6 +37,9 @@ public:
     std::string LookupText(const std::string& section, const std::string& key, const std::string& builtin) const;
 
 private:
+    void SelectLocked(const std::string& name);
+
+    mutable std::shared_mutex mutex_;
     std::string folder_;
     std::string commonFolder_;
     std::string currentName_;

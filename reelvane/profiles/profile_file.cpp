@@ -179,12 +179,13 @@ void WriteProfileInt(const std::string& section, const std::string& key, int32_t
 bool WriteProfile(const std::string& section, const ProfileSettings& s, const std::string& path)
 {
     const auto* record = reinterpret_cast<const char*>(&s);
+    std::vector<std::pair<std::string, std::string>> keys;
     for (std::size_t i = 0; i < std::size(kProfileKeys); ++i) {
         const ProfileKey& key = kProfileKeys[WriteOrder(i)];
-        if (!platform::ini::WriteString(path, section, key.name, KeyText(key, record)))
-            return false;
+        keys.emplace_back(key.name, KeyText(key, record));
     }
-    return true;
+    // One write for the whole section: a failure part-way must not leave it half old, half new.
+    return platform::ini::WriteSection(path, section, keys);
 }
 
 std::vector<std::pair<std::string, std::string>> ProfileKeyValues(const ProfileSettings& s)
@@ -258,10 +259,10 @@ OutputDefault ReadOutputDefault(const std::string& profileFolder)
 bool WriteOutputDefault(const std::string& profileFolder, const std::string& fileName, const std::string& profileName,
                         int32_t calcAspect)
 {
-    std::string path = profileFolder + kOutputDefaultFileName;
-    return platform::ini::WriteString(path, "OUTPUT_DEFAULT", "outputinifile", fileName) &&
-           platform::ini::WriteString(path, "OUTPUT_DEFAULT", "outputprofile", profileName) &&
-           platform::ini::WriteString(path, "OUTPUT_DEFAULT", "outputcalcaspect", std::to_string(calcAspect));
+    return platform::ini::WriteSection(profileFolder + kOutputDefaultFileName, "OUTPUT_DEFAULT",
+                                       {{"outputinifile", fileName},
+                                        {"outputprofile", profileName},
+                                        {"outputcalcaspect", std::to_string(calcAspect)}});
 }
 
 } // namespace reelvane

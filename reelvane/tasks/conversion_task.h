@@ -3,6 +3,7 @@
 // destination and its track and subtitle choices. A plain value: the run works on copies.
 
 #include "reelvane/conversion/probed_source.h"
+#include "reelvane/conversion/run_observer.h"
 #include "reelvane/profiles/profile_settings.h"
 
 #include <cstdint>
@@ -24,6 +25,11 @@ struct ConversionTask {
     ProbedSource probed;                         // media facts, streams, information text, audio track list
     std::vector<std::string> subtitleCandidates; // subtitle files extracted from the source
     std::string subtitlePath;                    // empty: no subtitle is burnt in
+
+    // Where the task stands in this program's runs; not saved.
+    TaskState state = TaskState::NotStarted; // NotStarted: in no run yet
+    int percent = 0;                         // while Converting
+    std::string log;                         // what its runs reported, for the user to read
 };
 
 } // namespace reelvane

@@ -12,6 +12,7 @@
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/split_size_dialog.h"
 #include "reelvane/tasks/task_list_view.h"
+#include "reelvane/tasks/task_state_delegate.h"
 #include "reelvane/tasks/task_rules.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/tasks/window_host.h"
@@ -76,7 +77,7 @@ public:
 
 MainWindow::MainWindow(WindowSetup setup, WindowHost& host, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)), host_(host), model_(new TaskTableModel(tasks_, this)),
-      current_(EmptyProfileSettings())
+      session_(setup_.profiles, setup_.startup.outputFolder)
 {
     setObjectName("MainWindow");
     setWindowIcon(ProgramIcon());
@@ -124,11 +125,13 @@ void MainWindow::BuildControls()
 
     view_ = new TaskListView(this);
     view_->setObjectName("taskList");
-    view_->setModel(model_);
-    const int widths[] = {150, 110, 110, 100, 140};
+    view_->SetTaskModel(model_);
+    view_->setItemDelegateForColumn(TaskTableModel::StateColumn, new TaskStateDelegate(view_));
+    const int widths[] = {150, 100, 100, 100, 140, 110};
+    static_assert(std::size(widths) == TaskTableModel::ColumnCount);
     for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
         view_->setColumnWidth(column, widths[column]);
-    view_->setMinimumSize(610, 250);
+    view_->setMinimumSize(700, 250);
 
     audioButton_ = Button(this, "audioButton");
     subtitleButton_ = Button(this, "subtitleButton");
@@ -141,7 +144,7 @@ void MainWindow::BuildControls()
         button->setMinimumWidth(110);
 
     outputLabel_ = new QLabel(this);
-    outputField_ = new QLineEdit(Q(setup_.startup.outputFolder), this);
+    outputField_ = new QLineEdit(Q(session_.outputFolder()), this);
     outputField_->setObjectName("outputFolder");
     outputField_->setReadOnly(true);
     outputLabel_->setBuddy(outputField_);
@@ -157,8 +160,8 @@ void MainWindow::BuildControls()
     progress_->setObjectName("progressBar");
     splitDialog_ = new SplitSizeDialog(this);
 
-    applyAllBox_->setChecked(applyToAll_);
-    mergeBox_->setChecked(merge_);
+    applyAllBox_->setChecked(session_.applyToAll());
+    mergeBox_->setChecked(session_.merge());
 
     auto* top = new QHBoxLayout;
     top->addWidget(banner_);
@@ -214,23 +217,33 @@ void MainWindow::BuildControls()
     connect(banner_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
     connect(updateButton_, &QToolButton::clicked, this, [this, productPage] { host_.OpenExternal(productPage); });
     connect(selector_, &ProfileSelector::profilePicked, this, &MainWindow::ProfilePicked);
-    connect(optionsButton_, &QPushButton::clicked, this, [this] { emit optionsRequested(SingleSelectedRow()); });
-    connect(audioButton_, &QPushButton::clicked, this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
-    connect(subtitleButton_, &QPushButton::clicked, this, [this] { emit subtitleRequested(SingleSelectedRow()); });
+    connect(optionsButton_, &QPushButton::clicked, this, &MainWindow::OptionsCommand);
+    connect(audioButton_, &QPushButton::clicked, this,
+            [this] { emit audioTracksRequested(view_->SingleSelectedRow()); });
+    connect(subtitleButton_, &QPushButton::clicked, this,
+            [this] { emit subtitleRequested(view_->SingleSelectedRow()); });
     connect(applyAllBox_, &QCheckBox::toggled, this, &MainWindow::ApplyAllToggled);
     connect(mergeBox_, &QCheckBox::toggled, this, &MainWindow::MergeToggled);
     connect(convertButton_, &QPushButton::clicked, this, &MainWindow::ConvertClicked);
-    connect(upButton_, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
-    connect(downButton_, &QPushButton::clicked, this, [this] { MoveSelected(1); });
+    connect(upButton_, &QPushButton::clicked, view_, [this] { view_->MoveSelected(-1); });
+    connect(downButton_, &QPushButton::clicked, view_, [this] { view_->MoveSelected(1); });
     connect(changeFolderButton_, &QPushButton::clicked, this, &MainWindow::ChangeOutputFolder);
-    connect(openFolderButton_, &QPushButton::clicked, this,
-            [this] { host_.OpenExternal(Q(setup_.startup.outputFolder)); });
+    connect(openFolderButton_, &QPushButton::clicked, this, [this] { host_.OpenExternal(Q(session_.outputFolder())); });
     connect(discSize_, &QComboBox::activated, this, &MainWindow::SplitChoiceActivated);
     connect(view_, &TaskListView::filesDropped, this, &MainWindow::DropFiles);
-    connect(view_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { ShowProperties(index.row()); });
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::SelectionChanged);
-    connect(view_, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
-    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] { view_->viewport()->update(); });
+    connect(view_, &TaskListView::propertiesRequested, this, &MainWindow::ShowProperties);
+    connect(view_, &TaskListView::logRequested, this, &MainWindow::ShowLog);
+    connect(view_, &TaskListView::addFilesRequested, this, &MainWindow::AddFilesCommand);
+    connect(view_, &TaskListView::addFolderRequested, this, &MainWindow::AddFolderCommand);
+    connect(view_, &TaskListView::convertRequested, this, &MainWindow::ConvertClicked);
+    connect(view_, &TaskListView::optionsRequested, this, &MainWindow::OptionsCommand);
+    connect(view_, &TaskListView::audioTracksRequested, this, &MainWindow::audioTracksRequested);
+    connect(view_, &TaskListView::subtitleRequested, this, &MainWindow::subtitleRequested);
+    connect(view_, &TaskListView::listChanged, this, [this] {
+        UpdateConvertControls();
+        RefreshStatus();
+    });
 }
 
 void MainWindow::BuildMenus()
@@ -246,27 +259,10 @@ void MainWindow::BuildMenus()
             addMenu_->popup(at);
     });
 
-    contextMenu_ = new QMenu(this);
-    contextMenu_->setObjectName("contextMenu");
-    listAddAction_ = contextMenu_->addAction(QString(), this, &MainWindow::AddFilesCommand);
-    listAddFolderAction_ = contextMenu_->addAction(QString(), this, &MainWindow::AddFolderCommand);
-    contextMenu_->addSeparator();
-    listRemoveAction_ = contextMenu_->addAction(QString(), this, &MainWindow::RemoveSelected);
-    listRemoveAllAction_ = contextMenu_->addAction(QString(), this, &MainWindow::RemoveAll);
-    contextMenu_->addSeparator();
-    listConvertAction_ = contextMenu_->addAction(QString(), this, &MainWindow::ConvertClicked);
-    listProfileAction_ =
-        contextMenu_->addAction(QString(), this, [this] { emit optionsRequested(SingleSelectedRow()); });
-    listPropertiesAction_ = contextMenu_->addAction(QString(), this, [this] { ShowProperties(SingleSelectedRow()); });
-    listAudioAction_ =
-        contextMenu_->addAction(QString(), this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
-    listSubtitleAction_ =
-        contextMenu_->addAction(QString(), this, [this] { emit subtitleRequested(SingleSelectedRow()); });
-
     removeMenu_ = new QMenu(this);
     removeMenu_->setObjectName("removeMenu");
-    removeSelectedAction_ = removeMenu_->addAction(QString(), this, &MainWindow::RemoveSelected);
-    removeAllAction_ = removeMenu_->addAction(QString(), this, &MainWindow::RemoveAll);
+    removeSelectedAction_ = removeMenu_->addAction(QString(), view_, &TaskListView::RemoveSelected);
+    removeAllAction_ = removeMenu_->addAction(QString(), view_, &TaskListView::RemoveAll);
     connect(removeButton_, &QPushButton::clicked, this,
             [this] { removeMenu_->popup(removeButton_->mapToGlobal(QPoint(0, removeButton_->height()))); });
 
@@ -388,15 +384,7 @@ void MainWindow::ApplyTexts()
 
     addFilesAction_->setText(Main("strAddFileInfo", "Add file(s)..."));
     addFolderAction_->setText(Main("strAddFolderInfo", "Add folder"));
-    listAddAction_->setText(Main("strListAddInfo", "Add file(s)..."));
-    listAddFolderAction_->setText(Main("strListAddFolderInfo", "Add folder..."));
-    listRemoveAction_->setText(Main("strListRemoveInfo", "Remove"));
-    listRemoveAllAction_->setText(Main("strListRemoveAllInfo", "Remove all"));
-    listConvertAction_->setText(Main("strListConvertInfo", "Convert"));
-    listProfileAction_->setText(Main("strListProfileInfo", "Profile settings"));
-    listPropertiesAction_->setText(Main("strListFileInfo", "Properties"));
-    listAudioAction_->setText(Main("strListAudioTrackInfo", "Audio track..."));
-    listSubtitleAction_->setText(Main("strListSubtitleInfo", "Subtitle..."));
+    view_->ApplyTexts();
     removeSelectedAction_->setText(Main("strRemoveSelectedInfo", "Remove selected file"));
     removeAllAction_->setText(Main("strRemoveAllInfo", "Clear Flash(swf) file list"));
     helpAction_->setText(Main("strHelpInfo", "&Help"));
@@ -412,13 +400,8 @@ void MainWindow::ApplyTexts()
         action->setChecked(action->text() == Q(Languages().CurrentLanguageName()));
 
     const int splitIndex = discSize_->currentIndex();
-    for (int i = 0; i < discSize_->count(); ++i) {
-        const QString entry = discSize_->itemData(i).toString();
-        if (entry == kCustomSplit)
-            discSize_->setItemText(i, Q(LookupText("WINDOW_INFO", "strCustomSplitInfo", kCustomSplit)));
-        else if (entry == kNoSplit)
-            discSize_->setItemText(i, Q(LookupText("WINDOW_INFO", "strNoSplitInfo", kNoSplit)));
-    }
+    for (int i = 0; i < discSize_->count(); ++i)
+        discSize_->setItemText(i, Q(SplitMediumText(discSize_->itemData(i).toString().toStdString())));
     discSize_->setCurrentIndex(splitIndex);
     Caption(discSize_, Q(LookupText("OPTION_GENERAL_DLG", "btnSplitInfo", "Split")));
     splitDialog_->ApplyTexts();
@@ -430,14 +413,14 @@ void MainWindow::ApplyTexts()
 void MainWindow::LoadChosenProfileAtStart()
 {
     selector_->FinishCatalogue(BuildCatalogue(setup_.profiles));
-    outputDefault_ = LoadChosenProfile(setup_.profiles, current_);
-    selector_->SelectProfile(outputDefault_.profileFile, outputDefault_.profileName);
+    session_.LoadChosenProfile();
+    selector_->SelectProfile(session_.outputDefault().profileFile, session_.outputDefault().profileName);
     FillSplitChoices();
 }
 
 void MainWindow::FillSplitChoices()
 {
-    const SplitChoices choices = SplitChoicesFor(current_.iniPath);
+    const SplitChoices& choices = session_.splitChoices();
     discSize_->clear();
     for (const std::string& entry : choices.entries)
         discSize_->addItem(Q(entry), Q(entry));
@@ -490,7 +473,7 @@ int MainWindow::AddFile(const QString& path)
         return -1;
     }
     WaitCursor wait;
-    auto task = CreateTask(path.toStdString(), current_, outputDefault_.calcAspect, setup_.startup.outputFolder);
+    auto task = session_.NewTask(path.toStdString());
     if (!task)
         return -1;
     if (prepareTracks_)
@@ -549,90 +532,37 @@ void MainWindow::DropFiles(const QStringList& paths)
         AddFiles(accepted);
 }
 
-QList<int> MainWindow::SelectedRows() const
-{
-    QList<int> rows;
-    for (const QModelIndex& index : view_->selectionModel()->selectedRows())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-int MainWindow::SingleSelectedRow() const
-{
-    const QList<int> rows = SelectedRows();
-    return rows.size() == 1 ? rows.first() : -1;
-}
-
-void MainWindow::SelectRow(int row)
-{
-    if (row < 0 || row >= model_->rowCount())
-        return;
-    const QModelIndex index = model_->index(row, 0);
-    view_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    view_->scrollTo(index);
-}
-
-void MainWindow::RemoveSelected()
-{
-    QList<int> rows = SelectedRows();
-    std::reverse(rows.begin(), rows.end());
-    for (int row : rows)
-        model_->RemoveTask(row);
-    UpdateConvertControls();
-    RefreshStatus();
-}
-
-void MainWindow::RemoveAll()
-{
-    model_->RemoveAll();
-    UpdateConvertControls();
-    RefreshStatus();
-}
-
-void MainWindow::MoveSelected(int step)
-{
-    const int row = SingleSelectedRow();
-    if (row < 0 || !model_->MoveTask(row, row + step))
-        return;
-    SelectRow(row + step);
-    RefreshStatus();
-}
-
 void MainWindow::ApplyCurrentToAll(bool renameDestinations)
 {
-    for (int i = 0; i < tasks_.Count(); ++i)
-        ApplyProfileToTask(*tasks_.Get(i), current_, renameDestinations ? setup_.startup.outputFolder : std::string());
-    RefreshRows();
+    model_->WithEveryTask([&](ConversionTask& task) { session_.ApplyCurrent(task, renameDestinations); });
+    RefreshStatus();
 }
 
 void MainWindow::ApplyAllToggled(bool checked)
 {
     if (!checked) {
-        applyToAll_ = false;
+        session_.SetApplyToAll(false);
         return;
     }
     if (host_.AskYesNo(this, Main("strApplyAllTipsInfo", "Apply current Profile and Settings to All?"))) {
-        applyToAll_ = true;
+        session_.SetApplyToAll(true);
         ApplyCurrentToAll(false);
         return;
     }
     QSignalBlocker block(applyAllBox_);
     applyAllBox_->setChecked(false);
-    applyToAll_ = false;
+    session_.SetApplyToAll(false);
 }
 
 void MainWindow::MergeToggled(bool checked)
 {
-    merge_ = checked;
+    session_.SetMerge(checked);
     if (!checked)
         return;
     {
         QSignalBlocker block(applyAllBox_);
         applyAllBox_->setChecked(true);
     }
-    applyToAll_ = true;
     ApplyCurrentToAll(true);
 }
 
@@ -643,38 +573,30 @@ void MainWindow::ProfilePicked(int)
     const ProfileEntry picked = selector_->CurrentProfile();
     if (picked.profileName.empty())
         return;
-    const std::string path = setup_.profiles.PathOf(picked.fileName);
-    if (!setup_.profiles.RememberChoice(picked.fileName, picked.profileName, 1))
+    if (!session_.PickProfile(picked.fileName, picked.profileName))
         host_.ShowMessage(this, Q(setup_.profiles.ChoiceFailedText()));
-    ReadProfile(picked.profileName, current_, path);
-    SetText(current_.iniPath, path);
-    outputDefault_ = ReadOutputDefault(setup_.profiles.ChoiceReadFolder());
     FillSplitChoices();
 
-    const int row = SingleSelectedRow();
+    const int row = view_->SingleSelectedRow();
     if (row < 0)
         return;
-    if (applyToAll_) {
+    if (session_.applyToAll()) {
         ApplyCurrentToAll(true);
     } else {
-        ApplyProfileToTask(*tasks_.Get(row), current_, setup_.startup.outputFolder);
-        RefreshRows();
+        model_->WithTask(row, [this](ConversionTask& task) { session_.ApplyCurrent(task, true); });
+        RefreshStatus();
     }
 }
 
 void MainWindow::SelectionChanged()
 {
     UpdateConvertControls();
-    const int row = SingleSelectedRow();
+    const int row = view_->SingleSelectedRow();
     if (row < 0)
         return;
-    // The record follows the task's own profile file, so a later save goes into that file.
-    const ProfileSettings& settings = tasks_.Get(row)->settings;
-    const std::string path = settings.iniPath;
-    const std::string name = settings.profileName;
-    ReadProfile(name, current_, path);
-    SetText(current_.iniPath, path);
-    selector_->SelectProfile(FileNamePart(path), name);
+    session_.FollowTask(*tasks_.Get(row));
+    const ProfileSettings& current = session_.currentProfile();
+    selector_->SelectProfile(FileNamePart(current.iniPath), current.profileName);
 }
 
 void MainWindow::ConvertClicked()
@@ -684,7 +606,7 @@ void MainWindow::ConvertClicked()
             emit convertRequested();
         return;
     }
-    if (cancelAsked_)
+    if (cancelAsked_ || !cancelAllowed_)
         return;
     cancelAsked_ = true;
     UpdateConvertControls();
@@ -703,7 +625,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 void MainWindow::SetConverting(bool converting)
 {
     converting_ = converting;
+    view_->SetConverting(converting);
     cancelAsked_ = false;
+    cancelAllowed_ = true;
     UpdateConvertControls();
     if (converting)
         ShowRunStatus(0, Main("strStartConvertingInfo", "Start converting"));
@@ -719,8 +643,8 @@ void MainWindow::ShowRunStatus(int percent, const QString& text)
 
 void MainWindow::SetCancelAllowed(bool allowed)
 {
-    if (converting_)
-        convertButton_->setEnabled(allowed && !cancelAsked_);
+    cancelAllowed_ = allowed;
+    UpdateConvertControls();
 }
 
 void MainWindow::UpdateConvertControls()
@@ -731,7 +655,7 @@ void MainWindow::UpdateConvertControls()
     if (converting_) {
         convertButton_->setText(Main("btnConvert2Info", "&Cancel"));
         convertButton_->setToolTip(Main("btnConvert2Tooltip", "Cancel"));
-        convertButton_->setEnabled(!cancelAsked_);
+        convertButton_->setEnabled(!cancelAsked_ && cancelAllowed_);
         for (QWidget* widget : locked)
             widget->setEnabled(false);
         return;
@@ -752,7 +676,7 @@ void MainWindow::UpdateConvertControls()
     }
     convertButton_->setEnabled(true);
     removeButton_->setEnabled(true);
-    const QList<int> rows = SelectedRows();
+    const QList<int> rows = view_->SelectedRows();
     if (rows.isEmpty()) {
         for (QWidget* widget : {optionsButton_, audioButton_, subtitleButton_, upButton_, downButton_})
             widget->setEnabled(false);
@@ -764,40 +688,22 @@ void MainWindow::UpdateConvertControls()
     }
 }
 
-void MainWindow::RefreshRows()
-{
-    model_->RefreshRows();
-    RefreshStatus();
-}
-
 void MainWindow::RefreshStatus()
 {
     if (converting_)
         return;
-    const IdleStatus status = IdleStatusFor(tasks_, splitChoice().toStdString(), customSplitMegabytes());
+    const IdleStatus status = session_.IdleStatusOf(tasks_);
     progress_->SetValue(status.barPercent);
     progress_->SetText(Q(status.text));
 }
 
-QString MainWindow::splitChoice() const
-{
-    return discSize_->currentData().toString();
-}
-
-int MainWindow::customSplitMegabytes() const
-{
-    return splitDialog_->megabytes();
-}
-
-double MainWindow::estimatedTotalMegabytes() const
-{
-    return EstimatedTotalMegabytes(tasks_);
-}
-
 void MainWindow::SplitChoiceActivated()
 {
-    if (splitChoice() == kCustomSplit)
+    session_.SetSplitChoice(discSize_->currentData().toString().toStdString());
+    if (session_.splitChoice() == kCustomSplit) {
         splitDialog_->exec();
+        session_.SetCustomSplitMegabytes(splitDialog_->megabytes());
+    }
     RefreshStatus();
 }
 
@@ -805,23 +711,18 @@ void MainWindow::ChangeOutputFolder()
 {
     const QString chosen =
         host_.ChooseFolder(this, Main("strFolderDescInfo", "Choose a directory for saving output files"),
-                           Q(setup_.startup.outputFolder));
+                           Q(session_.outputFolder()));
     if (chosen.isEmpty())
         return;
-    const std::string folder = WithTrailingSlash(chosen.toStdString());
-    const std::string previous = setup_.startup.outputFolder;
-    setup_.startup.outputFolder = folder;
-    setup_.settings.WriteString("ConvertDir", folder);
-    if (folder == previous)
+    const bool changed = session_.SetOutputFolder(chosen.toStdString());
+    setup_.settings.WriteString("ConvertDir", session_.outputFolder());
+    if (!changed)
         return;
-    outputField_->setText(Q(folder));
+    outputField_->setText(Q(session_.outputFolder()));
     if (tasks_.Count() == 0 || !host_.AskYesNo(this, Main("strChangeOutputFolderTipsInfo", "Choose a directory")))
         return;
-    for (int i = tasks_.Count() - 1; i >= 0; --i) {
-        ConversionTask& task = *tasks_.Get(i);
-        task.destinationPath = folder + FileNamePart(task.destinationPath);
-    }
-    RefreshRows();
+    model_->WithEveryTask([this](ConversionTask& task) { session_.MoveDestination(task); });
+    RefreshStatus();
 }
 
 void MainWindow::ShowProperties(int row)
@@ -833,27 +734,40 @@ void MainWindow::ShowProperties(int row)
     dialog.exec();
 }
 
+void MainWindow::OptionsCommand()
+{
+    // One sheet edits one task; with several rows selected there is nothing to open.
+    if (view_->SelectedRows().size() > 1)
+        return;
+    emit optionsRequested(view_->SingleSelectedRow());
+}
+
+QList<int> MainWindow::SelectedRows() const
+{
+    return view_->SelectedRows();
+}
+
+void MainWindow::SelectRow(int row)
+{
+    view_->SelectRow(row);
+}
+
+QMenu* MainWindow::contextMenu() const
+{
+    return view_->contextMenu();
+}
+
+void MainWindow::ShowLog(int row)
+{
+    if (const ConversionTask* task = tasks_.Get(row); task && !task->log.empty())
+        host_.ShowMessage(this, Q(task->log));
+}
+
 void MainWindow::ShowAbout()
 {
     AboutDialog about(
         Q(setup_.dataFolder), [this](const QString& target) { host_.OpenExternal(target); }, this);
     about.exec();
-}
-
-void MainWindow::ShowContextMenu(const QPoint& position)
-{
-    const QList<int> rows = SelectedRows();
-    if (rows.size() > 1)
-        return;
-    for (QAction* action : {listAddAction_, listAddFolderAction_})
-        action->setEnabled(!converting_);
-    const bool one = rows.size() == 1;
-    for (QAction* action :
-         {listRemoveAction_, listRemoveAllAction_, listConvertAction_, listProfileAction_, listPropertiesAction_})
-        action->setEnabled(one && !converting_);
-    for (QAction* action : {listAudioAction_, listSubtitleAction_})
-        action->setEnabled(one);
-    contextMenu_->popup(view_->viewport()->mapToGlobal(position));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -7,7 +7,7 @@
 #include "platform/settings_store.h"
 #include "reelvane/conversion/run_settings.h"
 #include "reelvane/frame/startup_settings.h"
-#include "reelvane/profiles/profile_folders.h"
+#include "reelvane/tasks/conversion_session.h"
 #include "reelvane/tasks/task_list.h"
 #include "reelvane/tasks/task_list_store.h"
 
@@ -62,20 +62,13 @@ public:
     // What a conversion run reads.
     TaskList& tasks() { return tasks_; }
     TaskTableModel* taskModel() const { return model_; }
-    const ProfileSettings& currentProfile() const { return current_; }
-    ProfileSettings& currentProfile() { return current_; }
-    QString splitChoice() const;
-    int customSplitMegabytes() const;
-    std::string outputFolder() const { return setup_.startup.outputFolder; }
-    bool mergeIntoOne() const { return merge_; }
-    bool applyToAll() const { return applyToAll_; }
-    double estimatedTotalMegabytes() const;
+    ConversionSession& session() { return session_; }
     bool converting() const { return converting_; }
 
     ProfileSelector* selector() const { return selector_; }
     TaskListView* view() const { return view_; }
     QMenu* addMenu() const { return addMenu_; }
-    QMenu* contextMenu() const { return contextMenu_; }
+    QMenu* contextMenu() const;
     QMenu* settingsMenu() const { return settingsMenu_; }
     // "Tasks at once" and "Copy streams that already fit", as the settings menu keeps them.
     RunSettings runSettings() const { return ReadRunSettings(setup_.settings); }
@@ -94,8 +87,6 @@ public slots:
     void UpdateConvertControls();
     // The idle status line from the task list.
     void RefreshStatus();
-    // Every row again, then the status.
-    void RefreshRows();
 
 signals:
     void convertRequested();
@@ -121,9 +112,6 @@ private:
     void AddFilesCommand();
     void AddFolderCommand();
     void DropFiles(const QStringList& paths);
-    void RemoveSelected();
-    void RemoveAll();
-    void MoveSelected(int step);
     void ApplyAllToggled(bool checked);
     void MergeToggled(bool checked);
     void ProfilePicked(int index);
@@ -132,21 +120,19 @@ private:
     void ChangeOutputFolder();
     void ShowProperties(int row);
     void ShowAbout();
-    void ShowContextMenu(const QPoint& position);
+    void ShowLog(int row);
     void SplitChoiceActivated();
     void ApplyCurrentToAll(bool renameDestinations);
-    int SingleSelectedRow() const;
+    void OptionsCommand();
 
     WindowSetup setup_;
     WindowHost& host_;
     TaskList tasks_;
     TaskTableModel* model_;
-    ProfileSettings current_;
-    OutputDefault outputDefault_{};
-    bool applyToAll_ = true;
-    bool merge_ = false;
+    ConversionSession session_;
     bool converting_ = false;
     bool cancelAsked_ = false;
+    bool cancelAllowed_ = true; // false while the disc libraries run
     QString rememberedFolder_;
     std::function<void(ConversionTask&)> prepareTracks_;
 
@@ -175,7 +161,6 @@ private:
     SplitSizeDialog* splitDialog_;
 
     QMenu* addMenu_;
-    QMenu* contextMenu_;
     QMenu* removeMenu_;
     QMenu* settingsMenu_;
     QMenu* languageMenu_;
@@ -184,15 +169,6 @@ private:
     QAction* copyFittingAction_;
     QAction* addFilesAction_;
     QAction* addFolderAction_;
-    QAction* listAddAction_;
-    QAction* listAddFolderAction_;
-    QAction* listRemoveAction_;
-    QAction* listRemoveAllAction_;
-    QAction* listConvertAction_;
-    QAction* listProfileAction_;
-    QAction* listPropertiesAction_;
-    QAction* listAudioAction_;
-    QAction* listSubtitleAction_;
     QAction* removeSelectedAction_;
     QAction* removeAllAction_;
     QAction* helpAction_;

@@ -15,11 +15,19 @@ QString Text(const std::string& text)
 
 RunWorker::RunWorker(RunRequest request, QObject* parent) : QObject(parent), request_(std::move(request))
 {
+    qRegisterMetaType<TaskState>();
+    if (request_.merge && request_.tasks.size() >= 2)
+        mergedRows_ = static_cast<int>(request_.tasks.size());
+}
+
+std::pair<int, int> RunWorker::RowsOf(int taskIndex) const
+{
+    return mergedRows_ ? std::pair(0, mergedRows_) : std::pair(taskIndex, taskIndex + 1);
 }
 
 void RunWorker::Run()
 {
-    RunSummary summary;
+    RunSummary& summary = summary_;
     {
         SleepInhibitor awake(QStringLiteral("Converting videos"));
         ConversionDriver driver(*this);
@@ -28,7 +36,7 @@ void RunWorker::Run()
     const int finishedTasks = summary.Count(TaskState::Finished);
     if (summary.started && !windowActive_)
         NotifyDesktop(QStringLiteral("Reelvane"),
-                      Text(RunFinishedText(finishedTasks, static_cast<int>(summary.tasks.size()))));
+                      Text(RunSummaryText(finishedTasks, summary.Count(TaskState::Failed))));
     emit finished(summary.Succeeded(), finishedTasks, summary.Count(TaskState::Failed), summary.cancelled,
                   Text(summary.discResult));
 }
@@ -66,9 +74,14 @@ bool RunWorker::AskYesNo(const std::string& caption, const std::string& question
 {
     QMutexLocker lock(&mutex_);
     answer_.reset();
+    // A cancelled run asks nothing: nobody would be waiting for the answer.
+    if (cancel_)
+        return false;
+    waiting_ = true;
     emit questionAsked(Text(caption), Text(question));
     while (!answer_ && !cancel_)
         answered_.wait(&mutex_);
+    waiting_ = false;
     return answer_.value_or(false);
 }
 
@@ -76,11 +89,28 @@ void RunWorker::ShowProgress(const RunProgress& p)
 {
     emit progressChanged(p.taskIndex, p.taskCount, p.taskPercent, p.taskMillisecondsLeft, p.runPercent,
                          p.runMillisecondsLeft);
+    int& last = lastPercent_.try_emplace(p.taskIndex, -1).first->second;
+    if (p.taskPercent == last)
+        return;
+    last = p.taskPercent;
+    const auto [first, end] = RowsOf(p.taskIndex);
+    for (int row = first; row < end; ++row)
+        emit taskProgress(row, p.taskPercent);
+}
+
+void RunWorker::TaskStarted(int taskIndex)
+{
+    lastPercent_.erase(taskIndex);
+    const auto [first, end] = RowsOf(taskIndex);
+    for (int row = first; row < end; ++row)
+        emit taskStarted(row);
 }
 
 void RunWorker::TaskFinished(const TaskReport& report)
 {
-    emit taskFinished(report.taskIndex, static_cast<int>(report.state), Text(report.output), Text(report.message));
+    const auto [first, end] = RowsOf(report.taskIndex);
+    for (int row = first; row < end; ++row)
+        emit taskFinished(row, report.state, Text(report.output), Text(report.message));
 }
 
 void RunWorker::DiscPhase(bool active)

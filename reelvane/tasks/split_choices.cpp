@@ -40,19 +40,12 @@ IdleStatus IdleStatusFor(const TaskList& tasks, const std::string& splitChoice, 
         seconds += tasks.Get(i)->probed.duration;
     const double total = EstimatedTotalMegabytes(tasks);
 
-    std::string media = LookupText("WINDOW_INFO", "strNoSplitInfo", kNoSplit);
-    const struct {
-        const char* choice;
-        double share;
-    } discs[] = {{"DVD-5 (4.7GB)", 0.023809524},
-                 {"DVD-9 (8.5GB)", 0.0125},
-                 {"BD-25 (25GB)", 0.004347826},
-                 {"BD-50 (50GB)", 0.002173913}};
-    for (const auto& disc : discs)
-        if (splitChoice == disc.choice) {
-            status.barPercent = static_cast<int>(total * disc.share);
-            media = splitChoice;
-        }
+    std::string media = SplitMediumText(kNoSplit);
+    // The bar shows the medium's share the tasks fill.
+    if (const int64_t megabytes = SplitMediumMegabytes(splitChoice); megabytes > 0) {
+        status.barPercent = static_cast<int>(total * 100 / static_cast<double>(megabytes));
+        media = SplitMediumText(splitChoice);
+    }
     if (splitChoice == kCustomSplit) {
         const std::string builtIn = "Split size: %s MB";
         const std::string pattern =

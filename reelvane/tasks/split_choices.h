@@ -1,15 +1,13 @@
 #pragma once
 // The entries of the disc-size choice for a profile, and the idle status line over the bar.
 
+#include "reelvane/conversion/split_media.h"
 #include "reelvane/tasks/task_list.h"
 
 #include <string>
 #include <vector>
 
 namespace reelvane {
-
-inline constexpr char kCustomSplit[] = "Custom";
-inline constexpr char kNoSplit[] = "No split";
 
 struct SplitChoices {
     std::vector<std::string> entries;

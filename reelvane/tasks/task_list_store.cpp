@@ -149,13 +149,15 @@ bool TaskListStore::Save(const TaskList& tasks) const
 {
     if (path_.empty())
         return false;
-    if (tasks.Count() == 0) {
+    // A finished task has nothing left to recover.
+    QJsonArray saved;
+    for (int i = 0; i < tasks.Count(); ++i)
+        if (tasks.Get(i)->state != TaskState::Finished)
+            saved.append(SaveTask(*tasks.Get(i)));
+    if (saved.isEmpty()) {
         Remove();
         return true;
     }
-    QJsonArray saved;
-    for (int i = 0; i < tasks.Count(); ++i)
-        saved.append(SaveTask(*tasks.Get(i)));
     const QByteArray bytes = QJsonDocument(QJsonObject{{"version", kFormatVersion}, {"tasks", saved}}).toJson();
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);

@@ -26,7 +26,8 @@ public:
     // closing, else a free one ("tasks.json", then "tasks-2.json" and on).
     static TaskListStore Claim(const std::string& folder);
 
-    // Replaces the file whole (temporary and rename); an empty list removes it.
+    // Replaces the file whole (temporary and rename), leaving out finished tasks; a list without
+    // any other removes it.
     bool Save(const TaskList& tasks) const;
     // The saved tasks with their settings, tracks and subtitles; the sources are probed again.
     // A missing or unreadable file gives none.

@@ -1,14 +1,27 @@
 #include "reelvane/tasks/task_list_view.h"
 
+#include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_table_model.h"
 #include "reelvane/ui/pictures.h"
 
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace reelvane {
+namespace {
+
+QString Main(const char* key, const char* builtin)
+{
+    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
+}
+
+} // namespace
 
 TaskListView::TaskListView(QWidget* parent) : QTreeView(parent)
 {
@@ -31,6 +44,120 @@ TaskListView::TaskListView(QWidget* parent) : QTreeView(parent)
     colours.setColor(QPalette::AlternateBase, QColor(0xCC, 0xE0, 0xFA));
     colours.setColor(QPalette::Text, QColor(125, 0, 0));
     setPalette(colours);
+    BuildMenu();
+    connect(this, &QWidget::customContextMenuRequested, this, &TaskListView::ShowMenu);
+    // A double click on a row's state shows its log; elsewhere its properties.
+    connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() == TaskTableModel::StateColumn)
+            emit logRequested(index.row());
+        else
+            emit propertiesRequested(index.row());
+    });
+}
+
+void TaskListView::SetTaskModel(TaskTableModel* model)
+{
+    tasks_ = model;
+    setModel(model);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { viewport()->update(); });
+}
+
+void TaskListView::BuildMenu()
+{
+    menu_ = new QMenu(this);
+    menu_->setObjectName("contextMenu");
+    addAction_ = menu_->addAction(QString(), this, &TaskListView::addFilesRequested);
+    addFolderAction_ = menu_->addAction(QString(), this, &TaskListView::addFolderRequested);
+    menu_->addSeparator();
+    removeAction_ = menu_->addAction(QString(), this, &TaskListView::RemoveSelected);
+    removeAllAction_ = menu_->addAction(QString(), this, &TaskListView::RemoveAll);
+    menu_->addSeparator();
+    convertAction_ = menu_->addAction(QString(), this, &TaskListView::convertRequested);
+    profileAction_ = menu_->addAction(QString(), this, &TaskListView::optionsRequested);
+    propertiesAction_ = menu_->addAction(QString(), this, [this] { emit propertiesRequested(SingleSelectedRow()); });
+    audioAction_ = menu_->addAction(QString(), this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
+    subtitleAction_ = menu_->addAction(QString(), this, [this] { emit subtitleRequested(SingleSelectedRow()); });
+    logAction_ = menu_->addAction(QString(), this, [this] { emit logRequested(SingleSelectedRow()); });
+}
+
+void TaskListView::ApplyTexts()
+{
+    addAction_->setText(Main("strListAddInfo", "Add file(s)..."));
+    addFolderAction_->setText(Main("strListAddFolderInfo", "Add folder..."));
+    removeAction_->setText(Main("strListRemoveInfo", "Remove"));
+    removeAllAction_->setText(Main("strListRemoveAllInfo", "Remove all"));
+    convertAction_->setText(Main("strListConvertInfo", "Convert"));
+    profileAction_->setText(Main("strListProfileInfo", "Profile settings"));
+    propertiesAction_->setText(Main("strListFileInfo", "Properties"));
+    audioAction_->setText(Main("strListAudioTrackInfo", "Audio track..."));
+    subtitleAction_->setText(Main("strListSubtitleInfo", "Subtitle..."));
+    logAction_->setText(Main("strListLogInfo", "Show log"));
+}
+
+void TaskListView::ShowMenu(const QPoint& position)
+{
+    const QList<int> rows = SelectedRows();
+    if (rows.size() > 1)
+        return;
+    for (QAction* action : {addAction_, addFolderAction_})
+        action->setEnabled(!converting_);
+    const bool one = rows.size() == 1;
+    for (QAction* action : {removeAction_, removeAllAction_, convertAction_, profileAction_, propertiesAction_})
+        action->setEnabled(one && !converting_);
+    for (QAction* action : {audioAction_, subtitleAction_})
+        action->setEnabled(one);
+    logAction_->setEnabled(one && !tasks_->tasks().Get(rows.first())->log.empty());
+    menu_->popup(viewport()->mapToGlobal(position));
+}
+
+QList<int> TaskListView::SelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int TaskListView::SingleSelectedRow() const
+{
+    const QList<int> rows = SelectedRows();
+    return rows.size() == 1 ? rows.first() : -1;
+}
+
+void TaskListView::SelectRow(int row)
+{
+    if (row < 0 || row >= model()->rowCount())
+        return;
+    const QModelIndex index = model()->index(row, 0);
+    selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    scrollTo(index);
+}
+
+void TaskListView::RemoveSelected()
+{
+    QList<int> rows = SelectedRows();
+    std::reverse(rows.begin(), rows.end());
+    for (int row : rows)
+        tasks_->RemoveTask(row);
+    emit listChanged();
+}
+
+void TaskListView::RemoveAll()
+{
+    tasks_->RemoveAll();
+    emit listChanged();
+}
+
+bool TaskListView::MoveSelected(int step)
+{
+    const int row = SingleSelectedRow();
+    if (row < 0 || !tasks_->MoveTask(row, row + step))
+        return false;
+    SelectRow(row + step);
+    emit listChanged();
+    return true;
 }
 
 QStringList TaskListView::LocalFiles(const QList<QUrl>& urls)

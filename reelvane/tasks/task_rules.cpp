@@ -1,6 +1,7 @@
 #include "reelvane/tasks/task_rules.h"
 
 #include "reelvane/conversion/aspect_correction.h"
+#include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <system_error>
 
@@ -28,7 +30,10 @@ bool Exists(const std::string& path)
     return std::filesystem::exists(path, error);
 }
 
-void ScanInto(const std::filesystem::path& folder, bool recurse, std::vector<std::string>& found)
+// `seen` holds the real paths already added: a file reached through a link and by its own
+// name is added once.
+void ScanInto(const std::filesystem::path& folder, bool recurse, std::vector<std::string>& found,
+              std::set<std::filesystem::path>& seen)
 {
     std::error_code error;
     std::vector<std::filesystem::directory_entry> entries;
@@ -40,10 +45,14 @@ void ScanInto(const std::filesystem::path& folder, bool recurse, std::vector<std
     for (const auto& entry : entries) {
         std::error_code typeError;
         if (entry.is_directory(typeError)) {
-            if (recurse)
-                ScanInto(entry.path(), true, found);
-        } else if (AcceptedByFolderScan(entry.path().filename().string())) {
-            found.push_back(entry.path().string());
+            // A link to a folder may lead back up the tree: only real sub-folders are searched.
+            if (recurse && !entry.is_symlink(typeError))
+                ScanInto(entry.path(), true, found, seen);
+        } else if (entry.is_regular_file(typeError) && AcceptedByFolderScan(entry.path().filename().string())) {
+            std::error_code realError;
+            const std::filesystem::path real = std::filesystem::canonical(entry.path(), realError);
+            if (!realError && seen.insert(real).second)
+                found.push_back(entry.path().string());
         }
     }
 }
@@ -84,7 +93,8 @@ bool AcceptedByDrop(const std::string& path)
 std::vector<std::string> ScanFolder(const std::string& folder, bool recurse)
 {
     std::vector<std::string> found;
-    ScanInto(folder, recurse, found);
+    std::set<std::filesystem::path> seen;
+    ScanInto(folder, recurse, found, seen);
     return found;
 }
 
@@ -140,6 +150,22 @@ std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const Profil
         CorrectAspect(task->calcAspect, task->settings);
     task->destinationPath = NameDestination(outputFolder, path, task->settings.TargetType);
     return task;
+}
+
+std::vector<std::string> PlannedDestinations(const TaskList& tasks)
+{
+    std::vector<std::string> planned;
+    std::set<std::string> taken;
+    for (int i = 0; i < tasks.Count(); ++i) {
+        const ConversionTask& task = *tasks.Get(i);
+        const std::string baseName = std::filesystem::path(task.sourcePath).stem().string();
+        std::string problem;
+        // A folder that cannot be asked keeps the name as it is: the run reports why.
+        planned.push_back(
+            UniqueOutputPath(task.destinationPath, baseName, problem, taken).value_or(task.destinationPath));
+        taken.insert(planned.back());
+    }
+    return planned;
 }
 
 void ApplyProfileToTask(ConversionTask& task, const ProfileSettings& current, const std::string& outputFolder)

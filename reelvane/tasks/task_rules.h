@@ -3,6 +3,7 @@
 // destination, its size estimate and length text, and which files are taken.
 
 #include "reelvane/tasks/conversion_task.h"
+#include "reelvane/tasks/task_list.h"
 
 #include <memory>
 #include <optional>
@@ -27,7 +28,8 @@ bool AcceptedByFolderScan(const std::string& name);
 bool AcceptedByDrop(const std::string& path);
 
 // The accepted files of a folder in name order, and of its sub-folders when `recurse` is set.
-// Unreadable folders give nothing.
+// Links to files are followed, links to folders are not; each file is listed once. Unreadable
+// folders give nothing.
 std::vector<std::string> ScanFolder(const std::string& folder, bool recurse);
 
 // "%02d:%02d:%02d" of a length in seconds.
@@ -45,6 +47,10 @@ std::optional<std::string> SourceFileProblem(const std::string& path);
 // source's size and aspect, and names the destination. Track preparation is the caller's.
 std::unique_ptr<ConversionTask> CreateTask(const std::string& path, const ProfileSettings& current, int32_t calcAspect,
                                            const std::string& outputFolder);
+
+// The destination each task's run will write, in list order: a name of an existing file or of
+// an earlier task's destination gets " (n)" as the run gives it.
+std::vector<std::string> PlannedDestinations(const TaskList& tasks);
 
 // Puts the current profile into a task; `outputFolder` not empty names the destination again.
 void ApplyProfileToTask(ConversionTask& task, const ProfileSettings& current, const std::string& outputFolder = {});

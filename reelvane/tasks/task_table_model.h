@@ -1,11 +1,13 @@
 #pragma once
-// The five-column table over the task list: row i is task i. Every change goes through here so
-// that views and the recovery file follow it.
+// The table over the task list: row i is task i. Every change goes through here so that views
+// and the recovery file follow it.
 
 #include "reelvane/tasks/task_list.h"
+#include "reelvane/tasks/task_state_type.h"
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <memory>
 
 namespace reelvane {
@@ -19,10 +21,13 @@ public:
         TrimmedLengthColumn,
         EstimatedSizeColumn,
         DestinationColumn,
+        StateColumn,
         ColumnCount
     };
-    // The number behind a cell (seconds, megabytes) for sorting and painting.
+    // The value behind a cell (seconds, megabytes, the TaskState) for sorting and painting.
     static constexpr int RawRole = Qt::UserRole + 1;
+    // The percentage of a converting task.
+    static constexpr int PercentRole = Qt::UserRole + 2;
 
     explicit TaskTableModel(TaskList& tasks, QObject* parent = nullptr);
 
@@ -39,8 +44,21 @@ public:
     void RemoveAll();
     // Moves one row; false when either row is out of range.
     bool MoveTask(int from, int to);
+    // The one way to change a task: its row is shown again and the list saved. False when the
+    // row is out of range.
+    bool WithTask(int row, const std::function<void(ConversionTask&)>& change);
+    // The same for every task, shown again in one batch.
+    void WithEveryTask(const std::function<void(ConversionTask&)>& change);
     // Every row again (estimates, destinations) in one batch.
     void RefreshRows();
+
+    // A run's view of the rows: all wait, each converts and ends; at the end rows the run never
+    // reached wait no more. Progress is shown without saving the list.
+    void StartRun();
+    void ShowTaskStarted(int row);
+    void ShowTaskProgress(int row, int percent);
+    void ShowTaskFinished(int row, TaskState state, const std::string& output, const std::string& message);
+    void EndRun();
     // The column titles of the current language.
     void RetranslateHeaders();
 
@@ -52,7 +70,12 @@ signals:
     void tasksChanged();
 
 private:
+    // The destinations the run will write, after every change.
+    void Replan();
+    const std::string& Planned(int row) const;
+
     TaskList& tasks_;
+    std::vector<std::string> planned_;
 };
 
 } // namespace reelvane

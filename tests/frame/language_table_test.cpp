@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace reelvane;
 using platform::MakeLanguageId;
 
@@ -83,6 +87,45 @@ TEST(LanguageTable, LongTextsAreCutAt499)
     EXPECT_EQ(table.ListLanguages()[0].name.size(), 99u);
     table.SelectLanguageByIndex(0);
     EXPECT_EQ(table.LookupText("S", "K", "").size(), 499u);
+}
+
+TEST(LanguageTable, SwitchingWhileAnotherThreadReadsKeepsEveryTextWhole)
+{
+    // Paths of different lengths, so that a torn read of the current file names neither pack.
+    TempFolder folder;
+    const std::string one = folder.write("one.ini", "[Info]\nLanguage=One\n[MAIN_DLG]\nbtnConvertInfo=first text\n");
+    const std::string two =
+        folder.write(std::string(120, 't') + ".ini", "[Info]\nLanguage=Two\n[MAIN_DLG]\nbtnConvertInfo=second text\n");
+    LanguageTable table;
+    table.SetLanguageFolder(folder.path());
+    table.SelectLanguage("One");
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> reads{0};
+    std::atomic<int> broken{0};
+    std::thread run([&] {
+        while (!stop) {
+            const std::string text = table.LookupText("MAIN_DLG", "btnConvertInfo", "built in");
+            if (text != "first text" && text != "second text")
+                ++broken;
+            // The file itself, read far more often than a text is looked up.
+            for (int i = 0; i < 100; ++i) {
+                const std::string file = table.CurrentLanguageFile();
+                if (file != one && file != two)
+                    ++broken;
+            }
+            ++reads;
+        }
+    });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    for (int i = 0; std::chrono::steady_clock::now() < until || reads < 200; ++i) {
+        table.SelectLanguage(i % 2 ? "One" : "Two");
+        table.SetLanguageFolder(folder.path());
+    }
+    stop = true;
+    run.join();
+    EXPECT_EQ(broken, 0);
+    EXPECT_GE(reads, 200);
 }
 
 TEST(DefaultLanguage, BySystemLanguage)

@@ -4,6 +4,8 @@
 #include "platform/process_runner.h"
 
 #include <clocale>
+#include <csignal>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +169,47 @@ TEST(ProfileFile, FailedWritesAreReported)
     EXPECT_FALSE(WriteProfile("MP4 Video", FullRecord(), path));
     EXPECT_EQ(SaveProfileAsNew("MP4 Video", FullRecord(), path), -1);
     EXPECT_TRUE(WriteProfile("MP4 Video", FullRecord(), t.path("mp4.ini")));
+}
+
+// A quota or a full disk, as a file-size limit of this process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(ProfileFile, AWriteThatFailsPartWayLeavesTheFileAsItWas)
+{
+    TempFolder t;
+    const std::string before = "[MP4 Video]\nTargetType=avi\nPara=-old\n\n[Other]\nTargetType=mkv\n";
+    std::string path = t.write("mp4.ini", before);
+    {
+        // Room for a few more keys, not for the whole section.
+        FileSizeLimit limit(before.size() + 120);
+        EXPECT_FALSE(WriteProfile("MP4 Video", FullRecord(), path));
+        EXPECT_EQ(SaveProfileAsNew("My MP4", FullRecord(), path), -1);
+    }
+    EXPECT_EQ(t.read("mp4.ini"), before);
+    // The failed "Save as" took no name: the user can try again with it.
+    EXPECT_EQ(SaveProfileAsNew("My MP4", FullRecord(), path), 1);
+    ProfileSettings read = EmptyProfileSettings();
+    ReadProfile("My MP4", read, path);
+    EXPECT_STREQ(read.BurnType, "BLURAY");
 }
 
 TEST(OutputDefault, RememberedChoiceRoundTrips)

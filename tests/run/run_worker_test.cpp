@@ -120,6 +120,33 @@ TEST(RunWorker, TheBurnerQuestionWaitsForTheWindowsAnswer)
     EXPECT_TRUE(fs::exists(folder.path("sized_2s_320x240.mpg")));
 }
 
+TEST(RunWorker, ARunCancelledBeforeItsBurnerQuestionAsksNothing)
+{
+    TempFolder folder;
+    RunRequest request =
+        Request({testmedia::SizedClipPath(2, 320, 240)}, Profile("paldvd.ini", "PAL DVD (720x576)"), folder.path());
+    request.splitChoice = "DVD-5 (4.7GB)";
+    request.tasks[0].toEnd = 0;
+    request.tasks[0].trimEnd = 500000;
+    Outcome outcome = RunOnThread(request, [](RunWorker& worker, Outcome& outcome) {
+        // On the run's own thread, so that the cancel lands before the question.
+        QObject::connect(
+            &worker, &RunWorker::discPhaseChanged, &worker,
+            [&worker](bool active) {
+                if (active)
+                    worker.RequestCancel();
+            },
+            Qt::DirectConnection);
+        QObject::connect(&worker, &RunWorker::questionAsked, qApp,
+                         [&worker, &outcome](const QString&, const QString& q) {
+                             outcome.questions.push_back(q);
+                             worker.AnswerQuestion(false);
+                         });
+    });
+    EXPECT_TRUE(outcome.questions.empty());
+    EXPECT_EQ(outcome.finishedTasks, 1);
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);

@@ -58,6 +58,27 @@ TEST(TaskRules, FolderScanGoesIntoSubFoldersOnlyWhenAsked)
     EXPECT_TRUE(ScanFolder(folder.path("missing"), true).empty());
 }
 
+TEST(TaskRules, FolderScanFollowsFileLinksButNotFolderLinksAndListsEachFileOnce)
+{
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    fs::create_directories(folder.path("movies/sub"));
+    fs::create_directories(folder.path("elsewhere"));
+    folder.write("movies/a.mkv", "");
+    folder.write("movies/sub/b.mkv", "");
+    folder.write("elsewhere/c.mkv", "");
+    const std::string root = folder.path("movies/");
+    // A link back to the folder itself, one to a folder outside, one to a file outside, and one
+    // to a file of the folder.
+    fs::create_directory_symlink(root, root + "sub/up");
+    fs::create_directory_symlink(folder.path("elsewhere"), root + "outside");
+    fs::create_symlink(folder.path("elsewhere/c.mkv"), root + "link to c.mkv");
+    fs::create_symlink(root + "a.mkv", root + "sub/again.mkv");
+    fs::create_symlink(root + "gone.mkv", root + "dangling.mkv");
+    EXPECT_EQ(ScanFolder(root, true),
+              (std::vector<std::string>{root + "a.mkv", root + "link to c.mkv", root + "sub/b.mkv"}));
+}
+
 TEST(TaskRules, LengthAndEstimate)
 {
     EXPECT_EQ(FormatLength(0), "00:00:00");

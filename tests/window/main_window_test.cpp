@@ -2,6 +2,8 @@
 // folder and private settings.
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
+#include "reelvane/conversion/trakkel_binding.h"
+#include "reelvane/frame/application.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/main_window.h"
@@ -157,7 +159,7 @@ void PickProfile(MainWindow& window, const QString& category, const QString& pro
     QTest::mouseClick(popup->profileList()->viewport(), Qt::LeftButton, {},
                       popup->profileList()->visualItemRect(popup->profileList()->item(profileRow)).center());
     QTRY_VERIFY(!popup->isVisible());
-    QTRY_COMPARE(Q(window.currentProfile().profileName), profile);
+    QTRY_COMPARE(Q(window.session().currentProfile().profileName), profile);
 }
 
 void Drop(MainWindow& window, const QStringList& paths)
@@ -191,6 +193,10 @@ private slots:
     void MissingRememberedProfile();
     void KilledProgramIsRestored();
     void ConvertsToTheEndAndCancels();
+    void DiscStepCannotBeCancelled();
+    void TaskDialogsChangeTheSavedList();
+    void EachRowShowsItsStateAndTheRunItsSummary();
+    void BlurayRunWithoutADriveSaysWhereTheImageIs();
     void SpecialAndForeignFilesAreNotRead();
 };
 
@@ -315,19 +321,20 @@ void MainWindowTest::UserPath()
     // Apply to All: off asks nothing; on asks, and No leaves it off and the tasks as they are.
     auto* applyAll = window.findChild<QCheckBox*>("applyAllBox");
     applyAll->click();
-    QVERIFY(!window.applyToAll());
+    QVERIFY(!window.session().applyToAll());
     QVERIFY(host.questions.isEmpty());
     window.tasks().Get(0)->settings.nVideoCustomBitRate = 777;
     host.answers = {false};
     applyAll->click();
     QVERIFY(!applyAll->isChecked());
-    QVERIFY(!window.applyToAll());
+    QVERIFY(!window.session().applyToAll());
     QCOMPARE(window.tasks().Get(0)->settings.nVideoCustomBitRate, 777);
     host.answers = {true};
     applyAll->click();
     QVERIFY(applyAll->isChecked());
-    QVERIFY(window.applyToAll());
-    QCOMPARE(window.tasks().Get(0)->settings.nVideoCustomBitRate, window.currentProfile().nVideoCustomBitRate);
+    QVERIFY(window.session().applyToAll());
+    QCOMPARE(window.tasks().Get(0)->settings.nVideoCustomBitRate,
+             window.session().currentProfile().nVideoCustomBitRate);
     QCOMPARE(host.questions.size(), 2);
 
     // German from the settings menu: the open window changes at once and the choice is kept.
@@ -378,7 +385,7 @@ void MainWindowTest::ProfilePickWithoutApplyToAll()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.AddFiles({Q(testmedia::ClipPath(Clip::MatroskaTracks)), Q(testmedia::ClipPath(Clip::Anamorphic))});
     window.findChild<QCheckBox*>("applyAllBox")->click();
-    QVERIFY(!window.applyToAll());
+    QVERIFY(!window.session().applyToAll());
 
     window.SelectRow(0);
     PickProfile(window, "Other Profiles", "A");
@@ -388,21 +395,25 @@ void MainWindowTest::ProfilePickWithoutApplyToAll()
     // Selecting a row shows its own profile, and the record takes that profile's file too.
     window.SelectRow(1);
     QCOMPARE(Q(window.selector()->CurrentProfile().profileName), QString("MP4 Video"));
-    QCOMPARE(Q(window.currentProfile().iniPath), Q(sandbox.program() + "/ini/mp4.ini"));
+    QCOMPARE(Q(window.session().currentProfile().iniPath), Q(sandbox.program() + "/ini/mp4.ini"));
     window.SelectRow(0);
     QCOMPARE(Q(window.selector()->CurrentProfile().fileName), QString("mine.ini"));
-    QCOMPARE(Q(window.currentProfile().iniPath), Q(sandbox.program() + "/ini/mine.ini"));
+    QCOMPARE(Q(window.session().currentProfile().iniPath), Q(sandbox.program() + "/ini/mine.ini"));
 
     // With both rows selected a pick changes no task.
     window.view()->selectAll();
+    QSignalSpy optionsAsked(&window, &MainWindow::optionsRequested);
+    QVERIFY(ButtonNamed(window, "optionsButton")->isEnabled());
+    ButtonNamed(window, "optionsButton")->click();
+    QCOMPARE(optionsAsked.count(), 0); // one sheet edits one task: several rows open nothing
     PickProfile(window, "Common Video", "MKV Video");
     QCOMPARE(Cell(window, 0, TaskTableModel::DestinationColumn), QString("tracks.avi"));
     QCOMPARE(Cell(window, 1, TaskTableModel::DestinationColumn), QString("anamorphic.mp4"));
 
     // Merge checks Apply to All without asking and names every destination again.
     window.findChild<QCheckBox*>("mergeBox")->click();
-    QVERIFY(window.mergeIntoOne());
-    QVERIFY(window.applyToAll());
+    QVERIFY(window.session().merge());
+    QVERIFY(window.session().applyToAll());
     QVERIFY(window.findChild<QCheckBox*>("applyAllBox")->isChecked());
     QCOMPARE(Cell(window, 0, TaskTableModel::DestinationColumn), QString("tracks.mkv"));
     QCOMPARE(Cell(window, 1, TaskTableModel::DestinationColumn), QString("anamorphic.mkv"));
@@ -428,7 +439,7 @@ void MainWindowTest::OutputFolderAndMenus()
     host.answers = {true};
     change->click();
     QCOMPARE(host.questions.size(), 1);
-    QCOMPARE(Q(window.outputFolder()), Q(sandbox.path("elsewhere") + "/"));
+    QCOMPARE(Q(window.session().outputFolder()), Q(sandbox.path("elsewhere") + "/"));
     QCOMPARE(Q(*platform::SettingsStore().ReadString("ConvertDir")), Q(sandbox.path("elsewhere") + "/"));
     QCOMPARE(window.findChild<QLineEdit*>("outputFolder")->text(), Q(sandbox.path("elsewhere") + "/"));
     QCOMPARE(Q(window.tasks().Get(0)->destinationPath), Q(sandbox.path("elsewhere") + "/tracks.mp4"));
@@ -463,8 +474,8 @@ void MainWindowTest::OutputFolderAndMenus()
     discSize->setCurrentIndex(discSize->findData("Custom"));
     WhenModal([](QWidget* dialog) { dialog->findChild<QSpinBox*>()->setValue(700); });
     emit discSize->activated(discSize->currentIndex());
-    QCOMPARE(window.customSplitMegabytes(), 700);
-    QCOMPARE(window.splitChoice(), QString("Custom"));
+    QCOMPARE(window.session().customSplitMegabytes(), int64_t(700));
+    QCOMPARE(Q(window.session().splitChoice()), QString("Custom"));
     QVERIFY(window.progressBar()->text().endsWith("| Split size: 700 MB"));
 
     // Accelerators work with the menu closed.
@@ -494,9 +505,9 @@ void MainWindowTest::MissingRememberedProfile()
     ScriptedHost host;
     MainWindow window(sandbox.Setup(), host);
     QVERIFY(window.selector()->CurrentProfile().profileName.empty());
-    QCOMPARE(window.currentProfile().TargetType[0], '\0');
-    QCOMPARE(window.currentProfile().nVideoBitRateLevel, 0.0f);
-    QCOMPARE(window.splitChoice(), QString("No split"));
+    QCOMPARE(window.session().currentProfile().TargetType[0], '\0');
+    QCOMPARE(window.session().currentProfile().nVideoBitRateLevel, 0.0f);
+    QCOMPARE(Q(window.session().splitChoice()), QString("No split"));
 }
 
 void MainWindowTest::KilledProgramIsRestored()
@@ -595,6 +606,200 @@ void MainWindowTest::ConvertsToTheEndAndCancels()
     QCOMPARE(cancelled.value(3).toBool(), true);
     for (const auto& entry : fs::directory_iterator(sandbox.output()))
         QVERIFY2(entry.path().filename().string().find("sized") == std::string::npos, entry.path().c_str());
+}
+
+void MainWindowTest::DiscStepCannotBeCancelled()
+{
+    Sandbox sandbox;
+    std::filesystem::create_directories(sandbox.program() + "/output");
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    RunController run(window, host, sandbox.program());
+    QSignalSpy ended(&run, &RunController::runEnded);
+    QSignalSpy cancels(&window, &MainWindow::cancelRequested);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::SizedClipPath(2, 320, 240))});
+    PickProfile(window, "All Profiles", "PAL DVD (720x576)");
+    window.tasks().Get(0)->toEnd = 0;
+    window.tasks().Get(0)->trimEnd = 500000;
+    QAction* german = nullptr;
+    for (QAction* action : window.findChild<QMenu*>("languageMenu")->actions())
+        if (action->text() == "Deutsch (German)")
+            german = action;
+    QVERIFY(german);
+
+    // The burner question comes in the disc step: whatever the user does then, Cancel stays off.
+    QPushButton* convert = ButtonNamed(window, "convertButton");
+    QStringList enabledWhileAsked;
+    bool convertingWhenAsked = false;
+    host.onQuestion = [&](const QString&) {
+        convertingWhenAsked = window.converting();
+        enabledWhileAsked << QString::number(convert->isEnabled());
+        QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {},
+                          window.view()->visualRect(window.taskModel()->index(0, 0)).center());
+        enabledWhileAsked << QString::number(convert->isEnabled());
+        german->trigger();
+        enabledWhileAsked << QString::number(convert->isEnabled());
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QTest::mouseClick(convert, Qt::LeftButton);
+    };
+    host.answers = {false};
+    QTest::mouseClick(convert, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 60000);
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY(convertingWhenAsked);
+    QCOMPARE(enabledWhileAsked, (QStringList{"0", "0", "0"}));
+    QCOMPARE(cancels.count(), 0);
+    QCOMPARE(ended.first().value(0).toBool(), true);
+    QCOMPARE(ended.first().value(3).toBool(), false);
+    QVERIFY(host.unexpected.isEmpty());
+}
+
+void MainWindowTest::TaskDialogsChangeTheSavedList()
+{
+    Sandbox sandbox;
+    ScriptedHost host;
+    TrakkelBinding trakkel; // not loaded: no track is extracted on adding
+    MainWindow window(sandbox.Setup(), host);
+    ConnectTaskDialogs(window, trakkel);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::ClipPath(Clip::Anamorphic))});
+    const std::string subtitle = sandbox.path("line.srt");
+    std::ofstream(subtitle) << "1\n00:00:00,000 --> 00:00:01,000\nHi\n";
+    window.tasks().Get(0)->subtitleCandidates = {subtitle};
+    auto savedSubtitle = [&] {
+        QFile file(Q(sandbox.recoveryFile()));
+        if (!file.open(QIODevice::ReadOnly))
+            return QString("(no file)");
+        const QJsonObject task = QJsonDocument::fromJson(file.readAll()).object()["tasks"].toArray().at(0).toObject();
+        return task["subtitlePath"].toString();
+    };
+    QCOMPARE(savedSubtitle(), QString());
+
+    WhenModal([](QWidget* dialog) { dialog->findChild<QListWidget*>("candidates")->setCurrentRow(0); });
+    ButtonNamed(window, "subtitleButton")->click();
+    QCOMPARE(Q(window.tasks().Get(0)->subtitlePath), Q(subtitle));
+    QCOMPARE(savedSubtitle(), Q(subtitle));
+}
+
+void MainWindowTest::EachRowShowsItsStateAndTheRunItsSummary()
+{
+    Sandbox sandbox;
+    // One task at a time, so that each row's turn follows the one before it.
+    WriteRunSettings(platform::SettingsStore(), {1, false});
+    std::filesystem::create_directories(sandbox.program() + "/output");
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    RunController run(window, host, sandbox.program());
+    QSignalSpy ended(&run, &RunController::runEnded);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::ClipPath(Clip::Anamorphic)), Q(testmedia::ClipPath(Clip::NotMedia)),
+                     Q(testmedia::ClipPath(Clip::MatroskaTracks))});
+    TaskTableModel* model = window.taskModel();
+    auto state = [model](int row) {
+        return model->index(row, TaskTableModel::StateColumn).data(TaskTableModel::RawRole).value<TaskState>();
+    };
+    QCOMPARE(state(0), TaskState::NotStarted);
+    QCOMPARE(Cell(window, 0, TaskTableModel::StateColumn), QString());
+
+    // Every change of a row's state, with the states of all rows at that moment.
+    QStringList seen[3];
+    for (int row = 0; row < 3; ++row)
+        seen[row] << QString::number(static_cast<int>(state(row)));
+    QStringList whileSecondConverted;
+    QObject::connect(model, &QAbstractItemModel::dataChanged, [&] {
+        for (int row = 0; row < 3; ++row) {
+            const QString text = QString::number(static_cast<int>(state(row)));
+            if (seen[row].isEmpty() || seen[row].last() != text)
+                seen[row] << text;
+        }
+        if (state(1) == TaskState::Converting && whileSecondConverted.isEmpty())
+            whileSecondConverted << QString::number(static_cast<int>(state(0)))
+                                 << QString::number(static_cast<int>(state(2)));
+    });
+    QTest::mouseClick(ButtonNamed(window, "convertButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 60000);
+
+    auto states = [](std::initializer_list<TaskState> list) {
+        QStringList texts;
+        for (TaskState s : list)
+            texts << QString::number(static_cast<int>(s));
+        return texts;
+    };
+    using enum TaskState;
+    QCOMPARE(seen[0], states({NotStarted, Waiting, Converting, Finished}));
+    QCOMPARE(seen[1], states({NotStarted, Waiting, Converting, Failed}));
+    QCOMPARE(seen[2], states({NotStarted, Waiting, Converting, Finished}));
+    QCOMPARE(whileSecondConverted, states({Finished, Waiting}));
+    QCOMPARE(Cell(window, 0, TaskTableModel::StateColumn), QString("Finished"));
+    QCOMPARE(Cell(window, 1, TaskTableModel::StateColumn), QString("Failed"));
+
+    // The failure was shown as it happened and is kept in the row's log, shown from its menu.
+    QCOMPARE(host.messages.size(), 1);
+    QVERIFY(host.messages.first().contains("failed"));
+    QVERIFY(Q(window.tasks().Get(1)->log).contains(host.messages.first()));
+    window.SelectRow(1);
+    emit window.view()->customContextMenuRequested({10, 10});
+    QAction* showLog = window.contextMenu()->actions().last();
+    QVERIFY(showLog->isEnabled());
+    showLog->trigger();
+    window.contextMenu()->hide();
+    QCOMPARE(host.messages.size(), 2);
+    QCOMPARE(host.messages.last(), Q(window.tasks().Get(1)->log));
+
+    QCOMPARE(window.progressBar()->text(), QString("2 finished, 1 failed"));
+    QCOMPARE(ended.first().value(1).toInt(), 2);
+    QCOMPARE(ended.first().value(2).toInt(), 1);
+    // Only the failed task is left to recover after a crash.
+    QFile saved(Q(sandbox.recoveryFile()));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QJsonArray tasks = QJsonDocument::fromJson(saved.readAll()).object()["tasks"].toArray();
+    QCOMPARE(tasks.size(), qsizetype(1));
+    QVERIFY(host.unexpected.isEmpty());
+}
+
+void MainWindowTest::BlurayRunWithoutADriveSaysWhereTheImageIs()
+{
+    namespace fs = std::filesystem;
+    Sandbox sandbox;
+    const QString profile = "Blu-ray H.264 (1080p, 23.976 fps)";
+    platform::ini::WriteString(sandbox.program() + "/ini/blu-ray_h264.ini", profile.toStdString(), "Para",
+                               "-f mpegts -preset ultrafast -profile:v high -level:v 4.1 -pix_fmt yuv420p -g 24 "
+                               "-bf 2 -fs 0");
+    ScriptedHost host;
+    MainWindow window(sandbox.Setup(), host);
+    const std::string out = window.session().outputFolder();
+    fs::create_directories(out);
+    // The built program's folder: the disc libraries and the burner, which finds no drive here.
+    RunController run(window, host, QFileInfo(REELVANE_PROGRAM).absolutePath().toStdString());
+    QSignalSpy ended(&run, &RunController::runEnded);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AddFiles({Q(testmedia::SizedClipPath(2, 320, 240))});
+    PickProfile(window, "All Profiles", profile);
+    window.tasks().Get(0)->toEnd = 0;
+    window.tasks().Get(0)->trimEnd = 1000000;
+
+    QString statusWhenAsked;
+    host.onQuestion = [&](const QString&) { statusWhenAsked = window.progressBar()->text(); };
+    host.answers = {true};
+    QTest::mouseClick(ButtonNamed(window, "convertButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 90000);
+
+    const QString image = Q(out + "sized_2s_320x240.iso");
+    QVERIFY(QFile::exists(image));
+    QCOMPARE(statusWhenAsked, "Image written: " + image);
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY(host.questions.first().startsWith("The Discora will automatically start"));
+    QVERIFY(host.questions.first().endsWith("\n" + image));
+    QCOMPARE(host.messages.size(), 1);
+    QVERIFY2(host.messages.first().contains("No writable optical drive was found"), qPrintable(host.messages.first()));
+    QVERIFY(host.messages.first().endsWith("\n" + image));
+    QCOMPARE(ended.first().value(0).toBool(), false); // the disc step did not end on a disc
+    QVERIFY(host.unexpected.isEmpty());
 }
 
 // A pipe or a device in the recovery file's place, or a recovery file another user could have

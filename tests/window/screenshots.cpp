@@ -1,14 +1,18 @@
 // Pictures of the windows for the documentation and for a look by eye: the main window with
-// three tasks, the profile pop-up on "All Profiles", the About box and the Properties dialog.
+// three tasks, the profile pop-up on "All Profiles", the About box, the Properties dialog, and
+// the list's State column in the middle of a run and at its end.
 // Run by scripts/screenshots: reelvane_screenshots FOLDER SUFFIX "LANGUAGE NAME"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "reelvane/conversion/properties_dialog.h"
+#include "reelvane/conversion/run_status.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/application.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/main_window.h"
+#include "reelvane/tasks/task_table_model.h"
+#include "reelvane/ui/text_progress_bar.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 #include "tests/media/test_media.h"
@@ -108,6 +112,29 @@ int main(int argc, char** argv)
     Settle();
     ok = Save(properties.grab(), folder + "/properties_" + suffix + ".png") && ok;
     properties.hide();
+
+    // The rows as a run reports them: the first finished, the second at 42 %, the third waiting;
+    // then the end, with the third failed, and the summary in the status line.
+    TaskTableModel* model = window.taskModel();
+    const std::string output = window.tasks().Get(0)->destinationPath;
+    window.SetConverting(true);
+    model->StartRun();
+    model->ShowTaskStarted(0);
+    model->ShowTaskFinished(0, TaskState::Finished, output, {});
+    model->ShowTaskStarted(1);
+    model->ShowTaskProgress(1, 42);
+    window.ShowRunStatus(42, QString::fromStdString(
+                                 ProgressLine(42, 3000, DestinationTail(window.tasks().Get(1)->destinationPath))));
+    Settle();
+    ok = Save(window.grab(), folder + "/run_states_" + suffix + ".png") && ok;
+    model->ShowTaskFinished(1, TaskState::Finished, window.tasks().Get(1)->destinationPath, {});
+    model->ShowTaskStarted(2);
+    model->ShowTaskFinished(2, TaskState::Failed, {}, "The conversion failed.");
+    model->EndRun();
+    window.SetConverting(false);
+    window.ShowRunStatus(100, QString::fromStdString(RunSummaryText(2, 1)));
+    Settle();
+    ok = Save(window.grab(), folder + "/run_summary_" + suffix + ".png") && ok;
 
     window.close();
     return ok ? 0 : 1;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace reelvane {
 
@@ -14,6 +15,8 @@ public:
     bool AskYesNo(QWidget*, const QString& question) override
     {
         questions << question;
+        if (onQuestion)
+            onQuestion(question);
         if (answers.empty()) {
             unexpected << question;
             return false;
@@ -35,6 +38,8 @@ public:
     void ShowInFileManager(const QString& path) override { shown << path; }
 
     std::deque<bool> answers;
+    // Runs before each answer, while the asker waits.
+    std::function<void(const QString&)> onQuestion;
     QStringList files;
     QString folder;
     QStringList questions;
