@@ -218,8 +218,13 @@ private:
                                        static_cast<UdfProgressCallback>(&DiscPhase::OnImage));
         const int cause = errno;
         udf.Unload();
-        if (packed != 0 && observer_.CancelRequested())
+        // A stop asked for while the last files went in still ends the step before anything is deleted.
+        if (observer_.CancelRequested()) {
+            std::error_code removed;
+            if (packed == 0)
+                fs::remove(image, removed);
             return Cancelled(folder);
+        }
         if (packed != 0)
             return KeptAfterFailure(RunText("strImageFailedInfo", "The disc image could not be made.") +
                                     (cause != 0 ? std::string(" ") + std::strerror(cause) : std::string()) + "\n" +
