@@ -356,15 +356,6 @@ private:
     std::string name_;
 };
 
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 TEST(CommandLine, InterruptOrKillDuringTheDiscStepLeavesTheConvertedFilesAndNothingHalfMade)
@@ -393,7 +384,7 @@ TEST(CommandLine, InterruptOrKillDuringTheDiscStepLeavesTheConvertedFilesAndNoth
                                 clip, clip},
                                [&](const std::string&, platform::ChildProcess& child) { trigger.Arm(child.pid()); });
         ASSERT_TRUE(trigger.fired()) << r.out;
-        std::vector<std::string> names = FolderNames(out);
+        std::vector<std::string> names = FolderEntries(out);
         if (c.signal == SIGKILL) {
             // Only hidden partial names are left, for the next run to clear.
             EXPECT_EQ(r.code, 128 + SIGKILL);

@@ -1,8 +1,10 @@
 #pragma once
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempFolder {
@@ -37,3 +39,13 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The names of a folder's entries (hidden ones and folders included), sorted.
+inline std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}

@@ -25,15 +25,6 @@ std::vector<reelvane::ConversionTask> Tasks(const std::vector<std::string>& sour
     return tasks;
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string WriteScript(const std::string& path, const std::string& body)
 {
     std::ofstream(path) << "#!/bin/sh\n" << body << "\n";

@@ -47,9 +47,6 @@ reelvane::ProfileSettings Profile(const std::string& file, const std::string& se
 std::vector<reelvane::ConversionTask> Tasks(const std::vector<std::string>& sources,
                                             const reelvane::ProfileSettings& profile, const std::string& outputFolder);
 
-// Regular files of a folder (hidden ones included), by name.
-std::vector<std::string> FolderEntries(const std::string& folder);
-
 // Writes an executable shell script.
 std::string WriteScript(const std::string& path, const std::string& body);
 
