@@ -27,6 +27,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace reelvane;
 
@@ -80,6 +81,24 @@ int RunOf(const QImage& image, int x, int y, int dx, int dy, QRgb colour)
     int count = 0;
     for (; image.valid(x, y) && IsColour(image.pixel(x, y), colour); x += dx, y += dy)
         ++count;
+    return count;
+}
+
+// The processes this test process started that still run.
+int RunningChildren()
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        char state = 0;
+        int parent = 0;
+        fields >> state >> parent;
+        count += parent == getpid() && state != 'Z';
+    }
     return count;
 }
 
@@ -240,9 +259,16 @@ private slots:
             Click(sheet, "ok");
             stayedOpen = sheet->isVisible();
             page = Find<QTabWidget>(sheet, nullptr)->currentIndex();
+
+            // Closed while the engine makes the next picture.
+            Type(sheet, "crop0", "30");
+            for (int i = 0; i < 1000 && RunningChildren() == 0; ++i)
+                QTest::qWait(5);
+            QVERIFY(RunningChildren() > 0);
             sheet->reject();
         });
         QVERIFY(!RunOptionSheet(nullptr, task.get(), current_));
+        QCOMPARE(RunningChildren(), 0);
 
         // 320x240 less 20 + 20 columns, inside pads of 16 beside and 8 above and below.
         QCOMPARE(picture.size(), QSize(312, 256));
