@@ -2,6 +2,7 @@
 
 #include "adapters/vexen/vexen.h"
 #include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/output_frame_check.h"
 #include "reelvane/conversion/split_media.h"
 
 #include <cmath>
@@ -60,9 +61,10 @@ std::optional<EngineCall> PreviewCall(const ConversionTask& task, const ProfileS
     const EngineArguments run = BuildPerFileArguments(input, split);
 
     // The run's words up to its output, then one PNG frame in place of the encoder and container.
+    // Copied with the path limit, so that a source or subtitle path keeps its full length.
     EngineArguments words;
     for (std::size_t i = 1; i + 1 < run.size(); ++i)
-        words.Add(run[i]);
+        words.AddPath(run[i]);
     for (const char* word : {"-frames:v", "1", "-c:v", "png", "-f", "image2", "-update", "1"})
         words.Add(word);
     words.AddPath(picturePath);
@@ -73,6 +75,11 @@ PreviewPicture RenderPreview(const ConversionTask& task, const ProfileSettings& 
                              const std::function<bool()>& stopped)
 {
     PreviewPicture picture;
+    // What OK would refuse the engine cannot make either; the refusal says it better.
+    if (std::optional<FrameRefusal> refusal = RefuseOutputFrame(settings)) {
+        picture.message = refusal->message;
+        return picture;
+    }
     std::string pattern = (fs::temp_directory_path() / "reelvane-preview-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         picture.message = "No temporary folder could be made for the preview.";

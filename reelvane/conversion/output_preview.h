@@ -24,7 +24,8 @@ struct PreviewPicture {
 std::optional<EngineCall> PreviewCall(const ConversionTask& task, const ProfileSettings& settings, double seconds,
                                       const std::string& picturePath);
 
-// Makes the picture on the calling thread, in a private temporary folder that is removed again.
+// Makes the picture on the calling thread, in a private temporary folder that is removed again;
+// settings the option sheet would refuse get the refusal as their message, without an engine call.
 // `stopped` is asked a few times a second; true ends the engine call (`message` is then empty).
 PreviewPicture RenderPreview(const ConversionTask& task, const ProfileSettings& settings, double seconds,
                              const std::function<bool()>& stopped);

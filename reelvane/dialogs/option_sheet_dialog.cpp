@@ -102,13 +102,15 @@ OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* p
         return;
     preview_ = new OutputPreviewPane(*task, [this] { return Edited(); });
     pages->addWidget(preview_, 1);
-    // Any change of a field makes a new picture.
-    for (QLineEdit* field : tabs_->findChildren<QLineEdit*>())
-        connect(field, &QLineEdit::textChanged, preview_, &OutputPreviewPane::Refresh);
-    for (QAbstractButton* button : tabs_->findChildren<QAbstractButton*>())
-        connect(button, &QAbstractButton::toggled, preview_, &OutputPreviewPane::Refresh);
-    for (QComboBox* choice : tabs_->findChildren<QComboBox*>())
-        connect(choice, &QComboBox::currentIndexChanged, preview_, &OutputPreviewPane::Refresh);
+    // Any change of a field that shapes the picture makes a new one.
+    for (QWidget* page : std::initializer_list<QWidget*>{video_, resize_, cropPad_}) {
+        for (QLineEdit* field : page->findChildren<QLineEdit*>())
+            connect(field, &QLineEdit::textChanged, preview_, &OutputPreviewPane::Refresh);
+        for (QAbstractButton* button : page->findChildren<QAbstractButton*>())
+            connect(button, &QAbstractButton::toggled, preview_, &OutputPreviewPane::Refresh);
+        for (QComboBox* choice : page->findChildren<QComboBox*>())
+            connect(choice, &QComboBox::currentIndexChanged, preview_, &OutputPreviewPane::Refresh);
+    }
 }
 
 ProfileSettings OptionSheetDialog::Edited() const

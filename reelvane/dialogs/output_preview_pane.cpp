@@ -27,10 +27,12 @@ public:
         setMinimumSize(288, 216);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
-    void SetPicture(const QImage& image, double pixelAspect)
+    void SetPicture(const QImage& image, double pixelAspect, const QString& message)
     {
         image_ = image;
         pixelAspect_ = pixelAspect;
+        message_ = message;
+        setToolTip(message);
         update();
     }
 
@@ -39,8 +41,12 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), palette().color(QPalette::Dark));
-        if (image_.isNull())
+        if (image_.isNull()) {
+            // Why there is no picture, as far as it fits.
+            painter.setPen(palette().color(QPalette::BrightText));
+            painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, message_);
             return;
+        }
         QSizeF shown(image_.width() * pixelAspect_, image_.height());
         shown.scale(size(), Qt::KeepAspectRatio);
         QRectF target(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
@@ -51,6 +57,7 @@ protected:
 private:
     QImage image_;
     double pixelAspect_ = 1.0;
+    QString message_;
 };
 
 OutputPreviewPane::OutputPreviewPane(const ConversionTask& task, std::function<ProfileSettings()> settings,
@@ -58,10 +65,6 @@ OutputPreviewPane::OutputPreviewPane(const ConversionTask& task, std::function<P
     : QWidget(parent), task_(std::make_shared<const ConversionTask>(task)), settings_(std::move(settings))
 {
     view_ = new PictureView;
-    message_ = new QLabel;
-    message_->setObjectName("previewMessage");
-    message_->setWordWrap(true);
-    message_->hide();
     time_ = new QSlider(Qt::Horizontal);
     time_->setObjectName("previewTime");
     const int steps = std::max(0, static_cast<int>(std::floor(task.probed.duration * kSliderSteps)) - 1);
@@ -71,7 +74,6 @@ OutputPreviewPane::OutputPreviewPane(const ConversionTask& task, std::function<P
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_, 1);
-    layout->addWidget(message_);
     layout->addWidget(time_);
     layout->addWidget(timeText_);
 
@@ -122,9 +124,7 @@ void OutputPreviewPane::Show(int serial, const PreviewPicture& made)
     if (serial != latest_)
         return; // a newer picture is on its way
     picture_ = QImage::fromData(made.png.data(), static_cast<int>(made.png.size()), "PNG");
-    view_->SetPicture(picture_, made.pixelAspect);
-    message_->setText(QString::fromStdString(made.message));
-    message_->setVisible(!made.message.empty());
+    view_->SetPicture(picture_, made.pixelAspect, QString::fromStdString(made.message));
     emit pictureShown();
 }
 

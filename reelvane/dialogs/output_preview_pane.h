@@ -46,7 +46,6 @@ private:
     std::shared_ptr<const ConversionTask> task_;
     std::function<ProfileSettings()> settings_;
     PictureView* view_;
-    QLabel* message_;
     QSlider* time_;
     QLabel* timeText_;
     QTimer pause_;
