@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace reelvane {
@@ -69,7 +70,7 @@ OutputPreviewPane::OutputPreviewPane(const ConversionTask& task, std::function<P
     time_->setObjectName("previewTime");
     const int steps = std::max(0, static_cast<int>(std::floor(task.probed.duration * kSliderSteps)) - 1);
     time_->setRange(0, steps);
-    time_->setValue(steps / 10); // a tenth in, past a fade from black
+    time_->setValue(steps / 10); // a tenth into the source, where the task list takes its picture
     timeText_ = new QLabel;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
