@@ -44,7 +44,7 @@ TaskListView::TaskListView(QWidget* parent) : QTreeView(parent)
     colours.setColor(QPalette::AlternateBase, QColor(0xCC, 0xE0, 0xFA));
     colours.setColor(QPalette::Text, QColor(125, 0, 0));
     setPalette(colours);
-    BuildMenu();
+    BuildMenus();
     connect(this, &QWidget::customContextMenuRequested, this, &TaskListView::ShowMenu);
     // A double click on a row's state shows its log; elsewhere its properties.
     connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -62,8 +62,17 @@ void TaskListView::SetTaskModel(TaskTableModel* model)
     connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { viewport()->update(); });
 }
 
-void TaskListView::BuildMenu()
+void TaskListView::BuildMenus()
 {
+    addMenu_ = new QMenu(this);
+    addMenu_->setObjectName("addMenu");
+    addFilesMenuAction_ = addMenu_->addAction(QString(), this, &TaskListView::addFilesRequested);
+    addFolderMenuAction_ = addMenu_->addAction(QString(), this, &TaskListView::addFolderRequested);
+    removeMenu_ = new QMenu(this);
+    removeMenu_->setObjectName("removeMenu");
+    removeSelectedMenuAction_ = removeMenu_->addAction(QString(), this, &TaskListView::RemoveSelected);
+    removeAllMenuAction_ = removeMenu_->addAction(QString(), this, &TaskListView::RemoveAll);
+
     menu_ = new QMenu(this);
     menu_->setObjectName("contextMenu");
     addAction_ = menu_->addAction(QString(), this, &TaskListView::addFilesRequested);
@@ -82,6 +91,10 @@ void TaskListView::BuildMenu()
 
 void TaskListView::ApplyTexts()
 {
+    addFilesMenuAction_->setText(Main("strAddFileInfo", "Add file(s)..."));
+    addFolderMenuAction_->setText(Main("strAddFolderInfo", "Add folder"));
+    removeSelectedMenuAction_->setText(Main("strRemoveSelectedInfo", "Remove selected file"));
+    removeAllMenuAction_->setText(Main("strRemoveAllInfo", "Clear Flash(swf) file list"));
     addAction_->setText(Main("strListAddInfo", "Add file(s)..."));
     addFolderAction_->setText(Main("strListAddFolderInfo", "Add folder..."));
     removeAction_->setText(Main("strListRemoveInfo", "Remove"));
@@ -108,6 +121,11 @@ void TaskListView::ShowMenu(const QPoint& position)
         action->setEnabled(one);
     logAction_->setEnabled(one && !tasks_->tasks().Get(rows.first())->log.empty());
     menu_->popup(viewport()->mapToGlobal(position));
+}
+
+void TaskListView::PopupBelow(QMenu* menu, QWidget* button)
+{
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
 QList<int> TaskListView::SelectedRows() const
@@ -184,7 +202,8 @@ void TaskListView::paintEvent(QPaintEvent* event)
 void TaskListView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && model() && model()->rowCount() == 0) {
-        emit emptyListClicked(event->globalPosition().toPoint());
+        if (!converting_)
+            addMenu_->popup(event->globalPosition().toPoint());
         return;
     }
     QTreeView::mousePressEvent(event);
@@ -206,7 +225,7 @@ void TaskListView::dropEvent(QDropEvent* event)
 {
     const QStringList files = LocalFiles(event->mimeData()->urls());
     event->acceptProposedAction();
-    if (!files.isEmpty())
+    if (!files.isEmpty() && !converting_)
         emit filesDropped(files);
 }
 

@@ -197,6 +197,7 @@ private slots:
     void TaskDialogsChangeTheSavedList();
     void EachRowShowsItsStateAndTheRunItsSummary();
     void BlurayRunWithoutADriveSaysWhereTheImageIs();
+    void BurnerEntryOpensTheBurnersWindow();
     void SpecialAndForeignFilesAreNotRead();
 };
 
@@ -800,6 +801,30 @@ void MainWindowTest::BlurayRunWithoutADriveSaysWhereTheImageIs()
     QVERIFY(host.messages.first().endsWith("\n" + image));
     QCOMPARE(ended.first().value(0).toBool(), false); // the disc step did not end on a disc
     QVERIFY(host.unexpected.isEmpty());
+}
+
+// Ctrl+B starts the built burner as the menu starts it, without parameters: it opens its window
+// and stays, instead of refusing its command line.
+void MainWindowTest::BurnerEntryOpensTheBurnersWindow()
+{
+    Sandbox sandbox;
+    ScriptedHost host;
+    WindowSetup setup = sandbox.Setup();
+    setup.programFolder = QFileInfo(REELVANE_PROGRAM).absolutePath().toStdString();
+    MainWindow window(std::move(setup), host);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(host.started, QStringList(QFileInfo(REELVANE_PROGRAM).absolutePath() + "/discora"));
+
+    QProcess burner;
+    burner.setProcessChannelMode(QProcess::MergedChannels);
+    burner.start(host.started.first(), {});
+    QVERIFY(burner.waitForStarted());
+    QVERIFY2(!burner.waitForFinished(3000), burner.readAll().constData());
+    burner.kill();
+    burner.waitForFinished();
 }
 
 // A pipe or a device in the recovery file's place, or a recovery file another user could have
