@@ -70,6 +70,26 @@ bool SaveImage(const std::string& image, const std::string& target, bool keepSou
     return fs::copy_file(image, target, fs::copy_options::none, ec);
 }
 
+// The drive list. xorriso's chatter on standard error (its banner, "No drives found") is kept out
+// of ours, where the program that started the burn reads the failure to show it.
+std::string DevicesReport()
+{
+    platform::ChildProcess xorriso;
+    platform::ProcessOptions options;
+    options.pipeStdout = true;
+    options.pipeStderr = true;
+    std::string report;
+    if (!xorriso.Start("xorriso", {"-devices"}, options))
+        return report;
+    while (xorriso.ReadStdout(report)) {
+    }
+    char chatter[4096];
+    while (::read(xorriso.stderrFd(), chatter, sizeof chatter) > 0) {
+    }
+    xorriso.Wait();
+    return report;
+}
+
 } // namespace
 
 BurnOutcome RunBurn(const Options& options, BurnUi& ui)
@@ -113,8 +133,7 @@ BurnOutcome RunBurn(const Options& options, BurnUi& ui)
     std::string device = options.device;
     if (device.empty()) {
         ui.Report("xorriso -devices");
-        if (auto report = platform::RunAndCapture("xorriso", {"-devices"}))
-            device = FirstWritableDrive(*report).value_or("");
+        device = FirstWritableDrive(DevicesReport()).value_or("");
     }
     if (device.empty()) {
         ui.Report(Text("strNoDriveInfo", "No writable optical drive was found."));
