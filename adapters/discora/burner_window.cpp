@@ -149,7 +149,7 @@ void BurnerWindow::PickFiles(const QStringList& paths)
         picked_->addItem(path);
     }
     image_ = BurnsAsImage(files_);
-    message_->clear();
+    ShowMessage({});
     UpdateControls();
 }
 
@@ -188,7 +188,7 @@ void BurnerWindow::Start(const std::string& imagePath)
     options.files = files_;
     options.burnType = burnType_->currentData().toString().toStdString();
     options.imagePath = imagePath;
-    message_->setText(Text("strWorkingInfo", "Working..."));
+    ShowMessage(Text("strWorkingInfo", "Working..."));
     thread_ = QThread::create([this, options] {
         WindowUi ui(this);
         const BurnOutcome outcome = RunBurn(options, ui);
@@ -208,17 +208,26 @@ void BurnerWindow::Finish(const BurnOutcome& outcome)
     if (!outcome.error.empty())
         ShowError(QString::fromStdString(outcome.error));
     else if (outcome.status != 0)
-        message_->setText(Text("strNotBurnedInfo", "Nothing was burned."));
+        ShowMessage(Text("strNotBurnedInfo", "Nothing was burned."));
     else if (!outcome.saved.empty())
-        message_->setText(
+        ShowMessage(
             Text("strImageSavedInfo", "The image is saved as %s").replace("%s", QString::fromStdString(outcome.saved)));
     else
-        message_->setText(Text("strBurnedInfo", "The disc is burned."));
+        ShowMessage(Text("strBurnedInfo", "The disc is burned."));
     emit burnEnded(outcome.status);
+}
+
+void BurnerWindow::ShowMessage(const QString& text)
+{
+    message_->setPalette(palette());
+    message_->setText(text);
 }
 
 void BurnerWindow::ShowError(const QString& text)
 {
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, QColor(160, 0, 0));
+    message_->setPalette(colours);
     message_->setText(text);
     std::fprintf(stderr, "discora: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);

@@ -46,6 +46,8 @@ private:
 
     void Start(const std::string& imagePath);
     void Finish(const BurnOutcome& outcome);
+    void ShowMessage(const QString& text);
+    // In the window, marked as an error, and on standard error.
     void ShowError(const QString& text);
     void UpdateControls();
     std::optional<std::string> AskWhereToSave(const std::string& suggestion);

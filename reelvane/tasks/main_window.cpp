@@ -9,7 +9,6 @@
 #include "reelvane/tasks/settings_menu.h"
 #include "reelvane/tasks/task_adder.h"
 #include "reelvane/tasks/task_list_view.h"
-#include "reelvane/tasks/task_state_delegate.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/tasks/window_host.h"
 #include "reelvane/ui/pictures.h"
@@ -94,12 +93,6 @@ void MainWindow::BuildControls()
     view_ = new TaskListView(this);
     view_->setObjectName("taskList");
     view_->SetTaskModel(model_);
-    view_->setItemDelegateForColumn(TaskTableModel::StateColumn, new TaskStateDelegate(view_));
-    const int widths[] = {150, 100, 100, 100, 140, 110};
-    static_assert(std::size(widths) == TaskTableModel::ColumnCount);
-    for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
-        view_->setColumnWidth(column, widths[column]);
-    view_->setMinimumSize(700, 250);
     controls_ = new SessionControls(session_, *model_, *view_, setup_.settings, host_, this);
     adder_ = new TaskAdder(*model_, session_, setup_.recovery, host_, this);
 

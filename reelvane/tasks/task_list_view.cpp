@@ -1,6 +1,7 @@
 #include "reelvane/tasks/task_list_view.h"
 
 #include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_state_delegate.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/ui/pictures.h"
 
@@ -59,11 +60,18 @@ void TaskListView::SetTaskModel(TaskTableModel* model)
 {
     tasks_ = model;
     setModel(model);
+    setItemDelegateForColumn(TaskTableModel::StateColumn, new TaskStateDelegate(this));
+    const int widths[] = {150, 100, 100, 100, 140, 110};
+    static_assert(std::size(widths) == TaskTableModel::ColumnCount);
+    for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
+        setColumnWidth(column, widths[column]);
+    setMinimumSize(700, 250);
     connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { viewport()->update(); });
 }
 
 void TaskListView::BuildMenus()
 {
+    BuildContextMenu();
     addMenu_ = new QMenu(this);
     addMenu_->setObjectName("addMenu");
     addFilesMenuAction_ = addMenu_->addAction(QString(), this, &TaskListView::addFilesRequested);
@@ -72,7 +80,11 @@ void TaskListView::BuildMenus()
     removeMenu_->setObjectName("removeMenu");
     removeSelectedMenuAction_ = removeMenu_->addAction(QString(), this, &TaskListView::RemoveSelected);
     removeAllMenuAction_ = removeMenu_->addAction(QString(), this, &TaskListView::RemoveAll);
+}
 
+// Every row command is an entry here; ShowMenu enables them for the selection and the run.
+void TaskListView::BuildContextMenu()
+{
     menu_ = new QMenu(this);
     menu_->setObjectName("contextMenu");
     addAction_ = menu_->addAction(QString(), this, &TaskListView::addFilesRequested);

@@ -68,6 +68,7 @@ protected:
 
 private:
     void BuildMenus();
+    void BuildContextMenu();
     void ShowMenu(const QPoint& position);
 
     TaskTableModel* tasks_ = nullptr;

@@ -4,6 +4,7 @@
 #include "tests/platform/temp_folder.h"
 
 #include <QComboBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -45,6 +46,7 @@ class BurnerWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void SaysNoDriveAndBadPicksInTheWindowAndOnStandardError();
+    void SavesTheImageOfAPickedFolderWithoutReplacingAFile();
 };
 
 void BurnerWindowTest::SaysNoDriveAndBadPicksInTheWindowAndOnStandardError()
@@ -84,6 +86,42 @@ void BurnerWindowTest::SaysNoDriveAndBadPicksInTheWindowAndOnStandardError()
     QVERIFY2(written.contains("discora: Nothing is picked"), qPrintable(written));
     QVERIFY2(written.contains("discora: The folder "), qPrintable(written));
     QVERIFY2(written.contains("discora: " + noDrive + "\n"), qPrintable(written));
+}
+
+// A folder's files as a data disc, saved instead of burned: the image holds them; a second save
+// to the same name is refused and leaves the first image as it was.
+void BurnerWindowTest::SavesTheImageOfAPickedFolderWithoutReplacingAFile()
+{
+    TempFolder folder;
+    std::filesystem::create_directories(folder.path("trip/more"));
+    folder.write("trip/notes.txt", "first day\n");
+    folder.write("trip/route.gpx", "<gpx/>\n");
+    folder.write("trip/more/left_out.txt", "sub folder\n");
+    discora::BurnerWindow window;
+    window.show();
+    window.PickFolder(QString::fromStdString(folder.path("trip")));
+    auto* type = window.findChild<QComboBox*>("burnType");
+    QVERIFY(type->isEnabled());
+    type->setCurrentIndex(type->findData("DATA"));
+    QSignalSpy ended(&window, &discora::BurnerWindow::burnEnded);
+    const QString image = QString::fromStdString(folder.path("trip.iso"));
+    window.SaveImage(image);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 60000);
+    QCOMPARE(ended.last().first().toInt(), 0);
+    QCOMPARE(window.message(), "The image is saved as " + image);
+    QProcess listing;
+    listing.start("xorriso", {"-indev", image, "-ls", "/"});
+    QVERIFY(listing.waitForFinished(30000));
+    const QString names = listing.readAllStandardOutput();
+    QVERIFY2(names.contains("notes.txt") && names.contains("route.gpx") && !names.contains("more"), qPrintable(names));
+
+    const auto size = std::filesystem::file_size(image.toStdString());
+    CapturedErrors errors(folder.path("stderr.txt"));
+    window.SaveImage(image);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 60000);
+    QCOMPARE(ended.last().first().toInt(), 1);
+    QVERIFY2(window.message().contains("exists already"), qPrintable(window.message()));
+    QCOMPARE(std::filesystem::file_size(image.toStdString()), size);
 }
 
 QTEST_MAIN(BurnerWindowTest)
