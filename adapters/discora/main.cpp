@@ -63,8 +63,14 @@ int main(int argc, char** argv)
         return 0;
     }
     SelectLanguagePack();
-    if (argc == 1 && (platform::DisplayPresent() || std::getenv("QT_QPA_PLATFORM")))
-        return OpenWindow(argc, argv);
+    if (argc == 1) {
+        // A platform named outright (offscreen, for one) needs no display.
+        if (platform::DisplayPresent() || std::getenv("QT_QPA_PLATFORM"))
+            return OpenWindow(argc, argv);
+        std::fprintf(stderr, "discora: No display for the window; burn with the command \"burn\".\n\n%s",
+                     UsageText().c_str());
+        return 2;
+    }
     Parsed parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.options.help) {
         std::fputs(UsageText().c_str(), stdout);
