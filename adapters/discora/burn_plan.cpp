@@ -213,7 +213,11 @@ std::string CommandLine(const Command& command)
 std::string UsageText()
 {
     return "Usage: discora burn -f FILE... -t TYPE [--image PATH] [--device DRIVE] [--dry-run]\n"
+           "       discora\n"
            "       discora --help | --version\n"
+           "\n"
+           "Without parameters discora opens its window, where an image, files or a folder\n"
+           "and a burn type are picked, then burned or saved as an image.\n"
            "\n"
            "Burns files to the first writable optical drive with xorriso:\n"
            "  an image (.iso, .img) as it is;\n"

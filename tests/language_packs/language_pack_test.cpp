@@ -113,7 +113,8 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"WINDOW_INFO", 7},
                                                                        {"RUN_INFO", 55},
                                                                        {"EXTRACT_DLG", 1},
-                                                                       {"SUBTITLE_STYLE_DLG", 18}};
+                                                                       {"SUBTITLE_STYLE_DLG", 18},
+                                                                       {"DISCORA_DLG", 23}};
     std::vector<std::pair<std::string, std::size_t>> actual;
     for (const auto& [section, keys] : ReadPack("english.ini"))
         actual.push_back({section, keys.size()});

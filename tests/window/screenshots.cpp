@@ -1,8 +1,9 @@
 // Pictures of the windows for the documentation and for a look by eye: the main window with
 // three tasks, the profile pop-up on "All Profiles", the About box, the Properties dialog, the
-// option sheet with its preview (also under a dark palette), and the list's State column in the
-// middle of a run and at its end.
+// option sheet with its preview (also under a dark palette), the list's State column in the
+// middle of a run and at its end, and the burner's window after a burn that found no drive.
 // Run by scripts/screenshots: reelvane_screenshots FOLDER SUFFIX "LANGUAGE NAME"
+#include "adapters/discora/burner_window.h"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "reelvane/conversion/properties_dialog.h"
@@ -178,6 +179,17 @@ int main(int argc, char** argv)
     window.ShowRunStatus(100, QString::fromStdString(RunSummaryText(2, 1)));
     Settle();
     ok = Save(window.grab(), folder + "/run_summary_" + suffix + ".png") && ok;
+
+    // The burner's window: an image picked, and the burn told that there is no drive.
+    discora::BurnerWindow burner;
+    burner.show();
+    burner.PickImage(QString::fromStdString(home.write("Holiday.iso", std::string(32768, '\0'))));
+    QEventLoop wait;
+    QObject::connect(&burner, &discora::BurnerWindow::burnEnded, &wait, &QEventLoop::quit);
+    burner.Burn();
+    wait.exec();
+    Settle();
+    ok = Save(burner.grab(), folder + "/discora_" + suffix + ".png") && ok;
 
     window.close();
     return ok ? 0 : 1;
