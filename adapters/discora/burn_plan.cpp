@@ -202,8 +202,9 @@ Plan MakePlan(const Options& options, const std::string& workFolder)
         std::vector<TitleSetKey> keys;
         std::vector<std::vector<std::string>> sets;
         for (std::size_t i = 0; i < options.files.size(); ++i) {
-            TitleSetKey key{ReadDvdPicture(options.files[i]),
-                            options.languages.empty() ? std::vector<std::string>() : DvdLanguages(options.languages[i])};
+            TitleSetKey key{ReadDvdPicture(options.files[i]), options.languages.empty()
+                                                                  ? std::vector<std::string>()
+                                                                  : DvdLanguages(options.languages[i])};
             if (keys.empty() || !(keys.back() == key)) {
                 keys.push_back(key);
                 sets.emplace_back();

@@ -253,10 +253,10 @@ private:
             return result;
         const std::string burner = job_.programFolder + "/discora";
         std::optional<platform::ProgramOutcome> burned;
+        const std::vector<std::string> arguments =
+            type.empty() ? BurnerArguments(files, job_.burnType, job_.audioLanguages) : BurnerArguments(files, type);
         if (Exists(burner))
-            burned = platform::RunAndCaptureErrors(
-                burner, type.empty() ? BurnerArguments(files, job_.burnType, job_.audioLanguages)
-                                     : BurnerArguments(files, type));
+            burned = platform::RunAndCaptureErrors(burner, arguments);
         if (!burned) {
             // Without a burner the user is shown where the files are.
             observer_.ShowOutput(result.result);

@@ -77,8 +77,8 @@ TEST(Discora, TitlesOfAnotherShapeOrLanguageGetATitleSetOfTheirOwn)
     auto [code, out] =
         RunDiscora({"burn", "-f", a, b, wide, a, "-t", "DVD", "-l", "eng", "eng", "ger", "und", "--image", image});
     ASSERT_EQ(code, 0) << out;
-    EXPECT_EQ(discora_test::DvdTitles(image), (std::vector<std::string>{"VTS 01, 4/3, en", "VTS 01, 4/3, en", "VTS 02, 16/9, de",
-                                                          "VTS 03, 4/3, xx"}))
+    EXPECT_EQ(discora_test::DvdTitles(image),
+              (std::vector<std::string>{"VTS 01, 4/3, en", "VTS 01, 4/3, en", "VTS 02, 16/9, de", "VTS 03, 4/3, xx"}))
         << out;
 
     // Without languages the shapes still part.

@@ -56,9 +56,9 @@ std::string ReadWhenWritten(const std::string& path)
 // A copy of the clip whose audio track names `language`.
 std::string WithLanguage(testmedia::Clip clip, const std::string& language, const std::string& path)
 {
-    int rc = platform::RunAndWait("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i",
-                                             testmedia::ClipPath(clip), "-map", "0", "-c", "copy",
-                                             "-metadata:s:a:0", "language=" + language, path});
+    int rc = platform::RunAndWait("ffmpeg",
+                                  {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", testmedia::ClipPath(clip),
+                                   "-map", "0", "-c", "copy", "-metadata:s:a:0", "language=" + language, path});
     return rc == 0 ? path : std::string();
 }
 
@@ -156,6 +156,8 @@ TEST(DiscRun, DvdBurnTypeHandsTheConvertedFilesToTheBurner)
 
     const std::string a = out + "sized_2s_320x240.mpg", b = out + "sized_2s_320x240 (1).mpg";
     EXPECT_EQ(BurnerArguments({a, b}, "DVD"), (std::vector<std::string>{"burn", "-f", a, b, "-t", "DVD"}));
+    EXPECT_EQ(BurnerArguments({a, b}, "DVD", {{"eng", ""}, {}}),
+              (std::vector<std::string>{"burn", "-f", a, b, "-t", "DVD", "-l", "eng,und", "und"}));
     EXPECT_EQ(ReadWhenWritten(folder.path("args")), "burn\n-f\n" + a + "\n" + b + "\n-t\nDVD\n");
     const std::string plan = ReadWhenWritten(folder.path("plan"));
     EXPECT_NE(plan.find("dvdauthor"), std::string::npos) << plan;
