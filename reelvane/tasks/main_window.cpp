@@ -9,6 +9,7 @@
 #include "reelvane/frame/program_info.h"
 #include "reelvane/frame/qt_translations.h"
 #include "reelvane/profiles/profile_selector.h"
+#include "reelvane/tasks/queued_file_adder.h"
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/split_size_dialog.h"
 #include "reelvane/tasks/task_list_view.h"
@@ -517,7 +518,7 @@ void MainWindow::AddFolderCommand()
         for (const std::string& file : ScanFolder(folder.toStdString(), recurse))
             files << Q(file);
     }
-    AddFiles(files);
+    QueuedFileAdder::For(*this).Add(files);
 }
 
 void MainWindow::DropFiles(const QStringList& paths)

@@ -11,6 +11,7 @@ class QMenu;
 
 namespace reelvane {
 
+class TaskPictures;
 class TaskTableModel;
 
 class TaskListView : public QTreeView {
@@ -31,6 +32,8 @@ public:
     void SetConverting(bool converting) { converting_ = converting; }
     void ApplyTexts();
     QMenu* contextMenu() const { return menu_; }
+    // The rows' pictures, made as tasks join the list.
+    TaskPictures* pictures() const { return pictures_; }
 
     void RemoveSelected();
     void RemoveAll();
@@ -46,6 +49,7 @@ signals:
     void convertRequested();
     void optionsRequested();
     void propertiesRequested(int row);
+    void trimRequested(int row);
     void audioTracksRequested(int row);
     void subtitleRequested(int row);
     void logRequested(int row);
@@ -64,6 +68,7 @@ private:
     void ShowMenu(const QPoint& position);
 
     TaskTableModel* tasks_ = nullptr;
+    TaskPictures* pictures_ = nullptr;
     bool converting_ = false;
     QMenu* menu_;
     QAction* addAction_;
@@ -73,6 +78,7 @@ private:
     QAction* convertAction_;
     QAction* profileAction_;
     QAction* propertiesAction_;
+    QAction* trimAction_;
     QAction* audioAction_;
     QAction* subtitleAction_;
     QAction* logAction_;

@@ -98,7 +98,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
     const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
-                                                                       {"MAIN_DLG", 87},
+                                                                       {"MAIN_DLG", 88},
                                                                        {"OPTION_DLG", 11},
                                                                        {"OPTION_AUDIO_DLG", 15},
                                                                        {"OPTION_VIDEO_DLG", 13},
@@ -113,7 +113,8 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"WINDOW_INFO", 7},
                                                                        {"RUN_INFO", 55},
                                                                        {"EXTRACT_DLG", 1},
-                                                                       {"SUBTITLE_STYLE_DLG", 18}};
+                                                                       {"SUBTITLE_STYLE_DLG", 18},
+                                                                       {"TRIM_DLG", 8}};
     std::vector<std::pair<std::string, std::size_t>> actual;
     for (const auto& [section, keys] : ReadPack("english.ini"))
         actual.push_back({section, keys.size()});
