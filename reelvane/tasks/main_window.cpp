@@ -10,6 +10,7 @@
 #include "reelvane/frame/qt_translations.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/queued_file_adder.h"
+#include "reelvane/tasks/queued_file_adder.h"
 #include "reelvane/tasks/split_choices.h"
 #include "reelvane/tasks/split_size_dialog.h"
 #include "reelvane/tasks/task_list_view.h"
@@ -480,6 +481,17 @@ int MainWindow::AddFile(const QString& path)
     if (prepareTracks_)
         prepareTracks_(*task);
     return model_->AddTask(std::move(task));
+}
+
+int MainWindow::AddNewTasks(std::vector<std::unique_ptr<ConversionTask>> tasks)
+{
+    if (tasks.empty())
+        return -1;
+    if (prepareTracks_)
+        for (auto& task : tasks)
+            prepareTracks_(*task);
+    model_->AddTasks(std::move(tasks));
+    return model_->rowCount() - 1;
 }
 
 void MainWindow::AddFiles(const QStringList& paths)

@@ -123,6 +123,7 @@ void TaskTableModel::AddTasks(std::vector<std::unique_ptr<ConversionTask>> tasks
     beginInsertRows({}, tasks_.Count(), tasks_.Count() + static_cast<int>(tasks.size()) - 1);
     for (auto& task : tasks)
         tasks_.Add(std::move(task));
+    Replan();
     endInsertRows();
     emit tasksChanged();
 }
