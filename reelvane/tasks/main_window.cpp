@@ -129,7 +129,7 @@ void MainWindow::BuildControls()
     view_->setObjectName("taskList");
     view_->SetTaskModel(model_);
     view_->setItemDelegateForColumn(TaskTableModel::StateColumn, new TaskStateDelegate(view_));
-    const int widths[] = {150, 100, 100, 100, 140, 110};
+    const int widths[] = {200, 100, 100, 100, 140, 110};
     static_assert(std::size(widths) == TaskTableModel::ColumnCount);
     for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
         view_->setColumnWidth(column, widths[column]);
