@@ -386,6 +386,9 @@ int RunCommandLine(int argc, char** argv)
     }
     if (!a.split.empty() && a.splitSize)
         return Usage("--split and --split-size exclude each other.");
+    // A merged run joins the files whole.
+    if (a.merge && a.files.size() >= 2 && (a.trim.start || a.trim.end))
+        return Usage("--start and --end trim each file on its own; they cannot be used with --merge.");
     if (a.files.empty())
         return Usage("No file to convert.");
     int argcCopy = 1;

@@ -645,7 +645,8 @@ TEST(CommandLine, StartAndEndTrimEverySource)
              {{"--end"}, "--end takes a time"},
              {{"--start", "3", "--end", "00:00:01.500"}, "--end 00:00:01.500 is not after --start 00:00:03.000"},
              {{"--end", "9"}, "--end 00:00:09.000 is beyond the length of " + clip},
-             {{"--start", "7"}, "--start 00:00:07.000 is not before the end of " + clip}}) {
+             {{"--start", "7"}, "--start 00:00:07.000 is not before the end of " + clip},
+             {{"--merge", "--end", "4", clip}, "cannot be used with --merge"}}) {
         std::vector<std::string> words = {"--convert", "--output", folder.path("refused")};
         words.insert(words.end(), arguments.begin(), arguments.end());
         if (arguments.size() > 1)

@@ -111,7 +111,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"FILEINFO_DLG", 12},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},
-                                                                       {"RUN_INFO", 55},
+                                                                       {"RUN_INFO", 56},
                                                                        {"EXTRACT_DLG", 1},
                                                                        {"SUBTITLE_STYLE_DLG", 18},
                                                                        {"TRIM_DLG", 8}};

@@ -1,4 +1,5 @@
 #include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/run_status.h"
 #include "reelvane/tasks/task_rules.h"
 #include "reelvane/tasks/task_trim.h"
 
@@ -61,6 +62,13 @@ TEST(TaskTrim, RangeBecomesTheFlagsTheBuilderWrites)
     EXPECT_EQ(CheckTrim(task, {3'000'000, 2'000'000}), TrimFault::EndNotAfterStart);
     EXPECT_EQ(CheckTrim(task, {0, 6'000'001}), TrimFault::EndBeyondLength);
     EXPECT_FALSE(CheckTrim(task, {0, 6'000'000}));
+
+    // A merged run reads its inputs whole, so a trimmed task is refused rather than joined whole.
+    task.probed.mediaInfo.videoIndex = 0;
+    std::vector<ConversionTask> merged = {task, task};
+    EXPECT_FALSE(MergeProblem(merged));
+    ApplyTrim(merged[1], {1'000'000, 6'000'000});
+    EXPECT_NE(MergeProblem(merged).value_or("").find("Trimmed tasks cannot be merged"), std::string::npos);
 }
 
 } // namespace
