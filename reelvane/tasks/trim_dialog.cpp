@@ -88,6 +88,8 @@ TrimDialog::TrimDialog(const ConversionTask& task, QWidget* parent)
     layout->addLayout(fields);
     layout->addWidget(buttons);
 
+    // The preview opens at the start of the range.
+    slider_->setValue(static_cast<int>(range_.start / 1000));
     connect(slider_, &QSlider::valueChanged, this, &TrimDialog::Want);
     connect(setStart_, &QPushButton::clicked, this,
             [this] { startField_->setText(TimeText(int64_t{slider_->value()} * 1000)); });
@@ -101,7 +103,6 @@ TrimDialog::TrimDialog(const ConversionTask& task, QWidget* parent)
         });
     connect(buttons, &QDialogButtonBox::accepted, this, &TrimDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TrimDialog::reject);
-    slider_->setValue(static_cast<int>(range_.start / 1000));
     Want(slider_->value());
     QLM_AddFilterHook(this);
 }
