@@ -98,7 +98,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
     const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
-                                                                       {"MAIN_DLG", 87},
+                                                                       {"MAIN_DLG", 88},
                                                                        {"OPTION_DLG", 13},
                                                                        {"OPTION_AUDIO_DLG", 15},
                                                                        {"OPTION_VIDEO_DLG", 13},
@@ -111,10 +111,11 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"FILEINFO_DLG", 12},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},
-                                                                       {"RUN_INFO", 55},
+                                                                       {"RUN_INFO", 56},
                                                                        {"EXTRACT_DLG", 1},
                                                                        {"SUBTITLE_STYLE_DLG", 18},
-                                                                       {"DISCORA_DLG", 23}};
+                                                                       {"DISCORA_DLG", 23},
+                                                                       {"TRIM_DLG", 8}};
     std::vector<std::pair<std::string, std::size_t>> actual;
     for (const auto& [section, keys] : ReadPack("english.ini"))
         actual.push_back({section, keys.size()});
