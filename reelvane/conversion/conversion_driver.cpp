@@ -190,9 +190,9 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         }
         if (runBurnType_.empty())
             runBurnType_ = task.settings.BurnType;
-        PerFileTask input{task.settings,     task.probed,         task.sourcePath,    {},
-                          task.subtitlePath, task.fromStart,      task.trimStart,     task.toEnd,
-                          task.trimEnd,      request.copyFitting, task.subtitleTracks};
+        PerFileTask input{task.settings,  task.probed,    task.sourcePath, {},           task.subtitlePath,
+                          task.fromStart, task.trimStart, task.toEnd,      task.trimEnd, request.copyFitting};
+        input.subtitleTracks = task.subtitleTracks;
         if (AuthorsFromSource(input, split, runBurnType_)) {
             plans[static_cast<std::size_t>(index)] = PlanStreams(input, true, CopyTarget::DiscAuthor).streams;
             end(index, {index, task.sourcePath, task.sourcePath, TaskState::Finished, {}, {}});
