@@ -1,11 +1,12 @@
 // Pictures of the windows for the documentation and for a look by eye: the main window with
-// three tasks, the profile pop-up on "All Profiles", the About box, the Properties dialog, and
-// the list's State column in the middle of a run and at its end.
+// three tasks, the profile pop-up on "All Profiles", the About box, the Properties and subtitle
+// dialogs, and the list's State column in the middle of a run and at its end.
 // Run by scripts/screenshots: reelvane_screenshots FOLDER SUFFIX "LANGUAGE NAME"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "reelvane/conversion/properties_dialog.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/dialogs/subtitle_dialog.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/application.h"
 #include "reelvane/frame/language_table.h"
@@ -112,6 +113,12 @@ int main(int argc, char** argv)
     Settle();
     ok = Save(properties.grab(), folder + "/properties_" + suffix + ".png") && ok;
     properties.hide();
+
+    SubtitleDialog subtitles(*window.tasks().Get(0), &window);
+    subtitles.show();
+    Settle();
+    ok = Save(subtitles.grab(), folder + "/subtitle_" + suffix + ".png") && ok;
+    subtitles.hide();
 
     // The rows as a run reports them: the first finished, the second at 42 %, the third waiting;
     // then the end, with the third failed, and the summary in the status line.
