@@ -171,15 +171,17 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
     }
     AppendParaWords(a, s.Para, split);
     const std::vector<int> selectedAudio = SelectedAudioStreams(task.probed);
-    // A burnt-in subtitle would be drawn on a copied picture.
-    const int cover = task.subtitlePath.empty() ? KeptCoverStream(task.probed, s) : -1;
+    const int cover = KeptCoverStream(task.probed, s);
+    const bool coverAttached = cover >= 0 && CoverAsAttachment(s);
+    // A burnt-in subtitle would be drawn on a copied picture stream.
+    const bool coverStream = cover >= 0 && !coverAttached && task.subtitlePath.empty();
     // A copied stream is passed on as it is: no filter or encoder word may touch it.
-    const bool videoCopied = std::string_view(s.cVideoCodec) == "copy" || cover >= 0;
+    const bool videoCopied = std::string_view(s.cVideoCodec) == "copy" || coverStream;
     const bool audioCopied = std::string_view(s.cAudioCodec) == "copy";
     ProfileSettings shaped = s;
     if (!videoCopied)
         KeepDisplayedShape(task.probed, shaped);
-    if (cover >= 0)
+    if (coverStream)
         CopyCover(shaped);
     if (!selectedAudio.empty() && !audioCopied)
         shaped.nAudioChannel = OutputChannels(s, FactsOfStream(task.probed, selectedAudio[0]));
@@ -199,8 +201,8 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
     if (!s.bDisableAudio)
         for (int stream : selectedAudio)
             a.Add("-map"), a.Add(FormatText("0:%d", stream));
-    if (cover >= 0)
-        for (const std::string& word : CoverWords(cover))
+    if (coverAttached || coverStream)
+        for (const std::string& word : CoverWords(s, cover))
             a.Add(word);
     for (const std::string& word : SubtitleTrackWords(task.probed, s, task.subtitleTracks))
         a.Add(word);

@@ -82,14 +82,20 @@ std::vector<std::string> SubtitleTrackWords(const ProbedSource& probed, const Pr
     return words;
 }
 
+bool CoverAsAttachment(const ProfileSettings& s)
+{
+    return OneOf(MuxerName(s), {"matroska"}) || (IsMatroska(s) && MuxerName(s) == s.TargetType);
+}
+
 int KeptCoverStream(const ProbedSource& probed, const ProfileSettings& s)
 {
-    // Beside a picture of its own, a cover would be taken for a second film.
-    if (!s.bDisableVideo && probed.mediaInfo.videoIndex >= 0)
-        return -1;
-    // Matroska would store the picture as a one-frame video track, not as an attachment.
-    if (!OneOf(MuxerName(s), {"mp3", "ipod", "mp4", "mov", "flac"}))
-        return -1;
+    if (!CoverAsAttachment(s)) {
+        // Beside a picture of its own, a cover stream would be taken for a second film.
+        if (!s.bDisableVideo && probed.mediaInfo.videoIndex >= 0)
+            return -1;
+        if (!OneOf(MuxerName(s), {"mp3", "ipod", "mp4", "mov", "flac"}))
+            return -1;
+    }
     for (const StreamFacts& f : probed.facts)
         if (f.attachedPicture)
             return f.index;
@@ -108,8 +114,10 @@ void CopyCover(ProfileSettings& s)
     s.nAspect = 0;
 }
 
-std::vector<std::string> CoverWords(int stream)
+std::vector<std::string> CoverWords(const ProfileSettings& s, int stream)
 {
+    if (CoverAsAttachment(s))
+        return {"-cover", FormatText("%d", stream)};
     return {"-map", FormatText("0:%d", stream), "-disposition:v:0", "attached_pic"};
 }
 

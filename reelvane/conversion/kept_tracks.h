@@ -26,14 +26,18 @@ bool CarriesSubtitleTracks(const ProfileSettings& settings);
 std::vector<std::string> SubtitleTrackWords(const ProbedSource& probed, const ProfileSettings& settings,
                                             const std::vector<int>& streams);
 
-// The stream of the source's cover picture when it is kept: an output without a picture of its
-// own whose container holds a cover (MP3, M4A/MP4/MOV, FLAC); -1 otherwise.
+// The stream of the source's cover picture when it is kept: as an attachment in Matroska, else
+// as the picture stream of an output without a picture of its own whose container holds a cover
+// (MP3, M4A/MP4/MOV, FLAC); -1 otherwise.
 int KeptCoverStream(const ProbedSource& probed, const ProfileSettings& settings);
+
+// True when the output keeps a cover as an attachment, not as a picture stream.
+bool CoverAsAttachment(const ProfileSettings& settings);
 
 // The settings with the picture copied as it is: no picture edit may touch a copied stream.
 void CopyCover(ProfileSettings& settings);
 
-// The output words that carry the cover stream as the output's picture.
-std::vector<std::string> CoverWords(int stream);
+// The output words that carry the cover stream: an attachment, or the output's picture stream.
+std::vector<std::string> CoverWords(const ProfileSettings& settings, int stream);
 
 } // namespace reelvane
