@@ -21,9 +21,10 @@ bool IsTextSubtitle(const StreamFacts& f)
            OneOf(f.codec, {"subrip", "srt", "ass", "ssa", "webvtt", "mov_text", "text"});
 }
 
+// The muxer decides, by its "-f" name or, without one, by the file type.
 bool IsMatroska(const ProfileSettings& s)
 {
-    return OneOf(s.TargetType, {"mkv", "mka"});
+    return OneOf(MuxerName(s), {"matroska", "mkv", "mka"});
 }
 
 // The encoder of a kept track: Matroska keeps SRT and ASS as they are; the MP4 family takes
@@ -32,7 +33,7 @@ std::string TrackCodec(const ProfileSettings& s, const StreamFacts& f)
 {
     if (IsMatroska(s))
         return OneOf(f.codec, {"subrip", "srt", "ass", "ssa", "webvtt"}) ? "copy" : "srt";
-    if (OneOf(s.TargetType, {"webm"}))
+    if (OneOf(MuxerName(s), {"webm"}))
         return "webvtt";
     return "mov_text";
 }
@@ -59,10 +60,8 @@ std::vector<int> SubtitleStreams(const ProbedSource& probed)
 
 bool CarriesSubtitleTracks(const ProfileSettings& s)
 {
-    // A handheld's own MP4 dialect plays only the tracks it knows.
-    if (OneOf(MuxerName(s), {"psp"}))
-        return false;
-    return OneOf(s.TargetType, {"mkv", "mka", "webm", "mp4", "m4v", "mov"});
+    // Not "psp": that handheld's own MP4 dialect plays only the tracks it knows.
+    return IsMatroska(s) || OneOf(MuxerName(s), {"webm", "mp4", "m4v", "mov", "ipod"});
 }
 
 std::vector<std::string> SubtitleTrackWords(const ProbedSource& probed, const ProfileSettings& s,
@@ -84,7 +83,7 @@ std::vector<std::string> SubtitleTrackWords(const ProbedSource& probed, const Pr
 
 bool CoverAsAttachment(const ProfileSettings& s)
 {
-    return OneOf(MuxerName(s), {"matroska"}) || (IsMatroska(s) && MuxerName(s) == s.TargetType);
+    return IsMatroska(s);
 }
 
 int KeptCoverStream(const ProbedSource& probed, const ProfileSettings& s)
@@ -93,7 +92,7 @@ int KeptCoverStream(const ProbedSource& probed, const ProfileSettings& s)
         // Beside a picture of its own, a cover stream would be taken for a second film.
         if (!s.bDisableVideo && probed.mediaInfo.videoIndex >= 0)
             return -1;
-        if (!OneOf(MuxerName(s), {"mp3", "ipod", "mp4", "mov", "flac"}))
+        if (!OneOf(MuxerName(s), {"mp3", "ipod", "mp4", "m4a", "m4v", "mov", "flac"}))
             return -1;
     }
     for (const StreamFacts& f : probed.facts)

@@ -150,6 +150,7 @@ private slots:
         auto task =
             CreateTask(testmedia::ClipPath(testmedia::Clip::SurroundTracks), current_, -1, folder_.path("out/"));
         SetText(task->settings.TargetType, "avi");
+        SetText(task->settings.Para, "-f avi -fs 0");
         WhenShown<SubtitleDialog>([](SubtitleDialog* dialog) {
             QVERIFY(!dialog->findChild<QListWidget*>("tracks")->isEnabled());
             QCOMPARE(dialog->findChild<QLabel*>("tracksLabel")->text(),
