@@ -89,8 +89,9 @@ bool CoverAsAttachment(const ProfileSettings& s)
 int KeptCoverStream(const ProbedSource& probed, const ProfileSettings& s)
 {
     if (!CoverAsAttachment(s)) {
-        // Beside a picture of its own, a cover stream would be taken for a second film.
-        if (!s.bDisableVideo && probed.mediaInfo.videoIndex >= 0)
+        // Only where the profile makes no picture: beside one the cover would be taken for a
+        // second film, and the profile's encoder words would be applied to the copied picture.
+        if (!s.bDisableVideo)
             return -1;
         if (!OneOf(MuxerName(s), {"mp3", "ipod", "mp4", "m4a", "m4v", "mov", "flac"}))
             return -1;

@@ -27,8 +27,8 @@ std::vector<std::string> SubtitleTrackWords(const ProbedSource& probed, const Pr
                                             const std::vector<int>& streams);
 
 // The stream of the source's cover picture when it is kept: as an attachment in Matroska, else
-// as the picture stream of an output without a picture of its own whose container holds a cover
-// (MP3, M4A/MP4/MOV, FLAC); -1 otherwise.
+// as the picture stream of an audio profile's output whose container holds a cover (MP3,
+// M4A/MP4/MOV, FLAC); -1 otherwise.
 int KeptCoverStream(const ProbedSource& probed, const ProfileSettings& settings);
 
 // True when the output keeps a cover as an attachment, not as a picture stream.

@@ -70,7 +70,9 @@ TEST(ConversionKeptTracks, MusicKeepsItsCoverPictureWhereTheContainerHoldsOne)
          {Case{flac, "mp3.ini", "MP3 Audio", true}, Case{flac, "m4a.ini", "M4A Audio (AAC)", true},
           Case{flac, "flac.ini", "FLAC Audio", true}, Case{flac, "mkv.ini", "MKV Video (H.264, AAC)", true},
           Case{testmedia::ClipPath(Clip::CoverArt), "mp3.ini", "MP3 Audio", true},
-          Case{flac, "divxavi.ini", "DivX AVI", false}}) {
+          Case{flac, "wav.ini", "WAV Audio", false},
+          // The profile's encoder words must not reach a copied picture.
+          Case{flac, "iphoneh264.ini", "iPhone H.264 (480x320)", false}}) {
         SCOPED_TRACE(std::string(c.section) + " from " + c.source);
         TempFolder folder;
         auto source = testmedia::ProbeFile(c.source);
