@@ -1,6 +1,7 @@
 // The engine's entry points besides probing: set-up, the reader flag and the conversion.
 
 #include "adapters/quorla/subtitle_style.h"
+#include "adapters/vexen/cover_picture.h"
 #include "adapters/vexen/ffmpeg_runner.h"
 #include "adapters/vexen/vector_translation.h"
 #include "adapters/vexen/vexen.h"
@@ -15,6 +16,7 @@ extern "C" {
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,15 @@ extern "C" int32_t ffmain(int32_t argc, char** argv, EngineProgressCallback call
         vexen::Translation translation = vexen::TranslateEngineVector(words, style);
         if (!translation.error.empty())
             return Report(callback, translation.error);
+
+        // Covers go in as attachments, which ffmpeg takes from files only.
+        std::optional<vexen::CoverFile> cover =
+            translation.coverStream >= 0 ? vexen::CoverFile::Write(translation.coverSource, translation.coverStream)
+                                         : std::nullopt;
+        if (cover)
+            translation.arguments.insert(translation.arguments.end() - 1,
+                                         {"-attach", cover->path(), "-metadata:s:t:0", "mimetype=" + cover->mimeType(),
+                                          "-metadata:s:t:0", "filename=" + cover->name()});
 
         std::string name = vexen::FfmpegProgramName();
         auto program = platform::FindProgram(name);

@@ -31,7 +31,7 @@ const std::map<std::string_view, int>& KnownOptions()
         {"-vcodec", 1},     {"-s", 1},          {"-aspect", 1},   {"-map", 1},       {"-fs", 1},
         {"-croptop", 1},    {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1}, {"-padtop", 1},
         {"-padbottom", 1},  {"-padleft", 1},    {"-padright", 1}, {"-padcolor", 1},  {"-deinterlace", 0},
-        {"-fieldscale", 0}, {"-fieldorder", 1},
+        {"-fieldscale", 0}, {"-fieldorder", 1}, {"-cover", 1},
     };
     return known;
 }
@@ -222,6 +222,7 @@ private:
     bool deinterlace_ = false;
     bool fieldScale_ = false;
     std::string fieldOrder_; // the output's, where the source's fields are the other way round
+    int coverStream_ = -1;
     bool noVideo_ = false;
     bool noAudio_ = false;
     bool experimental_ = false;
@@ -414,6 +415,9 @@ void Translator::TakeOption(std::size_t& i)
         if (value != "tff" && value != "bff")
             Fail("The field order \"" + value + "\" is neither tff nor bff.");
         fieldOrder_ = value;
+    } else if (option == "-cover") {
+        if (auto stream = Count(option, value, 1.0))
+            coverStream_ = static_cast<int>(*stream);
     } else if (option == "-acodec") {
         outputOptions_.insert(outputOptions_.end(), {"-c:a", Encoder(value, CodecKind::Audio)});
     } else if (option == "-vcodec") {
@@ -700,7 +704,9 @@ Translation Translator::Run()
     args.push_back(output_);
     if (!error_.empty())
         return {{}, output_, error_};
-    return {std::move(args), output_, {}};
+    if (coverStream_ >= 0 && inputs_.empty())
+        return {{}, output_, "A cover picture is attached from a single input only."};
+    return {std::move(args), output_, {}, coverStream_, coverStream_ >= 0 ? inputs_.front() : std::string()};
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "reelvane/cli/trim_arguments.h"
 #include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/conversion_driver.h"
+#include "reelvane/conversion/kept_tracks.h"
 #include "reelvane/conversion/run_settings.h"
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/frame/language_table.h"
@@ -53,6 +54,8 @@ constexpr char kUsage[] =
     "  --subtitle FILE              burn this subtitle file into every output\n"
     "  --start TIME, --end TIME     convert every file from / up to this time (hh:mm:ss.mmm,\n"
     "                               mm:ss.mmm or seconds; default: the whole file)\n"
+    "  --subtitle-tracks 1,2        the source's text subtitle tracks (SRT, ASS) to keep as tracks,\n"
+    "                               counted from 1 among its subtitle tracks (default: none)\n"
     "  --burn                       answer yes when the burner is offered (default: no)\n"
     "  --jobs N                     convert N tasks at once (default: the setting, automatic:\n"
     "                               as many as keep the processors busy); \"auto\" for automatic\n"
@@ -172,6 +175,7 @@ struct Arguments {
     std::optional<int64_t> splitSize;
     std::vector<int> audio;
     std::string subtitle;
+    std::vector<int> subtitleTracks;
     bool burn = false;
     bool json = false;
     std::optional<int> jobs; // kAutomaticJobs for "auto"
@@ -193,6 +197,28 @@ bool PickProfile(const std::string& named, ProfileSettings& profile, std::string
     ReadProfile(choice->section, profile, choice->path);
     SetText(profile.iniPath, choice->path);
     return true;
+}
+
+// The numbered tracks become the task's kept tracks; the problem when one cannot be kept.
+std::optional<std::string> KeepSubtitleTracks(const std::vector<int>& numbers, const std::string& file,
+                                              ConversionTask& task)
+{
+    if (numbers.empty())
+        return std::nullopt;
+    if (!CarriesSubtitleTracks(task.settings))
+        return "The output type " + std::string(task.settings.TargetType) + " holds no subtitle tracks.";
+    const std::vector<int> all = SubtitleStreams(task.probed);
+    const std::vector<int> text = TextSubtitleStreams(task.probed);
+    for (int number : numbers) {
+        if (number > static_cast<int>(all.size()))
+            return "The file " + file + " has no subtitle track " + std::to_string(number) + ".";
+        const int stream = all[static_cast<std::size_t>(number - 1)];
+        if (std::find(text.begin(), text.end(), stream) == text.end())
+            return "Subtitle track " + std::to_string(number) + " of " + file + " is no text track (SRT, ASS).";
+        if (std::find(task.subtitleTracks.begin(), task.subtitleTracks.end(), stream) == task.subtitleTracks.end())
+            task.subtitleTracks.push_back(stream);
+    }
+    return std::nullopt;
 }
 
 int Convert(const Arguments& a)
@@ -277,6 +303,8 @@ int Convert(const Arguments& a)
         if (auto problem = ApplyTrimArguments(a.trim, *task))
             return Usage(*problem);
         task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle, ec).string();
+        if (auto problem = KeepSubtitleTracks(a.subtitleTracks, file, *task))
+            return Usage(*problem);
         tasks.Add(std::move(task));
     }
     RunRequest request = session.BuildRunRequest(tasks, platform::ProgramFolder());
@@ -351,7 +379,7 @@ int RunCommandLine(int argc, char** argv)
             if (auto problem = ReadTrimArgument(word, value(), a.trim))
                 return Usage(*problem);
         } else if (word == "--profile" || word == "--output" || word == "--split" || word == "--subtitle" ||
-                   word == "--split-size" || word == "--audio") {
+                   word == "--split-size" || word == "--audio" || word == "--subtitle-tracks") {
             const char* v = value();
             if (!v)
                 return Usage(word + " needs a value.");
@@ -372,8 +400,8 @@ int RunCommandLine(int argc, char** argv)
             } else {
                 auto numbers = TrackNumbers(v);
                 if (!numbers)
-                    return Usage("--audio takes track numbers from 1, separated by commas.");
-                a.audio = *numbers;
+                    return Usage(word + " takes track numbers from 1, separated by commas.");
+                (word == "--audio" ? a.audio : a.subtitleTracks) = *numbers;
             }
         } else if (word == "--") {
             a.files.insert(a.files.end(), argv + i + 1, argv + argc);

@@ -2,6 +2,7 @@
 
 #include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/checked_format.h"
+#include "reelvane/conversion/kept_tracks.h"
 #include "reelvane/conversion/split_media.h"
 #include "reelvane/conversion/source_shape.h"
 #include "reelvane/conversion/stream_copy_rules.h"
@@ -189,12 +190,18 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
     }
     AppendParaWords(a, s.Para, split);
     const std::vector<int> selectedAudio = SelectedAudioStreams(task.probed);
+    const int cover = KeptCoverStream(task.probed, s);
+    const bool coverAttached = cover >= 0 && CoverAsAttachment(s);
+    // A burnt-in subtitle would be drawn on a copied picture stream.
+    const bool coverStream = cover >= 0 && !coverAttached && task.subtitlePath.empty();
     // A copied stream is passed on as it is: no filter or encoder word may touch it.
-    const bool videoCopied = std::string_view(s.cVideoCodec) == "copy";
+    const bool videoCopied = std::string_view(s.cVideoCodec) == "copy" || coverStream;
     const bool audioCopied = std::string_view(s.cAudioCodec) == "copy";
     ProfileSettings shaped = s;
     if (!videoCopied)
         KeepDisplayedShape(task.probed, shaped);
+    if (coverStream)
+        CopyCover(shaped);
     if (!selectedAudio.empty() && !audioCopied)
         shaped.nAudioChannel = OutputChannels(s, FactsOfStream(task.probed, selectedAudio[0]));
     BuildEngineOptions(a, shaped);
@@ -213,6 +220,11 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
     if (!s.bDisableAudio)
         for (int stream : selectedAudio)
             a.Add("-map"), a.Add(FormatText("0:%d", stream));
+    if (coverAttached || coverStream)
+        for (const std::string& word : CoverWords(s, cover))
+            a.Add(word);
+    for (const std::string& word : SubtitleTrackWords(task.probed, s, task.subtitleTracks))
+        a.Add(word);
     a.AddPath(task.destinationPath);
     // Each further track with the profile's own audio settings.
     for (std::size_t extra = 1; !s.bDisableAudio && extra < selectedAudio.size(); ++extra)

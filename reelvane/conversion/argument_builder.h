@@ -34,7 +34,8 @@ struct PerFileTask {
     int64_t trimStart = 0;
     int32_t toEnd = 1;
     int64_t trimEnd = 0;
-    bool copyFitting = false; // streams that already fit are copied, not re-encoded
+    bool copyFitting = false;          // streams that already fit are copied, not re-encoded
+    std::vector<int> subtitleTracks{}; // text subtitle streams kept as tracks (stream numbers)
 };
 
 struct MergedInput {

@@ -20,16 +20,6 @@ bool OneOf(const char* text, std::initializer_list<const char*> names)
     return false;
 }
 
-// The "-f" word of Para, which names the muxer more exactly than the file type ("psp", "ipod").
-std::string MuxerName(const ProfileSettings& s)
-{
-    std::vector<std::string> words = SplitWords(s.Para);
-    for (std::size_t i = 0; i + 1 < words.size(); ++i)
-        if (words[i] == "-f")
-            return words[i + 1];
-    return s.TargetType;
-}
-
 // Where both the container and the profile's audio codec hold 5.1.
 bool CarriesSurround(const ProfileSettings& s)
 {
@@ -44,6 +34,15 @@ bool CarriesSurround(const ProfileSettings& s)
 }
 
 } // namespace
+
+std::string MuxerName(const ProfileSettings& s)
+{
+    std::vector<std::string> words = SplitWords(s.Para);
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == "-f")
+            return words[i + 1];
+    return s.TargetType;
+}
 
 const StreamFacts* FactsOfStream(const ProbedSource& probed, int stream)
 {

@@ -14,6 +14,10 @@ namespace reelvane {
 // nAudioChannel of "As source": every channel up to 5.1 where the output carries them.
 constexpr int32_t kChannelsAsSource = 6;
 
+// The "-f" word of Para, which names the muxer more exactly than the file type ("psp", "ipod");
+// the file type without one.
+std::string MuxerName(const ProfileSettings& settings);
+
 // The facts of stream `stream`; null when the probe has none.
 const StreamFacts* FactsOfStream(const ProbedSource& probed, int stream);
 

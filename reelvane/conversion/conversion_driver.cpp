@@ -216,6 +216,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             runBurnType_ = task.settings.BurnType;
         PerFileTask input{task.settings,  task.probed,    task.sourcePath, {},           task.subtitlePath,
                           task.fromStart, task.trimStart, task.toEnd,      task.trimEnd, request.copyFitting};
+        input.subtitleTracks = task.subtitleTracks;
         if (AuthorsFromSource(input, split, runBurnType_)) {
             plans[static_cast<std::size_t>(index)] = PlanStreams(input, true, CopyTarget::DiscAuthor).streams;
             end(index, {index, task.sourcePath, task.sourcePath, TaskState::Finished, {}, {}});

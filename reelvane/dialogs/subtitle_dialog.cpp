@@ -2,18 +2,21 @@
 
 #include "adapters/quorla/quorla.h"
 #include "platform/library_loader.h"
+#include "reelvane/conversion/kept_tracks.h"
 #include "reelvane/dialogs/dialog_parts.h"
 #include "reelvane/tasks/task_rules.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -43,7 +46,8 @@ QPushButton* Button(QDialogButtonBox* box, const char* key, const char* text, co
 } // namespace
 
 SubtitleDialog::SubtitleDialog(const ConversionTask& task, QWidget* parent)
-    : QDialog(parent), candidates_(task.subtitleCandidates), chosen_(task.subtitlePath)
+    : QDialog(parent), candidates_(task.subtitleCandidates), chosen_(task.subtitlePath),
+      trackStreams_(TextSubtitleStreams(task.probed)), taskTracks_(task.subtitleTracks)
 {
     setWindowTitle(Text(kSection, "strTitleInfo", "Subtitle"));
     list_ = new QListWidget;
@@ -87,12 +91,60 @@ SubtitleDialog::SubtitleDialog(const ConversionTask& task, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     layout->addWidget(chosenText_);
+    if (!trackStreams_.empty())
+        layout->addWidget(TrackPart(task));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(tools);
     bottom->addStretch();
     bottom->addWidget(buttons);
     layout->addLayout(bottom);
     resize(520, 300);
+}
+
+// One line per text track, numbered as the command line counts subtitle tracks; offered only
+// where the output type holds such tracks.
+QWidget* SubtitleDialog::TrackPart(const ConversionTask& task)
+{
+    auto* part = new QWidget;
+    auto* layout = new QVBoxLayout(part);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const bool carried = CarriesSubtitleTracks(task.settings);
+    auto* label = new QLabel(carried ? Text(kSection, "strKeepTracksInfo", "Keep these subtitle tracks in the output:")
+                                     : Text(kSection, "strNoTracksInfo", "The output type %s holds no subtitle tracks.")
+                                           .replace("%s", QString::fromUtf8(task.settings.TargetType)));
+    label->setObjectName("tracksLabel");
+    label->setWordWrap(true);
+    tracks_ = new QListWidget;
+    tracks_->setObjectName("tracks");
+    tracks_->setEnabled(carried);
+    const std::vector<int> all = SubtitleStreams(task.probed);
+    for (int stream : trackStreams_) {
+        const StreamFacts& f = task.probed.facts[static_cast<std::size_t>(stream)];
+        const auto number = std::find(all.begin(), all.end(), stream) - all.begin() + 1;
+        QString text = QString("%1: %2").arg(number).arg(QString::fromUtf8(f.language[0] ? f.language : "-"));
+        if (f.title[0])
+            text += "  " + QString::fromUtf8(f.title);
+        auto* line = new QListWidgetItem(text + QString(" (%1)").arg(QString::fromUtf8(f.codec)));
+        line->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        const bool kept = std::find(taskTracks_.begin(), taskTracks_.end(), stream) != taskTracks_.end();
+        line->setCheckState(kept ? Qt::Checked : Qt::Unchecked);
+        tracks_->addItem(line);
+    }
+    tracks_->setMaximumHeight(tracks_->sizeHintForRow(0) * std::min<int>(tracks_->count(), 4) + 4);
+    layout->addWidget(label);
+    layout->addWidget(tracks_);
+    return part;
+}
+
+std::vector<int> SubtitleDialog::keptTracks() const
+{
+    if (!tracks_)
+        return taskTracks_;
+    std::vector<int> kept;
+    for (int i = 0; i < tracks_->count(); ++i)
+        if (tracks_->item(i)->checkState() == Qt::Checked)
+            kept.push_back(trackStreams_[static_cast<std::size_t>(i)]);
+    return kept;
 }
 
 void SubtitleDialog::SelectLine(int row)
@@ -139,8 +191,12 @@ void SubtitleDialog::ChooseStyle()
 
 void SubtitleDialog::accept()
 {
-    if (chosen_.empty())
+    // With no file to burn in, OK stands for a changed choice of tracks alone.
+    if (chosen_.empty()) {
+        if (keptTracks() != taskTracks_)
+            QDialog::accept();
         return;
+    }
     if (!Readable(chosen_)) {
         QMessageBox::warning(this, windowTitle(), Text(kSection, "strCannotOpenInfo", "Cannot open subtitle file"));
         return;
@@ -154,6 +210,7 @@ bool RunSubtitleDialog(QWidget* parent, ConversionTask& task)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     task.subtitlePath = dialog.chosenPath();
+    task.subtitleTracks = dialog.keptTracks();
     return true;
 }
 

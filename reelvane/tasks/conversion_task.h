@@ -25,6 +25,7 @@ struct ConversionTask {
     ProbedSource probed;                         // media facts, streams, information text, audio track list
     std::vector<std::string> subtitleCandidates; // subtitle files extracted from the source
     std::string subtitlePath;                    // empty: no subtitle is burnt in
+    std::vector<int> subtitleTracks;             // text subtitle streams kept as tracks (stream numbers)
 
     // Where the task stands in this program's runs; not saved.
     TaskState state = TaskState::NotStarted; // NotStarted: in no run yet

@@ -3,6 +3,7 @@
 #include "platform/own_file.h"
 #include "platform/program_folder.h"
 #include "platform/staged_file.h"
+#include "reelvane/conversion/kept_tracks.h"
 #include "reelvane/profiles/profile_file.h"
 
 #include <QJsonArray>
@@ -10,6 +11,7 @@
 #include <QJsonObject>
 #include <QLockFile>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -65,6 +67,9 @@ QJsonObject SaveTask(const ConversionTask& task)
     QJsonArray candidates;
     for (const std::string& candidate : task.subtitleCandidates)
         candidates.append(Text(candidate));
+    QJsonArray tracks;
+    for (int stream : task.subtitleTracks)
+        tracks.append(stream);
     return {{"source", Text(task.sourcePath)},
             {"destination", Text(task.destinationPath)},
             {"calcAspect", task.calcAspect},
@@ -76,6 +81,7 @@ QJsonObject SaveTask(const ConversionTask& task)
             {"audioSelected", selected},
             {"subtitleCandidates", candidates},
             {"subtitlePath", Text(task.subtitlePath)},
+            {"subtitleTracks", tracks},
             {"settings", SaveSettings(task.settings)}};
 }
 
@@ -104,6 +110,15 @@ std::unique_ptr<ConversionTask> LoadTask(const QJsonObject& object)
     for (const QJsonValue& candidate : object["subtitleCandidates"].toArray())
         task->subtitleCandidates.push_back(Text(candidate));
     task->subtitlePath = Text(object["subtitlePath"]);
+    // Only tracks the source, as read now, still has as text tracks.
+    const std::vector<int> textStreams = TextSubtitleStreams(task->probed);
+    std::vector<int>& tracks = task->subtitleTracks;
+    for (const QJsonValue& value : object["subtitleTracks"].toArray()) {
+        const int track = value.toInt(-1);
+        if (std::find(textStreams.begin(), textStreams.end(), track) != textStreams.end() &&
+            std::find(tracks.begin(), tracks.end(), track) == tracks.end())
+            tracks.push_back(track);
+    }
     task->settings = LoadSettings(object["settings"].toObject());
     return task;
 }

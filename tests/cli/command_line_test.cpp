@@ -207,24 +207,34 @@ TEST(CommandLine, ExitCodesTellUsageErrorsFromFailedTasks)
     EXPECT_EQ(Events(broken, "end").at(0)["failed"], 1);
 }
 
-TEST(CommandLine, SecondAudioTrackOnlyWhereTheOutputHoldsIt)
+TEST(CommandLine, SecondAudioTrackAndSubtitleTracksOnlyWhereTheOutputHoldsThem)
 {
     TempFolder folder;
     const std::string clip = testmedia::ClipPath(testmedia::Clip::SurroundTracks);
     const std::string out = folder.path("out");
-    Result refused =
-        RunReelvane(folder, {"--convert", "--profile", "mp3.ini:MP3 Audio", "--audio", "1,2", "--output", out, clip});
-    EXPECT_EQ(refused.code, 2);
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"--profile", "mp3.ini:MP3 Audio", "--audio", "1,2"},
+          {"--profile", "divxavi.ini:DivX AVI", "--subtitle-tracks", "1"},
+          {"--profile", "mp4.ini:MP4 Video", "--subtitle-tracks", "2"},
+          {"--profile", "mp4.ini:MP4 Video", "--subtitle-tracks", "one"}}) {
+        std::vector<std::string> arguments = {"--convert", "--output", out};
+        arguments.insert(arguments.end(), words.begin(), words.end());
+        arguments.push_back(clip);
+        EXPECT_EQ(RunReelvane(folder, arguments).code, 2) << words[1] << " " << words[3];
+    }
     EXPECT_FALSE(fs::exists(out) && !fs::is_empty(out)); // refused before anything ran
 
-    Result kept = RunReelvane(folder, {"--convert", "--profile", "mp4.ini:MP4 Video", "--audio", "1,2", "--output", out,
-                                       "--json", clip});
+    Result kept = RunReelvane(folder, {"--convert", "--profile", "mp4.ini:MP4 Video", "--audio", "1,2",
+                                       "--subtitle-tracks", "1", "--output", out, "--json", clip});
     ASSERT_EQ(kept.code, 0) << kept.out;
     auto facts = testmedia::ProbeFile(Events(kept, "task").at(0)["output"].get<std::string>());
     ASSERT_TRUE(facts);
     ASSERT_EQ(facts->Count("audio"), 2);
     EXPECT_EQ(facts->streams[1].codec, "aac");
     EXPECT_EQ(facts->streams[2].codec, "aac");
+    ASSERT_EQ(facts->Count("subtitle"), 1);
+    EXPECT_EQ(facts->streams[3].codec, "mov_text");
+    EXPECT_EQ(facts->streams[3].language, "eng");
 }
 
 TEST(CommandLine, InterruptStopsTheRunCleanly)

@@ -39,6 +39,7 @@ std::string ConvertAsTask(const std::string& source, const ProfileSettings& prof
     SplitRule split;
     split.runChoice = split.currentChoice = "No split";
     PerFileTask perFile{task->settings, task->probed, task->sourcePath, task->destinationPath};
+    perFile.subtitleTracks = task->subtitleTracks;
     EngineArguments arguments = BuildPerFileArguments(perFile, split);
     std::vector<char*> argv = arguments.Argv();
     lastMessage.clear();

@@ -14,7 +14,7 @@ namespace reelvane {
 // do not depend on it).
 ProfileSettings ShippedProfile(const std::string& file, const std::string& section);
 
-// The output path; `change` edits the task (track choice) before the run. A failed conversion
+// The output path; `change` edits the task (audio and subtitle track choice) before the run. A failed conversion
 // fails the calling test with the engine's message.
 std::string ConvertAsTask(const std::string& source, const ProfileSettings& profile, const TempFolder& folder,
                           const std::function<void(ConversionTask&)>& change = {});

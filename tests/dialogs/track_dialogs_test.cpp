@@ -14,6 +14,7 @@
 #include "tests/media/test_media.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -142,6 +143,24 @@ private slots:
         });
         QVERIFY(!RunSubtitleDialog(nullptr, task));
         QCOMPARE(task.subtitlePath, good);
+    }
+
+    void textTracksAreOfferedOnlyWhereTheOutputHoldsThem()
+    {
+        auto task =
+            CreateTask(testmedia::ClipPath(testmedia::Clip::SurroundTracks), current_, -1, folder_.path("out/"));
+        SetText(task->settings.TargetType, "avi");
+        SetText(task->settings.Para, "-f avi -fs 0");
+        WhenShown<SubtitleDialog>([](SubtitleDialog* dialog) {
+            QVERIFY(!dialog->findChild<QListWidget*>("tracks")->isEnabled());
+            QCOMPARE(dialog->findChild<QLabel*>("tracksLabel")->text(),
+                     QString("The output type avi holds no subtitle tracks."));
+            dialog->findChild<QPushButton*>("ok")->click(); // nothing to take
+            QVERIFY(dialog->isVisible());
+            dialog->reject();
+        });
+        QVERIFY(!RunSubtitleDialog(nullptr, *task));
+        QVERIFY(task->subtitleTracks.empty());
     }
 
     void addPicksAFileAndStyleStoresTheStyle()

@@ -107,7 +107,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"OPTION_GENERAL_DLG", 2},
                                                                        {"NEWPROFILE_DLG", 6},
                                                                        {"AUDIO_DLG", 3},
-                                                                       {"SUBTITLE_DLG", 11},
+                                                                       {"SUBTITLE_DLG", 13},
                                                                        {"FILEINFO_DLG", 12},
                                                                        {"ABOUT_DLG", 7},
                                                                        {"WINDOW_INFO", 7},

@@ -131,6 +131,13 @@ void MakeClip(Clip clip, const fs::path& path)
                    {"-map", "0", "-map", "1", "-c:a", "aac", "-c:v", "png", "-disposition:v:0", "attached_pic"}}),
              ".mp4");
         return;
+    case Clip::CoverFlac:
+        Make(path,
+             Join({Tone(440, 44100),
+                   {"-f", "lavfi", "-i", "color=blue:size=64x64:duration=0.04"},
+                   {"-map", "0", "-map", "1", "-c:a", "flac", "-c:v", "png", "-disposition:v:0", "attached_pic"}}),
+             ".flac");
+        return;
     case Clip::PhonePortrait:
         MakeTurned(path,
                    Join({{"-f", "lavfi", "-i", "testsrc2=size=320x180:rate=30:duration=2"},
@@ -200,6 +207,7 @@ const char* FileName(Clip clip)
     case Clip::Wmv: return "clip.wmv";
     case Clip::AudioOnly: return "audio_only.mka";
     case Clip::CoverArt: return "cover_art.mp4";
+    case Clip::CoverFlac: return "cover_art.flac";
     case Clip::NotMedia: return "not_media.mkv";
     case Clip::SubtitleText: return "burn.srt";
     case Clip::PhonePortrait: return "phone_portrait.mp4";

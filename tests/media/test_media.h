@@ -15,6 +15,7 @@ enum class Clip {
     Wmv,             // ASF, WMV2 320x240 + WMA2, 2 s
     AudioOnly,       // Matroska audio, AAC, 2 s
     CoverArt,        // MP4, AAC with a PNG cover picture (an attached picture), 1 s
+    CoverFlac,       // FLAC, 44.1 kHz stereo with a 64x64 PNG cover picture (an attached picture), 2 s
     NotMedia,        // a text file named .mkv
     SubtitleText,    // SRT: one cue "SUBTITLE" from 0.5 s to 1.2 s
     PhonePortrait,   // MP4, 10-bit HEVC 320x180 turned a quarter counter-clockwise for display (a

@@ -631,6 +631,25 @@ void MainWindowTest::TaskDialogsChangeTheSavedList()
     ButtonNamed(window, "subtitleButton")->click();
     QCOMPARE(Q(window.tasks().Get(0)->subtitlePath), Q(subtitle));
     QCOMPARE(savedSubtitle(), Q(subtitle));
+
+    // A source's SRT track ticked to be kept as a track, with no file to burn in; the MP4 output
+    // takes it, and the recovery file gives it back.
+    window.AddFiles({Q(testmedia::ClipPath(Clip::SurroundTracks))});
+    window.view()->SelectRow(1);
+    WhenModal([](QWidget* dialog) {
+        auto* tracks = dialog->findChild<QListWidget*>("tracks");
+        QVERIFY(tracks && tracks->isEnabled());
+        QCOMPARE(tracks->count(), 1);
+        QCOMPARE(tracks->item(0)->text(), QString("1: eng (subrip)"));
+        tracks->item(0)->setCheckState(Qt::Checked);
+    });
+    ButtonNamed(window, "subtitleButton")->click();
+    QCOMPARE(window.tasks().Get(1)->subtitleTracks, std::vector<int>{3});
+    QCOMPARE(window.tasks().Get(1)->subtitlePath, std::string());
+    std::vector<std::unique_ptr<ConversionTask>> restored = TaskListStore(sandbox.recoveryFile()).Load();
+    QCOMPARE(restored.size(), std::size_t(2));
+    QCOMPARE(restored[1]->subtitleTracks, std::vector<int>{3});
+    QVERIFY(restored[0]->subtitleTracks.empty()); // a source without text tracks keeps none
 }
 
 void MainWindowTest::EachRowShowsItsStateAndTheRunItsSummary()

@@ -1,8 +1,8 @@
 // Pictures of the windows for the documentation and for a look by eye: the main window with
 // three tasks and their pictures, the profile pop-up on "All Profiles", the About box, the
-// Properties dialog, the option sheet with its preview (also under a dark palette), the trim
-// dialog, the list's State column in the middle of a run and at its end, and the burner's window
-// after a burn that found no drive.
+// Properties and subtitle dialogs, the option sheet with its preview (also under a dark palette),
+// the trim dialog, the list's State column in the middle of a run and at its end, and the burner's
+// window after a burn that found no drive.
 // Run by scripts/screenshots: reelvane_screenshots FOLDER SUFFIX "LANGUAGE NAME"
 #include "adapters/discora/burner_window.h"
 #include "platform/program_folder.h"
@@ -11,6 +11,7 @@
 #include "reelvane/conversion/run_status.h"
 #include "reelvane/dialogs/option_sheet_dialog.h"
 #include "reelvane/dialogs/output_preview_pane.h"
+#include "reelvane/dialogs/subtitle_dialog.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/application.h"
 #include "reelvane/frame/language_table.h"
@@ -186,6 +187,12 @@ int main(int argc, char** argv)
     Settle();
     ok = trim.shownMilliseconds() == 1200 && Save(trim.grab(), folder + "/trim_" + suffix + ".png") && ok;
     trim.hide();
+
+    SubtitleDialog subtitles(*window.tasks().Get(0), &window);
+    subtitles.show();
+    Settle();
+    ok = Save(subtitles.grab(), folder + "/subtitle_" + suffix + ".png") && ok;
+    subtitles.hide();
 
     // The rows as a run reports them: the first finished, the second at 42 %, the third waiting;
     // then the end, with the third failed, and the summary in the status line.
