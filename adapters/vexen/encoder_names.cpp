@@ -18,6 +18,8 @@ struct Alias {
 };
 constexpr Alias kAliases[] = {
     {"xvid", {"libxvid", "mpeg4"}},
+    // libavcodec's first AV1 encoder is libaom's, which takes hours for what SVT-AV1 does in minutes.
+    {"av1", {"libsvtav1", "libaom-av1"}},
 };
 
 std::string Lower(std::string_view text)

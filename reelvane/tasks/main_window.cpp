@@ -405,6 +405,7 @@ void MainWindow::ApplyTexts()
     discSize_->setCurrentIndex(splitIndex);
     Caption(discSize_, Q(LookupText("OPTION_GENERAL_DLG", "btnSplitInfo", "Split")));
     splitDialog_->ApplyTexts();
+    selector_->popup()->ApplyTexts();
     model_->RetranslateHeaders();
     UpdateConvertControls();
     RefreshStatus();
