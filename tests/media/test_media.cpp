@@ -186,14 +186,15 @@ void MakeClip(Clip clip, const fs::path& path)
         return;
     case Clip::HdrPq10:
         Make(path,
-             Join({Video("320x240", 1),
-                   Tone(440, 48000, 1),
-                   {"-vf",
-                    "format=yuv420p,setparams=range=tv:color_primaries=bt709:color_trc=bt709:colorspace=bt709,"
-                    "zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt2020:t=smpte2084:m=bt2020nc:r=tv:npl=100,"
-                    "format=yuv420p10le",
-                    "-c:v", "libx265", "-preset", "ultrafast", "-x265-params", "log-level=error", "-color_trc",
-                    "smpte2084", "-color_primaries", "bt2020", "-colorspace", "bt2020nc", "-c:a", "aac"}}),
+             Join(
+                 {Video("320x240", 1),
+                  Tone(440, 48000, 1),
+                  {"-vf",
+                   "format=yuv420p,setparams=range=tv:color_primaries=bt709:color_trc=bt709:colorspace=bt709,"
+                   "zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt2020:t=smpte2084:m=bt2020nc:r=tv:npl=100,"
+                   "format=yuv420p10le",
+                   "-c:v", "libx265", "-preset", "ultrafast", "-crf", "32", "-x265-params", "log-level=error",
+                   "-color_trc", "smpte2084", "-color_primaries", "bt2020", "-colorspace", "bt2020nc", "-c:a", "aac"}}),
              ".mkv");
         return;
     case Clip::NotMedia: WriteTextOnce(path, "This is a text file, not a movie.\n"); return;
