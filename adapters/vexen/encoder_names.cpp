@@ -18,7 +18,7 @@ struct Alias {
 };
 constexpr Alias kAliases[] = {
     {"xvid", {"libxvid", "mpeg4"}},
-    // libavcodec's first AV1 encoder is libaom's, which takes hours for what SVT-AV1 does in minutes.
+    // libavcodec's first AV1 encoder is libaom's, far too slow at its defaults for a whole film.
     {"av1", {"libsvtav1", "libaom-av1"}},
 };
 
