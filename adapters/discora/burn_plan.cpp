@@ -1,5 +1,7 @@
 #include "adapters/discora/burn_plan.h"
 
+#include "adapters/discora/dvd_language.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -54,6 +56,49 @@ std::string XmlText(const std::string& text)
     return out;
 }
 
+// Words of a list option (-f, -l): up to the next option.
+bool EndsList(const std::string& word)
+{
+    return word == "-t" || word == "-f" || word == "-l" || word.starts_with("--");
+}
+
+// What one title set holds alike: dvdauthor keeps one picture shape and one set of audio
+// attributes per title set, so a title of another shape needs a title set of its own.
+struct TitleSetKey {
+    DvdPicture picture;
+    std::vector<std::string> languages; // two-letter codes, empty for a stream of unknown language
+
+    bool operator==(const TitleSetKey& other) const
+    {
+        return picture.format == other.picture.format && picture.wide == other.picture.wide &&
+               languages == other.languages;
+    }
+};
+
+std::vector<std::string> DvdLanguages(const std::string& word)
+{
+    std::vector<std::string> languages;
+    bool known = false;
+    std::istringstream tags(word);
+    for (std::string tag; std::getline(tags, tag, ',');) {
+        languages.push_back(DvdLanguage(tag));
+        known = known || !languages.back().empty();
+    }
+    // No language known: dvdauthor finds the streams itself.
+    return known ? languages : std::vector<std::string>();
+}
+
+std::string TitleSetText(const TitleSetKey& key, const std::vector<std::string>& files)
+{
+    std::string text = "  <titleset>\n    <titles>\n      <video format=\"" + key.picture.format + "\" aspect=\"" +
+                       (key.picture.wide ? "16:9\" widescreen=\"nopanscan" : "4:3") + "\"/>\n";
+    for (const std::string& language : key.languages)
+        text += language.empty() ? "      <audio/>\n" : "      <audio lang=\"" + language + "\"/>\n";
+    for (const std::string& file : files)
+        text += "      <pgc><vob file=\"" + XmlText(file) + "\"/></pgc>\n";
+    return text + "    </titles>\n  </titleset>\n";
+}
+
 } // namespace
 
 Parsed ParseCommandLine(const std::vector<std::string>& arguments)
@@ -61,6 +106,7 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments)
     Parsed parsed;
     Options& o = parsed.options;
     bool sawBurn = false;
+    bool sawLanguages = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& word = arguments[i];
         auto value = [&](const char* what) -> std::optional<std::string> {
@@ -86,9 +132,11 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments)
             if (!v)
                 return parsed;
             o.burnType = *v;
-        } else if (word == "-f") {
-            while (i + 1 < arguments.size() && arguments[i + 1] != "-t" && !arguments[i + 1].starts_with("--"))
-                o.files.push_back(arguments[++i]);
+        } else if (word == "-f" || word == "-l") {
+            std::vector<std::string>& list = word == "-f" ? o.files : o.languages;
+            while (i + 1 < arguments.size() && !EndsList(arguments[i + 1]))
+                list.push_back(arguments[++i]);
+            sawLanguages = sawLanguages || word == "-l";
         } else {
             parsed.error = "Unknown parameter: " + word;
             return parsed;
@@ -102,6 +150,8 @@ Parsed ParseCommandLine(const std::vector<std::string>& arguments)
         parsed.error = "No file follows -f.";
     else if (o.burnType.empty())
         parsed.error = "No burn type follows -t.";
+    else if (sawLanguages && o.languages.size() != o.files.size())
+        parsed.error = "-l needs one word for each file of -f.";
     return parsed;
 }
 
@@ -113,7 +163,7 @@ bool IsProgramStream(const std::string& path)
     return in.gcount() == 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0xBA;
 }
 
-std::string DvdVideoFormat(const std::string& path)
+DvdPicture ReadDvdPicture(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<unsigned char> head(1 << 16);
@@ -121,11 +171,15 @@ std::string DvdVideoFormat(const std::string& path)
     head.resize(static_cast<std::size_t>(in.gcount()));
     for (std::size_t i = 0; i + 7 <= head.size(); ++i) {
         if (head[i] == 0 && head[i + 1] == 0 && head[i + 2] == 1 && head[i + 3] == 0xB3) {
+            DvdPicture picture;
             int lines = ((head[i + 5] & 0x0F) << 8) | head[i + 6];
-            return lines == 576 ? "pal" : "ntsc";
+            picture.format = lines == 576 ? "pal" : "ntsc";
+            int aspect = head[i + 7] >> 4; // 2 is 4:3, 3 is 16:9, 4 is 2.21:1
+            picture.wide = aspect == 3 || aspect == 4;
+            return picture;
         }
     }
-    return "ntsc";
+    return {};
 }
 
 Plan MakePlan(const Options& options, const std::string& workFolder)
@@ -143,15 +197,26 @@ Plan MakePlan(const Options& options, const std::string& workFolder)
         plan.kind = DiscKind::DvdVideo;
         plan.image = options.imagePath.empty() ? workFolder + "/dvd.iso" : options.imagePath;
         const std::string video = workFolder + "/dvd";
-        // A control file, since dvdauthor takes the TV system of its menus on no command line.
-        const std::string format = DvdVideoFormat(options.files.front());
+        // A control file, since dvdauthor takes the TV system of its menus and the titles'
+        // languages on no command line. Titles alike share a title set; the order stays the run's.
+        std::vector<TitleSetKey> keys;
+        std::vector<std::vector<std::string>> sets;
+        for (std::size_t i = 0; i < options.files.size(); ++i) {
+            TitleSetKey key{ReadDvdPicture(options.files[i]), options.languages.empty()
+                                                                  ? std::vector<std::string>()
+                                                                  : DvdLanguages(options.languages[i])};
+            if (keys.empty() || !(keys.back() == key)) {
+                keys.push_back(key);
+                sets.emplace_back();
+            }
+            sets.back().push_back(options.files[i]);
+        }
         plan.controlFile = workFolder + "/dvd.xml";
         plan.controlText = "<dvdauthor dest=\"" + XmlText(video) + "\">\n";
-        plan.controlText += "  <vmgm><menus><video format=\"" + format + "\"/></menus></vmgm>\n";
-        plan.controlText += "  <titleset>\n    <titles>\n      <video format=\"" + format + "\"/>\n";
-        for (const std::string& file : options.files)
-            plan.controlText += "      <pgc><vob file=\"" + XmlText(file) + "\"/></pgc>\n";
-        plan.controlText += "    </titles>\n  </titleset>\n</dvdauthor>\n";
+        plan.controlText += "  <vmgm><menus><video format=\"" + keys.front().picture.format + "\"/></menus></vmgm>\n";
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            plan.controlText += TitleSetText(keys[k], sets[k]);
+        plan.controlText += "</dvdauthor>\n";
         plan.makeImage.push_back({"dvdauthor", {"-x", plan.controlFile}});
         // ISO 9660 with a UDF bridge, the layout DVD players read.
         plan.makeImage.push_back(
@@ -212,15 +277,24 @@ std::string CommandLine(const Command& command)
 
 std::string UsageText()
 {
-    return "Usage: discora burn -f FILE... -t TYPE [--image PATH] [--device DRIVE] [--dry-run]\n"
+    return "Usage: discora burn -f FILE... -t TYPE [-l LANGUAGES...] [--image PATH] [--device DRIVE]\n"
+           "                    [--dry-run]\n"
+           "       discora\n"
            "       discora --help | --version\n"
+           "\n"
+           "Without parameters discora opens its window, where an image, files or a folder\n"
+           "and a burn type are picked, then burned or saved as an image.\n"
            "\n"
            "Burns files to the first writable optical drive with xorriso:\n"
            "  an image (.iso, .img) as it is;\n"
            "  with a DVD burn type, MPEG program streams as a DVD-Video (dvdauthor, then an\n"
            "  ISO 9660 + UDF image);\n"
            "  any other files as a data disc.\n"
+           "A DVD-Video gives each run of titles of one picture shape and one set of audio\n"
+           "languages a title set of its own.\n"
            "\n"
+           "  -l LANGUAGES... one word per file: its audio streams' languages (ISO 639),\n"
+           "                  comma-separated, \"und\" where not known; for example -l eng,deu fra\n"
            "  --image PATH    save the disc image at PATH instead of burning it\n"
            "  --device DRIVE  burn to DRIVE (for example /dev/sr0)\n"
            "  --dry-run       print the commands without running them\n"

@@ -10,6 +10,9 @@ namespace discora {
 
 struct Options {
     std::vector<std::string> files;
+    // -l: one word per file, its audio streams' language tags in stream order, comma-separated
+    // ("und" for a stream whose language is not known)
+    std::vector<std::string> languages;
     std::string burnType;
     bool dryRun = false;
     bool help = false;
@@ -42,8 +45,12 @@ struct Plan {
 // True when the file starts with an MPEG program stream pack header.
 bool IsProgramStream(const std::string& path);
 
-// "pal" when the first MPEG-2 sequence header of the stream gives 576 lines, else "ntsc".
-std::string DvdVideoFormat(const std::string& path);
+// What the first MPEG-2 sequence header of a program stream says of its picture.
+struct DvdPicture {
+    std::string format = "ntsc"; // "pal" for 576 lines
+    bool wide = false;           // a 16:9 (or wider) display aspect
+};
+DvdPicture ReadDvdPicture(const std::string& path);
 
 // The commands that turn the files into one image in `workFolder` (or at `imagePath`).
 Plan MakePlan(const Options& options, const std::string& workFolder);

@@ -31,7 +31,7 @@ const std::map<std::string_view, int>& KnownOptions()
         {"-vcodec", 1},     {"-s", 1},          {"-aspect", 1},   {"-map", 1},       {"-fs", 1},
         {"-croptop", 1},    {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1}, {"-padtop", 1},
         {"-padbottom", 1},  {"-padleft", 1},    {"-padright", 1}, {"-padcolor", 1},  {"-deinterlace", 0},
-        {"-fieldscale", 0}, {"-tonemap", 1},
+        {"-fieldscale", 0}, {"-fieldorder", 1}, {"-tonemap", 1},
     };
     return known;
 }
@@ -135,6 +135,7 @@ struct InputFacts {
     bool hasAudio = false;
     int width = 0;
     int height = 0;
+    int videoIndex = -1;
 };
 
 std::optional<InputFacts> ProbeInput(const std::string& path)
@@ -147,11 +148,30 @@ std::optional<InputFacts> ProbeInput(const std::string& path)
     facts.hasAudio = info.audioCount > 0;
     if (info.videoIndex >= 0) {
         facts.hasVideo = true;
+        facts.videoIndex = info.videoIndex;
         facts.width = streams[info.videoIndex].width;
         facts.height = streams[info.videoIndex].height;
     }
     FreeStreamInfo(streams);
     return facts;
+}
+
+// The StreamFacts field order of a video stream, from the container or else from a field scan.
+int32_t FieldOrderOf(const std::string& path, int videoIndex)
+{
+    StreamFacts* facts = nullptr;
+    int32_t count = 0, order = 0;
+    if (GetStreamFacts(path.c_str(), &facts, &count) == 0 && videoIndex >= 0 && videoIndex < count)
+        order = facts[videoIndex].fieldOrder;
+    FreeStreamFacts(facts);
+    return order == 0 && videoIndex >= 0 ? ScanFieldOrder(path.c_str(), videoIndex) : order;
+}
+
+// Fields of the other order turned into `order` ("tff", "bff"); the source is marked as having
+// them first, since a container that says nothing leaves its frames flagged progressive.
+std::string TurnFields(const std::string& order)
+{
+    return std::string("setfield=") + (order == "tff" ? "bff" : "tff") + ",fieldorder=" + order;
 }
 
 class Translator {
@@ -203,6 +223,7 @@ private:
     bool highQuality_ = false;
     bool deinterlace_ = false;
     bool fieldScale_ = false;
+    std::string fieldOrder_; // the output's, where the source's fields are the other way round
     std::optional<std::pair<int, int>> toneMapSource_; // colour primaries and matrix of the HDR source
     bool noVideo_ = false;
     bool noAudio_ = false;
@@ -406,6 +427,10 @@ void Translator::TakeOption(std::size_t& i)
         deinterlace_ = true;
     } else if (option == "-fieldscale") {
         fieldScale_ = true;
+    } else if (option == "-fieldorder") {
+        if (value != "tff" && value != "bff")
+            Fail("The field order \"" + value + "\" is neither tff nor bff.");
+        fieldOrder_ = value;
     } else if (option == "-tonemap") {
         TakeToneMap(value);
     } else if (option == "-acodec") {
@@ -569,6 +594,8 @@ void Translator::BuildPerFile(std::vector<std::string>& args)
         // One picture per frame, made before anything is drawn on it or scaled.
         if (deinterlace_)
             chain.push_back("bwdif=mode=send_frame");
+        if (!fieldOrder_.empty())
+            chain.push_back(TurnFields(fieldOrder_));
         // Subtitles and pads are drawn in the output's colours, so the light levels are mapped first.
         AppendToneMap(chain);
         AppendSubtitle(chain);
@@ -645,8 +672,17 @@ void Translator::BuildMerged(std::vector<std::string>& args)
         std::string id = std::to_string(k);
         if (withVideo) {
             std::vector<std::string> chain;
+            // Each source's fields as the output needs them: progressive ones stay as they are.
+            if (deinterlace_ || !fieldOrder_.empty()) {
+                int32_t order = FieldOrderOf(segment.videoPath, facts[k].videoIndex);
+                if (deinterlace_ && (order == 2 || order == 3))
+                    chain.push_back("bwdif=mode=send_frame");
+                if (!fieldOrder_.empty() && order == (fieldOrder_ == "tff" ? 3 : 2))
+                    chain.push_back(TurnFields(fieldOrder_));
+            }
             AppendCrop(chain);
-            chain.push_back("scale=" + std::to_string(width) + ":" + std::to_string(height));
+            chain.push_back("scale=" + std::to_string(width) + ":" + std::to_string(height) +
+                            (fieldScale_ ? ":interl=1" : ""));
             chain.push_back("setsar=1");
             graph.push_back("[" + std::to_string(videoInput) + ":v:0]" + Join(chain, ",") + "[v" + id + "]");
             concatInputs += "[v" + id + "]";

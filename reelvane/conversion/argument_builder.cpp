@@ -6,6 +6,7 @@
 #include "reelvane/conversion/source_shape.h"
 #include "reelvane/conversion/stream_copy_rules.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <string_view>
@@ -72,6 +73,24 @@ std::string SplitValue(const SplitRule& split)
     if (reduce && value - split.writtenKilobytes > 0)
         value -= split.writtenKilobytes;
     return std::to_string(value);
+}
+
+// The interlace words of the interlaced sources among the joined ones; the engine applies them
+// to each of those sources alone.
+std::vector<std::string> MergedInterlaceWords(const std::vector<MergedInput>& inputs, const ProfileSettings& s)
+{
+    std::vector<std::string> words;
+    for (const MergedInput& input : inputs) {
+        if (!input.probed)
+            continue;
+        std::vector<std::string> own = InterlaceWords(*input.probed, s);
+        auto turn = std::find(own.begin(), own.end(), "-fieldorder");
+        if (words.empty())
+            words = own;
+        else if (turn != own.end() && std::find(words.begin(), words.end(), "-fieldorder") == words.end())
+            words.insert(words.end(), turn, turn + 2);
+    }
+    return words;
 }
 
 } // namespace
@@ -219,6 +238,9 @@ EngineArguments BuildMergedArguments(const std::vector<MergedInput>& inputs, con
     mergedSplit.perFileRun = false;
     AppendParaWords(a, current.Para, mergedSplit);
     BuildEngineOptions(a, current);
+    if (std::string_view(current.cVideoCodec) != "copy")
+        for (const std::string& word : MergedInterlaceWords(inputs, current))
+            a.Add(word);
     a.AddPath(outputFolder + "Compound" + std::to_string(compoundNumber) + "." + current.TargetType);
     return a;
 }

@@ -40,6 +40,7 @@ struct PerFileTask {
 struct MergedInput {
     std::string sourcePath{};
     int32_t usePlatformReader = 0;
+    const ProbedSource* probed = nullptr; // its fields decide the interlace words; null: not known
 };
 
 // The frame "-s" asks for by nVideoRiszeOption (pads included); nothing when the source size is kept.

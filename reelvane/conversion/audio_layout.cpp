@@ -65,6 +65,18 @@ std::vector<int> SelectedAudioStreams(const ProbedSource& probed)
     return selected;
 }
 
+std::vector<std::string> OutputAudioLanguages(const ProbedSource& probed, const ProfileSettings& s)
+{
+    std::vector<std::string> languages;
+    if (s.bDisableAudio)
+        return languages;
+    for (int stream : SelectedAudioStreams(probed)) {
+        const StreamFacts* facts = FactsOfStream(probed, stream);
+        languages.emplace_back(facts ? facts->language : "");
+    }
+    return languages;
+}
+
 int32_t OutputChannels(const ProfileSettings& s, const StreamFacts* source)
 {
     if (s.nAudioChannel <= 0)

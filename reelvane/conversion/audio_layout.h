@@ -36,6 +36,10 @@ std::vector<std::string> AudioTrackWords(const ProbedSource& probed, const Profi
 // it fits.
 std::optional<std::string> AudioTrackProblem(const ProfileSettings& settings, const ProbedSource& probed);
 
+// The language tags of the output's audio streams in their order ("" where the source's track
+// names none); empty without audio.
+std::vector<std::string> OutputAudioLanguages(const ProbedSource& probed, const ProfileSettings& settings);
+
 // True when a track title names a channel layout ("English 5.1").
 bool TitleNamesChannels(const std::string& title);
 

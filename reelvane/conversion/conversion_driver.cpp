@@ -44,6 +44,26 @@ std::string TypeProblem(const std::string& type)
                : FillText(RunText("strTargetTypeInfo", "the output type \"%s\" is not a plain file extension"), {type});
 }
 
+// The joined track is each source's first audio stream: its language where they all say the same.
+std::string MergedLanguage(const std::vector<ConversionTask>& tasks)
+{
+    std::string language;
+    for (std::size_t t = 0; t < tasks.size(); ++t) {
+        const ProbedSource& probed = tasks[t].probed;
+        std::string own;
+        for (std::size_t i = 0; i < probed.streams.size(); ++i)
+            if (probed.streams[i].kind == VEXEN_KIND_AUDIO) {
+                const StreamFacts* facts = FactsOfStream(probed, static_cast<int>(i));
+                own = facts ? facts->language : "";
+                break;
+            }
+        if (t > 0 && own != language)
+            return {};
+        language = own;
+    }
+    return language;
+}
+
 } // namespace
 
 int RunSummary::Count(TaskState state) const
@@ -67,6 +87,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
         request.programFolder = platform::ProgramFolder();
     runBurnType_.clear();
     outputsToAuthor_.clear();
+    languagesToAuthor_.clear();
     writtenOutputs_.clear();
     currentOutput_.clear();
 
@@ -150,6 +171,7 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
     std::set<std::string> taken; // the names of earlier tasks, as the list showed them
     std::vector<TaskReport> reports(tasks.size());
     std::vector<std::string> authored(tasks.size());
+    std::vector<std::vector<std::string>> authoredLanguages(tasks.size());
     std::vector<std::vector<StreamDecision>> plans(tasks.size());
     auto end = [&](int index, TaskReport report) {
         ConversionTask& task = tasks[static_cast<std::size_t>(index)];
@@ -158,8 +180,10 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         report.streams = plans[static_cast<std::size_t>(index)];
         if (report.state == TaskState::Finished) {
             task.destinationPath = currentOutput_ = report.output;
-            if (runBurnType_ == task.settings.BurnType)
+            if (runBurnType_ == task.settings.BurnType) {
                 authored[static_cast<std::size_t>(index)] = report.output;
+                authoredLanguages[static_cast<std::size_t>(index)] = OutputAudioLanguages(task.probed, task.settings);
+            }
             if (report.output != task.sourcePath)
                 PostProcess(task.settings, request.programFolder, report, summary);
             if (countKilobytes && sharedProfile) {
@@ -241,9 +265,11 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
     RunTasks(taskCount_, jobs, hooks);
 
     summary.tasks = reports;
-    for (const std::string& output : authored)
-        if (!output.empty())
-            outputsToAuthor_.push_back(output);
+    for (std::size_t i = 0; i < authored.size(); ++i)
+        if (!authored[i].empty()) {
+            outputsToAuthor_.push_back(authored[i]);
+            languagesToAuthor_.push_back(authoredLanguages[i]);
+        }
     summary.cancelled = summary.cancelled || observer_.CancelRequested();
 }
 
@@ -284,7 +310,7 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     runSeconds_ = 0.0;
     bool fits = true;
     for (const ConversionTask& task : request.tasks) {
-        inputs.push_back({task.sourcePath, task.usePlatformReader});
+        inputs.push_back({task.sourcePath, task.usePlatformReader, &task.probed});
         runSeconds_ += ConvertedSeconds(task);
         fits = fits && PathFitsEngine("&new &dshow &file " + task.sourcePath);
     }
@@ -338,6 +364,8 @@ void ConversionDriver::RunMerged(RunRequest& request, RunSummary& summary)
     if (report.state == TaskState::Finished) {
         currentOutput_ = report.output;
         outputsToAuthor_.push_back(report.output);
+        languagesToAuthor_.push_back(current.bDisableAudio ? std::vector<std::string>()
+                                                           : std::vector<std::string>{MergedLanguage(request.tasks)});
         PostProcess(current, request.programFolder, report, summary);
         StatusUpdate(100);
     }
@@ -477,7 +505,8 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         // Without an output folder the disc goes beside the last output, never into the working folder.
         std::string folder =
             request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/" : request.outputFolder;
-        DiscJob job{runBurnType_, outputsToAuthor_, folder, currentOutput_, request.programFolder, writtenOutputs_};
+        DiscJob job{runBurnType_,    outputsToAuthor_,  folder, currentOutput_, request.programFolder,
+                    writtenOutputs_, languagesToAuthor_};
         discPhase_ = true;
         DiscResult disc = RunDiscOutput(job, observer_,
                                         [this](int percent, const std::string& text) { StatusUpdate(percent, text); });

@@ -108,6 +108,7 @@ private:
     std::string currentOutput_;
     std::string runBurnType_;
     std::vector<std::string> outputsToAuthor_;
+    std::vector<std::vector<std::string>> languagesToAuthor_; // each output's audio languages
     std::vector<std::string> writtenOutputs_; // what the run wrote, as opposed to sources authored as they are
 };
 

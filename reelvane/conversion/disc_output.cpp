@@ -253,8 +253,10 @@ private:
             return result;
         const std::string burner = job_.programFolder + "/discora";
         std::optional<platform::ProgramOutcome> burned;
+        const std::vector<std::string> arguments =
+            type.empty() ? BurnerArguments(files, job_.burnType, job_.audioLanguages) : BurnerArguments(files, type);
         if (Exists(burner))
-            burned = platform::RunAndCaptureErrors(burner, BurnerArguments(files, type.empty() ? job_.burnType : type));
+            burned = platform::RunAndCaptureErrors(burner, arguments);
         if (!burned) {
             // Without a burner the user is shown where the files are.
             observer_.ShowOutput(result.result);
@@ -277,11 +279,25 @@ private:
 
 } // namespace
 
-std::vector<std::string> BurnerArguments(const std::vector<std::string>& files, const std::string& burnType)
+std::vector<std::string> BurnerArguments(const std::vector<std::string>& files, const std::string& burnType,
+                                         const std::vector<std::vector<std::string>>& audioLanguages)
 {
     std::vector<std::string> arguments = {"burn", "-f"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     arguments.insert(arguments.end(), {"-t", burnType});
+    bool known = false;
+    for (const std::vector<std::string>& languages : audioLanguages)
+        for (const std::string& language : languages)
+            known = known || (!language.empty() && language != "und");
+    if (!known || audioLanguages.size() != files.size())
+        return arguments;
+    arguments.push_back("-l");
+    for (const std::vector<std::string>& languages : audioLanguages) {
+        std::string word;
+        for (const std::string& language : languages)
+            word += (word.empty() ? "" : ",") + (language.empty() ? std::string("und") : language);
+        arguments.push_back(word.empty() ? "und" : word);
+    }
     return arguments;
 }
 

@@ -22,6 +22,8 @@ struct DiscJob {
     // The outputs this run wrote; only these are removed once authored. Sources authored as
     // they are stay untouched.
     std::vector<std::string> written;
+    // Per output, the language tags of its audio streams ("" not known), for a DVD's title sets.
+    std::vector<std::vector<std::string>> audioLanguages;
 };
 
 struct DiscResult {
@@ -35,8 +37,10 @@ using DiscStatus = std::function<void(int percent, const std::string& text)>;
 
 DiscResult RunDiscOutput(const DiscJob& job, RunObserver& observer, const DiscStatus& status);
 
-// The burner's parameters: "burn", "-f", each file, "-t", the burn type.
-std::vector<std::string> BurnerArguments(const std::vector<std::string>& files, const std::string& burnType);
+// The burner's parameters: "burn", "-f", each file, "-t", the burn type; then, where a language
+// is known, "-l" and per file its audio languages ("eng,deu", "und" where not known).
+std::vector<std::string> BurnerArguments(const std::vector<std::string>& files, const std::string& burnType,
+                                         const std::vector<std::vector<std::string>>& audioLanguages = {});
 
 // folder + name + extension, with " (1)", " (2)", ... after the name while that path exists.
 std::string FreePath(const std::string& folder, const std::string& name, const std::string& extension);

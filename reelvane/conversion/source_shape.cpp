@@ -38,17 +38,41 @@ bool NamesInterlacedCoding(const char* para)
     return false;
 }
 
+// The value after `option` in the profile's words ("-r 30000/1001", "-top 1"); empty without one.
+std::string WordAfter(const char* para, const char* option)
+{
+    std::vector<std::string> words = SplitWords(para);
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == option)
+            return words[i + 1];
+    return {};
+}
+
+// A rate as the engine reads it: "25", "29.97" or "30000/1001"; 0 when it is none.
+double RateValue(const std::string& text)
+{
+    char* end = nullptr;
+    double rate = std::strtod(text.c_str(), &end);
+    if (end && *end == '/') {
+        double divisor = std::strtod(end + 1, &end);
+        rate = divisor > 0 ? rate / divisor : 0.0;
+    }
+    return end && *end == '\0' && rate > 0 ? rate : 0.0;
+}
+
 // A DVD keeps the fields where its rate is the source's: the profile sets none, or the same.
 bool DvdAtSourceRate(const ProfileSettings& s, const StreamFacts& video)
 {
     if (strcasecmp(s.BurnType, "DVD") != 0 && strcasecmp(s.cVideoCodec, "mpeg2video") != 0)
         return false;
-    if (HasWord(s.Para, "-r"))
-        return false;
-    if (!s.bVideoCustomFrameRate)
+    // The option sheet's rate comes after the profile's words and wins over their "-r".
+    double output = s.bVideoCustomFrameRate ? s.nVideoCustomFrameRate
+                    : HasWord(s.Para, "-r") ? RateValue(WordAfter(s.Para, "-r"))
+                                            : -1.0;
+    if (output < 0)
         return true;
     double rate = video.rateDen > 0 ? static_cast<double>(video.rateNum) / video.rateDen : 0.0;
-    return rate > 0 && std::fabs(s.nVideoCustomFrameRate - rate) < 0.001 * rate;
+    return rate > 0 && std::fabs(output - rate) < 0.001 * rate;
 }
 
 // Code points of ISO/IEC 23091-2, as the probe reports them.
@@ -136,11 +160,21 @@ std::vector<std::string> InterlaceWords(const ProbedSource& probed, const Profil
     if (!video || s.bDisableVideo || (video->fieldOrder != 2 && video->fieldOrder != 3))
         return {};
     const bool topFirst = video->fieldOrder == 2;
-    if (NamesInterlacedCoding(s.Para))
-        return {"-fieldscale"};
-    if (DvdAtSourceRate(s, *video))
-        return {"-fieldscale", "-flags", "+ilme+ildct", "-top", topFirst ? "1" : "0"};
-    return {"-deinterlace"};
+    std::vector<std::string> words = {"-fieldscale"};
+    if (NamesInterlacedCoding(s.Para)) {
+        // Fields of the other order than the profile flags are turned, not merely flagged.
+        const std::string top = WordAfter(s.Para, "-top");
+        if ((top == "1" && !topFirst) || (top == "0" && topFirst))
+            words.insert(words.end(), {"-fieldorder", topFirst ? "bff" : "tff"});
+        return words;
+    }
+    if (!DvdAtSourceRate(s, *video))
+        return {"-deinterlace"};
+    // Discs are written top field first, as players expect of a DVD.
+    if (!topFirst)
+        words.insert(words.end(), {"-fieldorder", "tff"});
+    words.insert(words.end(), {"-flags", "+ilme+ildct", "-top", "1"});
+    return words;
 }
 
 std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const ProfileSettings& s)

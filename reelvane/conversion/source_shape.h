@@ -32,8 +32,9 @@ void KeepDisplayedShape(const ProbedSource& probed, ProfileSettings& settings);
 std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const ProfileSettings& settings);
 
 // Output words for an interlaced source: "-deinterlace" for a progressive output, or fields kept
-// for an interlaced one (1080i, a DVD at the source's rate), flagged with the source's field
-// order and scaled apart ("-fieldscale").
+// for an interlaced one (1080i, a DVD at the source's rate), scaled apart ("-fieldscale") and
+// turned ("-fieldorder tff") where the output's field order is not the source's: a DVD is top
+// field first, a profile's "-top" says its own.
 std::vector<std::string> InterlaceWords(const ProbedSource& probed, const ProfileSettings& settings);
 
 // Bits per sample of the profile's pictures: the depth its "-pix_fmt" names, 8 where it names none.

@@ -18,6 +18,8 @@ public:
     void Load(const ProfileSettings& settings);
     void Store(ProfileSettings& settings) const;
     void SetPadColor(int32_t rgb);
+    // A crop or pad field: 0 left, 1 right, 2 top, 3 bottom.
+    QLineEdit* SideField(bool crop, int side) const { return (crop ? cropSides_ : padSides_)[side]; }
 
 private:
     void UpdateEnabling();

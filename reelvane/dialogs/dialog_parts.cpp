@@ -90,19 +90,24 @@ QAbstractSpinBox::StepEnabled RangeSpinBox::stepEnabled() const
     return enabled;
 }
 
-void RefuseRange(QWidget* field, double low, double high)
+void RefuseField(QWidget* field, const QString& text)
 {
     // The page holding the field comes to the front first.
     for (QWidget* child = field; child && child->parentWidget(); child = child->parentWidget())
         if (auto* tabs = qobject_cast<QTabWidget*>(child->parentWidget()->parentWidget());
             tabs && tabs->indexOf(child) >= 0)
             tabs->setCurrentWidget(child);
+    QMessageBox::warning(field->window(), field->window()->windowTitle(), text);
+    field->setFocus();
+}
+
+void RefuseRange(QWidget* field, double low, double high)
+{
     QString text = Text("OPTION_DLG", "strRangeInfo", "Please enter a number between %s and %s.");
     for (double value : {low, high})
         if (int at = text.indexOf("%s"); at >= 0)
             text.replace(at, 2, QString::number(value));
-    QMessageBox::warning(field->window(), field->window()->windowTitle(), text);
-    field->setFocus();
+    RefuseField(field, text);
 }
 
 } // namespace reelvane

@@ -38,7 +38,10 @@ private:
     int high_;
 };
 
-// The range refusal: the message, and the field gets the focus again.
+// A refusal: the field's page comes to the front, the message is shown, and the field gets the
+// focus again.
+void RefuseField(QWidget* field, const QString& text);
+// The range refusal.
 void RefuseRange(QWidget* field, double low, double high);
 
 } // namespace reelvane

@@ -4,9 +4,12 @@
 #include "reelvane/dialogs/crop_pad_options_page.h"
 #include "reelvane/dialogs/dialog_parts.h"
 #include "reelvane/dialogs/new_profile_dialog.h"
+#include "reelvane/dialogs/output_preview_pane.h"
 #include "reelvane/dialogs/resize_options_page.h"
 #include "reelvane/dialogs/video_options_page.h"
+#include "reelvane/conversion/output_frame_check.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMessageBox>
@@ -37,7 +40,8 @@ private:
 
 } // namespace
 
-OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* parent) : QDialog(parent)
+OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* parent, const ConversionTask* task)
+    : QDialog(parent), loaded_(settings)
 {
     setWindowTitle(QString::fromUtf8(settings.profileName) + " - Options");
     QFont sheetFont = font();
@@ -83,14 +87,37 @@ OptionSheetDialog::OptionSheetDialog(const ProfileSettings& settings, QWidget* p
     connect(save, &QAction::triggered, this, [this] { Confirm(SaveChoice::Save); });
     connect(saveAs, &QAction::triggered, this, [this] { Confirm(SaveChoice::SaveAsNew); });
 
+    auto* pages = new QHBoxLayout;
+    pages->addWidget(tabs_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
+    layout->addLayout(pages);
     layout->addLayout(buttons);
 
     resize_->Load(settings);
     audio_->Load(settings);
     video_->Load(settings);
     cropPad_->Load(settings);
+
+    if (!task || task->probed.mediaInfo.videoIndex < 0)
+        return;
+    preview_ = new OutputPreviewPane(*task, [this] { return Edited(); });
+    pages->addWidget(preview_, 1);
+    // Any change of a field that shapes the picture makes a new one.
+    for (QWidget* page : std::initializer_list<QWidget*>{video_, resize_, cropPad_}) {
+        for (QLineEdit* field : page->findChildren<QLineEdit*>())
+            connect(field, &QLineEdit::textChanged, preview_, &OutputPreviewPane::Refresh);
+        for (QAbstractButton* button : page->findChildren<QAbstractButton*>())
+            connect(button, &QAbstractButton::toggled, preview_, &OutputPreviewPane::Refresh);
+        for (QComboBox* choice : page->findChildren<QComboBox*>())
+            connect(choice, &QComboBox::currentIndexChanged, preview_, &OutputPreviewPane::Refresh);
+    }
+}
+
+ProfileSettings OptionSheetDialog::Edited() const
+{
+    ProfileSettings edited = loaded_;
+    Store(edited);
+    return edited;
 }
 
 void OptionSheetDialog::Store(ProfileSettings& settings) const
@@ -109,10 +136,22 @@ void OptionSheetDialog::accept()
 void OptionSheetDialog::Confirm(SaveChoice choice)
 {
     // A refused field keeps the sheet open.
-    if (!audio_->Validate() || !video_->Validate())
+    if (!audio_->Validate() || !video_->Validate() || !ValidateFrame())
         return;
     saveChoice_ = choice;
     QDialog::accept();
+}
+
+bool OptionSheetDialog::ValidateFrame()
+{
+    std::optional<FrameRefusal> refusal = RefuseOutputFrame(Edited());
+    if (!refusal)
+        return true;
+    QWidget* field = refusal->field == FrameField::Size
+                         ? resize_->SizeField()
+                         : cropPad_->SideField(refusal->field == FrameField::Crop, refusal->side);
+    RefuseField(field, QString::fromStdString(refusal->message));
+    return false;
 }
 
 bool RunOptionSheet(QWidget* parent, ConversionTask* task, ProfileSettings& current)
@@ -124,7 +163,7 @@ bool RunOptionSheet(QWidget* parent, ConversionTask* task, ProfileSettings& curr
     }
     current.nSourceWidth = task->settings.nSourceWidth;
     current.nSourceHeight = task->settings.nSourceHeight;
-    OptionSheetDialog sheet(current, parent);
+    OptionSheetDialog sheet(current, parent, task);
     if (sheet.exec() != QDialog::Accepted)
         return false;
     sheet.Store(current);

@@ -1,6 +1,6 @@
 #pragma once
 // The option sheet: the Audio, Video, Resize and Crop & Pad pages of one task's settings, with
-// OK, Cancel and the Save&Apply menu.
+// OK, Cancel and the Save&Apply menu, and beside them a preview of the task's output.
 
 #include "reelvane/profiles/option_rules.h"
 
@@ -12,6 +12,7 @@ namespace reelvane {
 
 class AudioOptionsPage;
 class CropPadOptionsPage;
+class OutputPreviewPane;
 class ResizeOptionsPage;
 class VideoOptionsPage;
 
@@ -19,21 +20,28 @@ class OptionSheetDialog : public QDialog {
     Q_OBJECT
 
 public:
-    OptionSheetDialog(const ProfileSettings& settings, QWidget* parent = nullptr);
+    // With a task whose source has video, the preview shows its output.
+    OptionSheetDialog(const ProfileSettings& settings, QWidget* parent = nullptr, const ConversionTask* task = nullptr);
     // Every page stored into the record.
     void Store(ProfileSettings& settings) const;
+    // Null without a preview.
+    OutputPreviewPane* preview() const { return preview_; }
     SaveChoice saveChoice() const { return saveChoice_; }
 
     void accept() override;
 
 private:
     void Confirm(SaveChoice choice);
+    bool ValidateFrame();
+    ProfileSettings Edited() const;
 
     QTabWidget* tabs_;
     AudioOptionsPage* audio_;
     VideoOptionsPage* video_;
     ResizeOptionsPage* resize_;
     CropPadOptionsPage* cropPad_;
+    OutputPreviewPane* preview_ = nullptr;
+    ProfileSettings loaded_;
     SaveChoice saveChoice_ = SaveChoice::None;
 };
 

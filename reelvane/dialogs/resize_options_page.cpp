@@ -99,4 +99,9 @@ FrameSize ResizeOptionsPage::ChosenFrame() const
     return SheetFrameSize(size_->checkedId(), source_, {FieldInt(customWidth_), FieldInt(customHeight_)});
 }
 
+QWidget* ResizeOptionsPage::SizeField() const
+{
+    return size_->checkedId() == kCustomSize ? static_cast<QWidget*>(customWidth_) : size_->checkedButton();
+}
+
 } // namespace reelvane

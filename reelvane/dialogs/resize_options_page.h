@@ -17,6 +17,8 @@ public:
     void Store(ProfileSettings& settings) const;
     // The frame the Video page's default bit rate is computed for.
     FrameSize ChosenFrame() const;
+    // The field that sets the frame: the custom width when it is chosen, else the checked size.
+    QWidget* SizeField() const;
 
 private:
     QButtonGroup* size_;

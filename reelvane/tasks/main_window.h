@@ -1,34 +1,33 @@
 #pragma once
-// The program's one window: the profile selector, the task list, the task commands, the output
-// folder, the disc-size choice and the progress bar with its status text. The conversion run
-// is not here: the window asks for it (convertRequested, cancelRequested) and shows it
-// (SetConverting, ShowRunStatus).
+// The program's one window: the layout of the profile row, the task list, the task commands, the
+// output row, the disc-size choice and the progress bar with its status text; their captions;
+// and the wiring between them. The session's controls, the adding of tasks, the list's menus
+// and the settings menu are their own classes. The conversion run is not here: the window asks
+// for it (convertRequested, cancelRequested) and shows it (SetConverting, ShowRunStatus).
 
 #include "platform/settings_store.h"
 #include "reelvane/conversion/run_settings.h"
 #include "reelvane/frame/startup_settings.h"
 #include "reelvane/tasks/conversion_session.h"
+#include "reelvane/tasks/session_controls.h"
+#include "reelvane/tasks/settings_menu.h"
+#include "reelvane/tasks/task_adder.h"
+#include "reelvane/tasks/task_commands.h"
 #include "reelvane/tasks/task_list.h"
 #include "reelvane/tasks/task_list_store.h"
+#include "reelvane/tasks/task_list_view.h"
 
 #include <QWidget>
 
 #include <functional>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 class QToolButton;
 
 namespace reelvane {
 
 class ProfileSelector;
-class SplitSizeDialog;
-class TaskListView;
 class TaskTableModel;
 class TextProgressBar;
 class WindowHost;
@@ -53,29 +52,32 @@ public:
     void StartUp(const QStringList& files);
 
     // Adds one file as a task; its row, or -1.
-    int AddFile(const QString& path);
+    int AddFile(const QString& path) { return adder_->AddFile(path); }
     // Adds files as one batch: the last row is selected and the status refreshed after.
-    void AddFiles(const QStringList& paths);
+    void AddFiles(const QStringList& paths) { adder_->AddFiles(paths); }
     // Called for every new task before it joins the list (track preparation).
-    void SetTrackPreparation(std::function<void(ConversionTask&)> prepare) { prepareTracks_ = std::move(prepare); }
+    void SetTrackPreparation(std::function<void(ConversionTask&)> prepare)
+    {
+        adder_->SetTrackPreparation(std::move(prepare));
+    }
 
     // What a conversion run reads.
     TaskList& tasks() { return tasks_; }
     TaskTableModel* taskModel() const { return model_; }
     ConversionSession& session() { return session_; }
-    bool converting() const { return converting_; }
+    bool converting() const { return commands_->converting(); }
 
-    ProfileSelector* selector() const { return selector_; }
+    ProfileSelector* selector() const { return controls_->selector(); }
     TaskListView* view() const { return view_; }
-    QMenu* addMenu() const { return addMenu_; }
-    QMenu* contextMenu() const;
+    QMenu* addMenu() const { return view_->addMenu(); }
+    QMenu* contextMenu() const { return view_->contextMenu(); }
     QMenu* settingsMenu() const { return settingsMenu_; }
     // "Tasks at once" and "Copy streams that already fit", as the settings menu keeps them.
     RunSettings runSettings() const { return ReadRunSettings(setup_.settings); }
     TextProgressBar* progressBar() const { return progress_; }
     // The selected rows, in order.
-    QList<int> SelectedRows() const;
-    void SelectRow(int row);
+    QList<int> SelectedRows() const { return view_->SelectedRows(); }
+    void SelectRow(int row) { view_->SelectRow(row); }
 
 public slots:
     // The converting state: Cancel caption, other commands disabled, closing refused.
@@ -83,7 +85,7 @@ public slots:
     // The bar and the text drawn over it while a run goes.
     void ShowRunStatus(int percent, const QString& text);
     // The disc libraries cannot be stopped: Cancel is off while they run.
-    void SetCancelAllowed(bool allowed);
+    void SetCancelAllowed(bool allowed) { commands_->SetCancelAllowed(allowed); }
     void UpdateConvertControls();
     // The idle status line from the task list.
     void RefreshStatus();
@@ -101,81 +103,29 @@ protected:
 
 private:
     void BuildControls();
-    void BuildMenus();
+    void Connect();
     void ApplyTexts();
-    void BuildLanguageMenu();
-    void BuildRunMenu();
-    void LoadChosenProfileAtStart();
-    void FillSplitChoices();
-    void OfferRecovery();
-
-    void AddFilesCommand();
-    void AddFolderCommand();
-    void DropFiles(const QStringList& paths);
-    void ApplyAllToggled(bool checked);
-    void MergeToggled(bool checked);
-    void ProfilePicked(int index);
-    void SelectionChanged();
-    void ConvertClicked();
-    void ChangeOutputFolder();
+    void TasksAdded(int lastRow);
     void ShowProperties(int row);
-    void ShowAbout();
     void ShowLog(int row);
-    void SplitChoiceActivated();
-    void ApplyCurrentToAll(bool renameDestinations);
-    void OptionsCommand();
 
     WindowSetup setup_;
     WindowHost& host_;
     TaskList tasks_;
     TaskTableModel* model_;
     ConversionSession session_;
-    bool converting_ = false;
-    bool cancelAsked_ = false;
-    bool cancelAllowed_ = true; // false while the disc libraries run
-    QString rememberedFolder_;
-    std::function<void(ConversionTask&)> prepareTracks_;
 
     QToolButton* banner_;
     QToolButton* updateButton_;
     QToolButton* settingsButton_;
     QLabel* profileLabel_;
-    ProfileSelector* selector_;
-    QPushButton* optionsButton_;
-    QCheckBox* applyAllBox_;
     TaskListView* view_;
-    QPushButton* audioButton_;
-    QPushButton* subtitleButton_;
-    QPushButton* addButton_;
-    QPushButton* convertButton_;
-    QPushButton* removeButton_;
-    QPushButton* upButton_;
-    QPushButton* downButton_;
     QLabel* outputLabel_;
-    QLineEdit* outputField_;
-    QPushButton* changeFolderButton_;
-    QPushButton* openFolderButton_;
-    QCheckBox* mergeBox_;
-    QComboBox* discSize_;
     TextProgressBar* progress_;
-    SplitSizeDialog* splitDialog_;
-
-    QMenu* addMenu_;
-    QMenu* removeMenu_;
-    QMenu* settingsMenu_;
-    QMenu* languageMenu_;
-    QMenu* jobsMenu_;
-    QAction* automaticJobsAction_;
-    QAction* copyFittingAction_;
-    QAction* addFilesAction_;
-    QAction* addFolderAction_;
-    QAction* removeSelectedAction_;
-    QAction* removeAllAction_;
-    QAction* helpAction_;
-    QAction* discoraAction_;
-    QAction* playerAction_;
-    QAction* aboutAction_;
-    QAction* exitAction_;
+    SettingsMenu* settingsMenu_;
+    SessionControls* controls_;
+    TaskCommands* commands_;
+    TaskAdder* adder_;
 };
 
 } // namespace reelvane

@@ -1,6 +1,7 @@
 #include "reelvane/tasks/task_list_view.h"
 
 #include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_state_delegate.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/ui/pictures.h"
 
@@ -44,7 +45,7 @@ TaskListView::TaskListView(QWidget* parent) : QTreeView(parent)
     colours.setColor(QPalette::AlternateBase, QColor(0xCC, 0xE0, 0xFA));
     colours.setColor(QPalette::Text, QColor(125, 0, 0));
     setPalette(colours);
-    BuildMenu();
+    BuildMenus();
     connect(this, &QWidget::customContextMenuRequested, this, &TaskListView::ShowMenu);
     // A double click on a row's state shows its log; elsewhere its properties.
     connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -59,10 +60,30 @@ void TaskListView::SetTaskModel(TaskTableModel* model)
 {
     tasks_ = model;
     setModel(model);
+    setItemDelegateForColumn(TaskTableModel::StateColumn, new TaskStateDelegate(this));
+    const int widths[] = {150, 100, 100, 100, 140, 110};
+    static_assert(std::size(widths) == TaskTableModel::ColumnCount);
+    for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
+        setColumnWidth(column, widths[column]);
+    setMinimumSize(700, 250);
     connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { viewport()->update(); });
 }
 
-void TaskListView::BuildMenu()
+void TaskListView::BuildMenus()
+{
+    BuildContextMenu();
+    addMenu_ = new QMenu(this);
+    addMenu_->setObjectName("addMenu");
+    addFilesMenuAction_ = addMenu_->addAction(QString(), this, &TaskListView::addFilesRequested);
+    addFolderMenuAction_ = addMenu_->addAction(QString(), this, &TaskListView::addFolderRequested);
+    removeMenu_ = new QMenu(this);
+    removeMenu_->setObjectName("removeMenu");
+    removeSelectedMenuAction_ = removeMenu_->addAction(QString(), this, &TaskListView::RemoveSelected);
+    removeAllMenuAction_ = removeMenu_->addAction(QString(), this, &TaskListView::RemoveAll);
+}
+
+// Every row command is an entry here; ShowMenu enables them for the selection and the run.
+void TaskListView::BuildContextMenu()
 {
     menu_ = new QMenu(this);
     menu_->setObjectName("contextMenu");
@@ -82,6 +103,10 @@ void TaskListView::BuildMenu()
 
 void TaskListView::ApplyTexts()
 {
+    addFilesMenuAction_->setText(Main("strAddFileInfo", "Add file(s)..."));
+    addFolderMenuAction_->setText(Main("strAddFolderInfo", "Add folder"));
+    removeSelectedMenuAction_->setText(Main("strRemoveSelectedInfo", "Remove selected file"));
+    removeAllMenuAction_->setText(Main("strRemoveAllInfo", "Clear Flash(swf) file list"));
     addAction_->setText(Main("strListAddInfo", "Add file(s)..."));
     addFolderAction_->setText(Main("strListAddFolderInfo", "Add folder..."));
     removeAction_->setText(Main("strListRemoveInfo", "Remove"));
@@ -108,6 +133,11 @@ void TaskListView::ShowMenu(const QPoint& position)
         action->setEnabled(one);
     logAction_->setEnabled(one && !tasks_->tasks().Get(rows.first())->log.empty());
     menu_->popup(viewport()->mapToGlobal(position));
+}
+
+void TaskListView::PopupBelow(QMenu* menu, QWidget* button)
+{
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
 QList<int> TaskListView::SelectedRows() const
@@ -184,7 +214,8 @@ void TaskListView::paintEvent(QPaintEvent* event)
 void TaskListView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && model() && model()->rowCount() == 0) {
-        emit emptyListClicked(event->globalPosition().toPoint());
+        if (!converting_)
+            addMenu_->popup(event->globalPosition().toPoint());
         return;
     }
     QTreeView::mousePressEvent(event);
@@ -206,7 +237,7 @@ void TaskListView::dropEvent(QDropEvent* event)
 {
     const QStringList files = LocalFiles(event->mimeData()->urls());
     event->acceptProposedAction();
-    if (!files.isEmpty())
+    if (!files.isEmpty() && !converting_)
         emit filesDropped(files);
 }
 

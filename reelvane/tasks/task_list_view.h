@@ -1,7 +1,8 @@
 #pragma once
 // The task list as the user sees it: the columns, full-row selection, a picture while empty,
-// files dropped from a file manager, the right-click menu and the list's own commands
-// (remove, move). Commands that need more than the list are asked for through signals.
+// files dropped from a file manager, the list's menus (the row's right-click menu, Add and
+// Remove) and the list's own commands (remove, move). Commands that need more than the list are
+// asked for through signals.
 
 #include <QStringList>
 #include <QTreeView>
@@ -30,7 +31,14 @@ public:
     // While a run goes the list keeps its rows: no adding, removing or moving.
     void SetConverting(bool converting) { converting_ = converting; }
     void ApplyTexts();
+    // The row's right-click menu; every row command is an entry of it.
     QMenu* contextMenu() const { return menu_; }
+    // The menus of the New Task and Delete buttons; the Add menu also opens on a click into the
+    // empty list.
+    QMenu* addMenu() const { return addMenu_; }
+    QMenu* removeMenu() const { return removeMenu_; }
+    // Opens a menu below a button.
+    static void PopupBelow(QMenu* menu, QWidget* button);
 
     void RemoveSelected();
     void RemoveAll();
@@ -38,9 +46,8 @@ public:
     bool MoveSelected(int step);
 
 signals:
+    // Files dropped while no run goes.
     void filesDropped(const QStringList& paths);
-    // A left click while the list is empty, at this global position.
-    void emptyListClicked(const QPoint& globalPosition);
     void addFilesRequested();
     void addFolderRequested();
     void convertRequested();
@@ -60,12 +67,19 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void BuildMenu();
+    void BuildMenus();
+    void BuildContextMenu();
     void ShowMenu(const QPoint& position);
 
     TaskTableModel* tasks_ = nullptr;
     bool converting_ = false;
     QMenu* menu_;
+    QMenu* addMenu_;
+    QMenu* removeMenu_;
+    QAction* addFilesMenuAction_;
+    QAction* addFolderMenuAction_;
+    QAction* removeSelectedMenuAction_;
+    QAction* removeAllMenuAction_;
     QAction* addAction_;
     QAction* addFolderAction_;
     QAction* removeAction_;

@@ -1,6 +1,7 @@
 // Sources whose picture is turned, timed irregularly or interlaced, through shipped profiles as a
 // user's task converts them, checked with ffprobe.
 
+#include "platform/process_runner.h"
 #include "reelvane/conversion/source_shape.h"
 #include "tests/conversion/profile_run.h"
 #include "tests/media/media_facts.h"
@@ -190,6 +191,32 @@ TEST(ConversionSourceShape, ProfileDepthIsTheDepthItsPixelFormatNames)
         SetText(s.Para, para);
         EXPECT_EQ(ProfileBitDepth(s), depth) << para;
     }
+}
+
+// A camcorder's 480i (DV, bottom field first, no field order in the AVI) and a progressive clip.
+TEST(ConversionSourceShape, DvdTurnsBottomFirstFieldsAndKeepsProgressivePictures)
+{
+    TempFolder folder;
+    const std::string source = folder.path("dv.avi");
+    const std::string bottomFirst = "testsrc2=size=720x480:rate=60000/1001:duration=1,interlace=scan=bff";
+    ASSERT_EQ(platform::RunAndWait("ffmpeg", {"-loglevel", "error", "-nostdin", "-f", "lavfi", "-i", bottomFirst,
+                                              "-c:v", "dvvideo", "-pix_fmt", "yuv411p", "-r", "30000/1001", source}),
+              0);
+    std::string output = ConvertAsTask(source, ShippedProfile("ntscdvd.ini", "NTSC DVD (720x480)"), folder);
+    auto facts = testmedia::ProbeFile(output);
+    ASSERT_TRUE(facts && facts->First("video"));
+    EXPECT_EQ(facts->First("video")->fieldOrder, "tt");
+    auto fields = testmedia::DetectFields(output);
+    ASSERT_TRUE(fields);
+    // Turned, not merely flagged: the picture's own motion is top field first.
+    EXPECT_GT(fields->topFirst, 3 * (fields->progressive + fields->bottomFirst + fields->undetermined))
+        << fields->topFirst << " " << fields->bottomFirst << " " << fields->progressive;
+
+    std::string progressive = ConvertAsTask(testmedia::ClipPath(Clip::Standard4x3),
+                                            ShippedProfile("paldvd.ini", "PAL DVD (720x576)"), folder);
+    auto progressiveFacts = testmedia::ProbeFile(progressive);
+    ASSERT_TRUE(progressiveFacts && progressiveFacts->First("video"));
+    EXPECT_EQ(progressiveFacts->First("video")->fieldOrder, "progressive");
 }
 
 // The rule on its own: what a quarter turn does to a frame with a fixed display aspect.

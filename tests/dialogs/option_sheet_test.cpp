@@ -1,10 +1,11 @@
 // The option sheet as a user drives it: each page changes the task's engine vector, refused
-// values keep it open, and the save choices write the profile file.
+// values keep it open, the preview shows the output, and the save choices write the profile file.
 #include "modal_script.h"
 #include "platform/ini_file.h"
 #include "reelvane/conversion/argument_builder.h"
 #include "reelvane/dialogs/new_profile_dialog.h"
 #include "reelvane/dialogs/option_sheet_dialog.h"
+#include "reelvane/dialogs/output_preview_pane.h"
 #include "reelvane/profiles/profile_file.h"
 #include "reelvane/tasks/task_rules.h"
 #include "temp_folder.h"
@@ -26,6 +27,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace reelvane;
 
@@ -64,6 +66,40 @@ void Click(QWidget* sheet, const char* name)
 void Type(QWidget* sheet, const char* name, const QString& text)
 {
     Find<QLineEdit>(sheet, name)->setText(text);
+}
+
+bool IsColour(QRgb pixel, QRgb colour)
+{
+    constexpr int kNear = 16; // the picture went through 4:2:0 and back
+    return std::abs(qRed(pixel) - qRed(colour)) < kNear && std::abs(qGreen(pixel) - qGreen(colour)) < kNear &&
+           std::abs(qBlue(pixel) - qBlue(colour)) < kNear;
+}
+
+// How many pixels of `colour` from (x, y) on, in steps of (dx, dy).
+int RunOf(const QImage& image, int x, int y, int dx, int dy, QRgb colour)
+{
+    int count = 0;
+    for (; image.valid(x, y) && IsColour(image.pixel(x, y), colour); x += dx, y += dy)
+        ++count;
+    return count;
+}
+
+// The processes this test process started that still run.
+int RunningChildren()
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        char state = 0;
+        int parent = 0;
+        fields >> state >> parent;
+        count += parent == getpid() && state != 'Z';
+    }
+    return count;
 }
 
 } // namespace
@@ -186,6 +222,68 @@ private slots:
         QVERIFY(messages[0].contains("100") && messages[0].contains("600"));
         QCOMPARE(task->settings.nAudioVolume, 600);
         QCOMPARE(task->settings.nVideoBitRateLevel2, 100.0f);
+    }
+
+    void previewShowsCropAndPadAndACropTooLargeIsRefused()
+    {
+        auto task = MakeTask();
+        const QRgb magenta = qRgb(255, 0, 255);
+        QImage picture;
+        QString refusal;
+        int page = -1;
+        bool stayedOpen = false;
+        WhenShown<OptionSheetDialog>([&](OptionSheetDialog* sheet) {
+            OutputPreviewPane* preview = sheet->preview();
+            QVERIFY(preview);
+            QSignalSpy shown(preview, &OutputPreviewPane::pictureShown);
+            Click(sheet, "enableCrop");
+            for (const char* side : {"crop0", "crop1"})
+                Type(sheet, side, "20");
+            Click(sheet, "enablePad");
+            for (auto [side, pixels] : {std::pair{"pad0", "16"}, {"pad1", "16"}, {"pad2", "8"}, {"pad3", "8"}})
+                Type(sheet, side, pixels);
+            WhenShown<QColorDialog>([](QColorDialog* chooser) {
+                chooser->setCurrentColor(QColor(255, 0, 255));
+                chooser->accept();
+            });
+            Click(sheet, "choosePadColor");
+            // Only the picture of the last values is shown, however many were asked for.
+            QVERIFY(shown.wait(30000));
+            picture = preview->picture();
+
+            Type(sheet, "crop0", "5000");
+            WhenShown<QMessageBox>([&refusal](QMessageBox* box) {
+                refusal = box->text();
+                box->accept();
+            });
+            Click(sheet, "ok");
+            stayedOpen = sheet->isVisible();
+            page = Find<QTabWidget>(sheet, nullptr)->currentIndex();
+
+            // Closed while the engine makes the next picture.
+            Type(sheet, "crop0", "30");
+            for (int i = 0; i < 1000 && RunningChildren() == 0; ++i)
+                QTest::qWait(5);
+            QVERIFY(RunningChildren() > 0);
+            sheet->reject();
+        });
+        QVERIFY(!RunOptionSheet(nullptr, task.get(), current_));
+        QCOMPARE(RunningChildren(), 0);
+
+        // 320x240 less 20 + 20 columns, inside pads of 16 beside and 8 above and below.
+        QCOMPARE(picture.size(), QSize(312, 256));
+        const int middleX = picture.width() / 2, middleY = picture.height() / 2;
+        QVERIFY(IsColour(picture.pixel(0, 0), magenta));
+        QCOMPARE(RunOf(picture, 0, middleY, 1, 0, magenta), 16);
+        QCOMPARE(RunOf(picture, picture.width() - 1, middleY, -1, 0, magenta), 16);
+        QCOMPARE(RunOf(picture, middleX, 0, 0, 1, magenta), 8);
+        QCOMPARE(RunOf(picture, middleX, picture.height() - 1, 0, -1, magenta), 8);
+
+        QVERIFY(stayedOpen);
+        QCOMPARE(page, 3);
+        QVERIFY2(refusal.contains("Crop") && refusal.contains("Left") && refusal.contains("320"), qPrintable(refusal));
+        QCOMPARE(task->settings.bVideoEnableCrop, 0);
+        QCOMPARE(task->settings.nVideoCropLeft, 0);
     }
 
     void saveAsOntoAnExistingNameShowsTheClashAndAsksAgain()

@@ -1,7 +1,8 @@
-// The burner program: a DVD-Video image from a generated DVD program stream, read back with
-// xorriso and udfinfo, and the plans it prints for the other kinds of disc.
+// The burner program: a DVD-Video image from generated DVD program streams, read back with
+// xorriso, udfinfo and lsdvd, and the plans it prints for the other kinds of disc.
 #include "adapters/discora/burn_plan.h"
 #include "platform/process_runner.h"
+#include "tests/discora/dvd_listing.h"
 #include "tests/platform/temp_folder.h"
 
 #include <filesystem>
@@ -27,13 +28,13 @@ std::pair<int, std::string> RunDiscora(const std::vector<std::string>& arguments
     return {child.Wait(), out};
 }
 
-std::string MakeDvdStream(const TempFolder& folder, const std::string& name)
+std::string MakeDvdStream(const TempFolder& folder, const std::string& name, const std::string& aspect = "4:3")
 {
     const std::string path = folder.path(name);
-    int rc =
-        platform::RunAndWait("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-f", "lavfi", "-i",
-                                        "testsrc2=size=720x576:rate=25:duration=1", "-f", "lavfi", "-i",
-                                        "sine=frequency=440:sample_rate=48000:duration=1", "-target", "pal-dvd", path});
+    int rc = platform::RunAndWait("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-f", "lavfi", "-i",
+                                             "testsrc2=size=720x576:rate=25:duration=1", "-f", "lavfi", "-i",
+                                             "sine=frequency=440:sample_rate=48000:duration=1", "-target", "pal-dvd",
+                                             "-aspect", aspect, path});
     return rc == 0 ? path : std::string();
 }
 
@@ -62,6 +63,28 @@ TEST(Discora, MakesAVideoTsImageFromADvdProgramStream)
     // An existing image is never replaced.
     auto [again, ignored] = RunDiscora({"burn", "-f", stream, "-t", "DVD", "--image", image});
     EXPECT_EQ(again, 1);
+}
+
+TEST(Discora, TitlesOfAnotherShapeOrLanguageGetATitleSetOfTheirOwn)
+{
+    TempFolder folder;
+    const std::string a = MakeDvdStream(folder, "a.mpg"), b = MakeDvdStream(folder, "b.mpg"),
+                      wide = MakeDvdStream(folder, "wide.mpg", "16:9");
+    ASSERT_FALSE(a.empty() || b.empty() || wide.empty());
+    const std::string image = folder.path("dvd.iso");
+
+    // Bibliographic and terminology codes alike; a stream of unknown language shares nothing.
+    auto [code, out] =
+        RunDiscora({"burn", "-f", a, b, wide, a, "-t", "DVD", "-l", "eng", "eng", "ger", "und", "--image", image});
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_EQ(discora_test::DvdTitles(image),
+              (std::vector<std::string>{"VTS 01, 4/3, en", "VTS 01, 4/3, en", "VTS 02, 16/9, de", "VTS 03, 4/3, xx"}))
+        << out;
+
+    // Without languages the shapes still part.
+    const std::string plain = folder.path("plain.iso");
+    ASSERT_EQ(RunDiscora({"burn", "-f", wide, a, "-t", "DVD", "--image", plain}).first, 0);
+    EXPECT_EQ(discora_test::DvdTitles(plain), (std::vector<std::string>{"VTS 01, 16/9, xx", "VTS 02, 4/3, xx"}));
 }
 
 TEST(Discora, DryRunPrintsThePlanForEachKindOfDisc)
@@ -95,6 +118,7 @@ TEST(Discora, RefusesBadParameters)
     EXPECT_EQ(RunDiscora({"--help"}).first, 0);
     EXPECT_EQ(RunDiscora({"burn", "-f", folder.write("x.mpg", "x")}).first, 2);
     EXPECT_EQ(RunDiscora({"burn", "-t", "DVD"}).first, 2);
+    EXPECT_EQ(RunDiscora({"burn", "-f", "a.mpg", "b.mpg", "-t", "DVD", "-l", "eng"}).first, 2);
     EXPECT_EQ(RunDiscora({"copy", "-f", "x", "-t", "DVD"}).first, 2);
     EXPECT_EQ(RunDiscora({"burn", "-f", folder.path("missing.mpg"), "-t", "DVD"}).first, 1);
 }

@@ -99,11 +99,11 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
                                                                        {"MAIN_DLG", 88},
-                                                                       {"OPTION_DLG", 11},
+                                                                       {"OPTION_DLG", 13},
                                                                        {"OPTION_AUDIO_DLG", 15},
                                                                        {"OPTION_VIDEO_DLG", 13},
                                                                        {"OPTION_RESIZE_DLG", 5},
-                                                                       {"OPTION_CROPPAD_DLG", 15},
+                                                                       {"OPTION_CROPPAD_DLG", 17},
                                                                        {"OPTION_GENERAL_DLG", 2},
                                                                        {"NEWPROFILE_DLG", 6},
                                                                        {"AUDIO_DLG", 3},
@@ -113,7 +113,8 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
                                                                        {"WINDOW_INFO", 7},
                                                                        {"RUN_INFO", 55},
                                                                        {"EXTRACT_DLG", 1},
-                                                                       {"SUBTITLE_STYLE_DLG", 18}};
+                                                                       {"SUBTITLE_STYLE_DLG", 18},
+                                                                       {"DISCORA_DLG", 23}};
     std::vector<std::pair<std::string, std::size_t>> actual;
     for (const auto& [section, keys] : ReadPack("english.ini"))
         actual.push_back({section, keys.size()});

@@ -131,6 +131,28 @@ TEST(ConversionRun, MergedRunLastsAsLongAsItsInputsAndOneTaskConvertsPerFile)
     EXPECT_EQ(FileNamePart(summary.tasks[0].output), "sized_2s_320x240.mp4");
 }
 
+TEST(ConversionRun, MergedRunDeinterlacesItsInterlacedSource)
+{
+    TempFolder folder;
+    const std::string interlaced = testmedia::ClipPath(testmedia::Clip::Interlaced576);
+    ProfileSettings profile = FastMp4();
+    ScriptedObserver observer;
+    ConversionDriver driver(observer);
+
+    RunRequest merged = Request(Tasks({interlaced, testmedia::SizedClipPath(2, 320, 240)}, profile, folder.path()),
+                                profile, folder.path());
+    merged.merge = true;
+    RunSummary summary = driver.Run(merged);
+
+    ASSERT_TRUE(summary.Succeeded()) << (observer.messages.empty() ? "" : observer.messages[0]);
+    auto fields = testmedia::DetectFields(summary.tasks[0].output);
+    ASSERT_TRUE(fields);
+    int frames = fields->topFirst + fields->bottomFirst + fields->progressive + fields->undetermined;
+    EXPECT_GE(frames, 95);
+    EXPECT_GE(fields->progressive, frames * 95 / 100)
+        << fields->topFirst << " " << fields->bottomFirst << " " << fields->undetermined;
+}
+
 TEST(ConversionRun, PostProcessGetsTheProgramFolderAndTheFinishedOutput)
 {
     TempFolder folder;

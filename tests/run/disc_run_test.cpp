@@ -1,9 +1,12 @@
 // Runs that go on to a disc: a Blu-ray image read back by libbluray, a library made to fail, a
-// disk that fills up at the image, and the burner's parameters for a DVD burn type.
+// disk that fills up at the image, the burner's parameters for a DVD burn type, and a DVD image
+// read back by lsdvd.
+#include "platform/process_runner.h"
 #include "platform/program_folder.h"
 #include "reelvane/conversion/disc_output.h"
 #include "tests/bluvat/stream_checks.h"
 #include "tests/bluvat/test_media.h"
+#include "tests/discora/dvd_listing.h"
 #include "tests/media/test_media.h"
 #include "tests/platform/temp_folder.h"
 #include "tests/run/run_test_support.h"
@@ -48,6 +51,15 @@ std::string ReadWhenWritten(const std::string& path)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A copy of the clip whose audio track names `language`.
+std::string WithLanguage(testmedia::Clip clip, const std::string& language, const std::string& path)
+{
+    int rc = platform::RunAndWait("ffmpeg",
+                                  {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", testmedia::ClipPath(clip),
+                                   "-map", "0", "-c", "copy", "-metadata:s:a:0", "language=" + language, path});
+    return rc == 0 ? path : std::string();
 }
 
 } // namespace
@@ -144,11 +156,43 @@ TEST(DiscRun, DvdBurnTypeHandsTheConvertedFilesToTheBurner)
 
     const std::string a = out + "sized_2s_320x240.mpg", b = out + "sized_2s_320x240 (1).mpg";
     EXPECT_EQ(BurnerArguments({a, b}, "DVD"), (std::vector<std::string>{"burn", "-f", a, b, "-t", "DVD"}));
+    EXPECT_EQ(BurnerArguments({a, b}, "DVD", {{"eng", ""}, {}}),
+              (std::vector<std::string>{"burn", "-f", a, b, "-t", "DVD", "-l", "eng,und", "und"}));
     EXPECT_EQ(ReadWhenWritten(folder.path("args")), "burn\n-f\n" + a + "\n" + b + "\n-t\nDVD\n");
     const std::string plan = ReadWhenWritten(folder.path("plan"));
     EXPECT_NE(plan.find("dvdauthor"), std::string::npos) << plan;
     EXPECT_NE(plan.find(a), std::string::npos) << plan;
     EXPECT_TRUE(fs::exists(a) && fs::exists(b)); // handed over as they are
+}
+
+TEST(DiscRun, DvdOfA4x3AndA16x9SourceShowsEachInItsShapeWithItsLanguage)
+{
+    TempFolder folder;
+    fs::create_directory(folder.path("program"));
+    fs::create_directory(folder.path("out"));
+    const std::string out = folder.path("out/"), image = folder.path("disc.iso");
+    // The burner itself, saving the image where it would burn it.
+    WriteScript(folder.path("program/discora"), "exec '" DISCORA_PROGRAM "' \"$@\" --image '" + image + "'");
+    const std::string standard = WithLanguage(testmedia::Clip::Standard4x3, "eng", folder.path("standard.mp4"));
+    const std::string wide = WithLanguage(testmedia::Clip::Wide16x9, "ger", folder.path("wide.mp4"));
+    ASSERT_FALSE(standard.empty() || wide.empty());
+    ProfileSettings dvd = Profile("paldvd.ini", "PAL DVD (720x576)");
+    RunRequest request = Request({}, dvd, out);
+    request.splitChoice = "DVD-5 (4.7GB)";
+    request.programFolder = folder.path("program");
+    for (const std::string& source : {standard, wide}) { // picked in the selector: the shape follows the source
+        request.tasks.push_back(*CreateTask(source, dvd, 1, out));
+        request.tasks.back().toEnd = 0;
+        request.tasks.back().trimEnd = 1000000;
+    }
+    ScriptedObserver observer;
+    observer.answer = true;
+    ConversionDriver driver(observer);
+
+    RunSummary summary = driver.Run(request);
+
+    ASSERT_TRUE(summary.Succeeded()) << (observer.messages.empty() ? "" : observer.messages[0]);
+    EXPECT_EQ(discora_test::DvdTitles(image), (std::vector<std::string>{"VTS 01, 4/3, en", "VTS 02, 16/9, de"}));
 }
 
 TEST(DiscRun, AFullDiskAtTheImageSaysWhyAndKeepsTheConvertedFilesAndTheAuthoredFolder)
@@ -163,7 +207,7 @@ TEST(DiscRun, AFullDiskAtTheImageSaysWhyAndKeepsTheConvertedFilesAndTheAuthoredF
     const std::string out = disk + "/";
     fs::copy_file(bluvat_test::h264Ac3(), out + "clip.ts");
     ScriptedObserver observer;
-    DiscJob job{"BLURAY", {out + "clip.ts"}, out, out + "clip.ts", platform::ProgramFolder(), {out + "clip.ts"}};
+    DiscJob job{"BLURAY", {out + "clip.ts"}, out, out + "clip.ts", platform::ProgramFolder(), {out + "clip.ts"}, {}};
 
     DiscResult disc = RunDiscOutput(job, observer, [](int, const std::string&) {});
 

@@ -123,6 +123,9 @@ TEST(VexenTranslation, CropScalePadChainInThatOrder)
                                  "pad=w=iw+8:h=ih+22:x=6:y=10:color=0xFF0000");
     auto black = Translate({"-i", "in", "-padtop", "2", "-padcolor", "0x0", "out.mkv"});
     EXPECT_EQ(ValueOf(black, "-vf"), "pad=w=iw+0:h=ih+2:x=0:y=2:color=0x000000");
+    // Fields are turned before anything else and scaled apart.
+    auto fields = Translate({"-i", "in", "-s", "720x480", "-fieldscale", "-fieldorder", "tff", "out.mpg"});
+    EXPECT_EQ(ValueOf(fields, "-vf"), "setfield=bff,fieldorder=tff,scale=720:480:interl=1");
 }
 
 TEST(VexenTranslation, ToneMapComesAfterTheDeinterlacerAndBeforeSubtitleCropScaleAndPad)
@@ -201,6 +204,7 @@ TEST(VexenTranslation, MalformedVectorsGiveMessages)
     EXPECT_NE(Translate({"-i", "in", "-s", "huge", "out"}).error, "");
     EXPECT_NE(Translate({"-ivs", "&new &disk x", "out"}).error, "");
     EXPECT_NE(Translate({"-i", "in", "-cropleft", "-4", "out"}).error, "");
+    EXPECT_NE(Translate({"-i", "in", "-fieldorder", "up", "out"}).error, "");
     // Numbers too large for a count are refused, not wrapped into nonsense.
     for (const char* option : {"-fs", "-ab", "-b", "-cropleft", "-padright"}) {
         auto t = Translate({"-i", "in", option, "2041e300", "out"});
@@ -220,6 +224,16 @@ TEST(VexenTranslation, MergedInputsAreJoinedAtOneFrameSize)
               "[0:v:0]scale=320:240,setsar=1[v0];[0:a:0]anull[a0];[1:v:0]scale=320:240,setsar=1[v1];"
               "[1:a:0]anull[a1];[v0][a0][v1][a1]concat=n=2:v=1:a=1[joinedv][joineda];[joinedv]null[vout];"
               "[joineda]anull[aout]");
+
+    // Only the interlaced source among them is deinterlaced.
+    std::string fields = testmedia::ClipPath(testmedia::Clip::Interlaced576);
+    auto deinterlaced = Translate({"-ivs", "&new &file " + fields, "-ias", "&file " + fields, "-ivs", "&new &file " + a,
+                                   "-ias", "&file " + a, "-deinterlace", "joined.mkv"});
+    ASSERT_EQ(deinterlaced.error, "");
+    EXPECT_EQ(ValueOf(deinterlaced, "-filter_complex")
+                  .find("[0:v:0]bwdif=mode=send_frame,scale=720:576,setsar=1[v0];[0:a:0]anull[a0];[1:v:0]scale="),
+              0u)
+        << ValueOf(deinterlaced, "-filter_complex");
 
     std::string audioOnly = testmedia::ClipPath(testmedia::Clip::AudioOnly);
     auto mixed = Translate({"-ivs", "&new &file " + a, "-ias", "&file " + a, "-ivs", "&new &file " + audioOnly, "-ias",

@@ -197,6 +197,7 @@ private slots:
     void TaskDialogsChangeTheSavedList();
     void EachRowShowsItsStateAndTheRunItsSummary();
     void BlurayRunWithoutADriveSaysWhereTheImageIs();
+    void BurnerEntryOpensTheBurnersWindow();
     void SpecialAndForeignFilesAreNotRead();
 };
 
@@ -798,8 +799,34 @@ void MainWindowTest::BlurayRunWithoutADriveSaysWhereTheImageIs()
     QCOMPARE(host.messages.size(), 1);
     QVERIFY2(host.messages.first().contains("No writable optical drive was found"), qPrintable(host.messages.first()));
     QVERIFY(host.messages.first().endsWith("\n" + image));
+    // Only the burner's own words: the drive scan's chatter stays out of the message.
+    QVERIFY2(!host.messages.first().contains("xorriso"), qPrintable(host.messages.first()));
     QCOMPARE(ended.first().value(0).toBool(), false); // the disc step did not end on a disc
     QVERIFY(host.unexpected.isEmpty());
+}
+
+// Ctrl+B starts the built burner as the menu starts it, without parameters: it opens its window
+// and stays, instead of refusing its command line.
+void MainWindowTest::BurnerEntryOpensTheBurnersWindow()
+{
+    Sandbox sandbox;
+    ScriptedHost host;
+    WindowSetup setup = sandbox.Setup();
+    setup.programFolder = QFileInfo(REELVANE_PROGRAM).absolutePath().toStdString();
+    MainWindow window(std::move(setup), host);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(host.started, QStringList(QFileInfo(REELVANE_PROGRAM).absolutePath() + "/discora"));
+
+    QProcess burner;
+    burner.setProcessChannelMode(QProcess::MergedChannels);
+    burner.start(host.started.first(), {});
+    QVERIFY(burner.waitForStarted());
+    QVERIFY2(!burner.waitForFinished(3000), burner.readAll().constData());
+    burner.kill();
+    burner.waitForFinished();
 }
 
 // A pipe or a device in the recovery file's place, or a recovery file another user could have

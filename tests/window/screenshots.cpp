@@ -1,11 +1,15 @@
 // Pictures of the windows for the documentation and for a look by eye: the main window with
-// three tasks, the profile pop-up on "All Profiles", the About box, the Properties dialog, and
-// the list's State column in the middle of a run and at its end.
+// three tasks, the profile pop-up on "All Profiles", the About box, the Properties dialog, the
+// option sheet with its preview (also under a dark palette), the list's State column in the
+// middle of a run and at its end, and the burner's window after a burn that found no drive.
 // Run by scripts/screenshots: reelvane_screenshots FOLDER SUFFIX "LANGUAGE NAME"
+#include "adapters/discora/burner_window.h"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "reelvane/conversion/properties_dialog.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/dialogs/option_sheet_dialog.h"
+#include "reelvane/dialogs/output_preview_pane.h"
 #include "reelvane/frame/about_dialog.h"
 #include "reelvane/frame/application.h"
 #include "reelvane/frame/language_table.h"
@@ -20,6 +24,9 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPainter>
+#include <QEventLoop>
+#include <QSlider>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -113,6 +120,43 @@ int main(int argc, char** argv)
     ok = Save(properties.grab(), folder + "/properties_" + suffix + ".png") && ok;
     properties.hide();
 
+    // The anamorphic clip cropped, padded in blue and with a burnt-in subtitle, at 0.8 s.
+    ConversionTask subtitled = *window.tasks().Get(1);
+    subtitled.subtitlePath = testmedia::ClipPath(testmedia::Clip::SubtitleText);
+    ProfileSettings edited = window.session().currentProfile();
+    edited.nSourceWidth = subtitled.probed.sourceWidth;
+    edited.nSourceHeight = subtitled.probed.sourceHeight;
+    edited.bVideoEnableCrop = 1;
+    edited.nVideoCropLeft = edited.nVideoCropRight = 32;
+    edited.bVideoEnablePad = 1;
+    edited.nVideoPadTop = edited.nVideoPadBottom = 24;
+    edited.nVideoPadColor = 0x1F4E99;
+    OptionSheetDialog sheet(edited, &window, &subtitled);
+    sheet.findChild<QTabWidget*>()->setCurrentIndex(3);
+    sheet.show();
+    QEventLoop waiting;
+    QObject::connect(sheet.preview(), &OutputPreviewPane::pictureShown, &waiting, &QEventLoop::quit);
+    QTimer::singleShot(30000, &waiting, &QEventLoop::quit);
+    sheet.findChild<QSlider*>("previewTime")->setValue(8);
+    waiting.exec();
+    ok = !sheet.preview()->picture().isNull() && ok;
+    Settle();
+    ok = Save(sheet.grab(), folder + "/option_sheet_" + suffix + ".png") && ok;
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2B, 0x2D, 0x31));
+    dark.setColor(QPalette::WindowText, QColor(0xE8, 0xE8, 0xE8));
+    dark.setColor(QPalette::Base, QColor(0x1E, 0x1F, 0x22));
+    dark.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
+    dark.setColor(QPalette::Button, QColor(0x3A, 0x3C, 0x41));
+    dark.setColor(QPalette::ButtonText, QColor(0xE8, 0xE8, 0xE8));
+    dark.setColor(QPalette::Dark, QColor(0x10, 0x10, 0x12));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x80, 0x83, 0x8A));
+    sheet.setPalette(dark);
+    Settle();
+    ok = Save(sheet.grab(), folder + "/option_sheet_dark_" + suffix + ".png") && ok;
+    sheet.hide();
+
     // The rows as a run reports them: the first finished, the second at 42 %, the third waiting;
     // then the end, with the third failed, and the summary in the status line.
     TaskTableModel* model = window.taskModel();
@@ -135,6 +179,17 @@ int main(int argc, char** argv)
     window.ShowRunStatus(100, QString::fromStdString(RunSummaryText(2, 1)));
     Settle();
     ok = Save(window.grab(), folder + "/run_summary_" + suffix + ".png") && ok;
+
+    // The burner's window: an image picked, and the burn told that there is no drive.
+    discora::BurnerWindow burner;
+    burner.show();
+    burner.PickImage(QString::fromStdString(home.write("Holiday.iso", std::string(32768, '\0'))));
+    QEventLoop wait;
+    QObject::connect(&burner, &discora::BurnerWindow::burnEnded, &wait, &QEventLoop::quit);
+    burner.Burn();
+    wait.exec();
+    Settle();
+    ok = Save(burner.grab(), folder + "/discora_" + suffix + ".png") && ok;
 
     window.close();
     return ok ? 0 : 1;
