@@ -6,8 +6,10 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
+#include <libavutil/display.h>
 }
 
+#include <cmath>
 #include <cstdio>
 
 namespace vexen {
@@ -64,6 +66,19 @@ float DisplayAspect(const AVStream& stream)
     AVRational sar = stream.sample_aspect_ratio.num > 0 ? stream.sample_aspect_ratio : par.sample_aspect_ratio;
     double pixelAspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
     return static_cast<float>(par.width * pixelAspect / par.height);
+}
+
+int32_t DisplayRotation(const AVStream& stream)
+{
+    const uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+    if (!matrix)
+        return 0;
+    // The matrix turns counter-clockwise; the display turns back by as much.
+    double degrees = -av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+    if (std::isnan(degrees))
+        return 0;
+    int32_t quarter = static_cast<int32_t>(std::lround(degrees / 90.0));
+    return ((quarter % 4 + 4) % 4) * 90;
 }
 
 std::string DescribeStream(const AVStream& stream)

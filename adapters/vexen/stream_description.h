@@ -16,4 +16,7 @@ int32_t StreamKind(const AVStream& stream);
 // Display aspect (width / height with the sample aspect taken into account); 0 when unknown.
 float DisplayAspect(const AVStream& stream);
 
+// Degrees the picture is turned for display, clockwise: 0, 90, 180 or 270.
+int32_t DisplayRotation(const AVStream& stream);
+
 } // namespace vexen

@@ -9,7 +9,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/display.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -38,19 +37,6 @@ const char* Tag(const AVStream& stream, const char* key)
 {
     const AVDictionaryEntry* entry = av_dict_get(stream.metadata, key, nullptr, 0);
     return entry ? entry->value : "";
-}
-
-int32_t Rotation(const AVStream& stream)
-{
-    const uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
-    if (!matrix)
-        return 0;
-    // The matrix turns counter-clockwise; the display turns back by as much.
-    double degrees = -av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
-    if (std::isnan(degrees))
-        return 0;
-    int32_t quarter = static_cast<int32_t>(std::lround(degrees / 90.0));
-    return ((quarter % 4 + 4) % 4) * 90;
 }
 
 int32_t FieldOrder(AVFieldOrder order)
@@ -111,7 +97,7 @@ void Fill(const AVStream& stream, StreamFacts& out)
             out.rateDen = rate.den;
         }
         out.variableRate = Differ(stream.avg_frame_rate, stream.r_frame_rate) ? 1 : 0;
-        out.rotation = Rotation(stream);
+        out.rotation = vexen::DisplayRotation(stream);
         out.fieldOrder = FieldOrder(par.field_order);
         out.colorTransfer = par.color_trc;
         out.colorPrimaries = par.color_primaries;

@@ -98,6 +98,21 @@ VEXEN_EXPORT void FreeStreamFacts(StreamFacts* facts);
    whose container says nothing: the StreamFacts fieldOrder codes, 0 when undecided or unreadable. */
 VEXEN_EXPORT int32_t ScanFieldOrder(const char* path, int32_t streamIndex);
 
+/* One decoded picture as 8-bit RGB, rows of width * 3 bytes with no padding between them. */
+typedef struct FramePicture {
+    int32_t width;
+    int32_t height;
+    uint8_t* pixels; /* FreeFramePicture releases them */
+} FramePicture;
+
+/* The first frame of the source's video at or after `seconds` from its start (the last frame when
+   that is past the end), turned and stretched as it is displayed and scaled to fit within
+   boxWidth x boxHeight. Returns 0 with `picture` filled, 1 when the source has no moving picture
+   (audio only, or only cover art), -1 when it cannot be read. Safe to call from several threads. */
+VEXEN_EXPORT int32_t GrabFrame(const char* path, double seconds, int32_t boxWidth, int32_t boxHeight,
+                               FramePicture* picture);
+VEXEN_EXPORT void FreeFramePicture(FramePicture* picture);
+
 VEXEN_EXPORT void EnableDshow(int32_t enable);
 
 /* Runs one conversion; argv[0] is "ffmain". Returns 0 when the output was written, 1 when the

@@ -5,6 +5,7 @@
 #include "platform/system_language.h"
 #include "reelvane/cli/save_profile.h"
 #include "reelvane/cli/terminal_observer.h"
+#include "reelvane/cli/trim_arguments.h"
 #include "reelvane/conversion/audio_layout.h"
 #include "reelvane/conversion/conversion_driver.h"
 #include "reelvane/conversion/run_settings.h"
@@ -50,6 +51,8 @@ constexpr char kUsage[] =
     "  --split-size MB              split at a custom size in megabytes (0 to 100000)\n"
     "  --audio 1,2                  the audio tracks to keep, counted from 1 (default: the first)\n"
     "  --subtitle FILE              burn this subtitle file into every output\n"
+    "  --start TIME, --end TIME     convert every file from / up to this time (hh:mm:ss.mmm,\n"
+    "                               mm:ss.mmm or seconds; default: the whole file)\n"
     "  --burn                       answer yes when the burner is offered (default: no)\n"
     "  --jobs N                     convert N tasks at once (default: the setting, automatic:\n"
     "                               as many as keep the processors busy); \"auto\" for automatic\n"
@@ -173,6 +176,7 @@ struct Arguments {
     bool json = false;
     std::optional<int> jobs; // kAutomaticJobs for "auto"
     std::optional<bool> copyFitting;
+    TrimArguments trim;
     std::vector<std::string> files;
 };
 
@@ -270,6 +274,8 @@ int Convert(const Arguments& a)
             if (auto problem = AudioTrackProblem(task->settings, task->probed))
                 return Usage(*problem);
         }
+        if (auto problem = ApplyTrimArguments(a.trim, *task))
+            return Usage(*problem);
         task->subtitlePath = a.subtitle.empty() ? std::string() : fs::absolute(a.subtitle, ec).string();
         tasks.Add(std::move(task));
     }
@@ -341,6 +347,9 @@ int RunCommandLine(int argc, char** argv)
                 return Usage("--jobs takes a number of tasks from 1 to 256, or auto.");
             else
                 a.jobs = static_cast<int>(jobs);
+        } else if (word == "--start" || word == "--end") {
+            if (auto problem = ReadTrimArgument(word, value(), a.trim))
+                return Usage(*problem);
         } else if (word == "--profile" || word == "--output" || word == "--split" || word == "--subtitle" ||
                    word == "--split-size" || word == "--audio") {
             const char* v = value();
@@ -377,6 +386,9 @@ int RunCommandLine(int argc, char** argv)
     }
     if (!a.split.empty() && a.splitSize)
         return Usage("--split and --split-size exclude each other.");
+    // A merged run joins the files whole.
+    if (a.merge && a.files.size() >= 2 && (a.trim.start || a.trim.end))
+        return Usage("--start and --end trim each file on its own; they cannot be used with --merge.");
     if (a.files.empty())
         return Usage("No file to convert.");
     int argcCopy = 1;

@@ -97,6 +97,12 @@ std::optional<std::string> MergeProblem(const std::vector<ConversionTask>& tasks
                 return true;
         return false;
     };
+    // The merged input is read whole: a trim would be lost without a word.
+    for (const ConversionTask& task : tasks)
+        if (!task.fromStart || !task.toEnd)
+            return LookupText("RUN_INFO", "strMergeTrimInfo",
+                              "Trimmed tasks cannot be merged into one file: clear their trims, or convert them one by "
+                              "one.");
     bool anyVideo = false, anyAudio = false;
     for (const ConversionTask& task : tasks) {
         anyVideo = anyVideo || hasVideo(task);

@@ -35,7 +35,8 @@ std::string ProfileFileName(const std::string& iniPath);
 std::optional<std::string> DiscSizeProblem(const std::string& profileFileName, bool sharedProfile,
                                            const std::string& splitChoice, double estimatedMegabytes);
 
-// The merge check's message for tasks that cannot be joined, else nothing.
+// The merge check's message for tasks that cannot be joined (trimmed ones, or some without the
+// video or the sound of others), else nothing.
 std::optional<std::string> MergeProblem(const std::vector<ConversionTask>& tasks);
 
 // Seconds a task converts: the whole file, or its trimmed part.

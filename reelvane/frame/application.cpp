@@ -13,7 +13,9 @@
 #include "reelvane/frame/qt_translations.h"
 #include "reelvane/tasks/main_window.h"
 #include "reelvane/tasks/run_controller.h"
+#include "reelvane/tasks/task_list_view.h"
 #include "reelvane/tasks/task_table_model.h"
+#include "reelvane/tasks/trim_dialog.h"
 #include "reelvane/tasks/window_host.h"
 
 #include <QApplication>
@@ -53,6 +55,10 @@ void ConnectTaskDialogs(MainWindow& window, const TrakkelBinding& trakkel)
     });
     QObject::connect(&window, &MainWindow::subtitleRequested, &window, [&window](int row) {
         window.taskModel()->WithTask(row, [&window](ConversionTask& task) { RunSubtitleDialog(&window, task); });
+    });
+    QObject::connect(window.view(), &TaskListView::trimRequested, &window, [&window](int row) {
+        window.taskModel()->WithTask(row, [&window](ConversionTask& task) { RunTrimDialog(&window, task); });
+        window.RefreshStatus();
     });
 }
 

@@ -5,6 +5,7 @@
 #include "reelvane/frame/language_table.h"
 #include "reelvane/frame/program_info.h"
 #include "reelvane/profiles/profile_selector.h"
+#include "reelvane/tasks/queued_file_adder.h"
 #include "reelvane/tasks/session_controls.h"
 #include "reelvane/tasks/settings_menu.h"
 #include "reelvane/tasks/task_adder.h"
@@ -191,6 +192,8 @@ void MainWindow::Connect()
     connect(view_, &TaskListView::filesDropped, adder_, &TaskAdder::AddDropped);
     connect(view_, &TaskListView::addFilesRequested, adder_, &TaskAdder::ChooseFiles);
     connect(view_, &TaskListView::addFolderRequested, adder_, &TaskAdder::ChooseFolder);
+    connect(adder_, &TaskAdder::folderScanned, this,
+            [this](const QStringList& files) { QueuedFileAdder::For(*this).Add(files); });
     connect(view_, &TaskListView::propertiesRequested, this, &MainWindow::ShowProperties);
     connect(view_, &TaskListView::logRequested, this, &MainWindow::ShowLog);
     connect(view_, &TaskListView::listChanged, this, [this] {

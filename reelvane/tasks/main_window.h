@@ -53,6 +53,12 @@ public:
 
     // Adds one file as a task; its row, or -1.
     int AddFile(const QString& path) { return adder_->AddFile(path); }
+    // Adds tasks already made from their files (probed off the window's thread) in one batch;
+    // the last row, or -1 when there are none.
+    int AddNewTasks(std::vector<std::unique_ptr<ConversionTask>> tasks)
+    {
+        return adder_->AddNewTasks(std::move(tasks));
+    }
     // Adds files as one batch: the last row is selected and the status refreshed after.
     void AddFiles(const QStringList& paths) { adder_->AddFiles(paths); }
     // Called for every new task before it joins the list (track preparation).

@@ -52,6 +52,17 @@ int TaskAdder::AddFile(const QString& path)
     return model_.AddTask(std::move(task));
 }
 
+int TaskAdder::AddNewTasks(std::vector<std::unique_ptr<ConversionTask>> tasks)
+{
+    if (tasks.empty())
+        return -1;
+    if (prepareTracks_)
+        for (auto& task : tasks)
+            prepareTracks_(*task);
+    model_.AddTasks(std::move(tasks));
+    return model_.rowCount() - 1;
+}
+
 void TaskAdder::AddFiles(const QStringList& paths)
 {
     int last = -1;
@@ -85,7 +96,7 @@ void TaskAdder::ChooseFolder()
         for (const std::string& file : ScanFolder(folder.toStdString(), recurse))
             files << QString::fromStdString(file);
     }
-    AddFiles(files);
+    emit folderScanned(files);
 }
 
 void TaskAdder::AddDropped(const QStringList& paths)

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace reelvane {
 
@@ -27,6 +29,8 @@ public:
 
     // Adds one file as a task; its row, or -1.
     int AddFile(const QString& path);
+    // Adds tasks already made from their files in one batch; the last row, or -1.
+    int AddNewTasks(std::vector<std::unique_ptr<ConversionTask>> tasks);
     // Adds files as one batch.
     void AddFiles(const QStringList& paths);
     void ChooseFiles();
@@ -39,6 +43,8 @@ public:
 signals:
     // A batch was added (or tried); the last new row, or -1.
     void tasksAdded(int lastRow);
+    // A folder's files were found; they are probed off the window's thread, not here.
+    void folderScanned(const QStringList& files);
 
 private:
     TaskTableModel& model_;

@@ -1,6 +1,8 @@
 #include "reelvane/tasks/task_list_view.h"
 
 #include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_pictures.h"
+#include "reelvane/tasks/task_source_delegate.h"
 #include "reelvane/tasks/task_state_delegate.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/ui/pictures.h"
@@ -61,11 +63,15 @@ void TaskListView::SetTaskModel(TaskTableModel* model)
     tasks_ = model;
     setModel(model);
     setItemDelegateForColumn(TaskTableModel::StateColumn, new TaskStateDelegate(this));
-    const int widths[] = {150, 100, 100, 100, 140, 110};
+    const int widths[] = {200, 100, 100, 100, 140, 110};
     static_assert(std::size(widths) == TaskTableModel::ColumnCount);
     for (int column = 0; column < TaskTableModel::ColumnCount; ++column)
         setColumnWidth(column, widths[column]);
     setMinimumSize(700, 250);
+    pictures_ = new TaskPictures(*model, this);
+    setItemDelegateForColumn(TaskTableModel::SourceColumn, new TaskSourceDelegate(*pictures_, this));
+    connect(pictures_, &TaskPictures::pictureArrived, this,
+            [this](int row) { update(tasks_->index(row, TaskTableModel::SourceColumn)); });
     connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { viewport()->update(); });
 }
 
@@ -96,6 +102,7 @@ void TaskListView::BuildContextMenu()
     convertAction_ = menu_->addAction(QString(), this, &TaskListView::convertRequested);
     profileAction_ = menu_->addAction(QString(), this, &TaskListView::optionsRequested);
     propertiesAction_ = menu_->addAction(QString(), this, [this] { emit propertiesRequested(SingleSelectedRow()); });
+    trimAction_ = menu_->addAction(QString(), this, [this] { emit trimRequested(SingleSelectedRow()); });
     audioAction_ = menu_->addAction(QString(), this, [this] { emit audioTracksRequested(SingleSelectedRow()); });
     subtitleAction_ = menu_->addAction(QString(), this, [this] { emit subtitleRequested(SingleSelectedRow()); });
     logAction_ = menu_->addAction(QString(), this, [this] { emit logRequested(SingleSelectedRow()); });
@@ -114,6 +121,7 @@ void TaskListView::ApplyTexts()
     convertAction_->setText(Main("strListConvertInfo", "Convert"));
     profileAction_->setText(Main("strListProfileInfo", "Profile settings"));
     propertiesAction_->setText(Main("strListFileInfo", "Properties"));
+    trimAction_->setText(Main("strListTrimInfo", "Trim..."));
     audioAction_->setText(Main("strListAudioTrackInfo", "Audio track..."));
     subtitleAction_->setText(Main("strListSubtitleInfo", "Subtitle..."));
     logAction_->setText(Main("strListLogInfo", "Show log"));
@@ -127,7 +135,8 @@ void TaskListView::ShowMenu(const QPoint& position)
     for (QAction* action : {addAction_, addFolderAction_})
         action->setEnabled(!converting_);
     const bool one = rows.size() == 1;
-    for (QAction* action : {removeAction_, removeAllAction_, convertAction_, profileAction_, propertiesAction_})
+    for (QAction* action :
+         {removeAction_, removeAllAction_, convertAction_, profileAction_, propertiesAction_, trimAction_})
         action->setEnabled(one && !converting_);
     for (QAction* action : {audioAction_, subtitleAction_})
         action->setEnabled(one);

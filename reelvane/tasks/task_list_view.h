@@ -12,6 +12,7 @@ class QMenu;
 
 namespace reelvane {
 
+class TaskPictures;
 class TaskTableModel;
 
 class TaskListView : public QTreeView {
@@ -39,6 +40,8 @@ public:
     QMenu* removeMenu() const { return removeMenu_; }
     // Opens a menu below a button.
     static void PopupBelow(QMenu* menu, QWidget* button);
+    // The rows' pictures, made as tasks join the list.
+    TaskPictures* pictures() const { return pictures_; }
 
     void RemoveSelected();
     void RemoveAll();
@@ -53,6 +56,7 @@ signals:
     void convertRequested();
     void optionsRequested();
     void propertiesRequested(int row);
+    void trimRequested(int row);
     void audioTracksRequested(int row);
     void subtitleRequested(int row);
     void logRequested(int row);
@@ -72,6 +76,7 @@ private:
     void ShowMenu(const QPoint& position);
 
     TaskTableModel* tasks_ = nullptr;
+    TaskPictures* pictures_ = nullptr;
     bool converting_ = false;
     QMenu* menu_;
     QMenu* addMenu_;
@@ -87,6 +92,7 @@ private:
     QAction* convertAction_;
     QAction* profileAction_;
     QAction* propertiesAction_;
+    QAction* trimAction_;
     QAction* audioAction_;
     QAction* subtitleAction_;
     QAction* logAction_;

@@ -4,6 +4,7 @@
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/checked_format.h"
 #include "reelvane/frame/language_table.h"
+#include "reelvane/tasks/task_trim.h"
 
 #include <algorithm>
 #include <cctype>
@@ -113,7 +114,7 @@ double EstimatedSizeMegabytes(const ConversionTask& task)
     const double video = s.bVideoCustomBitRate ? s.nVideoCustomBitRate : s.nVideoDefaultBitRate;
     const double audio = s.bAudioCustomBitRate ? static_cast<int32_t>(s.nAudioCustomBitRate) : 224;
     const double tracks = static_cast<double>(task.probed.audioTracks.size());
-    return (video + audio * tracks) * task.probed.duration * 1000.0 / 8388608.0;
+    return (video + audio * tracks) * TrimmedSeconds(task) * 1000.0 / 8388608.0;
 }
 
 std::optional<std::string> SourceFileProblem(const std::string& path)

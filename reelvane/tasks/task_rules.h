@@ -35,7 +35,7 @@ std::vector<std::string> ScanFolder(const std::string& folder, bool recurse);
 // "%02d:%02d:%02d" of a length in seconds.
 std::string FormatLength(float seconds);
 
-// (video + audio x audio tracks) x duration x 1000 / 8388608 megabytes.
+// (video + audio x audio tracks) x trimmed duration x 1000 / 8388608 megabytes.
 double EstimatedSizeMegabytes(const ConversionTask& task);
 
 // Why `path` cannot be a source, before any program reads it: a named pipe, a device or another

@@ -2,6 +2,7 @@
 
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
+#include "reelvane/tasks/task_trim.h"
 
 namespace reelvane {
 namespace {
@@ -60,8 +61,8 @@ QVariant TaskTableModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case SourceColumn: return QString::fromStdString(FileNamePart(task->sourcePath));
-        case OriginalLengthColumn:
-        case TrimmedLengthColumn: return QString::fromStdString(FormatLength(task->probed.duration));
+        case OriginalLengthColumn: return QString::fromStdString(FormatLength(task->probed.duration));
+        case TrimmedLengthColumn: return QString::fromStdString(FormatLength(TrimmedSeconds(*task)));
         case EstimatedSizeColumn: return QString::asprintf("%.2f MB", size);
         case DestinationColumn: return QString::fromStdString(FileNamePart(Planned(index.row())));
         case StateColumn: return StateText(*task);
@@ -69,8 +70,8 @@ QVariant TaskTableModel::data(const QModelIndex& index, int role) const
         break;
     case RawRole:
         switch (index.column()) {
-        case OriginalLengthColumn:
-        case TrimmedLengthColumn: return static_cast<double>(task->probed.duration);
+        case OriginalLengthColumn: return static_cast<double>(task->probed.duration);
+        case TrimmedLengthColumn: return TrimmedSeconds(*task);
         case EstimatedSizeColumn: return size;
         case StateColumn: return QVariant::fromValue(task->state);
         default: return data(index, Qt::DisplayRole);
@@ -122,6 +123,7 @@ void TaskTableModel::AddTasks(std::vector<std::unique_ptr<ConversionTask>> tasks
     beginInsertRows({}, tasks_.Count(), tasks_.Count() + static_cast<int>(tasks.size()) - 1);
     for (auto& task : tasks)
         tasks_.Add(std::move(task));
+    Replan();
     endInsertRows();
     emit tasksChanged();
 }

@@ -57,6 +57,11 @@ QPixmap EmptyListPicture(int size)
     return Render(Picture("empty_list.svg"), {size, size});
 }
 
+QIcon AudioPicture()
+{
+    return QIcon(Picture("image_02.svg")); // the catalogue's sound picture
+}
+
 QIcon CataloguePicture(int imageNumber)
 {
     const QString path = Picture(QString::asprintf("image_%02d.svg", imageNumber).toLatin1().constData());

@@ -13,6 +13,8 @@ QIcon SettingsPicture();
 QPixmap BannerPicture(int height);
 // Shown on the empty task list.
 QPixmap EmptyListPicture(int size);
+// Stands for a source that has sound and no picture.
+QIcon AudioPicture();
 // The picture of a catalogue image number; the "All Profiles" picture for an unknown number.
 QIcon CataloguePicture(int imageNumber);
 

@@ -625,3 +625,35 @@ TEST(CommandLine, JsonPathsKeepBytesThatAreNotUtf8)
         EXPECT_EQ(bytes(progress, "output"), output);
     EXPECT_FALSE(Events(r, "end").at(0).contains("discBytes"));
 }
+
+// One trim for every source: the output holds the range, starting at the source's frame there.
+TEST(CommandLine, StartAndEndTrimEverySource)
+{
+    TempFolder folder;
+    const std::string clip = testmedia::SizedClipPath(6, 320, 240);
+    Result r = RunReelvane(folder, {"--convert", "--profile", "mp4.ini:MP4 Video", "--output", folder.path("out"),
+                                    "--json", "--start", "00:00:02.000", "--end", "5", clip});
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string output = folder.path("out/sized_6s_320x240.mp4");
+    auto facts = testmedia::ProbeFile(output);
+    ASSERT_TRUE(facts) << r.out;
+    EXPECT_NEAR(facts->duration, 3.0, 0.1);
+    EXPECT_GE(testmedia::FirstFrameSimilarity(output, clip, 2.0), 0.9);
+
+    for (const auto& [arguments, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--start", "1:75"}, "--start takes a time"},
+             {{"--end"}, "--end takes a time"},
+             {{"--start", "3", "--end", "00:00:01.500"}, "--end 00:00:01.500 is not after --start 00:00:03.000"},
+             {{"--end", "9"}, "--end 00:00:09.000 is beyond the length of " + clip},
+             {{"--start", "7"}, "--start 00:00:07.000 is not before the end of " + clip},
+             {{"--merge", "--end", "4", clip}, "cannot be used with --merge"}}) {
+        std::vector<std::string> words = {"--convert", "--output", folder.path("refused")};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        if (arguments.size() > 1)
+            words.push_back(clip);
+        auto [code, text] = ErrorOutput(folder, words);
+        EXPECT_EQ(code, 2) << text;
+        EXPECT_NE(text.find(named), std::string::npos) << text;
+    }
+    EXPECT_FALSE(fs::exists(folder.path("refused")) && !fs::is_empty(folder.path("refused")));
+}

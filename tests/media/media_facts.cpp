@@ -176,4 +176,18 @@ double MeanDifference(const Picture& a, const Picture& b)
     return sum / a.rgb.size();
 }
 
+double FirstFrameSimilarity(const std::string& output, const std::string& source, double sourceSeconds)
+{
+    // The statistics file on standard output holds one line per compared frame: "... All:0.98 (...)".
+    auto lines =
+        platform::RunAndCapture("ffmpeg",
+                                {"-v", "error", "-nostdin", "-i", output, "-ss", std::to_string(sourceSeconds), "-i",
+                                 source, "-filter_complex",
+                                 "[0:v]scale=320:240,format=yuv420p,trim=end_frame=1[a];"
+                                 "[1:v]scale=320:240,format=yuv420p,trim=end_frame=1[b];[a][b]ssim=stats_file=-",
+                                 "-f", "null", "-"});
+    std::size_t at = lines ? lines->find("All:") : std::string::npos;
+    return at == std::string::npos ? -1.0 : std::atof(lines->c_str() + at + 4);
+}
+
 } // namespace testmedia

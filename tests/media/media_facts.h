@@ -81,4 +81,8 @@ Picture GrabFrame(const std::string& path, double seconds);
 // Mean absolute difference per byte of two pictures of the same size.
 double MeanDifference(const Picture& a, const Picture& b);
 
+// ffmpeg's SSIM ("All") of the first frame of `output` against the frame of `source` at
+// `sourceSeconds`, both brought to one size; -1 when either cannot be decoded.
+double FirstFrameSimilarity(const std::string& output, const std::string& source, double sourceSeconds);
+
 } // namespace testmedia

@@ -35,6 +35,8 @@ TEST(TaskListStore, KeepsSettingsTracksAndSubtitlesAcrossAStart)
     first->destinationPath = "/elsewhere/renamed.mp4";
     first->fromStart = 0;
     first->trimStart = 5000000000LL;
+    first->toEnd = 0;
+    first->trimEnd = 7000000000LL;
     tasks.Add(std::move(first));
     tasks.Add(CreateTask(testmedia::ClipPath(testmedia::Clip::NotMedia), mp4, -1, state.path()));
     ASSERT_TRUE(store.Save(tasks));
@@ -51,6 +53,8 @@ TEST(TaskListStore, KeepsSettingsTracksAndSubtitlesAcrossAStart)
     EXPECT_EQ(a.calcAspect, 1);
     EXPECT_EQ(a.fromStart, 0);
     EXPECT_EQ(a.trimStart, 5000000000LL);
+    EXPECT_EQ(a.toEnd, 0);
+    EXPECT_EQ(a.trimEnd, 7000000000LL);
     EXPECT_EQ(a.subtitleCandidates, original.subtitleCandidates);
     EXPECT_EQ(a.subtitlePath, "/tmp/b.ass");
     ASSERT_EQ(a.probed.audioTracks.size(), 2u);

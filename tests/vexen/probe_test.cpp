@@ -217,7 +217,7 @@ TEST(VexenLibrary, EveryExportBindsByName)
     ASSERT_NE(library, nullptr) << dlerror();
     for (const char* name :
          {"VCInit", "VCExit", "ExitPlayCurrentFile", "GetMediaFileInfo", "FreeContext", "FreeStreamInfo", "EnableDshow",
-          "ffmain", "GetStreamFacts", "FreeStreamFacts", "ScanFieldOrder"})
+          "ffmain", "GetStreamFacts", "FreeStreamFacts", "ScanFieldOrder", "GrabFrame", "FreeFramePicture"})
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     auto probe = reinterpret_cast<decltype(&GetMediaFileInfo)>(dlsym(library, "GetMediaFileInfo"));
     auto release = reinterpret_cast<decltype(&FreeStreamInfo)>(dlsym(library, "FreeStreamInfo"));

@@ -1,7 +1,8 @@
 // Pictures of the windows for the documentation and for a look by eye: the main window with
-// three tasks, the profile pop-up on "All Profiles", the About box, the Properties dialog, the
-// option sheet with its preview (also under a dark palette), the list's State column in the
-// middle of a run and at its end, and the burner's window after a burn that found no drive.
+// three tasks and their pictures, the profile pop-up on "All Profiles", the About box, the
+// Properties dialog, the option sheet with its preview (also under a dark palette), the trim
+// dialog, the list's State column in the middle of a run and at its end, and the burner's window
+// after a burn that found no drive.
 // Run by scripts/screenshots: reelvane_screenshots FOLDER SUFFIX "LANGUAGE NAME"
 #include "adapters/discora/burner_window.h"
 #include "platform/program_folder.h"
@@ -15,16 +16,21 @@
 #include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_selector.h"
 #include "reelvane/tasks/main_window.h"
+#include "reelvane/tasks/task_list_view.h"
+#include "reelvane/tasks/task_pictures.h"
 #include "reelvane/tasks/task_table_model.h"
+#include "reelvane/tasks/trim_dialog.h"
 #include "reelvane/ui/text_progress_bar.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 #include "tests/media/test_media.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QEventLoop>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -85,8 +91,19 @@ int main(int argc, char** argv)
                      QString::fromStdString(testmedia::ClipPath(testmedia::Clip::Anamorphic)),
                      QString::fromStdString(testmedia::ClipPath(testmedia::Clip::AudioOnly))});
     window.SelectRow(1);
+    // Each row's picture is made off the window's thread; the picture waits for them.
+    QElapsedTimer waited;
+    waited.start();
+    auto picturesShown = [&] {
+        for (int row = 0; row < window.taskModel()->rowCount(); ++row)
+            if (window.view()->pictures()->Picture(row).isNull())
+                return false;
+        return true;
+    };
+    while (!picturesShown() && waited.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     Settle();
-    bool ok = Save(window.grab(), folder + "/main_window_" + suffix + ".png");
+    bool ok = picturesShown() && Save(window.grab(), folder + "/main_window_" + suffix + ".png");
 
     // The pop-up on "All Profiles", drawn where it opens below the field.
     ProfilePopup* popup = window.selector()->popup();
@@ -156,6 +173,19 @@ int main(int argc, char** argv)
     Settle();
     ok = Save(sheet.grab(), folder + "/option_sheet_dark_" + suffix + ".png") && ok;
     sheet.hide();
+
+    // The trim dialog on the anamorphic clip: from 0.4 s to 1.6 s, the slider at 1.2 s.
+    TrimDialog trim(*window.tasks().Get(1), &window);
+    trim.show();
+    trim.startField()->setText("00:00:00.400");
+    trim.endField()->setText("00:00:01.600");
+    trim.slider()->setValue(1200);
+    waited.restart();
+    while (trim.shownMilliseconds() != 1200 && waited.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    Settle();
+    ok = trim.shownMilliseconds() == 1200 && Save(trim.grab(), folder + "/trim_" + suffix + ".png") && ok;
+    trim.hide();
 
     // The rows as a run reports them: the first finished, the second at 42 %, the third waiting;
     // then the end, with the third failed, and the summary in the status line.
