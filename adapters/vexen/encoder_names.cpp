@@ -18,6 +18,8 @@ struct Alias {
 };
 constexpr Alias kAliases[] = {
     {"xvid", {"libxvid", "mpeg4"}},
+    // libavcodec's first AV1 encoder is libaom's, far too slow at its defaults for a whole film.
+    {"av1", {"libsvtav1", "libaom-av1"}},
 };
 
 std::string Lower(std::string_view text)

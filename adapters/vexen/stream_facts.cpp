@@ -100,6 +100,8 @@ void Fill(const AVStream& stream, StreamFacts& out)
         out.rotation = vexen::DisplayRotation(stream);
         out.fieldOrder = FieldOrder(par.field_order);
         out.colorTransfer = par.color_trc;
+        out.colorPrimaries = par.color_primaries;
+        out.colorSpace = par.color_space;
     }
     out.bitsPerRawSample = BitsPerSample(par);
     out.bitRate = std::max<int64_t>(par.bit_rate, 0);

@@ -31,7 +31,7 @@ const std::map<std::string_view, int>& KnownOptions()
         {"-vcodec", 1},     {"-s", 1},          {"-aspect", 1},   {"-map", 1},       {"-fs", 1},
         {"-croptop", 1},    {"-cropbottom", 1}, {"-cropleft", 1}, {"-cropright", 1}, {"-padtop", 1},
         {"-padbottom", 1},  {"-padleft", 1},    {"-padright", 1}, {"-padcolor", 1},  {"-deinterlace", 0},
-        {"-fieldscale", 0}, {"-fieldorder", 1}, {"-cover", 1},
+        {"-fieldscale", 0}, {"-fieldorder", 1}, {"-cover", 1},    {"-tonemap", 1},
     };
     return known;
 }
@@ -190,12 +190,14 @@ private:
     void TakeGroupOption(std::size_t& i);
     void TakeInputDirective(const std::string& option, const std::string& value);
     void TakeSubtitleHook(const std::string& value);
+    void TakeToneMap(const std::string& value);
     std::optional<double> Number(const std::string& option, const std::string& value);
     std::optional<long long> Count(const std::string& option, const std::string& value, double scale);
     std::string Bits(const std::string& option, const std::string& kilobits);
     std::string Encoder(const std::string& codec, CodecKind kind);
     void Fail(const std::string& message);
 
+    void AppendToneMap(std::vector<std::string>& chain);
     void AppendSubtitle(std::vector<std::string>& chain);
     void AppendCrop(std::vector<std::string>& chain);
     void AppendPad(std::vector<std::string>& chain);
@@ -223,6 +225,7 @@ private:
     bool fieldScale_ = false;
     std::string fieldOrder_; // the output's, where the source's fields are the other way round
     int coverStream_ = -1;
+    std::optional<std::pair<int, int>> toneMapSource_; // colour primaries and matrix of the HDR source
     bool noVideo_ = false;
     bool noAudio_ = false;
     bool experimental_ = false;
@@ -336,6 +339,20 @@ void Translator::TakeSubtitleHook(const std::string& value)
     subtitle_ = value.substr(kHook.size());
 }
 
+// "-tonemap PRIMARIES:MATRIX": the source's colour code points, which the tone mapping needs even
+// where the file leaves them out.
+void Translator::TakeToneMap(const std::string& value)
+{
+    int primaries = 0, matrix = 0;
+    char end = 0;
+    if (std::sscanf(value.c_str(), "%d:%d%c", &primaries, &matrix, &end) != 2 || primaries < 0 || primaries > 255 ||
+        matrix < 0 || matrix > 255) {
+        Fail("The colour description \"" + value + "\" of -tonemap is not understood.");
+        return;
+    }
+    toneMapSource_ = std::make_pair(primaries, matrix);
+}
+
 // "-y" asks to overwrite, which the engine never does; passed on it would clash with the "-n" the
 // runner adds and fail every conversion.
 bool IsOverwriteSwitch(const std::string& word)
@@ -418,6 +435,8 @@ void Translator::TakeOption(std::size_t& i)
     } else if (option == "-cover") {
         if (auto stream = Count(option, value, 1.0))
             coverStream_ = static_cast<int>(*stream);
+    } else if (option == "-tonemap") {
+        TakeToneMap(value);
     } else if (option == "-acodec") {
         outputOptions_.insert(outputOptions_.end(), {"-c:a", Encoder(value, CodecKind::Audio)});
     } else if (option == "-vcodec") {
@@ -498,6 +517,22 @@ std::optional<std::pair<int, int>> Translator::FrameSize()
     return std::make_pair(width, height);
 }
 
+// HDR light levels brought down to an 8-bit BT.709 picture: shown as it stands, a PQ or HLG picture
+// looks grey and flat.
+void Translator::AppendToneMap(std::vector<std::string>& chain)
+{
+    if (!toneMapSource_)
+        return;
+    chain.push_back("setparams=color_primaries=" + std::to_string(toneMapSource_->first) +
+                    ":colorspace=" + std::to_string(toneMapSource_->second));
+    chain.push_back("zscale=t=linear:npl=100");
+    chain.push_back("format=gbrpf32le");
+    chain.push_back("zscale=p=bt709");
+    chain.push_back("tonemap=hable:desat=0");
+    chain.push_back("zscale=t=bt709:m=bt709:r=tv");
+    chain.push_back("format=yuv420p");
+}
+
 void Translator::AppendSubtitle(std::vector<std::string>& chain)
 {
     if (subtitle_.empty())
@@ -565,6 +600,8 @@ void Translator::BuildPerFile(std::vector<std::string>& args)
             chain.push_back("bwdif=mode=send_frame");
         if (!fieldOrder_.empty())
             chain.push_back(TurnFields(fieldOrder_));
+        // Subtitles and pads are drawn in the output's colours, so the light levels are mapped first.
+        AppendToneMap(chain);
         AppendSubtitle(chain);
         AppendCrop(chain);
         if (auto size = FrameSize())

@@ -69,7 +69,9 @@ typedef struct StreamFacts {
     char language[8];         /* "eng", "" unknown */
     char title[128];          /* stream title tag */
     int32_t attachedPicture;  /* 1 for cover art */
-    char reserved[32];
+    int32_t colorPrimaries;   /* codecpar->color_primaries (1 = BT.709, 9 = BT.2020), 2 unknown */
+    int32_t colorSpace;       /* codecpar->color_space, the YUV matrix (9 = BT.2020 non-constant), 2 unknown */
+    char reserved[24];
 } StreamFacts;
 
 /* Progress and messages of ffmain. value >= 0: seconds converted so far. A value in (-2, 0)

@@ -210,6 +210,8 @@ EngineArguments BuildPerFileArguments(const PerFileTask& task, const SplitRule& 
             a.Add(word);
         for (const std::string& word : InterlaceWords(task.probed, s))
             a.Add(word);
+        for (const std::string& word : ToneMapWords(task.probed, s))
+            a.Add(word);
     }
     if (!audioCopied)
         for (const std::string& word : AudioTrackWords(task.probed, s))

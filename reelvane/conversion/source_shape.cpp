@@ -1,9 +1,11 @@
 #include "reelvane/conversion/source_shape.h"
 
 #include "reelvane/conversion/argument_builder.h"
+#include "reelvane/conversion/checked_format.h"
 #include "reelvane/conversion/engine_arguments.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <strings.h>
@@ -71,6 +73,17 @@ bool DvdAtSourceRate(const ProfileSettings& s, const StreamFacts& video)
         return true;
     double rate = video.rateDen > 0 ? static_cast<double>(video.rateNum) / video.rateDen : 0.0;
     return rate > 0 && std::fabs(output - rate) < 0.001 * rate;
+}
+
+// Code points of ISO/IEC 23091-2, as the probe reports them.
+constexpr int32_t kTransferPq = 16;
+constexpr int32_t kTransferHlg = 18;
+constexpr int32_t kPrimariesBt2020 = 9;
+constexpr int32_t kMatrixBt2020NonConstant = 9;
+
+bool Unspecified(int32_t codePoint)
+{
+    return codePoint == 0 || codePoint == 2 || codePoint == 3; // reserved, unspecified, reserved
 }
 
 int32_t Even(double value)
@@ -172,6 +185,40 @@ std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const Pro
         return {};
     // Overrides a profile's "-vsync cfr", which would repeat frames up to the highest rate.
     return {"-fps_mode", "vfr"};
+}
+
+int32_t ProfileBitDepth(const ProfileSettings& s)
+{
+    std::vector<std::string> words = SplitWords(s.Para);
+    auto named = std::find(words.begin(), words.end(), "-pix_fmt");
+    if (named == words.end() || named + 1 == words.end())
+        return 8;
+    // Deep formats name their depth before the byte order: "yuv420p10le", "p010le", "gray12le".
+    const std::string& name = *(named + 1);
+    if (!name.ends_with("le") && !name.ends_with("be"))
+        return 8;
+    std::size_t end = name.size() - 2, start = end;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(name[start - 1])))
+        --start;
+    if (start == end || start == 0 || (name[start - 1] != 'p' && name[start - 1] != 'y'))
+        return 8;
+    return std::max(8, std::atoi(name.substr(start, end - start).c_str()));
+}
+
+bool IsHdr(const StreamFacts& video)
+{
+    return video.colorTransfer == kTransferPq || video.colorTransfer == kTransferHlg;
+}
+
+std::vector<std::string> ToneMapWords(const ProbedSource& probed, const ProfileSettings& s)
+{
+    const StreamFacts* video = VideoFacts(probed);
+    if (!video || s.bDisableVideo || !IsHdr(*video) || ProfileBitDepth(s) > 8)
+        return {};
+    // HDR pictures are BT.2020 where the file does not say.
+    int32_t primaries = Unspecified(video->colorPrimaries) ? kPrimariesBt2020 : video->colorPrimaries;
+    int32_t matrix = video->colorSpace == 2 || video->colorSpace == 3 ? kMatrixBt2020NonConstant : video->colorSpace;
+    return {"-tonemap", FormatText("%d:%d", primaries, matrix)};
 }
 
 } // namespace reelvane

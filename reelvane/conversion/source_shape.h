@@ -1,6 +1,6 @@
 #pragma once
-// Decisions that follow the source picture's shape and timing: its display rotation, a variable
-// frame rate, and interlaced fields.
+// Decisions that follow the source picture's shape, timing and light: its display rotation, a
+// variable frame rate, interlaced fields, and a deep or HDR picture.
 
 #include "reelvane/conversion/probed_source.h"
 #include "reelvane/profiles/profile_settings.h"
@@ -36,5 +36,16 @@ std::vector<std::string> SourceTimingWords(const ProbedSource& probed, const Pro
 // turned ("-fieldorder tff") where the output's field order is not the source's: a DVD is top
 // field first, a profile's "-top" says its own.
 std::vector<std::string> InterlaceWords(const ProbedSource& probed, const ProfileSettings& settings);
+
+// Bits per sample of the profile's pictures: the depth its "-pix_fmt" names, 8 where it names none.
+int32_t ProfileBitDepth(const ProfileSettings& settings);
+
+// True for a picture with the PQ (SMPTE 2084) or HLG (ARIB STD-B67) transfer.
+bool IsHdr(const StreamFacts& video);
+
+// Output words for an HDR source in a profile of 8-bit pictures: "-tonemap" with the source's
+// colour primaries and matrix, so that it does not come out grey and flat. A deeper source of
+// ordinary light needs none: the profile's pixel format brings it down; a deep profile keeps it.
+std::vector<std::string> ToneMapWords(const ProbedSource& probed, const ProfileSettings& settings);
 
 } // namespace reelvane

@@ -19,13 +19,13 @@ namespace {
 
 // Options of Para that only an encoder takes: left out when the stream is copied, and each one
 // that names a property of the stream is a rule the source must already meet.
-const std::set<std::string_view> kVideoEncoderOptions = {"-profile:v",   "-level",   "-pix_fmt", "-bf",
-                                                         "-maxrate",     "-minrate", "-bufsize", "-x264-params",
-                                                         "-x265-params", "-r",       "-vsync",   "-g",
-                                                         "-top",         "-flags",   "-refs",    "-scan_offset",
-                                                         "-preset",      "-tune",    "-crf"};
+const std::set<std::string_view> kVideoEncoderOptions = {
+    "-profile:v",   "-level", "-pix_fmt", "-bf",       "-maxrate",  "-minrate", "-bufsize", "-x264-params",
+    "-x265-params", "-r",     "-vsync",   "-g",        "-top",      "-flags",   "-refs",    "-scan_offset",
+    "-preset",      "-tune",  "-crf",     "-deadline", "-cpu-used", "-row-mt"};
 // Options of the muxer, which hold for a copied stream just as for an encoded one.
-const std::set<std::string_view> kMuxerOptions = {"-f", "-fs", "-packetsize", "-muxrate", "-muxpreload", "-vtag"};
+const std::set<std::string_view> kMuxerOptions = {"-f",          "-fs",   "-packetsize", "-muxrate",
+                                                  "-muxpreload", "-vtag", "-tag:v"};
 
 constexpr int64_t kBlurayVideoBitRate = 40000000;
 constexpr int64_t kAvchdVideoBitRate = 24000000;
@@ -106,7 +106,12 @@ std::string CodecOfEncoder(const char* encoder)
                                                                          {"vp8", "vp8"},
                                                                          {"libvpx", "vp8"},
                                                                          {"vp9", "vp9"},
-                                                                         {"libvpx-vp9", "vp9"}};
+                                                                         {"libvpx-vp9", "vp9"},
+                                                                         {"av1", "av1"},
+                                                                         {"libsvtav1", "av1"},
+                                                                         {"libaom-av1", "av1"},
+                                                                         {"librav1e", "av1"},
+                                                                         {"alac", "alac"}};
     std::string lower = encoder;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -31,17 +31,17 @@ const std::vector<std::string>& AudioCodecChoices()
         "pcm_s32be",     "pcm_u32le",     "pcm_u32be",     "pcm_s24le",    "pcm_s24be",
         "pcm_u24le",     "pcm_u24be",     "pcm_s24daud",   "pcm_s16le",    "pcm_s16be",
         "pcm_u16le",     "pcm_u16be",     "pcm_s8",        "pcm_u8",       "pcm_alaw",
-        "pcm_mulaw"};
+        "pcm_mulaw",     "opus",          "alac"};
     return choices;
 }
 
 const std::vector<std::string>& VideoCodecChoices()
 {
     static const std::vector<std::string> choices = {
-        "auto",     "dvvideo", "h261",       "h263",       "h263p", "h264",      "huffyuv",   "flv",
-        "ljpeg",    "mjpeg",   "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4",
-        "rawvideo", "rv10",    "rv20",       "svq1",       "wmv1",  "wmv2",      "xvid",      "asv1",
-        "asv2",     "zlib",    "pam",        "pbm",        "pgm",   "pgmyuv",    "png",       "ppm"};
+        "auto",  "dvvideo",    "h261",       "h263",  "h263p",     "h264",      "huffyuv", "flv",      "ljpeg",
+        "mjpeg", "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4", "rawvideo", "rv10",
+        "rv20",  "svq1",       "wmv1",       "wmv2",  "xvid",      "asv1",      "asv2",    "zlib",     "pam",
+        "pbm",   "pgm",        "pgmyuv",     "png",   "ppm",       "hevc",      "av1",     "vp9"};
     return choices;
 }
 

@@ -91,9 +91,17 @@ constexpr ProfileCatalogueRow kCatalogue[] = {
     {"DVD/SVCD/VCD", 55, "palsvcd.ini", 56},
     {"DVD/SVCD/VCD", 55, "ntscvcd.ini", 57},
     {"DVD/SVCD/VCD", 55, "palvcd.ini", 57},
+    {"HEVC / AV1 / WebM", 58, "hevc_mkv.ini", 59},
+    {"HEVC / AV1 / WebM", 58, "hevc_mp4.ini", 59},
+    {"HEVC / AV1 / WebM", 58, "hevc_4k.ini", 60},
+    {"HEVC / AV1 / WebM", 58, "av1_mkv.ini", 61},
+    {"HEVC / AV1 / WebM", 58, "av1_webm.ini", 62},
+    {"HEVC / AV1 / WebM", 58, "vp9_webm.ini", 62},
+    {"HEVC / AV1 / WebM", 58, "opus.ini", 63},
+    {"HEVC / AV1 / WebM", 58, "alac.ini", 64},
 };
 
-static_assert(std::size(kCatalogue) == 87);
+static_assert(std::size(kCatalogue) == 95);
 
 } // namespace
 

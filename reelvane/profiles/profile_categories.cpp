@@ -1,5 +1,6 @@
 #include "reelvane/profiles/profile_categories.h"
 
+#include "reelvane/frame/language_table.h"
 #include "reelvane/profiles/profile_catalogue.h"
 #include "reelvane/profiles/profile_file.h"
 
@@ -61,6 +62,13 @@ CataloguePosition ProfileCategories::Find(const std::string& fileName, const std
         if (shown[i].fileName == fileName && shown[i].profileName == profileName)
             position.profile = static_cast<int>(i);
     return position;
+}
+
+std::string CategoryText(const std::string& name)
+{
+    if (name == "HEVC / AV1 / WebM")
+        return LookupText("MAIN_DLG", "strCategoryHevcInfo", name);
+    return name;
 }
 
 ProfileCategories BuildCatalogue(const ProfileFolders& folders)

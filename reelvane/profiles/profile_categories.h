@@ -51,6 +51,10 @@ private:
     std::vector<CategoryEntry> categories_;
 };
 
+// The name the selector shows for a category: the current language's text for the categories
+// that have a language key, the built-in name for the others.
+std::string CategoryText(const std::string& name);
+
 // The categories filled from the profile files, in name order, section by section; a user's file
 // stands in for the shipped file of its name.
 ProfileCategories BuildCatalogue(const ProfileFolders& folders);

@@ -75,9 +75,17 @@ void ProfilePopup::SetCategories(ProfileCategories categories)
     categories_ = std::move(categories);
     categoryList_->clear();
     for (const CategoryEntry& category : categories_.categories())
-        categoryList_->addItem(
-            new QListWidgetItem(CataloguePicture(category.image), QString::fromStdString(category.name)));
+        categoryList_->addItem(new QListWidgetItem(CataloguePicture(category.image), {}));
+    ApplyTexts();
     SetConfirmed(-1, -1);
+}
+
+void ProfilePopup::ApplyTexts()
+{
+    const std::vector<CategoryEntry>& categories = categories_.categories();
+    for (int row = 0; row < categoryList_->count() && row < static_cast<int>(categories.size()); ++row)
+        categoryList_->item(row)->setText(
+            QString::fromStdString(CategoryText(categories[static_cast<std::size_t>(row)].name)));
 }
 
 void ProfilePopup::FillProfiles(int category)

@@ -17,6 +17,8 @@ public:
     explicit ProfilePopup(QWidget* parent);
 
     void SetCategories(ProfileCategories categories);
+    // Names the categories again in the current language.
+    void ApplyTexts();
     const ProfileCategories& categories() const { return categories_; }
     // Shows the category's profiles and makes the category and the named profile confirmed.
     void SetConfirmed(int category, int profile);

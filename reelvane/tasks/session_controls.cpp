@@ -99,6 +99,7 @@ void SessionControls::ApplyTexts()
     discSize_->setToolTip(split);
     discSize_->setAccessibleName(split);
     splitDialog_->ApplyTexts();
+    selector_->popup()->ApplyTexts();
 }
 
 void SessionControls::SetLocked(bool locked)

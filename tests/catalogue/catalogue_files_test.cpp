@@ -85,7 +85,7 @@ TEST(Catalogue, EveryCategoryIsFilledAndEveryShippedFileHasItsRow)
         EXPECT_FALSE(ProfileSectionNames(path).empty()) << file;
         profilesPerCategory[category.categoryName] += static_cast<int>(ProfileSectionNames(path).size());
     }
-    EXPECT_EQ(profilesPerCategory.size(), 15u);
+    EXPECT_EQ(profilesPerCategory.size(), 16u);
     for (const auto& [category, count] : profilesPerCategory)
         EXPECT_GT(count, 0) << category << " is empty";
     for (const ProfileCatalogueRow& row : ProfileCatalogue())

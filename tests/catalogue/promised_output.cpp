@@ -30,6 +30,7 @@ const std::map<std::string, Container>& Containers()
         {"avi", {"avi", ""}},
         {"asf", {"asf", ""}},
         {"matroska", {"matroska,webm", ""}},
+        {"webm", {"matroska,webm", ""}},
         {"mpeg", {"mpeg", ""}},
         {"vob", {"mpeg", ""}},
         {"dvd", {"mpeg", ""}},
@@ -48,6 +49,7 @@ const std::map<std::string, Container>& Containers()
         {"mp2", {"mp3", ""}},
         {"mp3", {"mp3", ""}},
         {"ogg", {"ogg", ""}},
+        {"opus", {"ogg", ""}},
         {"wav", {"wav", ""}},
     };
     return containers;

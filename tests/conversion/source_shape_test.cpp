@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace reelvane {
@@ -107,6 +108,88 @@ TEST(ConversionSourceShape, InterlacedSourceIsDeinterlacedOrKeepsItsFields)
         auto fields = testmedia::DetectFields(output);
         ASSERT_TRUE(fields);
         EXPECT_GT(fields->topFirst, fields->progressive + fields->bottomFirst); // the fields are still there
+    }
+}
+
+struct PictureLook {
+    double colourfulness = 0; // mean of each pixel's largest less its smallest primary
+    double contrast = 0;      // standard deviation of the luma
+};
+
+PictureLook LookOf(const testmedia::Picture& picture)
+{
+    PictureLook look;
+    const std::size_t pixels = picture.rgb.size() / 3;
+    if (pixels == 0)
+        return look;
+    double sum = 0, squares = 0;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const uint8_t* p = &picture.rgb[i * 3];
+        look.colourfulness += std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]});
+        double luma = 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2];
+        sum += luma;
+        squares += luma * luma;
+    }
+    look.colourfulness /= pixels;
+    look.contrast = std::sqrt(std::max(0.0, squares / pixels - (sum / pixels) * (sum / pixels)));
+    return look;
+}
+
+TEST(ConversionSourceShape, HdrSourceIsToneMappedForEightBitsAndKeptInTenBits)
+{
+    const std::string source = testmedia::ClipPath(Clip::HdrPq10);
+    // Shown without tone mapping, the PQ picture is grey and flat: what an 8-bit conversion
+    // that only drops bits gives.
+    const PictureLook flat = LookOf(testmedia::GrabFrame(source, 0.5));
+    ASSERT_GT(flat.colourfulness, 0);
+    {
+        TempFolder folder;
+        std::string output = ConvertAsTask(source, ShippedProfile("h264mp4.ini", "H.264 MP4 Video"), folder);
+        auto facts = testmedia::ProbeFile(output);
+        ASSERT_TRUE(facts && facts->First("video"));
+        const testmedia::StreamFacts& video = *facts->First("video");
+        EXPECT_EQ(video.pixelFormat, "yuv420p");
+        EXPECT_EQ(video.colorTransfer, "bt709");
+        EXPECT_EQ(video.colorPrimaries, "bt709");
+        const PictureLook mapped = LookOf(testmedia::GrabFrame(output, 0.5));
+        EXPECT_GT(mapped.colourfulness, 2.0 * flat.colourfulness);
+        EXPECT_GT(mapped.contrast, 1.3 * flat.contrast);
+    }
+    {
+        TempFolder folder;
+        std::string output =
+            ConvertAsTask(source, ShippedProfile("hevc_mkv.ini", "MKV HEVC 10-bit (H.265 Main 10, AC-3)"), folder);
+        auto facts = testmedia::ProbeFile(output);
+        ASSERT_TRUE(facts && facts->First("video"));
+        EXPECT_EQ(facts->First("video")->pixelFormat, "yuv420p10le");
+        EXPECT_EQ(facts->First("video")->colorTransfer, "smpte2084");
+        EXPECT_EQ(facts->First("video")->colorPrimaries, "bt2020");
+    }
+    {
+        // Deep pictures of ordinary light only lose bits.
+        TempFolder folder;
+        std::string output = ConvertAsTask(testmedia::ClipPath(Clip::PhonePortrait),
+                                           ShippedProfile("hevc_mp4.ini", "MP4 HEVC (H.265, AAC)"), folder);
+        auto facts = testmedia::ProbeFile(output);
+        ASSERT_TRUE(facts && facts->First("video"));
+        EXPECT_EQ(facts->First("video")->pixelFormat, "yuv420p");
+        EXPECT_EQ(facts->First("video")->colorTransfer, "");
+    }
+}
+
+TEST(ConversionSourceShape, ProfileDepthIsTheDepthItsPixelFormatNames)
+{
+    ProfileSettings s = EmptyProfileSettings();
+    const std::pair<const char*, int> cases[] = {{"-f mp4 -pix_fmt yuv420p -fs 0", 8},
+                                                 {"-f matroska -pix_fmt yuv420p10le -profile:v main10", 10},
+                                                 {"-pix_fmt p010le", 10},
+                                                 {"-pix_fmt yuv444p12be", 12},
+                                                 {"-pix_fmt rgb48le", 8},
+                                                 {"-pix_fmt", 8},
+                                                 {"-f avi", 8}};
+    for (const auto& [para, depth] : cases) {
+        SetText(s.Para, para);
+        EXPECT_EQ(ProfileBitDepth(s), depth) << para;
     }
 }
 

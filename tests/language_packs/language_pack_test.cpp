@@ -98,7 +98,7 @@ TEST(LanguagePacks, EnglishPackHoldsEveryBuiltInSectionWithItsKeyCount)
     const std::vector<std::pair<std::string, std::size_t>> expected = {{"Info", 1},
                                                                        {"COMMON_INFO", 1},
                                                                        {"CONVERSION_INFO", 3},
-                                                                       {"MAIN_DLG", 88},
+                                                                       {"MAIN_DLG", 89},
                                                                        {"OPTION_DLG", 13},
                                                                        {"OPTION_AUDIO_DLG", 15},
                                                                        {"OPTION_VIDEO_DLG", 13},

@@ -81,6 +81,9 @@ std::optional<FileFacts> ProbeFile(const std::string& path)
         s.level = static_cast<int>(NumberField(stream, "level"));
         s.sampleAspect = stream.value("sample_aspect_ratio", "");
         s.fieldOrder = stream.value("field_order", "");
+        s.pixelFormat = stream.value("pix_fmt", "");
+        s.colorTransfer = stream.value("color_transfer", "");
+        s.colorPrimaries = stream.value("color_primaries", "");
         if (stream.contains("side_data_list"))
             for (const nlohmann::json& side : stream["side_data_list"])
                 if (side.contains("rotation"))
@@ -118,6 +121,17 @@ std::optional<FieldCounts> DetectFields(const std::string& path)
                     &counts.topFirst, &counts.bottomFirst, &counts.progressive, &counts.undetermined) != 4)
         return std::nullopt;
     return counts;
+}
+
+std::string DecodeProblems(const std::string& path)
+{
+    auto outcome = platform::RunAndCaptureErrors("ffmpeg", {"-v", "error", "-nostdin", "-xerror", "-i", path, "-map",
+                                                            "0:v?", "-map", "0:a?", "-f", "null", "-"});
+    if (!outcome)
+        return "ffmpeg did not run";
+    if (outcome->status != 0)
+        return "ffmpeg ended with " + std::to_string(outcome->status) + ": " + outcome->errors;
+    return outcome->errors;
 }
 
 int VideoPacketCount(const std::string& path)

@@ -25,6 +25,9 @@ struct StreamFacts {
     std::string language;
     std::string title;
     bool attachedPicture = false;
+    std::string pixelFormat;    // "yuv420p10le"
+    std::string colorTransfer;  // "smpte2084", "bt709", "" when not reported
+    std::string colorPrimaries; // "bt2020", ...
 
     // Displayed width / height: sample aspect and a quarter turn taken into account; 0 unknown.
     double DisplayedShape() const;
@@ -53,6 +56,10 @@ struct FieldCounts {
     int undetermined = 0;
 };
 std::optional<FieldCounts> DetectFields(const std::string& path);
+
+// What went wrong decoding every video and audio stream of the file to its end; empty when
+// nothing did.
+std::string DecodeProblems(const std::string& path);
 
 // The packets of the first video stream, counted by reading the file through; -1 unreadable.
 int VideoPacketCount(const std::string& path);

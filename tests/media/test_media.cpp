@@ -191,6 +191,19 @@ void MakeClip(Clip clip, const fs::path& path)
                     "-sc_threshold", "0",       "-c:a",     "ac3",      "-f",          "mpegts"}}),
              ".ts");
         return;
+    case Clip::HdrPq10:
+        Make(path,
+             Join(
+                 {Video("320x240", 1),
+                  Tone(440, 48000, 1),
+                  {"-vf",
+                   "format=yuv420p,setparams=range=tv:color_primaries=bt709:color_trc=bt709:colorspace=bt709,"
+                   "zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt2020:t=smpte2084:m=bt2020nc:r=tv:npl=100,"
+                   "format=yuv420p10le",
+                   "-c:v", "libx265", "-preset", "ultrafast", "-crf", "32", "-x265-params", "log-level=error",
+                   "-color_trc", "smpte2084", "-color_primaries", "bt2020", "-colorspace", "bt2020nc", "-c:a", "aac"}}),
+             ".mkv");
+        return;
     case Clip::NotMedia: WriteTextOnce(path, "This is a text file, not a movie.\n"); return;
     case Clip::SubtitleText: WriteTextOnce(path, "1\n00:00:00,500 --> 00:00:01,200\nSUBTITLE\n"); return;
     }
@@ -215,6 +228,7 @@ const char* FileName(Clip clip)
     case Clip::KeyedH264: return "keyed_h264.ts";
     case Clip::SurroundTracks: return "surround_tracks.mkv";
     case Clip::UnflaggedFields: return "unflagged_fields.avi";
+    case Clip::HdrPq10: return "hdr_pq10.mkv";
     }
     return "unknown";
 }

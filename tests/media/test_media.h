@@ -26,6 +26,8 @@ enum class Clip {
     UnflaggedFields, // AVI, MJPEG 352x288 with top-first field motion but no field order stored, 2 s
     KeyedH264,       // MPEG-TS, H.264 High@4.1, 3 reference frames, a key frame every 12 frames
                      // (0.48 s at 25 fps) + AC-3, 2 s
+    HdrPq10,         // Matroska, 10-bit HEVC 320x240 of the test picture turned into PQ (SMPTE 2084)
+                     // light at 100 nits in BT.2020 colours, so tagged + AAC, 1 s
 };
 
 // The folder the clips are made in (created when missing).

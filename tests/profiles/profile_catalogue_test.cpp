@@ -17,7 +17,7 @@ TEST(ProfileCatalogue, CategoriesInTableOrderWithTheirSizes)
         {"Common Video", 19}, {"Common Audio", 13}, {"iPod / Apple TV", 7}, {"iPhone / iPad", 6},
         {"PSP / PS3", 2},     {"Flash Video", 2},   {"Zune / XBOX 360", 2}, {"Nokia", 7},
         {"Mobile Device", 6}, {"Wii", 2},           {"PowerPoint", 2},      {"HD Video", 9},
-        {"Blu-ray Disc", 2},  {"AVCHD DVD", 2},     {"DVD/SVCD/VCD", 6}};
+        {"Blu-ray Disc", 2},  {"AVCHD DVD", 2},     {"DVD/SVCD/VCD", 6},    {"HEVC / AV1 / WebM", 8}};
     EXPECT_EQ(seen, expected);
 }
 
@@ -38,5 +38,5 @@ TEST(ProfileCatalogue, EveryFileIsListedOnce)
     std::map<std::string, int> count;
     for (const ProfileCatalogueRow& row : ProfileCatalogue())
         ++count[row.profileFile];
-    EXPECT_EQ(count.size(), 87u);
+    EXPECT_EQ(count.size(), 95u);
 }

@@ -17,14 +17,16 @@ int IndexOf(const ProfileCategories& c, const std::string& name)
 TEST(ProfileCategories, CatalogueOrderThenOtherAndAll)
 {
     ProfileCategories c;
-    ASSERT_EQ(c.categories().size(), 17u);
+    ASSERT_EQ(c.categories().size(), 18u);
     EXPECT_EQ(c.categories()[0].name, "Common Video");
     EXPECT_EQ(c.categories()[0].image, 3);
     EXPECT_EQ(c.categories()[14].name, "DVD/SVCD/VCD");
-    EXPECT_EQ(c.categories()[15].name, "Other Profiles");
-    EXPECT_EQ(c.categories()[15].image, 1);
-    EXPECT_EQ(c.categories()[16].name, "All Profiles");
-    EXPECT_EQ(c.allProfilesIndex(), 16);
+    EXPECT_EQ(c.categories()[15].name, "HEVC / AV1 / WebM");
+    EXPECT_EQ(c.categories()[15].image, 58);
+    EXPECT_EQ(c.categories()[16].name, "Other Profiles");
+    EXPECT_EQ(c.categories()[16].image, 1);
+    EXPECT_EQ(c.categories()[17].name, "All Profiles");
+    EXPECT_EQ(c.allProfilesIndex(), 17);
 }
 
 TEST(ProfileCategories, BuiltFromAFolderWithUnknownAndMissingFiles)

@@ -1,5 +1,6 @@
 // Streams that already fit are copied, not re-encoded: a Matroska film straight onto a Blu-ray
-// image, an H.264/AAC file into the MP4 profile, and each broken rule once.
+// image, an H.264/AAC file into the MP4 profile, an HEVC file into the HEVC profile of its depth,
+// and each broken rule once.
 #include "reelvane/conversion/argument_builder.h"
 #include "reelvane/conversion/stream_copy_rules.h"
 #include "tests/bluvat/stream_checks.h"
@@ -220,4 +221,36 @@ TEST(StreamCopy, Mp4ProfileCopiesAFittingH264AacSourceAndTheOutputPlaysWhole)
     const DecodedVideo original = DecodeVideo(source), copied = DecodeVideo(output);
     EXPECT_EQ(copied.frames, original.frames);
     EXPECT_EQ(copied.md5, original.md5);
+}
+
+TEST(StreamCopy, HevcSourceIsCopiedIntoTheHevcProfileOfItsDepthOnly)
+{
+    TempFolder folder;
+    const std::string source = testmedia::ClipPath(testmedia::Clip::HdrPq10); // 10-bit HEVC, PQ
+    const ProfileSettings deep = Profile("hevc_mp4.ini", "MP4 HEVC 10-bit (H.265 Main 10, AAC)");
+    const ProfileSettings eightBit = Profile("hevc_mp4.ini", "MP4 HEVC (H.265, AAC)");
+
+    const ConversionTask shallowTask = Tasks({source}, eightBit, folder.path())[0];
+    const StreamPlan shallow = PlanStreams(Input(shallowTask), true);
+    ASSERT_FALSE(shallow.streams.empty());
+    EXPECT_FALSE(shallow.CopiesVideo());
+    EXPECT_NE(shallow.streams[0].reason.find("yuv420p10le"), std::string::npos) << shallow.streams[0].reason;
+    EXPECT_EQ(After(BuildPerFileArguments(Input(shallowTask), NoSplit()), "-tonemap"), "9:9");
+
+    ScriptedObserver observer;
+    ConversionDriver driver(observer);
+    RunSummary summary = driver.Run(Request(Tasks({source}, deep, folder.path()), deep, folder.path()));
+    ASSERT_TRUE(summary.Succeeded()) << (observer.messages.empty() ? "" : observer.messages[0]);
+    ASSERT_FALSE(summary.tasks[0].streams.empty());
+    EXPECT_EQ(summary.tasks[0].streams[0].action, StreamAction::Copy) << summary.tasks[0].streams[0].reason;
+    const std::string output = summary.tasks[0].output;
+    // The MP4 says "hvc1", as players want, and holds the source's own pictures, HDR and all.
+    auto tag = platform::RunAndCapture("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                                   "stream=codec_tag_string", "-of", "csv=p=0", output});
+    EXPECT_EQ(tag.value_or(""), "hvc1\n");
+    auto facts = testmedia::ProbeFile(output);
+    ASSERT_TRUE(facts && facts->First("video"));
+    EXPECT_EQ(facts->First("video")->colorTransfer, "smpte2084");
+    EXPECT_EQ(testmedia::DecodeProblems(output), "");
+    EXPECT_EQ(DecodeVideo(output).md5, DecodeVideo(source).md5);
 }

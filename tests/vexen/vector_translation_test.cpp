@@ -91,6 +91,16 @@ TEST(VexenTranslation, CodecNamesOfTheDialogsMapToEncoders)
     auto ac3 = Translate({"-i", "in", "-acodec", "ac3", "-vcodec", "mpeg2video", "out.mpg"});
     EXPECT_EQ(ValueOf(ac3, "-c:a"), "ac3");
     EXPECT_EQ(ValueOf(ac3, "-c:v"), "mpeg2video");
+
+    // The profiles' newer codecs: AV1 goes to SVT-AV1, not to libavcodec's first (libaom, far slower).
+    auto hevc = Translate({"-i", "in", "-acodec", "alac", "-vcodec", "hevc", "out.mkv"});
+    EXPECT_EQ(ValueOf(hevc, "-c:a"), "alac");
+    EXPECT_EQ(ValueOf(hevc, "-c:v"), "libx265");
+    auto av1 = Translate({"-i", "in", "-acodec", "opus", "-vcodec", "av1", "out.webm"});
+    EXPECT_EQ(ValueOf(av1, "-c:a"), "libopus");
+    EXPECT_EQ(ValueOf(av1, "-c:v"), "libsvtav1");
+    EXPECT_FALSE(Has(av1, "experimental"));
+    EXPECT_EQ(ValueOf(Translate({"-i", "in", "-vcodec", "vp9", "out.webm"}), "-c:v"), "libvpx-vp9");
 }
 
 TEST(VexenTranslation, CodecWithoutEncoderIsNamedInTheError)
@@ -116,6 +126,20 @@ TEST(VexenTranslation, CropScalePadChainInThatOrder)
     // Fields are turned before anything else and scaled apart.
     auto fields = Translate({"-i", "in", "-s", "720x480", "-fieldscale", "-fieldorder", "tff", "out.mpg"});
     EXPECT_EQ(ValueOf(fields, "-vf"), "setfield=bff,fieldorder=tff,scale=720:480:interl=1");
+}
+
+TEST(VexenTranslation, ToneMapComesAfterTheDeinterlacerAndBeforeSubtitleCropScaleAndPad)
+{
+    auto t = Translate({"-i", "in", "-deinterlace", "-tonemap", "9:9", "-vhook", "SubTitleHook -f a.srt", "-cropleft",
+                        "4", "-cropright", "4", "-s", "qcif", "-padtop", "2", "out.mkv"});
+    ASSERT_EQ(t.error, "");
+    EXPECT_EQ(ValueOf(t, "-vf"),
+              "bwdif=mode=send_frame,setparams=color_primaries=9:colorspace=9,zscale=t=linear:npl=100,"
+              "format=gbrpf32le,zscale=p=bt709,tonemap=hable:desat=0,zscale=t=bt709:m=bt709:r=tv,format=yuv420p," +
+                  vexen::SubtitlesFilter("a.srt", "") +
+                  ",crop=w=iw-8:h=ih-0:x=4:y=0,scale=176:144,pad=w=iw+0:h=ih+2:x=0:y=2:color=0x000000");
+    for (const char* bad : {"", "9", "9:x", "9:9:1", "-1:9", "9:256"})
+        EXPECT_NE(Translate({"-i", "in", "-tonemap", bad, "out.mkv"}).error.find("-tonemap"), std::string::npos) << bad;
 }
 
 TEST(VexenTranslation, VolumeSizeLimitAndQualitySwitch)
@@ -234,12 +258,13 @@ TEST(VexenEncoderNames, EveryDialogNameHasAnEncoderOrAMessage)
                            "adpcm_ct",      "adpcm_swf",     "adpcm_yamaha", "pcm_s32le",        "pcm_s32be",
                            "pcm_u32le",     "pcm_u32be",     "pcm_s24le",    "pcm_s24be",        "pcm_u24le",
                            "pcm_u24be",     "pcm_s24daud",   "pcm_s16le",    "pcm_s16be",        "pcm_u16le",
-                           "pcm_u16be",     "pcm_s8",        "pcm_u8",       "pcm_alaw",         "pcm_mulaw"};
+                           "pcm_u16be",     "pcm_s8",        "pcm_u8",       "pcm_alaw",         "pcm_mulaw",
+                           "opus",          "alac"};
     const char* video[] = {"dvvideo", "h261",     "h263",       "h263p",      "h264",  "huffyuv",   "flv",
                            "ljpeg",   "mjpeg",    "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2",
                            "msmpeg4", "rawvideo", "rv10",       "rv20",       "svq1",  "wmv1",      "wmv2",
                            "xvid",    "asv1",     "asv2",       "zlib",       "pam",   "pbm",       "pgm",
-                           "pgmyuv",  "png",      "ppm"};
+                           "pgmyuv",  "png",      "ppm",        "hevc",       "av1",   "vp9"};
     auto check = [](const char* name, vexen::CodecKind kind) {
         vexen::EncoderChoice choice = vexen::FindEncoder(name, kind);
         if (choice.encoder.empty())
