@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bluvat/readers/ebml.h"
+#include "bluvat/readers/matroska_chapters.h"
 #include "bluvat/readers/matroska_block.h"
 #include "bluvat/readers/matroska_pes.h"
 #include "bluvat/report.h"
@@ -142,6 +143,16 @@ void MatroskaReader::WalkSegment(uint64_t pos, uint64_t end)
             trackByNumber_.clear();
             for (std::size_t i = 0; i < tracks_.size(); ++i)
                 trackByNumber_.emplace(tracks_[i].number, i); // the first track of a number wins
+        } else if (h->id == ebml::id::Chapters && size <= kLargestTracks) {
+            file_.ReadAt(data, size, bytes);
+            bool corrupt = false;
+            chapters_.clear();
+            // Chapter times are nanoseconds, whatever the file's time scale; the packets carry the lead.
+            for (uint64_t ns : ReadMatroskaChapters(bytes, corrupt))
+                chapters_.push_back(
+                    static_cast<uint64_t>(MatroskaBlockTime(ns, 0, 1) + int64_t(kMatroskaPresentationLead)) & kPtsMask);
+            if (corrupt)
+                ReportCorrupt();
         } else if (h->id == ebml::id::Info && size <= kLargestTracks) {
             file_.ReadAt(data, size, bytes);
             bool corrupt = false;

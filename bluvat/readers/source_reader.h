@@ -74,6 +74,9 @@ public:
     uint64_t firstPcr() const { return firstPcr_; }
     uint64_t lastPcr() const { return lastPcr_; }
     const std::vector<ProgramEntry>& entries() const { return entries_; }
+    // Chapter starts on the clock of the time stamps handed out (90 kHz), ascending; empty when
+    // the source names none.
+    const std::vector<uint64_t>& chapters() const { return chapters_; }
 
     void SetClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
     void SetPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
@@ -97,6 +100,7 @@ protected:
     uint64_t firstPcr_ = kNoClock;
     uint64_t lastPcr_ = kNoClock;
     std::vector<ProgramEntry> entries_;
+    std::vector<uint64_t> chapters_;
 
 private:
     ClockHook clockHook_;

@@ -9,6 +9,7 @@
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/post_process.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/conversion/source_chapters.h"
 #include "reelvane/conversion/stream_copy_rules.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
@@ -67,6 +68,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
         request.programFolder = platform::ProgramFolder();
     runBurnType_.clear();
     outputsToAuthor_.clear();
+    outputChapters_.clear();
     writtenOutputs_.clear();
     currentOutput_.clear();
 
@@ -158,8 +160,11 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
         report.streams = plans[static_cast<std::size_t>(index)];
         if (report.state == TaskState::Finished) {
             task.destinationPath = currentOutput_ = report.output;
-            if (runBurnType_ == task.settings.BurnType)
+            if (runBurnType_ == task.settings.BurnType) {
                 authored[static_cast<std::size_t>(index)] = report.output;
+                if (report.output != task.sourcePath)
+                    outputChapters_[report.output] = OutputChapters(task);
+            }
             if (report.output != task.sourcePath)
                 PostProcess(task.settings, request.programFolder, report, summary);
             if (countKilobytes && sharedProfile) {
@@ -477,7 +482,8 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         // Without an output folder the disc goes beside the last output, never into the working folder.
         std::string folder =
             request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/" : request.outputFolder;
-        DiscJob job{runBurnType_, outputsToAuthor_, folder, currentOutput_, request.programFolder, writtenOutputs_};
+        DiscJob job{runBurnType_,          outputsToAuthor_, folder, currentOutput_, request.programFolder,
+                    writtenOutputs_,       outputChapters_};
         discPhase_ = true;
         DiscResult disc = RunDiscOutput(job, observer_,
                                         [this](int percent, const std::string& text) { StatusUpdate(percent, text); });

@@ -159,7 +159,7 @@ private:
         platform::LibraryLoader bluvat;
         if (!bluvat.LoadFrom(job_.programFolder, "bluvat",
                              {"nx_ts_gettrackinfo", "nx_ts_cbdfolder", "nx_ts_freetrackinfo", "nx_setcallbackfunc",
-                              "nx_ts_author", "nx_setstopfunc"}))
+                              "nx_ts_authorchapters", "nx_setstopfunc"}))
             return KeptAfterFailure(
                 FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"bluvat"}) + "\n" +
                 bluvat.error());
@@ -179,15 +179,19 @@ private:
 
         std::vector<AuthorItem> items(job_.outputs.size());
         std::vector<AuthorItem*> itemPointers;
+        std::vector<ChapterList> chapters(items.size(), ChapterList{nullptr, 0});
         for (std::size_t i = 0; i < items.size(); ++i) {
             items[i] = {job_.outputs[i].c_str(), 256, 5, nullptr};
             itemPointers.push_back(&items[i]);
+            if (auto given = job_.chapters.find(job_.outputs[i]); given != job_.chapters.end())
+                chapters[i] = {given->second.data(), static_cast<int32_t>(given->second.size())};
         }
         AuthorList list{itemPointers.data(), static_cast<int32_t>(itemPointers.size())};
         const std::string folderArgument = partial + "/";
         bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(&DiscPhase::OnAuthor));
         bluvat.Call<int>(5, -1, static_cast<AuthorStopCallback>(&DiscPhase::OnStopQuestion));
-        int authored = bluvat.Call<int>(4, -1, folderArgument.c_str(), static_cast<const AuthorList*>(&list));
+        int authored = bluvat.Call<int>(4, -1, folderArgument.c_str(), static_cast<const AuthorList*>(&list),
+                                        static_cast<const ChapterList*>(chapters.data()));
         bluvat.Call<int>(5, -1, static_cast<AuthorStopCallback>(nullptr));
         bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(nullptr));
         bluvat.Unload();

@@ -8,6 +8,7 @@
 #include "reelvane/conversion/run_observer.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct DiscJob {
     // The outputs this run wrote; only these are removed once authored. Sources authored as
     // they are stay untouched.
     std::vector<std::string> written;
+    // Per output, its chapter starts in seconds from its start; an output without an entry or
+    // with none takes its own (a Matroska source's), and every title starts with a chapter.
+    std::map<std::string, std::vector<double>> chapters;
 };
 
 struct DiscResult {

@@ -124,7 +124,7 @@ TEST(BluvatMovieObjectFile, OneAndThreeTitles)
 TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
 {
     ClipInput clip = avcAc3Clip();
-    std::vector<uint8_t> b = BuildPlaylist(7, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(7, clip, {0.0});
     EXPECT_EQ(text(b, 0, 8), "MPLS0100");
     EXPECT_EQ(be32(b, 8), 58u);
     EXPECT_EQ(be32(b, 12), 150u);
@@ -155,7 +155,7 @@ TEST(BluvatPlaylist, OnlyTheLastVideoAndNoInteractiveOrTextStreams)
     ClipInput clip = avcAc3Clip();
     clip.streams = {stream(0x1B, 0x1011), stream(0x02, 0x1012), stream(0x81, 0x1100),
                     stream(0x91, 0x1400), stream(0x92, 0x1800), stream(0x90, 0x1200)};
-    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0});
     EXPECT_EQ(b[107], 1);
     EXPECT_EQ(b[108], 1);
     EXPECT_EQ(be16(b, 118 + 2), 0x1012u);
@@ -169,7 +169,7 @@ TEST(BluvatPlaylist, NoMarkWhenTheClipEndsWhereItStarts)
     ClipInput clip = avcAc3Clip();
     clip.entryPoints = {{90000, 0}};
     clip.presentationEnd = 90000;
-    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0});
     EXPECT_EQ(be32(b, 82), be32(b, 86));
     EXPECT_EQ(be16(b, 154), 0u);
 }

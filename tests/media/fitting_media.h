@@ -12,6 +12,7 @@ enum class FittingClip {
     BlurayLevel51, // as Bluray, but the stream says level 5.1
     Bluray1080p60, // as Bluray, but 60 progressive pictures a second (no disc allows it), 1 s
     BlurayAac,     // the Bluray clip's video with AAC audio
+    BlurayChapters, // the Bluray clip with three chapters, at 0, 0.5 and 1.25 s
     Mp4Main,       // MP4, H.264 Main 320x240 at 25 below 150 kbit/s, AAC 44.1 kHz stereo 96 kbit/s, 2 s
 };
 
