@@ -107,8 +107,8 @@ extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Strea
     return Probe(path, info, streams, nullptr, nullptr);
 }
 
-extern "C" int32_t GetMediaFileFacts(const char* path, MediaFileInfo* info, StreamInfo** streams,
-                                     StreamFacts** facts, int32_t* count)
+extern "C" int32_t GetMediaFileFacts(const char* path, MediaFileInfo* info, StreamInfo** streams, StreamFacts** facts,
+                                     int32_t* count)
 {
     return Probe(path, info, streams, facts, count);
 }

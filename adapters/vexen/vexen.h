@@ -95,8 +95,8 @@ VEXEN_EXPORT void FreeStreamFacts(StreamFacts* facts);
 /* GetMediaFileInfo and GetStreamFacts over one opening of the file, whose stream analysis is most
    of what each costs: fills and hands out what the two would. Returns as GetMediaFileInfo does;
    *facts may stay null (count 0) where GetStreamFacts would fail. */
-VEXEN_EXPORT int32_t GetMediaFileFacts(const char* path, MediaFileInfo* info, StreamInfo** streams,
-                                       StreamFacts** facts, int32_t* count);
+VEXEN_EXPORT int32_t GetMediaFileFacts(const char* path, MediaFileInfo* info, StreamInfo** streams, StreamFacts** facts,
+                                       int32_t* count);
 
 /* Field order of stream `streamIndex` as ffmpeg's idet filter sees its first frames, for sources
    whose container says nothing: the StreamFacts fieldOrder codes, 0 when undecided or unreadable. */

@@ -7,8 +7,8 @@
 namespace bluvat {
 namespace {
 
-constexpr uint32_t kEditionEntry = 0x45B9, kEditionFlagDefault = 0x45DB, kChapterAtom = 0xB6,
-                   kChapterTimeStart = 0x91, kChapterFlagHidden = 0x98, kChapterFlagEnabled = 0x4598;
+constexpr uint32_t kEditionEntry = 0x45B9, kEditionFlagDefault = 0x45DB, kChapterAtom = 0xB6, kChapterTimeStart = 0x91,
+                   kChapterFlagHidden = 0x98, kChapterFlagEnabled = 0x4598;
 
 std::span<const uint8_t> DataOf(std::span<const uint8_t> parent, const ebml::Element& e)
 {
@@ -49,7 +49,8 @@ std::vector<uint64_t> ReadMatroskaChapters(std::span<const uint8_t> chapters, bo
         for (const ebml::Element& field : ebml::Children(atom, corrupt))
             if (field.id == kChapterTimeStart)
                 start = ebml::ReadUnsigned(DataOf(atom, field));
-        bool shown = FlagOr(atom, kChapterFlagHidden, 0, corrupt) == 0 && FlagOr(atom, kChapterFlagEnabled, 1, corrupt) == 1;
+        bool shown =
+            FlagOr(atom, kChapterFlagHidden, 0, corrupt) == 0 && FlagOr(atom, kChapterFlagEnabled, 1, corrupt) == 1;
         if (start && shown)
             starts.push_back(*start);
     }

@@ -116,7 +116,8 @@ std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::
     if (in < out)
         marks.push_back(in);
     for (double t : starts) {
-        uint32_t at = in + static_cast<uint32_t>(std::llround(std::clamp(t, 0.0, double(out - in) / 45000.0) * 45000.0));
+        uint32_t at =
+            in + static_cast<uint32_t>(std::llround(std::clamp(t, 0.0, double(out - in) / 45000.0) * 45000.0));
         if (!marks.empty() && at > marks.back() && at < out)
             marks.push_back(at);
     }

@@ -482,8 +482,8 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         // Without an output folder the disc goes beside the last output, never into the working folder.
         std::string folder =
             request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/" : request.outputFolder;
-        DiscJob job{runBurnType_,          outputsToAuthor_, folder, currentOutput_, request.programFolder,
-                    writtenOutputs_,       outputChapters_};
+        DiscJob job{runBurnType_,          outputsToAuthor_, folder,         currentOutput_,
+                    request.programFolder, writtenOutputs_,  outputChapters_};
         discPhase_ = true;
         DiscResult disc = RunDiscOutput(job, observer_,
                                         [this](int percent, const std::string& text) { StatusUpdate(percent, text); });

@@ -241,12 +241,11 @@ TEST(MatroskaChapters, TheDefaultEditionsShownChaptersInTimeOrder)
                                   unsignedElement(0x4598, enabled ? 1 : 0, 1)}));
     };
     Bytes first = element(0x45B9, atom(7'000'000'000, false, true));
-    Bytes chosen = element(0x45B9, cat({unsignedElement(0x45DB, 1, 1), atom(2'500'000'000, false, true),
-                                        atom(0, false, true), atom(1'000'000'000, true, true),
-                                        atom(1'500'000'000, false, false)}));
+    Bytes chosen =
+        element(0x45B9, cat({unsignedElement(0x45DB, 1, 1), atom(2'500'000'000, false, true), atom(0, false, true),
+                             atom(1'000'000'000, true, true), atom(1'500'000'000, false, false)}));
     bool corrupt = false;
-    EXPECT_EQ(bluvat::ReadMatroskaChapters(cat({first, chosen}), corrupt),
-              (std::vector<uint64_t>{0, 2'500'000'000}));
+    EXPECT_EQ(bluvat::ReadMatroskaChapters(cat({first, chosen}), corrupt), (std::vector<uint64_t>{0, 2'500'000'000}));
     EXPECT_FALSE(corrupt);
     // Without a default edition the first one counts.
     EXPECT_EQ(bluvat::ReadMatroskaChapters(cat({first, element(0x45B9, atom(0, false, true))}), corrupt),

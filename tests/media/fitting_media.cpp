@@ -92,10 +92,10 @@ std::string FittingClipPath(FittingClip clip)
                                 << "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=One\n"
                                 << "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1250\ntitle=Two\n"
                                 << "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1250\nEND=2000\ntitle=Three\n";
-        const std::string path = MakeOnce("fitting_chapters.mkv",
-                                          {"-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-i",
-                                           BlurayFilmPath(2), "-i", chapters.string(), "-map", "0", "-map_chapters",
-                                           "1", "-c", "copy"});
+        const std::string path =
+            MakeOnce("fitting_chapters.mkv",
+                     {"-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-i", BlurayFilmPath(2), "-i",
+                      chapters.string(), "-map", "0", "-map_chapters", "1", "-c", "copy"});
         fs::remove(chapters);
         return path;
     }
