@@ -199,7 +199,7 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info, co
             complete = false;
             break;
         }
-        group.clear();
+        reader.Recycle(group);
         more = reader.NextGroup(group);
         for (PesPacket& pes : group) {
             arrived.insert(pes.pid);

@@ -9,6 +9,9 @@
 namespace bluvat {
 namespace {
 
+// The longest PES header, a decoding time added later, an access unit delimiter put in front.
+constexpr std::size_t kPesRoom = 19 + 5 + 6;
+
 bool StartsWithSequenceHeader(std::span<const uint8_t> frame)
 {
     return frame.size() >= 4 && frame[0] == 0 && frame[1] == 0 && frame[2] == 1 && frame[3] == 0xB3;
@@ -17,10 +20,21 @@ bool StartsWithSequenceHeader(std::span<const uint8_t> frame)
 } // namespace
 
 std::vector<uint8_t> MatroskaFramePes(const MatroskaTrack& track, uint64_t pts, bool keyFrame,
-                                      const std::vector<std::span<const uint8_t>>& frames, bool& intact)
+                                      const std::vector<std::span<const uint8_t>>& frames, bool& intact,
+                                      std::vector<uint8_t> storage)
 {
     pts &= (uint64_t{1} << 33) - 1;
-    platform::BigEndianWriter w;
+    // Room for the whole packet at once: growing it frame by frame copies it over and again.
+    std::size_t room = kPesRoom + track.codecPrivate.size() + track.avc.parameterSets.size();
+    for (std::span<const uint8_t> frame : frames) {
+        unsigned prefix = std::max(1u, track.avc.lengthSize);
+        // An H.264 length prefix shorter than a start code makes each unit longer by the difference.
+        room += frame.size() +
+                (track.streamType == kAvcVideo ? frame.size() * (4 - std::min(prefix, 4u)) / (prefix + 1) : 0);
+    }
+    storage.clear();
+    storage.reserve(room);
+    platform::BigEndianWriter w(std::move(storage));
     switch (track.streamType) {
     case kMpeg2Video:
     case kAvcVideo:

@@ -11,9 +11,11 @@ namespace bluvat {
 
 // PTS in 90 kHz (taken modulo 2^33). H.264 frames are converted to start-code form with the
 // parameter sets ahead of key frames; MPEG-2 key frames without a sequence header get the one
-// from CodecPrivate. `intact` turns false when a frame's NAL lengths did not fit it.
+// from CodecPrivate. `intact` turns false when a frame's NAL lengths did not fit it. The packet is
+// written into `storage`, a spent packet's bytes, so that its memory is used again.
 std::vector<uint8_t> MatroskaFramePes(const MatroskaTrack& track, uint64_t pts, bool keyFrame,
-                                      const std::vector<std::span<const uint8_t>>& frames, bool& intact);
+                                      const std::vector<std::span<const uint8_t>>& frames, bool& intact,
+                                      std::vector<uint8_t> storage = {});
 
 // Decoding order differs from presentation order with B-frames: a block's decode time is the
 // presentation times of its stretch sorted, less the stream's reorder delay, never after its own.

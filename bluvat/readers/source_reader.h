@@ -70,6 +70,10 @@ public:
     // To a 27 MHz clock value, or to the start for kNoClock.
     virtual void Seek(uint64_t pcr) = 0;
 
+    // Takes back packets that have been written and empties `group`; a reader may build later
+    // packets in their memory instead of fresh memory for each.
+    virtual void Recycle(std::vector<PesPacket>& group) { group.clear(); }
+
     SourceKind kind() const { return kind_; }
     uint64_t firstPcr() const { return firstPcr_; }
     uint64_t lastPcr() const { return lastPcr_; }

@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kTitle[] = "Reelvane";
+constexpr std::chrono::milliseconds kReportSpacing{100};
 
 std::string RunText(const char* key, const char* builtin)
 {
@@ -96,7 +97,9 @@ public:
             return;
         if (kind == 1 && text) // an error: kept for the message if authoring fails
             activePhase->libraryErrors_ += std::string("\n") + text;
-        if (value >= 0)
+        // Every percent of every title comes through, and each status line reads the language
+        // pack: the window needs far fewer. A 0 starts a step and resets the time left: it always passes.
+        if (value == 0 || (value > 0 && activePhase->ReportDue()))
             activePhase->Report(value, text ? text : "", false);
     }
 
@@ -111,11 +114,13 @@ public:
     }
 
 private:
+    bool ReportDue() const { return std::chrono::steady_clock::now() - lastReport_ >= kReportSpacing; }
+
     void Report(int percent, const std::string& text, bool throttled)
     {
         // The image callback comes once per block; the window needs far fewer updates.
         auto now = std::chrono::steady_clock::now();
-        if (throttled && (percent < 1 || now - lastReport_ < std::chrono::milliseconds(100)))
+        if (throttled && (percent < 1 || !ReportDue()))
             return;
         lastReport_ = now;
         status_(percent, text);

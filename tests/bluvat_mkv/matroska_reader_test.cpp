@@ -153,6 +153,16 @@ TEST(MatroskaReader, TrackWithoutNumberIsInvalidAndNoSegmentIsCorrupt)
         EXPECT_TRUE(texts.has("Invalid/Corrupted MKV file"));
         EXPECT_TRUE(reader.entries().empty());
     }
+    {
+        // A segment behind a large void element lies past the first look, not past the search.
+        std::string path = scratchFolder() + "/farsegment.mkv";
+        Bytes tracks = element(0x1654AE6B, track(1, "A_AC3"));
+        writeFile(path, cat({element(0x1A45DFA3, text(0x4282, "matroska")), element(0xEC, Bytes(200000, 0)),
+                             element(0x18538067, tracks)}));
+        MatroskaReader reader(path);
+        ASSERT_TRUE(reader.Scan());
+        EXPECT_EQ(reader.entries().size(), 1u);
+    }
 }
 
 TEST(MatroskaReader, FfmpegFileGivesVideoAndAc3WithTheSourcesFrames)
