@@ -9,6 +9,7 @@
 #include "bluvat/writers/m2ts_writer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -148,9 +149,13 @@ bool AllStreamsArrived(const std::vector<ProgramEntry>& chosen, const std::set<u
 // The chapters a title is given, or else its source's own, in seconds from its in time.
 std::vector<double> TitleChapters(const ChapterList* given, const SourceReader& reader, const M2tsWriter& writer)
 {
-    if (given && given->starts && given->count > 0)
-        return std::vector<double>(given->starts, given->starts + given->count);
     std::vector<double> seconds;
+    if (given && given->starts && given->count > 0) {
+        for (int32_t i = 0; i < given->count; ++i)
+            if (std::isfinite(given->starts[i]))
+                seconds.push_back(given->starts[i]);
+        return seconds;
+    }
     std::optional<uint64_t> in = writer.inSourcePts();
     if (!in)
         return seconds;

@@ -15,6 +15,8 @@ namespace bluvat {
 namespace {
 using Writer = platform::BigEndianWriter;
 
+constexpr std::size_t kMostMarks = 999; // of one playlist, as players count them
+
 bool IsListed(uint8_t type)
 {
     return IsVideoType(type) || IsAudioType(type) || type == kPresentationGraphics;
@@ -118,7 +120,7 @@ std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::
     for (double t : starts) {
         uint32_t at =
             in + static_cast<uint32_t>(std::llround(std::clamp(t, 0.0, double(out - in) / 45000.0) * 45000.0));
-        if (!marks.empty() && at > marks.back() && at < out)
+        if (!marks.empty() && at > marks.back() && at < out && marks.size() < kMostMarks)
             marks.push_back(at);
     }
     Writer markBlock;

@@ -150,6 +150,20 @@ TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
     EXPECT_EQ(b.size(), 150u + 4 + 2 + 14);
 }
 
+TEST(BluvatPlaylist, ChaptersBecomeEntryMarksInsideTheTitleEachOnce)
+{
+    ClipInput clip = avcAc3Clip(); // IN 45000, OUT 91800
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.5, -1.0, 0.0, 0.5, 5.0, 0.25});
+    EXPECT_EQ(be32(b, 150), 14u * 3 + 2);
+    ASSERT_EQ(be16(b, 154), 3u);
+    const uint32_t want[] = {45000, 45000 + 11250, 45000 + 22500};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(b[156 + 14 * k + 1], 1) << k; // an entry mark
+        EXPECT_EQ(be32(b, 156 + 14 * k + 4), want[k]) << k;
+    }
+    EXPECT_EQ(b.size(), 150u + 4 + 2 + 14 * 3);
+}
+
 TEST(BluvatPlaylist, OnlyTheLastVideoAndNoInteractiveOrTextStreams)
 {
     ClipInput clip = avcAc3Clip();
