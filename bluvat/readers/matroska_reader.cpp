@@ -361,12 +361,7 @@ void MatroskaReader::ReadBlock(std::span<const uint8_t> data, uint64_t clusterTi
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;
     frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio; // audio: the core substream
-    std::vector<uint8_t> storage;
-    if (!spent_.empty()) {
-        storage = std::move(spent_.back());
-        spent_.pop_back();
-    }
-    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact, std::move(storage));
+    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact, memory_.Take());
     if (!intact)
         ReportCorrupt();
     frames.push_back(std::move(frame));
@@ -391,16 +386,6 @@ bool MatroskaReader::NextGroup(std::vector<PesPacket>& group)
         pending_.pop_front();
     }
     return true;
-}
-
-void MatroskaReader::Recycle(std::vector<PesPacket>& group)
-{
-    // Fresh memory costs a page fault and a cleared page for every 4 KiB: the title's every byte.
-    constexpr std::size_t kMostSpent = 1024; // more than a cluster's blocks
-    for (PesPacket& pes : group)
-        if (pes.bytes.capacity() > 0 && spent_.size() < kMostSpent)
-            spent_.push_back(std::move(pes.bytes));
-    group.clear();
 }
 
 void MatroskaReader::Seek(uint64_t pcr)

@@ -27,7 +27,7 @@ public:
     bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
     void Seek(uint64_t pcr) override;
-    void Recycle(std::vector<PesPacket>& group) override;
+    void Recycle(std::vector<PesPacket>& group) override { memory_.Keep(group); }
 
     const std::vector<MatroskaTrack>& tracks() const { return tracks_; }
 
@@ -67,7 +67,7 @@ private:
     std::size_t nextCluster_ = 0;
     std::deque<Frame> pending_;
     std::vector<uint8_t> clusterBytes_;       // kept from cluster to cluster: no fresh pages for each
-    std::vector<std::vector<uint8_t>> spent_; // written packets' bytes, for the next packets
+    PacketMemory memory_;
     uint64_t clock_ = 0;
     bool corruptReported_ = false;
 };

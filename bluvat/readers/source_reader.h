@@ -47,6 +47,20 @@ struct ProgramEntry {
     std::string language;             // ISO 639-2 code the source gives the stream; empty when none
 };
 
+// The bytes of packets already written, for a reader to build later packets in: fresh memory
+// costs a page fault and a cleared page for every 4 KiB, which is every byte of a title.
+class PacketMemory {
+public:
+    // Takes the packets' bytes and empties `group`.
+    void Keep(std::vector<PesPacket>& group);
+    // Empty bytes, with the room of a spent packet when one is kept.
+    std::vector<uint8_t> Take();
+
+private:
+    static constexpr std::size_t kMostKept = 1024; // more than the packets of a second in flight
+    std::vector<std::vector<uint8_t>> kept_;
+};
+
 class SourceReader {
 public:
     using ClockHook = std::function<void(uint64_t pcr)>;             // 27 MHz
