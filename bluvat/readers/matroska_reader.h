@@ -66,7 +66,7 @@ private:
     std::vector<Cluster> clusters_;
     std::size_t nextCluster_ = 0;
     std::deque<Frame> pending_;
-    std::vector<uint8_t> clusterBytes_;       // kept from cluster to cluster: no fresh pages for each
+    std::vector<uint8_t> clusterBytes_; // kept from cluster to cluster: no fresh pages for each
     PacketMemory memory_;
     uint64_t clock_ = 0;
     bool corruptReported_ = false;
