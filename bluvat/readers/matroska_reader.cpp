@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "bluvat/readers/ebml.h"
-#include "bluvat/readers/matroska_chapters.h"
 #include "bluvat/readers/matroska_block.h"
+#include "bluvat/readers/matroska_chapters.h"
 #include "bluvat/readers/matroska_pes.h"
 #include "bluvat/report.h"
 #include "bluvat/stream_types.h"
@@ -258,7 +258,8 @@ std::vector<std::pair<std::size_t, int64_t>> MatroskaReader::BlockTimes(const Cl
             return;
         }
         auto track = trackByNumber_.find(block->track);
-        if (track != trackByNumber_.end())
+        bool empty = std::all_of(block->frames.begin(), block->frames.end(), [](auto f) { return f.empty(); });
+        if (track != trackByNumber_.end() && !empty) // as the packets are made
             blocks.emplace_back(track->second, MatroskaBlockTime(cluster.timecode, block->relativeTime, timescaleNs_));
     };
     bool corrupt = false;
