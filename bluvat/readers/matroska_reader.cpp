@@ -362,7 +362,9 @@ void MatroskaReader::ReadBlock(std::span<const uint8_t> data, uint64_t clusterTi
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;
     frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio; // audio: the core substream
-    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact, memory_.Take());
+    bool decodeTimeFollows =
+        IsVideoType(t.streamType) && track->second < reorderDelays_.size() && reorderDelays_[track->second] > 0;
+    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact, memory_.Take(), decodeTimeFollows);
     if (!intact)
         ReportCorrupt();
     frames.push_back(std::move(frame));
