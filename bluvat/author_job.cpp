@@ -9,10 +9,12 @@
 #include "bluvat/writers/m2ts_writer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -144,8 +146,32 @@ bool AllStreamsArrived(const std::vector<ProgramEntry>& chosen, const std::set<u
     return all;
 }
 
+// The chapters a title is given, or else its source's own, in seconds from its in time.
+std::vector<double> TitleChapters(const ChapterList* given, const SourceReader& reader, const M2tsWriter& writer)
+{
+    std::vector<double> seconds;
+    if (given && given->starts && given->count > 0) {
+        for (int32_t i = 0; i < given->count; ++i)
+            if (std::isfinite(given->starts[i]))
+                seconds.push_back(given->starts[i]);
+        return seconds;
+    }
+    std::optional<uint64_t> in = writer.inSourcePts();
+    if (!in)
+        return seconds;
+    constexpr uint64_t kPtsWrap = uint64_t(1) << 33;
+    for (uint64_t pts : reader.chapters()) {
+        // Forward on the 33-bit clock; more than half of it round is a step back.
+        int64_t ticks = int64_t((pts - *in) & (kPtsWrap - 1));
+        if (ticks >= int64_t(kPtsWrap / 2))
+            ticks -= int64_t(kPtsWrap);
+        seconds.push_back(double(ticks) / 90000.0);
+    }
+    return seconds;
+}
+
 // Step 7: one title from the current reader; true when its stream and clip files were written.
-bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
+bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info, const ChapterList* chapters)
 {
     SourceReader& reader = *g_reader;
     std::set<uint16_t> pids;
@@ -178,7 +204,7 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
             complete = false;
             break;
         }
-        group.clear();
+        reader.Recycle(group);
         more = reader.NextGroup(group);
         for (PesPacket& pes : group) {
             arrived.insert(pes.pid);
@@ -198,7 +224,7 @@ bool AuthorTitle(const std::string& folder, int title, const TrackInfo& info)
     clip.streams = writer.streams();
     clip.packetCount = writer.packetCount();
     clip.presentationEnd = writer.presentationEnd();
-    complete &= WriteClipFiles(folder, title, clip);
+    complete &= WriteClipFiles(folder, title, clip, TitleChapters(chapters, reader, writer));
     if (!complete) {
         // A title that is not whole must not pass for a finished one (a full disk, most often).
         std::error_code ignored;
@@ -299,11 +325,11 @@ int AuthorSingleFolder(const char* folder, TrackInfo* info)
     bool complete = true;
     if (!g_reader || !info || !SourcesOutsideJobTrees(path, {g_readerPath}) || !MakeTree(path, 1, complete))
         return -1;
-    complete &= AuthorTitle(path, 0, *info);
+    complete &= AuthorTitle(path, 0, *info, nullptr);
     return complete ? 0 : -1;
 }
 
-int AuthorJob(const char* folder, const AuthorList* list)
+int AuthorJob(const char* folder, const AuthorList* list, const ChapterList* chapters)
 {
     std::string path = folder ? folder : "";
     int titles = list ? list->count : 0;
@@ -338,7 +364,7 @@ int AuthorJob(const char* folder, const AuthorList* list)
                 if (!wanted.count(info->entries[k]->pid))
                     info->entries[k]->selected = 0;
         }
-        complete &= AuthorTitle(path, i, *info);
+        complete &= AuthorTitle(path, i, *info, chapters ? &chapters[i] : nullptr);
         FreeTrackInfo(info);
         if (StopRequested())
             return -1;

@@ -38,6 +38,12 @@ typedef struct AuthorList {
     int32_t count;
 } AuthorList;
 
+/* The chapter starts of one title, in seconds from its start. */
+typedef struct ChapterList {
+    const double* starts;
+    int32_t count;
+} ChapterList;
+
 #define BLUVAT_EXPORT __attribute__((visibility("default")))
 
 BLUVAT_EXPORT int nx_setcallbackfunc(AuthorCallback callback);
@@ -46,6 +52,10 @@ BLUVAT_EXPORT int nx_ts_freetrackinfo(TrackInfo* info);
 BLUVAT_EXPORT int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t unused);
 BLUVAT_EXPORT int nx_ts_author(const char* folder, const AuthorList* list);
 BLUVAT_EXPORT int nx_setstopfunc(AuthorStopCallback stop);
+/* nx_ts_author with each title's chapters, chapters[i] for items[i] (count entries in all): a
+   converted stream carries none of its source's. A title given none (chapters null, or a list of
+   count 0) takes its source's own (a Matroska file's); every title starts with a chapter. */
+BLUVAT_EXPORT int nx_ts_authorchapters(const char* folder, const AuthorList* list, const ChapterList* chapters);
 
 #ifdef __cplusplus
 }

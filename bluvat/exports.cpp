@@ -33,6 +33,11 @@ BLUVAT_EXPORT int nx_ts_author(const char* folder, const AuthorList* list)
     return bluvat::AuthorJob(folder, list);
 }
 
+BLUVAT_EXPORT int nx_ts_authorchapters(const char* folder, const AuthorList* list, const ChapterList* chapters)
+{
+    return bluvat::AuthorJob(folder, list, chapters);
+}
+
 BLUVAT_EXPORT int nx_setstopfunc(AuthorStopCallback stop)
 {
     bluvat::SetStopCallback(stop);

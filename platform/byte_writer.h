@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -17,6 +18,8 @@ class ByteWriter {
 public:
     ByteWriter() = default;
     explicit ByteWriter(std::size_t reserve) { bytes_.reserve(reserve); }
+    // Writes into `storage` from its start, keeping what it has allocated.
+    explicit ByteWriter(std::vector<uint8_t>&& storage) : bytes_(std::move(storage)) { bytes_.clear(); }
 
     ByteWriter& u8(uint32_t v)
     {

@@ -2,6 +2,7 @@
 
 #include "adapters/vexen/local_input.h"
 #include "adapters/vexen/stream_description.h"
+#include "adapters/vexen/stream_facts.h"
 #include "adapters/vexen/vexen.h"
 
 extern "C" {
@@ -53,18 +54,21 @@ void Fill(const AVFormatContext& format, MediaFileInfo& info, StreamInfo* stream
     }
 }
 
-} // namespace
-
-extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, StreamInfo** streams,
-                                    int32_t /*usePlatformReader: FFmpeg reads those formats itself*/)
+// GetMediaFileInfo, and with `facts` GetStreamFacts as well, over one opening of the file: the
+// stream analysis both need is most of what each costs.
+int32_t Probe(const char* path, MediaFileInfo* info, StreamInfo** streams, StreamFacts** facts, int32_t* count)
 {
     if (streams)
         *streams = nullptr;
+    if (facts)
+        *facts = nullptr;
+    if (count)
+        *count = 0;
     if (!info)
         return -1;
     std::memset(info, 0, sizeof *info);
     info->videoIndex = -1;
-    if (!path || !streams)
+    if (!path || !streams || (facts && !count))
         return -1;
 
     AVFormatContext* format = vexen::OpenLocalInput(path);
@@ -76,16 +80,37 @@ extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, Strea
             array = static_cast<StreamInfo*>(std::calloc(format->nb_streams, sizeof(StreamInfo)));
             if (array)
                 Fill(*format, *info, array);
+            if (array && facts && (*facts = vexen::ReadStreamFacts(*format)))
+                *count = static_cast<int32_t>(format->nb_streams);
         }
     } catch (...) { // nothing may cross the C interface; the file then counts as unreadable
         std::free(array);
         array = nullptr;
         std::memset(info, 0, sizeof *info);
         info->videoIndex = -1;
+        if (facts) {
+            std::free(*facts);
+            *facts = nullptr;
+            *count = 0;
+        }
     }
     avformat_close_input(&format);
     *streams = array;
     return array ? 0 : -1;
+}
+
+} // namespace
+
+extern "C" int32_t GetMediaFileInfo(const char* path, MediaFileInfo* info, StreamInfo** streams,
+                                    int32_t /*usePlatformReader: FFmpeg reads those formats itself*/)
+{
+    return Probe(path, info, streams, nullptr, nullptr);
+}
+
+extern "C" int32_t GetMediaFileFacts(const char* path, MediaFileInfo* info, StreamInfo** streams, StreamFacts** facts,
+                                     int32_t* count)
+{
+    return Probe(path, info, streams, facts, count);
 }
 
 // The probe keeps no demuxer open, so the record holds nothing to release.

@@ -3,6 +3,7 @@
 
 #include "adapters/vexen/h264_parameters.h"
 #include "adapters/vexen/local_input.h"
+#include "adapters/vexen/stream_facts.h"
 #include "adapters/vexen/stream_description.h"
 #include "adapters/vexen/vexen.h"
 
@@ -179,6 +180,24 @@ void ScanKeyFrames(AVFormatContext& format, StreamFacts* facts)
 
 } // namespace
 
+StreamFacts* vexen::ReadStreamFacts(AVFormatContext& format)
+{
+    if (format.nb_streams == 0)
+        return nullptr;
+    auto* array = static_cast<StreamFacts*>(std::calloc(format.nb_streams, sizeof(StreamFacts)));
+    if (!array)
+        return nullptr;
+    try {
+        for (unsigned i = 0; i < format.nb_streams; ++i)
+            Fill(*format.streams[i], array[i]);
+        ScanKeyFrames(format, array);
+    } catch (...) {
+        std::free(array);
+        throw;
+    }
+    return array;
+}
+
 extern "C" int32_t GetStreamFacts(const char* path, StreamFacts** facts, int32_t* count)
 {
     if (facts)
@@ -192,16 +211,9 @@ extern "C" int32_t GetStreamFacts(const char* path, StreamFacts** facts, int32_t
         return -1;
     StreamFacts* array = nullptr;
     try {
-        if (avformat_find_stream_info(format, nullptr) >= 0 && format->nb_streams > 0) {
-            array = static_cast<StreamFacts*>(std::calloc(format->nb_streams, sizeof(StreamFacts)));
-            if (array) {
-                for (unsigned i = 0; i < format->nb_streams; ++i)
-                    Fill(*format->streams[i], array[i]);
-                ScanKeyFrames(*format, array);
-            }
-        }
+        if (avformat_find_stream_info(format, nullptr) >= 0)
+            array = vexen::ReadStreamFacts(*format);
     } catch (...) { // nothing may cross the C interface; the file then counts as unreadable
-        std::free(array);
         array = nullptr;
     }
     int32_t streams = array ? static_cast<int32_t>(format->nb_streams) : 0;

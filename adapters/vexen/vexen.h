@@ -94,6 +94,12 @@ VEXEN_EXPORT void FreeStreamInfo(StreamInfo* streams);
 VEXEN_EXPORT int32_t GetStreamFacts(const char* path, StreamFacts** facts, int32_t* count);
 VEXEN_EXPORT void FreeStreamFacts(StreamFacts* facts);
 
+/* GetMediaFileInfo and GetStreamFacts over one opening of the file, whose stream analysis is most
+   of what each costs: fills and hands out what the two would. Returns as GetMediaFileInfo does;
+   *facts may stay null (count 0) where GetStreamFacts would fail. */
+VEXEN_EXPORT int32_t GetMediaFileFacts(const char* path, MediaFileInfo* info, StreamInfo** streams, StreamFacts** facts,
+                                       int32_t* count);
+
 /* Field order of stream `streamIndex` as ffmpeg's idet filter sees its first frames, for sources
    whose container says nothing: the StreamFacts fieldOrder codes, 0 when undecided or unreadable. */
 VEXEN_EXPORT int32_t ScanFieldOrder(const char* path, int32_t streamIndex);
@@ -112,6 +118,12 @@ typedef struct FramePicture {
 VEXEN_EXPORT int32_t GrabFrame(const char* path, double seconds, int32_t boxWidth, int32_t boxHeight,
                                FramePicture* picture);
 VEXEN_EXPORT void FreeFramePicture(FramePicture* picture);
+
+/* The start of each chapter in seconds on the file's clock (as MediaFileInfo.startTime counts),
+   ascending, in a malloc'd array (FreeChapterStarts) of *count entries. Returns 0 (no array for a
+   file without chapters), -1 when the file cannot be read. */
+VEXEN_EXPORT int32_t GetChapterStarts(const char* path, double** starts, int32_t* count);
+VEXEN_EXPORT void FreeChapterStarts(double* starts);
 
 VEXEN_EXPORT void EnableDshow(int32_t enable);
 

@@ -1,13 +1,16 @@
 // Authoring a Matroska source of about 1 GB (H.264 + AC-3) through the exported interface,
-// against `ffmpeg -c copy -f mpegts -mpegts_m2ts_mode 1` from the same file. Prints both times
-// and their ratio, best of a few runs: `bluvat_mkv_bench [repeats]`.
+// against `ffmpeg -c copy -f mpegts -mpegts_m2ts_mode 1` and against `cp` of the same file, in
+// interleaved rounds: prints each contender's best and median time and the ratios of each round's
+// times, best and median: `bluvat_mkv_bench [rounds] [loops of 10 s, 60 by default]`.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -30,8 +33,8 @@ bool ffmpeg(const std::vector<std::string>& args)
     return platform::RunAndWait("ffmpeg", all) == 0;
 }
 
-// Ten seconds of 720p H.264 and AC-3, looped by stream copy to about 1 GB.
-bool makeSource(const fs::path& folder, const std::string& source)
+// Ten seconds of 720p H.264 and AC-3, looped by stream copy (60 loops: about 1 GB).
+bool makeSource(const fs::path& folder, const std::string& source, int loops)
 {
     std::string piece = (folder / "piece.mkv").string();
     return ffmpeg({"-f",   "lavfi",   "-i",      "testsrc2=size=1280x720:rate=25:duration=10",
@@ -40,7 +43,7 @@ bool makeSource(const fs::path& folder, const std::string& source)
                    "-crf", "8",       "-g",      "25",
                    "-c:a", "ac3",     "-b:a",    "448k",
                    piece}) &&
-           ffmpeg({"-stream_loop", "59", "-i", piece, "-c", "copy", source});
+           ffmpeg({"-stream_loop", std::to_string(loops - 1), "-i", piece, "-c", "copy", source});
 }
 
 void warmCache(const std::string& path)
@@ -55,50 +58,75 @@ void quiet(int32_t, int32_t, const char*)
 {
 }
 
+std::pair<double, double> bestAndMedian(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return {v.front(), v[v.size() / 2]};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
+    int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    int loops = argc > 2 ? std::max(1, std::atoi(argv[2])) : 60;
     fs::path folder = fs::temp_directory_path() / ("bluvat_mkv_bench_" + std::to_string(getpid()));
     fs::create_directories(folder);
     std::string source = (folder / "source.mkv").string();
     std::string disc = (folder / "disc/").string();
     std::string peer = (folder / "peer.m2ts").string();
-    if (!makeSource(folder, source)) {
+    std::string copied = (folder / "copy.mkv").string();
+    if (!makeSource(folder, source, loops)) {
         std::fprintf(stderr, "the source could not be made with ffmpeg\n");
         fs::remove_all(folder);
         return 1;
     }
-    warmCache(source);
     nx_setcallbackfunc(quiet);
 
-    double best = 1e9, bestPeer = 1e9;
-    for (int r = 0; r < repeats; ++r) {
+    // Interleaved, the machine being shared: each round sees the same load for all three.
+    std::vector<double> bluvat, remux, cp;
+    for (int r = 0; r < rounds; ++r) {
         AuthorItem item{source.c_str(), 256, 5, nullptr};
         AuthorItem* items[] = {&item};
         AuthorList list{items, 1};
+        warmCache(source);
         auto t0 = std::chrono::steady_clock::now();
-        nx_ts_author(disc.c_str(), &list);
-        best = std::min(best, seconds(std::chrono::steady_clock::now() - t0));
+        int authored = nx_ts_author(disc.c_str(), &list);
+        bluvat.push_back(seconds(std::chrono::steady_clock::now() - t0));
+        fs::remove_all(disc);
 
+        warmCache(source);
         t0 = std::chrono::steady_clock::now();
         bool ok = ffmpeg({"-i", source, "-c", "copy", "-f", "mpegts", "-mpegts_m2ts_mode", "1", peer});
-        bestPeer = std::min(bestPeer, seconds(std::chrono::steady_clock::now() - t0));
-        if (!ok) {
-            std::fprintf(stderr, "ffmpeg failed\n");
+        remux.push_back(seconds(std::chrono::steady_clock::now() - t0));
+        fs::remove(peer);
+
+        warmCache(source);
+        t0 = std::chrono::steady_clock::now();
+        ok = platform::RunAndWait("cp", {source, copied}) == 0 && ok;
+        cp.push_back(seconds(std::chrono::steady_clock::now() - t0));
+        fs::remove(copied);
+        if (!ok || authored != 0) {
+            std::fprintf(stderr, "a contender failed\n");
             fs::remove_all(folder);
             return 1;
         }
     }
-    auto mb = [](const fs::path& p) { return static_cast<double>(fs::file_size(p)) / (1 << 20); };
-    double sourceMb = mb(source);
-    std::printf("source: %.0f MiB Matroska (H.264 + AC-3, 600 s)\n", sourceMb);
-    std::printf("bluvat nx_ts_author:          %.2f s (%.0f MiB/s), stream %.0f MiB\n", best, sourceMb / best,
-                mb(folder / "disc/BDMV/STREAM/00000.m2ts"));
-    std::printf("ffmpeg -c copy, m2ts mode:    %.2f s (%.0f MiB/s), stream %.0f MiB\n", bestPeer, sourceMb / bestPeer,
-                mb(peer));
-    std::printf("speed vs FFmpeg remux: %.2fx (best of %d; aim: above 1)\n", bestPeer / best, repeats);
+    double sourceMb = static_cast<double>(fs::file_size(source)) / (1 << 20);
+    std::printf("source: %.0f MiB Matroska (H.264 + AC-3, %d s), %d rounds\n", sourceMb, loops * 10, rounds);
+    for (auto [name, times] :
+         {std::pair{"bluvat nx_ts_author", &bluvat}, std::pair{"ffmpeg -c copy, m2ts", &remux}, std::pair{"cp", &cp}}) {
+        auto [best, median] = bestAndMedian(*times);
+        std::printf("%-22s best %6.2f s (%5.0f MiB/s), median %6.2f s\n", name, best, sourceMb / best, median);
+    }
+    for (auto [name, times, aim] : {std::tuple{"FFmpeg remux", &remux, "above 1"}, std::tuple{"cp", &cp, "0.8"}}) {
+        std::vector<double> ratios; // the peer's time over bluvat's: above 1, bluvat is faster
+        for (int r = 0; r < rounds; ++r)
+            ratios.push_back((*times)[r] / bluvat[r]);
+        std::sort(ratios.begin(), ratios.end());
+        std::printf("speed vs %-12s: best %.2fx, median %.2fx (aim: %s)\n", name, ratios.back(),
+                    ratios[ratios.size() / 2], aim);
+    }
     fs::remove_all(folder);
     return 0;
 }

@@ -90,7 +90,7 @@ std::vector<std::string> Convert(const std::string& profile, const std::string& 
 int main(int argc, char** argv)
 {
     const int rounds = std::max(1, argc > 1 ? std::atoi(argv[1]) : 3);
-    const int encodeRounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 1);
+    const int encodeRounds = std::max(0, argc > 2 ? std::atoi(argv[2]) : 1); // 0: the copy run against cp alone
     const fs::path work = fs::temp_directory_path() / "reelvane-bench-copy";
     setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
     const std::string out = (work / "out").string();
@@ -116,7 +116,8 @@ int main(int argc, char** argv)
     std::printf("(a) a 60 s 1080p23.976 H.264 High 4.1 + AC-3 Matroska film to a Blu-ray image (%d rounds, %d "
                 "re-encoding)\n",
                 rounds, encodeRounds);
-    Report("--re-encode / copy", encode, copy, "aim: at least 20");
+    if (encodeRounds > 0)
+        Report("--re-encode / copy", encode, copy, "aim: at least 20");
     Report("cp of the source / copy run", cp, copy, "aim: at least 0.3");
 
     for (const auto& [name, profile] : {std::pair{"audio profile", kAudio}, std::pair{"320x240 device", kDevice}}) {

@@ -464,7 +464,8 @@ void ScanAttributes(SourceReader& reader, std::vector<ProgramEntry>& entries)
     std::vector<PesPacket> group;
     int k = 0;
     bool more = true;
-    while (more && k < 300) {
+    auto complete = [&] { return std::all_of(entries.begin(), entries.end(), EntryComplete); };
+    while (more && k < 300 && !complete()) { // each packet read past the last header is a pass for nothing
         group.clear();
         more = reader.NextGroup(group);
         for (const PesPacket& pes : group) {

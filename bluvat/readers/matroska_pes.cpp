@@ -9,6 +9,9 @@
 namespace bluvat {
 namespace {
 
+// The longest PES header, a decoding time added later, an access unit delimiter put in front.
+constexpr std::size_t kPesRoom = 19 + 5 + 6;
+
 bool StartsWithSequenceHeader(std::span<const uint8_t> frame)
 {
     return frame.size() >= 4 && frame[0] == 0 && frame[1] == 0 && frame[2] == 1 && frame[3] == 0xB3;
@@ -17,13 +20,30 @@ bool StartsWithSequenceHeader(std::span<const uint8_t> frame)
 } // namespace
 
 std::vector<uint8_t> MatroskaFramePes(const MatroskaTrack& track, uint64_t pts, bool keyFrame,
-                                      const std::vector<std::span<const uint8_t>>& frames, bool& intact)
+                                      const std::vector<std::span<const uint8_t>>& frames, bool& intact,
+                                      std::vector<uint8_t> storage, bool decodeTimeFollows)
 {
     pts &= (uint64_t{1} << 33) - 1;
-    platform::BigEndianWriter w;
+    // Room for the whole packet at once: growing it frame by frame copies it over and again.
+    std::size_t room = kPesRoom + track.codecPrivate.size() + track.avc.parameterSets.size();
+    for (std::span<const uint8_t> frame : frames) {
+        unsigned prefix = std::max(1u, track.avc.lengthSize);
+        // An H.264 length prefix shorter than a start code makes each unit longer by the difference.
+        room += frame.size() +
+                (track.streamType == kAvcVideo ? frame.size() * (4 - std::min(prefix, 4u)) / (prefix + 1) : 0);
+    }
+    storage.clear();
+    storage.reserve(room);
+    platform::BigEndianWriter w(std::move(storage));
     switch (track.streamType) {
     case kMpeg2Video:
     case kAvcVideo:
+        if (decodeTimeFollows) { // inserting it later would move the whole frame
+            w.u32(0x000001E0).u16(0).u8(0x84).u8(0xC0).u8(0x0A);
+            PutPesTimestamp(w, 0x3, pts);
+            PutPesTimestamp(w, 0x1, pts);
+            break;
+        }
         w.u32(0x000001E0).u16(0).u8(0x84).u8(0x80).u8(0x05);
         PutPesTimestamp(w, 0x2, pts);
         break;
@@ -73,10 +93,14 @@ std::vector<int64_t> DecodeTimes(const std::vector<int64_t>& presentationTimes, 
 
 void AddDecodeTimestamp(std::vector<uint8_t>& pes, uint64_t dts)
 {
-    if (pes.size() < 14 || pes[8] != 5)
-        return;
     platform::BigEndianWriter field;
     PutPesTimestamp(field, 0x1, dts & ((uint64_t{1} << 33) - 1));
+    if (pes.size() >= 19 && pes[8] == 10 && (pes[7] & 0xC0) == 0xC0) {
+        std::copy(field.data().begin(), field.data().end(), pes.begin() + 14);
+        return;
+    }
+    if (pes.size() < 14 || pes[8] != 5)
+        return;
     pes[7] = 0xC0;
     pes[8] = 10;
     pes[9] = static_cast<uint8_t>((pes[9] & 0x0F) | 0x30);

@@ -5,6 +5,7 @@
 
 #include "bluvat/readers/ebml.h"
 #include "bluvat/readers/matroska_block.h"
+#include "bluvat/readers/matroska_chapters.h"
 #include "bluvat/readers/matroska_pes.h"
 #include "bluvat/report.h"
 #include "bluvat/stream_types.h"
@@ -13,6 +14,7 @@ namespace bluvat {
 namespace {
 
 constexpr uint64_t kSegmentSearchLimit = 18481152;
+constexpr uint64_t kSegmentNearLimit = 64 << 10;
 constexpr std::size_t kHeaderBytes = 12;         // longest ID (4) + longest size (8)
 constexpr uint64_t kLargestCluster = 256u << 20; // larger is a corrupt size, not a cluster
 constexpr uint64_t kLargestTracks = 16u << 20;
@@ -52,9 +54,15 @@ bool MatroskaReader::Scan()
         return false;
 
     std::vector<uint8_t> head;
-    file_.ReadAt(0, std::min<uint64_t>(file_.size(), kSegmentSearchLimit), head);
     static const uint8_t magic[] = {0x18, 0x53, 0x80, 0x67};
-    auto at = std::search(head.begin(), head.end(), std::begin(magic), std::end(magic));
+    auto at = head.end();
+    // The segment nearly always follows the EBML header at once: the far search is the exception.
+    for (uint64_t window : {kSegmentNearLimit, kSegmentSearchLimit}) {
+        file_.ReadAt(0, std::min<uint64_t>(file_.size(), window), head);
+        at = std::search(head.begin(), head.end(), std::begin(magic), std::end(magic));
+        if (at != head.end() || head.size() < window)
+            break;
+    }
     std::optional<ebml::Header> segment;
     uint64_t segmentOffset = static_cast<uint64_t>(at - head.begin());
     if (at != head.end())
@@ -88,11 +96,9 @@ bool MatroskaReader::Scan()
         auto clockOf = [&](int64_t time) { return static_cast<uint64_t>(std::max<int64_t>(time, 0)) * 300; };
         firstPcr_ = clockOf(MatroskaBlockTime(clusters_.front().timecode, 0, timescaleNs_));
         // The last cluster's own blocks tell where the source ends, not just where it begins.
-        std::deque<Frame> last;
         int64_t lastTime = MatroskaBlockTime(clusters_.back().timecode, 0, timescaleNs_);
-        LoadCluster(clusters_.back(), last, false);
-        for (const Frame& f : last)
-            lastTime = std::max(lastTime, f.time);
+        for (const auto& [track, time] : BlockTimes(clusters_.back()))
+            lastTime = std::max(lastTime, time);
         lastPcr_ = clockOf(lastTime);
     }
     if (!entries_.empty())
@@ -142,6 +148,16 @@ void MatroskaReader::WalkSegment(uint64_t pos, uint64_t end)
             trackByNumber_.clear();
             for (std::size_t i = 0; i < tracks_.size(); ++i)
                 trackByNumber_.emplace(tracks_[i].number, i); // the first track of a number wins
+        } else if (h->id == ebml::id::Chapters && size <= kLargestTracks) {
+            file_.ReadAt(data, size, bytes);
+            bool corrupt = false;
+            chapters_.clear();
+            // Chapter times are nanoseconds, whatever the file's time scale; the packets carry the lead.
+            for (uint64_t ns : ReadMatroskaChapters(bytes, corrupt))
+                chapters_.push_back(
+                    static_cast<uint64_t>(MatroskaBlockTime(ns, 0, 1) + int64_t(kMatroskaPresentationLead)) & kPtsMask);
+            if (corrupt)
+                ReportCorrupt();
         } else if (h->id == ebml::id::Info && size <= kLargestTracks) {
             file_.ReadAt(data, size, bytes);
             bool corrupt = false;
@@ -201,17 +217,65 @@ bool MatroskaReader::ReadClusterTimecode(Cluster& cluster)
 void MatroskaReader::MeasureReorderDelays()
 {
     constexpr std::size_t kMeasuredClusters = 8;
+    constexpr int64_t kMeasuredSpan = 10 * 90000; // many groups of pictures: reading more is a pass for nothing
+    const int64_t start = clusters_.empty() ? 0 : MatroskaBlockTime(clusters_.front().timecode, 0, timescaleNs_);
     for (std::size_t c = 0; c < clusters_.size() && c < kMeasuredClusters; ++c) {
-        std::deque<Frame> frames;
-        LoadCluster(clusters_[c], frames, false);
+        if (MatroskaBlockTime(clusters_[c].timecode, 0, timescaleNs_) - start >= kMeasuredSpan)
+            break;
+        std::vector<std::pair<std::size_t, int64_t>> blocks = BlockTimes(clusters_[c]);
         for (std::size_t t = 0; t < tracks_.size(); ++t) {
             std::vector<int64_t> times;
-            for (const Frame& f : frames)
-                if (f.track == t)
-                    times.push_back(f.time);
+            for (const auto& [track, time] : blocks)
+                if (track == t)
+                    times.push_back(time);
             reorderDelays_[t] = std::max(reorderDelays_[t], ReorderDelay(times));
         }
     }
+}
+
+bool MatroskaReader::ReadCluster(const Cluster& cluster)
+{
+    if (cluster.size > kLargestCluster) {
+        ReportCorrupt();
+        return false;
+    }
+    file_.ReadAt(cluster.offset, cluster.size, clusterBytes_);
+    if (clusterBytes_.size() != cluster.size)
+        ReportCorrupt();
+    return true;
+}
+
+std::vector<std::pair<std::size_t, int64_t>> MatroskaReader::BlockTimes(const Cluster& cluster)
+{
+    std::vector<std::pair<std::size_t, int64_t>> blocks;
+    if (!ReadCluster(cluster))
+        return blocks;
+    const std::vector<uint8_t>& bytes = clusterBytes_;
+    auto add = [&](std::span<const uint8_t> data) {
+        auto block = ParseMatroskaBlock(data);
+        if (!block) {
+            ReportCorrupt();
+            return;
+        }
+        auto track = trackByNumber_.find(block->track);
+        bool empty = std::all_of(block->frames.begin(), block->frames.end(), [](auto f) { return f.empty(); });
+        if (track != trackByNumber_.end() && !empty) // as the packets are made
+            blocks.emplace_back(track->second, MatroskaBlockTime(cluster.timecode, block->relativeTime, timescaleNs_));
+    };
+    bool corrupt = false;
+    for (const ebml::Element& child : ebml::Children(bytes, corrupt)) {
+        if (child.id == ebml::id::SimpleBlock) {
+            add(DataOf(bytes, child));
+        } else if (child.id == ebml::id::BlockGroup) {
+            auto group = DataOf(bytes, child);
+            for (const ebml::Element& part : ebml::Children(group, corrupt))
+                if (part.id == ebml::id::Block)
+                    add(group.subspan(part.offset, part.size));
+        }
+    }
+    if (corrupt)
+        ReportCorrupt();
+    return blocks;
 }
 
 void MatroskaReader::AddDecodeTimes(std::deque<Frame>& frames, std::size_t firstNew)
@@ -240,14 +304,9 @@ bool MatroskaReader::LoadCluster(const Cluster& cluster, std::deque<Frame>& fram
 {
     corruptReported_ = false;
     std::size_t firstNew = frames.size();
-    if (cluster.size > kLargestCluster) {
-        ReportCorrupt();
+    if (!ReadCluster(cluster))
         return false;
-    }
-    std::vector<uint8_t> bytes;
-    file_.ReadAt(cluster.offset, cluster.size, bytes);
-    if (bytes.size() != cluster.size)
-        ReportCorrupt();
+    const std::vector<uint8_t>& bytes = clusterBytes_;
     bool corrupt = false;
     for (const ebml::Element& child : ebml::Children(bytes, corrupt)) {
         if (child.id == ebml::id::SimpleBlock) {
@@ -303,7 +362,9 @@ void MatroskaReader::ReadBlock(std::span<const uint8_t> data, uint64_t clusterTi
     frame.packet.pid = t.pid;
     frame.packet.keyFrame = key;
     frame.packet.priority = t.streamType == kAc3Audio || t.streamType == kDtsAudio; // audio: the core substream
-    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact);
+    bool decodeTimeFollows =
+        IsVideoType(t.streamType) && track->second < reorderDelays_.size() && reorderDelays_[track->second] > 0;
+    frame.packet.bytes = MatroskaFramePes(t, pts, key, block->frames, intact, memory_.Take(), decodeTimeFollows);
     if (!intact)
         ReportCorrupt();
     frames.push_back(std::move(frame));

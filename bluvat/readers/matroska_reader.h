@@ -27,6 +27,7 @@ public:
     bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
     void Seek(uint64_t pcr) override;
+    void Recycle(std::vector<PesPacket>& group) override { memory_.Keep(group); }
 
     const std::vector<MatroskaTrack>& tracks() const { return tracks_; }
 
@@ -46,6 +47,10 @@ private:
     uint64_t ClusterEnd(uint64_t dataOffset, uint64_t limit);
     bool ReadClusterTimecode(Cluster& cluster);
     bool LoadCluster(const Cluster& cluster, std::deque<Frame>& frames, bool withDecodeTimes);
+    // The track and time of each block of the cluster, without building its packets.
+    std::vector<std::pair<std::size_t, int64_t>> BlockTimes(const Cluster& cluster);
+    // The cluster's bytes in clusterBytes_; false when it cannot be whole.
+    bool ReadCluster(const Cluster& cluster);
     void MeasureReorderDelays();
     void ReadBlock(std::span<const uint8_t> data, uint64_t clusterTime, bool simple, bool groupKey,
                    std::deque<Frame>& frames);
@@ -61,6 +66,8 @@ private:
     std::vector<Cluster> clusters_;
     std::size_t nextCluster_ = 0;
     std::deque<Frame> pending_;
+    std::vector<uint8_t> clusterBytes_; // kept from cluster to cluster: no fresh pages for each
+    PacketMemory memory_;
     uint64_t clock_ = 0;
     bool corruptReported_ = false;
 };

@@ -47,6 +47,20 @@ struct ProgramEntry {
     std::string language;             // ISO 639-2 code the source gives the stream; empty when none
 };
 
+// The bytes of packets already written, for a reader to build later packets in: fresh memory
+// costs a page fault and a cleared page for every 4 KiB, which is every byte of a title.
+class PacketMemory {
+public:
+    // Takes the packets' bytes and empties `group`.
+    void Keep(std::vector<PesPacket>& group);
+    // Empty bytes, with the room of a spent packet when one is kept.
+    std::vector<uint8_t> Take();
+
+private:
+    static constexpr std::size_t kMostKept = 1024; // more than the packets of a second in flight
+    std::vector<std::vector<uint8_t>> kept_;
+};
+
 class SourceReader {
 public:
     using ClockHook = std::function<void(uint64_t pcr)>;             // 27 MHz
@@ -70,10 +84,17 @@ public:
     // To a 27 MHz clock value, or to the start for kNoClock.
     virtual void Seek(uint64_t pcr) = 0;
 
+    // Takes back packets that have been written and empties `group`; a reader may build later
+    // packets in their memory instead of fresh memory for each.
+    virtual void Recycle(std::vector<PesPacket>& group) { group.clear(); }
+
     SourceKind kind() const { return kind_; }
     uint64_t firstPcr() const { return firstPcr_; }
     uint64_t lastPcr() const { return lastPcr_; }
     const std::vector<ProgramEntry>& entries() const { return entries_; }
+    // Chapter starts on the clock of the time stamps handed out (90 kHz), ascending; empty when
+    // the source names none.
+    const std::vector<uint64_t>& chapters() const { return chapters_; }
 
     void SetClockHook(ClockHook hook) { clockHook_ = std::move(hook); }
     void SetPtsHook(PtsHook hook) { ptsHook_ = std::move(hook); }
@@ -97,6 +118,7 @@ protected:
     uint64_t firstPcr_ = kNoClock;
     uint64_t lastPcr_ = kNoClock;
     std::vector<ProgramEntry> entries_;
+    std::vector<uint64_t> chapters_;
 
 private:
     ClockHook clockHook_;

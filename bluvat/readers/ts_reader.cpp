@@ -254,6 +254,7 @@ void TsReader::HandOut(Assembly& a, std::vector<PesPacket>& group)
     a.lastSize = b.size() + b.size() / 8;
     group.push_back(std::move(a.pes));
     a.pes = PesPacket{};
+    a.pes.bytes = memory_.Take();
     a.active = false;
 }
 

@@ -15,6 +15,7 @@ public:
 
     bool Scan() override;
     bool NextGroup(std::vector<PesPacket>& group) override;
+    void Recycle(std::vector<PesPacket>& group) override { memory_.Keep(group); }
     void Seek(uint64_t pcr) override;
 
     uint16_t pcrPid() const { return pcrPid_; }
@@ -41,6 +42,7 @@ private:
     uint16_t pcrPid_ = 0xFFFF;
     std::vector<int16_t> slotOfPid_; // PID -> index into assemblies_, -1 for PIDs not assembled
     std::vector<Assembly> assemblies_;
+    PacketMemory memory_;
     bool smallPacketReported_ = false;
     bool syncLostReported_ = false;
     bool invalidStreamReported_ = false;

@@ -6,12 +6,16 @@
 #include "bluvat/writers/file_sink.h"
 #include "platform/byte_writer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace bluvat {
 
 namespace {
 using Writer = platform::BigEndianWriter;
+
+constexpr std::size_t kMostMarks = 999; // of one playlist, as players count them
 
 bool IsListed(uint8_t type)
 {
@@ -69,7 +73,7 @@ uint32_t ClipOut(const ClipInput& clip)
     return clip.entryPoints.empty() ? 0 : uint32_t(clip.presentationEnd >> 1);
 }
 
-std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters)
+std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<double>& chapters)
 {
     const OutputStream* video = nullptr;
     std::vector<const OutputStream*> audio, graphics;
@@ -108,16 +112,21 @@ std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::
     Writer playList;
     playList.u32(uint32_t(6 + item.size())).u16(0).u16(1).u16(0).bytes(item.data());
 
+    std::vector<double> starts = chapters;
+    std::sort(starts.begin(), starts.end());
     std::vector<uint32_t> marks;
-    for (float t : chapters) {
-        uint32_t at = static_cast<uint32_t>(static_cast<int64_t>(t * 45000.0f) + in);
-        if (at < out)
+    if (in < out)
+        marks.push_back(in);
+    for (double t : starts) {
+        uint32_t at =
+            in + static_cast<uint32_t>(std::llround(std::clamp(t, 0.0, double(out - in) / 45000.0) * 45000.0));
+        if (!marks.empty() && at > marks.back() && at < out && marks.size() < kMostMarks)
             marks.push_back(at);
     }
     Writer markBlock;
     markBlock.u32(uint32_t(14 * marks.size() + 2)).u16(uint32_t(marks.size()));
     for (uint32_t at : marks)
-        markBlock.u8(0x00).u8(0x01).u16(0).u32(at).u16(0xFFFF).u32(0);
+        markBlock.u8(0x00).u8(0x01).u16(0).u32(at).u16(0xFFFF).u32(0); // an entry mark in play item 0
 
     Writer file;
     file.text("MPLS0100").u32(58).u32(uint32_t(58 + playList.size())).u32(0).zeros(20);
@@ -203,12 +212,12 @@ std::vector<uint8_t> BuildClipInfo(const ClipInput& clip)
     return file.take();
 }
 
-bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip)
+bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip, const std::vector<double>& chapters)
 {
     bool ok = true;
     std::string name = TitleName(title);
     ok &= WriteWithBackup(folder + "BDMV/PLAYLIST/" + name + ".mpls", folder + "BDMV/BACKUP/PLAYLIST/" + name + ".mpls",
-                          BuildPlaylist(title, clip, {0.0f}), "mpls");
+                          BuildPlaylist(title, clip, chapters), "mpls");
     ok &= WriteWithBackup(folder + "BDMV/CLIPINF/" + name + ".clpi", folder + "BDMV/BACKUP/CLIPINF/" + name + ".clpi",
                           BuildClipInfo(clip), "clpi");
     return ok;

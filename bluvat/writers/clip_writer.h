@@ -20,12 +20,14 @@ struct ClipInput {
 uint32_t ClipIn(const ClipInput& clip);
 uint32_t ClipOut(const ClipInput& clip);
 
-std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<float>& chapters);
+// One entry mark at the title's start and one at each chapter start inside the title (seconds
+// from its start), so that a player's chapter skip lands on them.
+std::vector<uint8_t> BuildPlaylist(int title, const ClipInput& clip, const std::vector<double>& chapters);
 std::vector<uint8_t> BuildClipInfo(const ClipInput& clip);
 std::vector<uint8_t> BuildEntryPointMap(const std::vector<EntryPoint>& entries);
 
 // Writes "BDMV/PLAYLIST/%05d.mpls" then "BDMV/CLIPINF/%05d.clpi" under `folder` (ending with '/'),
 // each copied into BDMV/BACKUP; true when both were written.
-bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip);
+bool WriteClipFiles(const std::string& folder, int title, const ClipInput& clip, const std::vector<double>& chapters);
 
 } // namespace bluvat

@@ -413,8 +413,11 @@ void M2tsWriter::HandleMainVideo(PesPacket& pes, std::size_t header)
     }
     haveVideoPts_ = true;
     prevVideoPts_ = shifted;
-    if (pes.keyFrame || sequence)
+    if (pes.keyFrame || sequence) {
+        if (entries_.empty())
+            inSourcePts_ = *pts;
         entries_.push_back({shifted, total_ + static_cast<uint32_t>(pendingCount())});
+    }
 }
 
 uint64_t M2tsWriter::presentationEnd() const

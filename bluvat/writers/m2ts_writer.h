@@ -60,6 +60,9 @@ public:
     uint32_t packetCount() const { return total_; }
     // The end of the last main-video frame (its PTS plus one frame), 90 kHz; 0 without video.
     uint64_t presentationEnd() const;
+    // The first entry point's time stamp as the source gave it, before any shift: where the
+    // source's own times (its chapters) meet the title's; nullopt without entry points.
+    std::optional<uint64_t> inSourcePts() const { return inSourcePts_; }
 
     // The three table packets, for the tests.
     static std::vector<uint8_t> PatPacket();
@@ -120,6 +123,7 @@ private:
     uint64_t frameTicks_ = 0;
 
     std::vector<EntryPoint> entries_;
+    std::optional<uint64_t> inSourcePts_;
 
     // Audio is held until the main video's first entry point, the title's in time, is known;
     // then the frames that would come before it are left out.

@@ -9,6 +9,7 @@
 #include "reelvane/conversion/output_paths.h"
 #include "reelvane/conversion/post_process.h"
 #include "reelvane/conversion/run_status.h"
+#include "reelvane/conversion/source_chapters.h"
 #include "reelvane/conversion/stream_copy_rules.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
@@ -88,6 +89,7 @@ RunSummary ConversionDriver::Run(RunRequest request)
     runBurnType_.clear();
     outputsToAuthor_.clear();
     languagesToAuthor_.clear();
+    outputChapters_.clear();
     writtenOutputs_.clear();
     currentOutput_.clear();
 
@@ -183,6 +185,8 @@ void ConversionDriver::RunPerFile(RunRequest& request, RunSummary& summary)
             if (runBurnType_ == task.settings.BurnType) {
                 authored[static_cast<std::size_t>(index)] = report.output;
                 authoredLanguages[static_cast<std::size_t>(index)] = OutputAudioLanguages(task.probed, task.settings);
+                if (report.output != task.sourcePath)
+                    outputChapters_[report.output] = OutputChapters(task);
             }
             if (report.output != task.sourcePath)
                 PostProcess(task.settings, request.programFolder, report, summary);
@@ -506,8 +510,8 @@ void ConversionDriver::EndOfRun(RunRequest& request, RunSummary& summary)
         // Without an output folder the disc goes beside the last output, never into the working folder.
         std::string folder =
             request.outputFolder.empty() ? fs::path(currentOutput_).parent_path().string() + "/" : request.outputFolder;
-        DiscJob job{runBurnType_,    outputsToAuthor_,  folder, currentOutput_, request.programFolder,
-                    writtenOutputs_, languagesToAuthor_};
+        DiscJob job{runBurnType_,    outputsToAuthor_,   folder,         currentOutput_, request.programFolder,
+                    writtenOutputs_, languagesToAuthor_, outputChapters_};
         discPhase_ = true;
         DiscResult disc = RunDiscOutput(job, observer_,
                                         [this](int percent, const std::string& text) { StatusUpdate(percent, text); });

@@ -110,6 +110,7 @@ private:
     std::vector<std::string> outputsToAuthor_;
     std::vector<std::vector<std::string>> languagesToAuthor_; // each output's audio languages
     std::vector<std::string> writtenOutputs_; // what the run wrote, as opposed to sources authored as they are
+    std::map<std::string, std::vector<double>> outputChapters_; // the sources' chapters of what the run wrote
 };
 
 } // namespace reelvane

@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kTitle[] = "Reelvane";
+constexpr std::chrono::milliseconds kReportSpacing{100};
 
 std::string RunText(const char* key, const char* builtin)
 {
@@ -96,7 +97,9 @@ public:
             return;
         if (kind == 1 && text) // an error: kept for the message if authoring fails
             activePhase->libraryErrors_ += std::string("\n") + text;
-        if (value >= 0)
+        // Every percent of every title comes through, and each status line reads the language
+        // pack: the window needs far fewer. A 0 starts a step and resets the time left: it always passes.
+        if (value == 0 || (value > 0 && activePhase->ReportDue()))
             activePhase->Report(value, text ? text : "", false);
     }
 
@@ -111,11 +114,13 @@ public:
     }
 
 private:
+    bool ReportDue() const { return std::chrono::steady_clock::now() - lastReport_ >= kReportSpacing; }
+
     void Report(int percent, const std::string& text, bool throttled)
     {
         // The image callback comes once per block; the window needs far fewer updates.
         auto now = std::chrono::steady_clock::now();
-        if (throttled && (percent < 1 || now - lastReport_ < std::chrono::milliseconds(100)))
+        if (throttled && (percent < 1 || !ReportDue()))
             return;
         lastReport_ = now;
         status_(percent, text);
@@ -159,7 +164,7 @@ private:
         platform::LibraryLoader bluvat;
         if (!bluvat.LoadFrom(job_.programFolder, "bluvat",
                              {"nx_ts_gettrackinfo", "nx_ts_cbdfolder", "nx_ts_freetrackinfo", "nx_setcallbackfunc",
-                              "nx_ts_author", "nx_setstopfunc"}))
+                              "nx_ts_authorchapters", "nx_setstopfunc"}))
             return KeptAfterFailure(
                 FillText(RunText("strLibraryMissingInfo", "The library %s could not be loaded."), {"bluvat"}) + "\n" +
                 bluvat.error());
@@ -179,15 +184,19 @@ private:
 
         std::vector<AuthorItem> items(job_.outputs.size());
         std::vector<AuthorItem*> itemPointers;
+        std::vector<ChapterList> chapters(items.size(), ChapterList{nullptr, 0});
         for (std::size_t i = 0; i < items.size(); ++i) {
             items[i] = {job_.outputs[i].c_str(), 256, 5, nullptr};
             itemPointers.push_back(&items[i]);
+            if (auto given = job_.chapters.find(job_.outputs[i]); given != job_.chapters.end())
+                chapters[i] = {given->second.data(), static_cast<int32_t>(given->second.size())};
         }
         AuthorList list{itemPointers.data(), static_cast<int32_t>(itemPointers.size())};
         const std::string folderArgument = partial + "/";
         bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(&DiscPhase::OnAuthor));
         bluvat.Call<int>(5, -1, static_cast<AuthorStopCallback>(&DiscPhase::OnStopQuestion));
-        int authored = bluvat.Call<int>(4, -1, folderArgument.c_str(), static_cast<const AuthorList*>(&list));
+        int authored = bluvat.Call<int>(4, -1, folderArgument.c_str(), static_cast<const AuthorList*>(&list),
+                                        static_cast<const ChapterList*>(chapters.data()));
         bluvat.Call<int>(5, -1, static_cast<AuthorStopCallback>(nullptr));
         bluvat.Call<int>(3, -1, static_cast<AuthorCallback>(nullptr));
         bluvat.Unload();

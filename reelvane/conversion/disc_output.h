@@ -8,6 +8,7 @@
 #include "reelvane/conversion/run_observer.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct DiscJob {
     std::vector<std::string> written;
     // Per output, the language tags of its audio streams ("" not known), for a DVD's title sets.
     std::vector<std::vector<std::string>> audioLanguages;
+    // Per output, its chapter starts in seconds from its start; an output without an entry or
+    // with none takes its own (a Matroska source's), and every title starts with a chapter.
+    std::map<std::string, std::vector<double>> chapters;
 };
 
 struct DiscResult {

@@ -29,14 +29,12 @@ void ClearForUnreadable(ProbedSource& probed)
 }
 
 // Facts that cannot be read are left unknown, so that the decisions fall back to the profile.
-std::vector<StreamFacts> ReadFacts(const std::string& path, const std::vector<StreamInfo>& streams)
+std::vector<StreamFacts> CheckedFacts(const std::string& path, const std::vector<StreamInfo>& streams,
+                                      const StreamFacts* facts, int32_t count)
 {
-    StreamFacts* facts = nullptr;
-    int32_t count = 0;
     std::vector<StreamFacts> out;
-    if (GetStreamFacts(path.c_str(), &facts, &count) == 0 && count == static_cast<int32_t>(streams.size()))
+    if (facts && count == static_cast<int32_t>(streams.size()))
         out.assign(facts, facts + count);
-    FreeStreamFacts(facts);
     // Where the container does not say, the first frames tell whether the picture is interlaced.
     for (StreamFacts& stream : out)
         if (stream.kind == VEXEN_KIND_VIDEO && stream.fieldOrder == 0)
@@ -85,22 +83,27 @@ int32_t UsesPlatformReader(const std::string& path)
     return 0;
 }
 
-int ProbeSource(const std::string& path, int32_t usePlatformReader, ProbedSource& probed)
+int ProbeSource(const std::string& path, int32_t /*usePlatformReader: the engine reads those formats itself*/,
+                ProbedSource& probed)
 {
     ExitPlayCurrentFile();
     probed = ProbedSource{};
     StreamInfo* streams = nullptr;
-    GetMediaFileInfo(path.c_str(), &probed.mediaInfo, &streams, usePlatformReader);
+    StreamFacts* facts = nullptr;
+    int32_t factCount = 0;
+    GetMediaFileFacts(path.c_str(), &probed.mediaInfo, &streams, &facts, &factCount);
     const MediaFileInfo& info = probed.mediaInfo;
     if (info.streamCount <= 0 || !streams) {
         FreeStreamInfo(streams);
+        FreeStreamFacts(facts);
         ClearForUnreadable(probed);
         return kProbeUnreadable;
     }
-    // The task keeps its own copy, so copies of the task never share the engine's array.
+    // The task keeps its own copy, so copies of the task never share the engine's arrays.
     probed.streams.assign(streams, streams + info.streamCount);
     FreeStreamInfo(streams);
-    probed.facts = ReadFacts(path, probed.streams);
+    probed.facts = CheckedFacts(path, probed.streams, facts, factCount);
+    FreeStreamFacts(facts);
 
     probed.duration = static_cast<float>(info.duration * 1e-6);
     probed.startTime = static_cast<float>(info.startTime * 1e-6);

@@ -124,7 +124,7 @@ TEST(BluvatMovieObjectFile, OneAndThreeTitles)
 TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
 {
     ClipInput clip = avcAc3Clip();
-    std::vector<uint8_t> b = BuildPlaylist(7, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(7, clip, {0.0});
     EXPECT_EQ(text(b, 0, 8), "MPLS0100");
     EXPECT_EQ(be32(b, 8), 58u);
     EXPECT_EQ(be32(b, 12), 150u);
@@ -150,12 +150,26 @@ TEST(BluvatPlaylist, VideoAndAudioGiveTheDocumentedLengths)
     EXPECT_EQ(b.size(), 150u + 4 + 2 + 14);
 }
 
+TEST(BluvatPlaylist, ChaptersBecomeEntryMarksInsideTheTitleEachOnce)
+{
+    ClipInput clip = avcAc3Clip(); // IN 45000, OUT 91800
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.5, -1.0, 0.0, 0.5, 5.0, 0.25});
+    EXPECT_EQ(be32(b, 150), 14u * 3 + 2);
+    ASSERT_EQ(be16(b, 154), 3u);
+    const uint32_t want[] = {45000, 45000 + 11250, 45000 + 22500};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(b[156 + 14 * k + 1], 1) << k; // an entry mark
+        EXPECT_EQ(be32(b, 156 + 14 * k + 4), want[k]) << k;
+    }
+    EXPECT_EQ(b.size(), 150u + 4 + 2 + 14 * 3);
+}
+
 TEST(BluvatPlaylist, OnlyTheLastVideoAndNoInteractiveOrTextStreams)
 {
     ClipInput clip = avcAc3Clip();
     clip.streams = {stream(0x1B, 0x1011), stream(0x02, 0x1012), stream(0x81, 0x1100),
                     stream(0x91, 0x1400), stream(0x92, 0x1800), stream(0x90, 0x1200)};
-    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0});
     EXPECT_EQ(b[107], 1);
     EXPECT_EQ(b[108], 1);
     EXPECT_EQ(be16(b, 118 + 2), 0x1012u);
@@ -169,7 +183,7 @@ TEST(BluvatPlaylist, NoMarkWhenTheClipEndsWhereItStarts)
     ClipInput clip = avcAc3Clip();
     clip.entryPoints = {{90000, 0}};
     clip.presentationEnd = 90000;
-    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0f});
+    std::vector<uint8_t> b = BuildPlaylist(0, clip, {0.0});
     EXPECT_EQ(be32(b, 82), be32(b, 86));
     EXPECT_EQ(be16(b, 154), 0u);
 }

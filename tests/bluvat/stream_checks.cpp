@@ -160,6 +160,8 @@ DiscFacts readDisc(const std::string& folder)
                 title.seconds = double(ti->duration) / 90000.0;
                 title.clips = int(ti->clip_count);
                 title.chapters = int(ti->chapter_count);
+                for (uint32_t c = 0; c < ti->chapter_count; ++c)
+                    title.chapterStarts.push_back(double(ti->chapters[c].start) / 90000.0);
                 if (ti->clip_count > 0) {
                     const BLURAY_CLIP_INFO& clip = ti->clips[0];
                     for (unsigned i = 0; i < clip.video_stream_count; ++i)

@@ -40,6 +40,7 @@ struct DiscTitle {
     int clips = 0;
     std::vector<uint16_t> videoPids, audioPids;
     int chapters = 0;
+    std::vector<double> chapterStarts; // seconds into the title
     int movieObject = -1;
 };
 struct DiscFacts {

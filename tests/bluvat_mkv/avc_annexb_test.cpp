@@ -175,4 +175,9 @@ TEST(MatroskaPes, DecodeTimesFollowSortedPresentationTimes)
     EXPECT_EQ(PesDts(pes), 86400u);
     EXPECT_EQ(Bytes(pes.begin() + 19, pes.end()), payload);
     EXPECT_EQ(static_cast<std::size_t>((pes[4] << 8) | pes[5]), pes.size() - 6);
+    // Built with room for the decoding time, the packet gets the same header in place.
+    auto roomy = MatroskaFramePes(h264, 90000, false, {Bytes{0, 0, 0, 1, 0x41}}, intact, {}, true);
+    EXPECT_EQ(PesDts(roomy), 90000u);
+    AddDecodeTimestamp(roomy, 86400);
+    EXPECT_EQ(roomy, pes);
 }

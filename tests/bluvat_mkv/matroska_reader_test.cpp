@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "bluvat/readers/matroska_chapters.h"
 #include "bluvat/readers/matroska_reader.h"
 #include "bluvat/readers/pes_packet.h"
 #include "ebml_builder.h"
@@ -152,6 +153,16 @@ TEST(MatroskaReader, TrackWithoutNumberIsInvalidAndNoSegmentIsCorrupt)
         EXPECT_TRUE(texts.has("Invalid/Corrupted MKV file"));
         EXPECT_TRUE(reader.entries().empty());
     }
+    {
+        // A segment behind a large void element lies past the first look, not past the search.
+        std::string path = scratchFolder() + "/farsegment.mkv";
+        Bytes tracks = element(0x1654AE6B, track(1, "A_AC3"));
+        writeFile(path, cat({element(0x1A45DFA3, text(0x4282, "matroska")), element(0xEC, Bytes(200000, 0)),
+                             element(0x18538067, tracks)}));
+        MatroskaReader reader(path);
+        ASSERT_TRUE(reader.Scan());
+        EXPECT_EQ(reader.entries().size(), 1u);
+    }
 }
 
 TEST(MatroskaReader, FfmpegFileGivesVideoAndAc3WithTheSourcesFrames)
@@ -231,4 +242,22 @@ TEST(MatroskaReader, HeaderStrippingIsUndoneAndCompressedTracksAreLeftOut)
     auto packets = readAll(reader);
     ASSERT_EQ(packets.size(), 1u);
     EXPECT_EQ(Bytes(packets[0].bytes.end() - 4, packets[0].bytes.end()), (Bytes{0x0B, 0x77, 0x01, 0x02}));
+}
+
+TEST(MatroskaChapters, TheDefaultEditionsShownChaptersInTimeOrder)
+{
+    auto atom = [](uint64_t ns, bool hidden, bool enabled) {
+        return element(0xB6, cat({unsignedElement(0x91, ns, 8), unsignedElement(0x98, hidden ? 1 : 0, 1),
+                                  unsignedElement(0x4598, enabled ? 1 : 0, 1)}));
+    };
+    Bytes first = element(0x45B9, atom(7'000'000'000, false, true));
+    Bytes chosen =
+        element(0x45B9, cat({unsignedElement(0x45DB, 1, 1), atom(2'500'000'000, false, true), atom(0, false, true),
+                             atom(1'000'000'000, true, true), atom(1'500'000'000, false, false)}));
+    bool corrupt = false;
+    EXPECT_EQ(bluvat::ReadMatroskaChapters(cat({first, chosen}), corrupt), (std::vector<uint64_t>{0, 2'500'000'000}));
+    EXPECT_FALSE(corrupt);
+    // Without a default edition the first one counts.
+    EXPECT_EQ(bluvat::ReadMatroskaChapters(cat({first, element(0x45B9, atom(0, false, true))}), corrupt),
+              std::vector<uint64_t>{7'000'000'000});
 }

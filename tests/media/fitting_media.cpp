@@ -4,6 +4,7 @@
 #include "tests/media/test_media.h"
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <unistd.h>
 #include <vector>
@@ -85,6 +86,19 @@ std::string FittingClipPath(FittingClip clip)
     case FittingClip::BlurayAac:
         return MakeOnce("fitting_aac.mkv", {"-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-i",
                                             BlurayFilmPath(2), "-c:v", "copy", "-c:a", "aac", "-b:a", "128k"});
+    case FittingClip::BlurayChapters: {
+        const fs::path chapters = fs::path(MediaFolder()) / (".chapters-" + std::to_string(::getpid()) + ".ffmeta");
+        std::ofstream(chapters) << ";FFMETADATA1\n"
+                                << "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=One\n"
+                                << "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1250\ntitle=Two\n"
+                                << "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1250\nEND=2000\ntitle=Three\n";
+        const std::string path =
+            MakeOnce("fitting_chapters.mkv",
+                     {"-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-i", BlurayFilmPath(2), "-i",
+                      chapters.string(), "-map", "0", "-map_chapters", "1", "-c", "copy"});
+        fs::remove(chapters);
+        return path;
+    }
     case FittingClip::Mp4Main:
         return MakeOnce("fitting_main.mp4", {"-hide_banner",
                                              "-nostdin",

@@ -7,6 +7,7 @@
 #include "tests/bluvat/stream_checks.h"
 #include "tests/bluvat/test_media.h"
 #include "tests/discora/dvd_listing.h"
+#include "tests/media/fitting_media.h"
 #include "tests/media/test_media.h"
 #include "tests/platform/temp_folder.h"
 #include "tests/run/run_test_support.h"
@@ -64,10 +65,10 @@ std::string WithLanguage(testmedia::Clip clip, const std::string& language, cons
 
 } // namespace
 
-TEST(DiscRun, TwoMatroskaClipsBecomeOneBlurayImageWithTheirTitles)
+TEST(DiscRun, TwoMatroskaClipsBecomeOneBlurayImageWithTheirTitlesAndChapters)
 {
     TempFolder folder;
-    fs::copy_file(testmedia::SizedClipPath(2, 320, 240), folder.path("a.mkv"));
+    fs::copy_file(testmedia::FittingClipPath(testmedia::FittingClip::BlurayChapters), folder.path("a.mkv"));
     fs::copy_file(testmedia::ClipPath(testmedia::Clip::MatroskaTracks), folder.path("b.mkv"));
     fs::create_directory(folder.path("out"));
     const std::string out = folder.path("out/");
@@ -76,7 +77,11 @@ TEST(DiscRun, TwoMatroskaClipsBecomeOneBlurayImageWithTheirTitles)
     ScriptedObserver observer;
     ConversionDriver driver(observer);
 
-    RunSummary summary = driver.Run(Request({folder.path("a.mkv"), folder.path("b.mkv")}, FastBluray(), out));
+    RunRequest request = Request({folder.path("a.mkv"), folder.path("b.mkv")}, FastBluray(), out);
+    // Re-encoded from a quarter second in: the chapters at 0.5 and 1.25 s come a quarter earlier.
+    request.tasks[0].fromStart = 0;
+    request.tasks[0].trimStart = 250000;
+    RunSummary summary = driver.Run(request);
 
     ASSERT_TRUE(summary.Succeeded()) << (observer.messages.empty() ? "" : observer.messages[0]);
     EXPECT_EQ(summary.discResult, out + "b (1).iso");
@@ -94,6 +99,10 @@ TEST(DiscRun, TwoMatroskaClipsBecomeOneBlurayImageWithTheirTitles)
     }
     EXPECT_EQ(disc.titles[0].audioPids.size(), 1u);
     EXPECT_EQ(disc.titles[1].audioPids.size(), 1u); // the profile keeps the first audio track
+    ASSERT_EQ(disc.titles[0].chapterStarts.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(disc.titles[0].chapterStarts[i], (std::vector<double>{0.0, 0.25, 1.0})[i], 0.05) << i;
+    EXPECT_EQ(disc.titles[1].chapters, 1); // a source without chapters: one at the start
     bool discPhaseLine = false;
     for (const auto& [percent, text] : observer.statuses)
         discPhaseLine = discPhaseLine || text.find("UDF building...") != std::string::npos;

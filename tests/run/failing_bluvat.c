@@ -29,13 +29,25 @@ int nx_ts_cbdfolder(const char* folder, TrackInfo* info, int32_t unused)
     (void)unused;
     return -1;
 }
+/* Static: an exported name could bind to the real library's where that is loaded too. */
+static int fail(void)
+{
+    if (reported)
+        reported(1, 0, "The stream cannot be read.");
+    return -1;
+}
 int nx_ts_author(const char* folder, const AuthorList* list)
 {
     (void)folder;
     (void)list;
-    if (reported)
-        reported(1, 0, "The stream cannot be read.");
-    return -1;
+    return fail();
+}
+int nx_ts_authorchapters(const char* folder, const AuthorList* list, const ChapterList* chapters)
+{
+    (void)folder;
+    (void)list;
+    (void)chapters;
+    return fail();
 }
 int nx_setstopfunc(AuthorStopCallback stop)
 {

@@ -101,11 +101,11 @@ std::string After(const EngineArguments& arguments, const std::string& option)
 
 } // namespace
 
-TEST(StreamCopy, FittingMatroskaBecomesABlurayImageWithTheSourcesOwnVideoAndTheSourceStays)
+TEST(StreamCopy, FittingMatroskaBecomesABlurayImageWithTheSourcesOwnVideoAndChaptersAndTheSourceStays)
 {
     TempFolder folder;
     const std::string source = folder.path("film.mkv");
-    fs::copy_file(testmedia::FittingClipPath(testmedia::FittingClip::Bluray), source);
+    fs::copy_file(testmedia::FittingClipPath(testmedia::FittingClip::BlurayChapters), source);
     const std::string before = FileBytes(source);
     const std::string engineLog = folder.path("engine.log");
     const std::string logger =
@@ -135,6 +135,9 @@ TEST(StreamCopy, FittingMatroskaBecomesABlurayImageWithTheSourcesOwnVideoAndTheS
     ASSERT_TRUE(disc.opened);
     ASSERT_EQ(disc.titles.size(), 1u);
     EXPECT_NEAR(disc.titles[0].seconds, 2.0, 0.2);
+    ASSERT_EQ(disc.titles[0].chapterStarts.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(disc.titles[0].chapterStarts[i], (std::vector<double>{0.0, 0.5, 1.25})[i], 0.01) << i;
     const std::string played = ReadFirstTitle(summary.discResult, folder.path("played.m2ts"));
     ASSERT_FALSE(played.empty());
     const DecodedVideo original = DecodeVideo(source), authored = DecodeVideo(played);
