@@ -6,10 +6,7 @@
 #include "adapters/discora/burner_window.h"
 #include "adapters/discora/save_prompt.h"
 #include "platform/display.h"
-#include "platform/program_folder.h"
-#include "platform/settings_store.h"
-#include "platform/system_language.h"
-#include "reelvane/frame/language_table.h"
+#include "reelvane/frame/saved_language.h"
 
 #include <QApplication>
 
@@ -21,17 +18,6 @@
 using namespace discora;
 
 namespace {
-
-// The burner speaks the program's language: the pack chosen in the shared settings.
-void SelectLanguagePack()
-{
-    platform::SettingsStore settings;
-    reelvane::LanguageTable& languages = reelvane::Languages();
-    languages.SetLanguageFolder(platform::DataFolder() +
-                                settings.ReadString("languagefolder").value_or("/language/lumo/"));
-    languages.SelectLanguage(
-        settings.ReadString("language").value_or(languages.DefaultLanguageName(platform::SystemLanguageId())));
-}
 
 class TerminalUi : public BurnUi {
 public:
@@ -62,7 +48,7 @@ int main(int argc, char** argv)
         std::printf("discora %s\n", REELVANE_VERSION);
         return 0;
     }
-    SelectLanguagePack();
+    reelvane::SelectSavedLanguage();
     if (argc == 1) {
         // A platform named outright (offscreen, for one) needs no display.
         if (platform::DisplayPresent() || std::getenv("QT_QPA_PLATFORM"))

@@ -3,10 +3,9 @@
 
 #include "adapters/quorla/style_dialog.h"
 #include "adapters/quorla/subtitle_style.h"
-#include "platform/program_folder.h"
 #include "platform/settings_store.h"
-#include "platform/system_language.h"
 #include "reelvane/frame/language_table.h"
+#include "reelvane/frame/saved_language.h"
 
 #include <QApplication>
 
@@ -15,17 +14,6 @@
 namespace {
 
 bool initialised = false;
-
-// The dialog speaks the program's language: the pack chosen in the shared settings.
-void SelectLanguagePack()
-{
-    platform::SettingsStore settings;
-    reelvane::LanguageTable& languages = reelvane::Languages();
-    languages.SetLanguageFolder(platform::DataFolder() +
-                                settings.ReadString("languagefolder").value_or("/language/lumo/"));
-    languages.SelectLanguage(
-        settings.ReadString("language").value_or(languages.DefaultLanguageName(platform::SystemLanguageId())));
-}
 
 QString Text(const char* key, const char* builtin)
 {
@@ -68,7 +56,7 @@ extern "C" {
 int32_t ST_Init(int32_t)
 {
     initialised = true;
-    SelectLanguagePack();
+    reelvane::SelectSavedLanguage();
     return 0;
 }
 

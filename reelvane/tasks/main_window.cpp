@@ -12,6 +12,7 @@
 #include "reelvane/tasks/task_list_view.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/tasks/window_host.h"
+#include "reelvane/tasks/window_texts.h"
 #include "reelvane/ui/pictures.h"
 #include "reelvane/ui/text_progress_bar.h"
 
@@ -30,16 +31,6 @@
 
 namespace reelvane {
 namespace {
-
-QString Main(const char* key, const char* builtin)
-{
-    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
-}
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // A tooltip is also what a screen reader says for a control without a caption.
 void Caption(QWidget* widget, const QString& tooltip)

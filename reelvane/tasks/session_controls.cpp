@@ -10,6 +10,7 @@
 #include "reelvane/tasks/task_rules.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/tasks/window_host.h"
+#include "reelvane/tasks/window_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,28 +18,6 @@
 #include <QPushButton>
 
 namespace reelvane {
-namespace {
-
-QString Main(const char* key, const char* builtin)
-{
-    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
-}
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-QPushButton* Button(QWidget* parent, const char* name)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 SessionControls::SessionControls(ConversionSession& session, TaskTableModel& model, TaskListView& view,
                                  platform::SettingsStore& settings, WindowHost& host, QWidget* window)
     : QObject(window), session_(session), model_(model), view_(view), settings_(settings), host_(host), window_(window)

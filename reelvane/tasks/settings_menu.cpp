@@ -6,24 +6,11 @@
 #include "reelvane/frame/program_info.h"
 #include "reelvane/frame/qt_translations.h"
 #include "reelvane/tasks/window_host.h"
+#include "reelvane/tasks/window_texts.h"
 
 #include <QActionGroup>
 
 namespace reelvane {
-namespace {
-
-QString Main(const char* key, const char* builtin)
-{
-    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
-}
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-} // namespace
-
 SettingsMenu::SettingsMenu(platform::SettingsStore& settings, WindowHost& host, std::string programFolder,
                            std::string dataFolder, QWidget* window)
     : QMenu(window), settings_(settings), host_(host), programFolder_(std::move(programFolder)),

@@ -7,6 +7,7 @@
 #include "reelvane/tasks/task_rules.h"
 #include "reelvane/tasks/task_table_model.h"
 #include "reelvane/tasks/window_host.h"
+#include "reelvane/tasks/window_texts.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -16,11 +17,6 @@
 
 namespace reelvane {
 namespace {
-
-QString Main(const char* key, const char* builtin)
-{
-    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
-}
 
 class WaitCursor {
 public:

@@ -2,27 +2,11 @@
 
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_list_view.h"
+#include "reelvane/tasks/window_texts.h"
 
 #include <QPushButton>
 
 namespace reelvane {
-namespace {
-
-QString Main(const char* key, const char* builtin)
-{
-    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
-}
-
-QPushButton* Button(QWidget* parent, const char* name)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 TaskCommands::TaskCommands(TaskListView& view, QWidget* window) : QObject(window), view_(view)
 {
     options_ = Button(window, "optionsButton");

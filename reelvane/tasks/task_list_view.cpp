@@ -5,6 +5,7 @@
 #include "reelvane/tasks/task_source_delegate.h"
 #include "reelvane/tasks/task_state_delegate.h"
 #include "reelvane/tasks/task_table_model.h"
+#include "reelvane/tasks/window_texts.h"
 #include "reelvane/ui/pictures.h"
 
 #include <QDragEnterEvent>
@@ -17,15 +18,6 @@
 #include <algorithm>
 
 namespace reelvane {
-namespace {
-
-QString Main(const char* key, const char* builtin)
-{
-    return QString::fromStdString(LookupText("MAIN_DLG", key, builtin));
-}
-
-} // namespace
-
 TaskListView::TaskListView(QWidget* parent) : QTreeView(parent)
 {
     setRootIsDecorated(false);

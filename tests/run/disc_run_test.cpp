@@ -216,7 +216,8 @@ TEST(DiscRun, AFullDiskAtTheImageSaysWhyAndKeepsTheConvertedFilesAndTheAuthoredF
     const std::string out = disk + "/";
     fs::copy_file(bluvat_test::h264Ac3(), out + "clip.ts");
     ScriptedObserver observer;
-    DiscJob job{"BLURAY", {out + "clip.ts"}, out, out + "clip.ts", platform::ProgramFolder(), {out + "clip.ts"}, {}};
+    DiscJob job{"BLURAY", {out + "clip.ts"}, out, out + "clip.ts", platform::ProgramFolder(), {out + "clip.ts"}, {},
+                {}};
 
     DiscResult disc = RunDiscOutput(job, observer, [](int, const std::string&) {});
 
