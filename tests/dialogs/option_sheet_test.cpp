@@ -54,7 +54,7 @@ T* Find(QWidget* sheet, const char* name)
 {
     T* found = sheet->findChild<T*>(name);
     if (!found)
-        qFatal("no control %s", name);
+        qFatal("no control %s", name ? name : "(unnamed)");
     return found;
 }
 

@@ -21,6 +21,8 @@ struct ScriptedObserver : reelvane::RunObserver {
     bool answer = false;
     bool cancel = false;
     std::function<void(const reelvane::RunProgress&)> onProgress;
+    // Tasks whose engine call started while no task had ended yet.
+    std::size_t startedBeforeAnyEnded = 0;
 
     void ShowStatus(int percent, const std::string& text) override { statuses.push_back({percent, text}); }
     void ShowMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
@@ -35,6 +37,11 @@ struct ScriptedObserver : reelvane::RunObserver {
         progress.push_back(p);
         if (onProgress)
             onProgress(p);
+    }
+    void TaskStarted(int) override
+    {
+        if (reports.empty())
+            ++startedBeforeAnyEnded;
     }
     void TaskFinished(const reelvane::TaskReport& report) override { reports.push_back(report); }
     void ShowOutput(const std::string& path) override { shownOutputs.push_back(path); }
