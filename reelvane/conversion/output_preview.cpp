@@ -1,6 +1,6 @@
 #include "reelvane/conversion/output_preview.h"
 
-#include "adapters/vexen/vexen.h"
+#include "platform/byte_writer.h"
 #include "reelvane/conversion/argument_builder.h"
 #include "reelvane/conversion/output_frame_check.h"
 #include "reelvane/conversion/split_media.h"
@@ -15,28 +15,6 @@ namespace reelvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The engine calls back through a plain function pointer on the thread that called it.
-struct PreviewRun {
-    const std::function<bool()>* stopped;
-    std::string messages;
-};
-thread_local PreviewRun* currentRun = nullptr;
-
-int32_t PreviewCallback(const char* message, double value)
-{
-    PreviewRun* run = currentRun;
-    if (!run)
-        return 0;
-    if (value > -2 && value < 0 && message && *message)
-        run->messages += (run->messages.empty() ? "" : "\n") + std::string(message);
-    return (*run->stopped)() ? -1 : 0;
-}
-
-uint32_t BigEndian32(const unsigned char* bytes)
-{
-    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
-}
 
 std::vector<unsigned char> ReadBytes(const fs::path& path)
 {
@@ -89,17 +67,12 @@ PreviewPicture RenderPreview(const ConversionTask& task, const ProfileSettings& 
     const fs::path path = folder / "frame.png";
     std::optional<EngineCall> call = PreviewCall(task, settings, seconds, path.string());
     if (call) {
-        PreviewRun run{&stopped, {}};
-        currentRun = &run;
-        std::vector<char*> argv = call->arguments.Argv();
-        EnableDshow(call->usePlatformReader);
-        const int32_t result = ffmain(static_cast<int32_t>(argv.size()), argv.data(), &PreviewCallback);
-        EnableDshow(0);
-        currentRun = nullptr;
-        if (result == 0)
+        const EngineOutcome outcome = CallEngine(
+            *call, [](double) {}, stopped);
+        if (outcome.result == 0)
             picture.png = ReadBytes(path);
-        else if (result != 1)
-            picture.message = run.messages;
+        else if (outcome.result != 1)
+            picture.message = outcome.messages;
         picture.pixelAspect = PngPixelAspect(picture.png);
     }
     std::error_code error;
@@ -110,17 +83,18 @@ PreviewPicture RenderPreview(const ConversionTask& task, const ProfileSettings& 
 double PngPixelAspect(const std::vector<unsigned char>& png)
 {
     // The signature, then chunks of length, type, data and checksum; pHYs comes before the data.
-    for (std::size_t at = 8; at + 12 <= png.size();) {
-        const uint32_t length = BigEndian32(&png[at]);
-        const std::string type(png.begin() + static_cast<std::ptrdiff_t>(at) + 4,
-                               png.begin() + static_cast<std::ptrdiff_t>(at) + 8);
-        if (type == "IDAT" || length > png.size() - at - 12)
+    platform::BigEndianReader in(png.data(), png.size());
+    in.skip(8);
+    while (!in.failed() && in.remaining() >= 12) {
+        const uint32_t length = in.u32();
+        const uint32_t type = in.u32();
+        if (type == 0x49444154 /* IDAT */ || length > in.remaining() - 4)
             break;
-        if (type == "pHYs" && length >= 8) {
-            const uint32_t x = BigEndian32(&png[at + 8]), y = BigEndian32(&png[at + 12]);
+        if (type == 0x70485973 /* pHYs */ && length >= 8) {
+            const uint32_t x = in.u32(), y = in.u32();
             return x > 0 && y > 0 ? double(x) / y : 1.0;
         }
-        at += 12 + length;
+        in.skip(length + 4);
     }
     return 1.0;
 }

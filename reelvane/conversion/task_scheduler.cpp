@@ -41,41 +41,57 @@ struct Job {
 };
 
 // The engine calls back through a plain function pointer on the thread that called it.
-thread_local Job* currentJob = nullptr;
+struct EngineListener {
+    const std::function<void(double)>& progress;
+    const std::function<bool()>& stopped;
+    EngineOutcome& outcome;
+};
+thread_local EngineListener* listener = nullptr;
 
 int32_t EngineCallback(const char* message, double value)
 {
-    Job* job = currentJob;
-    if (!job)
+    EngineListener* to = listener;
+    if (!to)
         return 0;
-    if (value > -2 && value < 0 && message && *message) {
-        std::lock_guard lock(job->shared->mutex);
-        job->outcome.messages += (job->outcome.messages.empty() ? "" : "\n") + std::string(message);
-    }
-    if (value >= 0) {
-        job->seconds = value;
-        if (!job->reported.exchange(true))
-            job->shared->changed.notify_all();
-    }
-    return job->shared->stop ? -1 : 0;
+    if (value > -2 && value < 0 && message && *message)
+        to->outcome.messages += (to->outcome.messages.empty() ? "" : "\n") + std::string(message);
+    if (value >= 0)
+        to->progress(value);
+    return to->stopped() ? -1 : 0;
 }
 
 void RunEngine(Job& job)
 {
-    currentJob = &job;
     platform::DebugOutput(job.call.arguments.LogLine());
-    std::vector<char*> argv = job.call.arguments.Argv();
-    EnableDshow(job.call.usePlatformReader);
-    const int32_t result = ffmain(static_cast<int32_t>(argv.size()), argv.data(), &EngineCallback);
-    EnableDshow(0);
-    currentJob = nullptr;
+    EngineOutcome outcome = CallEngine(
+        job.call,
+        [&job](double seconds) {
+            job.seconds = seconds;
+            if (!job.reported.exchange(true))
+                job.shared->changed.notify_all();
+        },
+        [&job] { return job.shared->stop.load(); });
     std::lock_guard lock(job.shared->mutex);
-    job.outcome.result = result;
+    job.outcome = std::move(outcome);
     job.done = true;
     job.shared->changed.notify_all();
 }
 
 } // namespace
+
+EngineOutcome CallEngine(EngineCall call, const std::function<void(double seconds)>& progress,
+                         const std::function<bool()>& stopped)
+{
+    EngineOutcome outcome;
+    EngineListener to{progress, stopped, outcome};
+    listener = &to;
+    std::vector<char*> argv = call.arguments.Argv();
+    EnableDshow(call.usePlatformReader);
+    outcome.result = ffmain(static_cast<int32_t>(argv.size()), argv.data(), &EngineCallback);
+    EnableDshow(0);
+    listener = nullptr;
+    return outcome;
+}
 
 void RunTasks(int count, int jobs, const SchedulerHooks& hooks)
 {

@@ -35,6 +35,11 @@ struct SchedulerHooks {
     std::function<void(int index, const EngineOutcome& outcome)> finish;
 };
 
+// One engine call on the calling thread: `progress` gets the seconds done as the engine reports
+// them, and the call stops once `stopped` answers true. Several threads may each run one at once.
+EngineOutcome CallEngine(EngineCall call, const std::function<void(double seconds)>& progress,
+                         const std::function<bool()>& stopped);
+
 // Runs tasks 0 to count - 1 in order, at most `jobs` engine calls at a time.
 void RunTasks(int count, int jobs, const SchedulerHooks& hooks);
 

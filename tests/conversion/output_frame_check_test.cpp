@@ -1,10 +1,15 @@
 // What OK refuses in the option sheet before a run could fail on it: crops and pads that leave no
 // picture, odd frames for 4:2:0 codecs, frames beyond a codec's limit.
+#include "platform/process_runner.h"
 #include "reelvane/conversion/output_frame_check.h"
+#include "reelvane/conversion/output_preview.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace reelvane;
 
@@ -92,4 +97,21 @@ TEST(OutputFrameCheck, OddFramesAndFramesBeyondTheLimitFollowTheCodec)
                                 "allows (8191x8191).");
     std::strcpy(s.cVideoCodec, "h264");
     EXPECT_FALSE(RefuseOutputFrame(s));
+}
+
+// The preview shows a frame in its display shape: the pixel shape the engine writes into the PNG.
+TEST(OutputFrameCheck, PreviewFramesCarryTheirPixelShape)
+{
+    const std::string path = (std::filesystem::temp_directory_path() / "reelvane-pixel-shape.png").string();
+    ASSERT_EQ(platform::RunAndWait("ffmpeg",
+                                   {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=s=64x48", "-vf", "setsar=16/11",
+                                    "-frames:v", "1", "-c:v", "png", "-f", "image2", "-update", "1", path}),
+              0);
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> png{std::istreambuf_iterator<char>(in), {}};
+    std::filesystem::remove(path);
+    EXPECT_NEAR(PngPixelAspect(png), 16.0 / 11.0, 1e-6);
+    png.resize(40); // cut off before its pHYs chunk ends
+    EXPECT_EQ(PngPixelAspect(png), 1.0);
+    EXPECT_EQ(PngPixelAspect({}), 1.0);
 }
