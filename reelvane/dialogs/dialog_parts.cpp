@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLocale>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
@@ -99,6 +100,8 @@ void RefuseField(QWidget* field, const QString& text)
             tabs->setCurrentWidget(child);
     QMessageBox::warning(field->window(), field->window()->windowTitle(), text);
     field->setFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(field))
+        line->selectAll(); // the next keys replace what was refused
 }
 
 void RefuseRange(QWidget* field, double low, double high)

@@ -2,6 +2,7 @@
 
 #include "adapters/skivo/skivo.h"
 #include "reelvane/conversion/checked_format.h"
+#include "reelvane/dialogs/dialog_parts.h"
 #include "reelvane/frame/language_table.h"
 #include "reelvane/tasks/task_rules.h"
 #include "reelvane/ui/pictures.h"
@@ -11,7 +12,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -147,21 +147,14 @@ void TrimDialog::Arrive(int milliseconds, const QImage& frame, bool sound)
         StartGrab();
 }
 
-void TrimDialog::Refuse(QLineEdit* field, const QString& text)
-{
-    QMessageBox::warning(this, windowTitle(), text);
-    field->setFocus();
-    field->selectAll();
-}
-
 void TrimDialog::accept()
 {
     TrimRange typed;
     for (auto [field, time] : {std::pair{startField_, &typed.start}, std::pair{endField_, &typed.end}}) {
         auto parsed = ParseTrimTime(field->text().trimmed().toStdString());
         if (!parsed) {
-            Refuse(field, Message("strBadTimeInfo", "%s: type a time as hh:mm:ss.mmm, such as 00:01:30.500.",
-                                  {field->accessibleName().toStdString()}));
+            RefuseField(field, Message("strBadTimeInfo", "%s: type a time as hh:mm:ss.mmm, such as 00:01:30.500.",
+                                       {field->accessibleName().toStdString()}));
             return;
         }
         *time = *parsed;
@@ -169,10 +162,10 @@ void TrimDialog::accept()
     const std::string end = endField_->accessibleName().toStdString();
     if (auto fault = CheckTrim(task_, typed)) {
         if (*fault == TrimFault::EndNotAfterStart)
-            Refuse(endField_, Message("strEndBeforeStartInfo", "%s: the end must come after the start.", {end}));
+            RefuseField(endField_, Message("strEndBeforeStartInfo", "%s: the end must come after the start.", {end}));
         else
-            Refuse(endField_, Message("strEndBeyondInfo", "%s: the source is only %s long.",
-                                      {end, FormatTrimTime(SourceLength(task_))}));
+            RefuseField(endField_, Message("strEndBeyondInfo", "%s: the source is only %s long.",
+                                           {end, FormatTrimTime(SourceLength(task_))}));
         return;
     }
     range_ = typed;

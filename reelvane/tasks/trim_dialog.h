@@ -39,7 +39,6 @@ private:
     void Want(int milliseconds);
     void StartGrab();
     void Arrive(int milliseconds, const QImage& frame, bool sound);
-    void Refuse(QLineEdit* field, const QString& text);
 
     const ConversionTask& task_;
     TrimRange range_;
